@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# scripts/session.sh [--no-sound] [--size WxH] COMMAND...
+# Runs COMMAND with a virtual display (Xvfb) and a PulseAudio null sink of its own, both
+# private to this run, then ends every process it started by its pid. The command's exit
+# code is returned. Inside, DISPLAY, XDG_RUNTIME_DIR and NIMBRA_SINK are set.
+set -u
+sound=1
+size=640x360
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --no-sound) sound=0; shift ;;
+    --size) size=$2; shift 2 ;;
+    --) shift; break ;;
+    *) break ;;
+  esac
+done
+
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+  for p in "${pids[@]}"; do wait "$p" 2>/dev/null; done
+  [ -n "${runtime:-}" ] && rm -rf "$runtime"
+}
+trap cleanup EXIT
+
+runtime=$(mktemp -d /tmp/nimbra-session.XXXXXX)
+# Xvfb picks a free display number and writes it to the pipe.
+exec 8> >(cat > "$runtime/display")
+Xvfb -displayfd 8 -screen 0 "${size}x24" -nolisten tcp >"$runtime/xvfb.log" 2>&1 &
+pids+=($!)
+exec 8>&-
+for _ in $(seq 100); do [ -s "$runtime/display" ] && break; sleep 0.1; done
+if [ ! -s "$runtime/display" ]; then echo "session: Xvfb did not start" >&2; exit 1; fi
+export DISPLAY=":$(head -n1 "$runtime/display")"
+
+export XDG_RUNTIME_DIR="$runtime"
+unset PULSE_SERVER
+if [ "$sound" = 1 ]; then
+  pulseaudio -n --daemonize=no --exit-idle-time=-1 --system=false \
+    --load="module-null-sink sink_name=nimbra" --load="module-native-protocol-unix" \
+    >"$runtime/pulse.log" 2>&1 &
+  pids+=($!)
+  for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+  pactl set-default-sink nimbra >/dev/null 2>&1
+  export NIMBRA_SINK=nimbra
+fi
+export NIMBRA_SESSION=1
+
+"$@"
