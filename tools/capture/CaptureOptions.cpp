@@ -1,0 +1,99 @@
+#include "tools/capture/CaptureOptions.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+namespace Nimbra {
+
+namespace {
+
+// The demo stops before drawing a frame at this time.
+constexpr double presentationEnd = 107.58;
+
+bool parseNumber(const char* text, double& value)
+{
+    char* end = nullptr;
+    errno = 0;
+    double parsed = std::strtod(text, &end);
+    if (end == text || *end != '\0' || errno == ERANGE || !std::isfinite(parsed))
+        return false;
+    value = parsed;
+    return true;
+}
+
+bool parseSize(const char* text, int32_t& value)
+{
+    double parsed = 0.0;
+    if (!parseNumber(text, parsed) || parsed < 1.0 || parsed > 16384.0 || parsed != std::floor(parsed))
+        return false;
+    value = static_cast<int32_t>(parsed);
+    return true;
+}
+
+}  // namespace
+
+bool parseCaptureOptions(int argc, const char* const* argv, CaptureOptions& options,
+                         std::string& error)
+{
+    for (int i = 1; i < argc; ++i) {
+        const char* name = argv[i];
+        if (i + 1 >= argc) {
+            error = std::string(name) + " needs a value";
+            return false;
+        }
+        const char* value = argv[++i];
+        bool ok = true;
+        if (std::strcmp(name, "--width") == 0) {
+            ok = parseSize(value, options.width);
+        } else if (std::strcmp(name, "--height") == 0) {
+            ok = parseSize(value, options.height);
+        } else if (std::strcmp(name, "--fps") == 0) {
+            ok = parseNumber(value, options.fps) && options.fps > 0.0 && options.fps <= 1000.0;
+        } else if (std::strcmp(name, "--from") == 0) {
+            ok = parseNumber(value, options.from) && options.from >= 0.0;
+        } else if (std::strcmp(name, "--to") == 0) {
+            ok = parseNumber(value, options.to) && options.to >= 0.0;
+        } else if (std::strcmp(name, "--out") == 0) {
+            options.outDir = value;
+            ok = value[0] != '\0';
+        } else if (std::strcmp(name, "--constants") == 0) {
+            ok = parseNumber(value, options.constantsTime) && options.constantsTime >= 0.0;
+            options.mode = CaptureMode::Constants;
+        } else {
+            error = std::string("unknown option ") + name;
+            return false;
+        }
+        if (!ok) {
+            error = std::string("bad value for ") + name + ": " + value;
+            return false;
+        }
+    }
+    if (options.mode == CaptureMode::Frames && options.from >= presentationEnd) {
+        error = "--from must lie before the end of the presentation (107.58 s)";
+        return false;
+    }
+    if (options.mode == CaptureMode::Frames && options.to < options.from) {
+        error = "--to lies before --from";
+        return false;
+    }
+    return true;
+}
+
+uint32_t captureFrameCount(const CaptureOptions& options)
+{
+    // Compared in single precision, as the frame loop compares its clock with the end.
+    float end = static_cast<float>(options.to < presentationEnd ? options.to : presentationEnd);
+    uint32_t count = 0;
+    while (captureFrameTime(options, count) < end)
+        ++count;
+    return count == 0 ? 1 : count;
+}
+
+float captureFrameTime(const CaptureOptions& options, uint32_t index)
+{
+    return static_cast<float>(options.from + static_cast<double>(index) / options.fps);
+}
+
+}  // namespace Nimbra

@@ -1,0 +1,38 @@
+#pragma once
+// Command line of demo-capture. Two modes:
+//   demo-capture [--width W] [--height H] [--fps F] [--from S] [--to E] [--out DIR]
+//       renders frames at S, S + 1/F, ... below E into DIR/frame_NNNNN.png and writes the
+//       soundtrack of the same span to DIR/soundtrack.wav
+//   demo-capture [--width W] [--height H] --constants T
+//       prints the constant data of the first frame, rendered at T seconds
+#include <cstdint>
+#include <string>
+
+namespace Nimbra {
+
+enum class CaptureMode { Frames, Constants };
+
+struct CaptureOptions {
+    CaptureMode mode = CaptureMode::Frames;
+    int32_t width = 1280;
+    int32_t height = 720;
+    double fps = 60.0;
+    double from = 0.0;
+    double to = 107.58;
+    double constantsTime = 0.0;
+    std::string outDir = "out/capture";
+};
+
+// Fills `options` from argv; on a malformed or unknown argument returns false and describes
+// the problem in `error`.
+bool parseCaptureOptions(int argc, const char* const* argv, CaptureOptions& options,
+                         std::string& error);
+
+// Number of frames the capture renders: one per 1/fps from `from` while below `to` and below
+// the end of the presentation; a span of zero length still yields the one frame at `from`.
+uint32_t captureFrameCount(const CaptureOptions& options);
+
+// Presentation time of capture frame `index`, rounded to float like the audio clock.
+float captureFrameTime(const CaptureOptions& options, uint32_t index);
+
+}  // namespace Nimbra
