@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Renders the frames at 2, 10, 40, 70 and 105 s with demo-capture at 320 x 180 and compares
+# them with the reference pictures in tests/presentation/reference/.
+#   frames-test.sh path/to/demo-capture.exe            compare
+#   frames-test.sh path/to/demo-capture.exe --update   write new references (when the look
+#                                                      changes on purpose; commit them)
+# A pixel counts as different when a channel differs by more than FUZZ; the test fails when
+# more than MAX_DIFFERENT_PERMILLE of the pixels differ. That absorbs rasteriser rounding
+# between drivers but not a changed picture.
+set -u
+exe=$1
+update=${2:-}
+here=$(cd "$(dirname "$0")/../.." && pwd)
+refs="$here/tests/presentation/reference"
+times=(2 10 40 70 105)
+width=320
+height=180
+FUZZ=6%
+MAX_DIFFERENT_PERMILLE=5
+
+if [ -z "${NIMBRA_FRAMES_INNER:-}" ]; then
+  export NIMBRA_FRAMES_INNER=1
+  exec bash "$here/scripts/session.sh" --no-sound bash "$0" "$@"
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+status=0
+for t in "${times[@]}"; do
+  out="$work/$t"
+  if ! bash "$here/scripts/wine-run.sh" "$exe" --width $width --height $height --fps 60 \
+       --from "$t" --to "$t" --out "$out" >"$work/log" 2>&1; then
+    echo "capture at $t s failed:"; cat "$work/log"; status=1; continue
+  fi
+  frame="$out/frame_00000.png"
+  if [ "$update" = --update ]; then
+    mkdir -p "$refs"
+    cp "$frame" "$refs/frame_${t}s.png"
+    echo "updated $refs/frame_${t}s.png"
+    continue
+  fi
+  # compare prints the count of differing pixels on stderr and exits 1 when there are any.
+  different=$(compare -metric AE -fuzz "$FUZZ" "$refs/frame_${t}s.png" "$frame" null: 2>&1)
+  limit=$(( width * height * MAX_DIFFERENT_PERMILLE / 1000 ))
+  if ! [[ "$different" =~ ^[0-9]+$ ]] || [ "$different" -gt "$limit" ]; then
+    echo "frame at $t s: $different pixels differ (at most $limit allowed)"
+    cp "$frame" "$here/build/frame_${t}s.actual.png" 2>/dev/null && \
+      echo "  the captured frame is in build/frame_${t}s.actual.png"
+    status=1
+  else
+    echo "frame at $t s: $different of $((width * height)) pixels differ"
+  fi
+done
+exit $status
