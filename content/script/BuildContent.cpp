@@ -27,7 +27,7 @@ constexpr int32_t literalTextureHeight = 720;
 TextureDesc textureDescFor(const ContentResource& row, int32_t screenWidth, int32_t screenHeight)
 {
     TextureDesc desc;
-    desc.dimension = 1;
+    desc.dimension = Texture2D;
     desc.width = literalTextureWidth;
     desc.height = literalTextureHeight;
     desc.depth = 0;
@@ -58,7 +58,7 @@ Resource* createResource(const ContentResource& row, int32_t screenWidth, int32_
         ImageDesc desc;
         desc.data = row.data;
         desc.size = *row.dataSize;
-        image->create(desc, row.doubleBuffered);
+        image->create(desc);
         return image;
     }
     case ContentResourceClass::Buffer: {
@@ -79,7 +79,7 @@ Resource* createResource(const ContentResource& row, int32_t screenWidth, int32_
         desc.elementType = row.elementType;
         desc.data = row.data;
         desc.count = row.count;
-        buffer->create(desc, row.doubleBuffered);
+        buffer->create(desc);
         return buffer;
     }
     }

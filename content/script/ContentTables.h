@@ -69,8 +69,6 @@ constexpr uint32_t contentDrawPassCount = 8;
 constexpr uint32_t contentComputePassCount = 1;
 constexpr uint32_t contentPassCount = contentDrawPassCount + contentComputePassCount;
 constexpr uint32_t contentOutputResource = 18;
-constexpr float contentBpm = 125.0f;
-constexpr uint32_t contentRowsPerBeat = 8;
 
 // Every pass runs on every frame within this window.
 constexpr float contentPassStartTime = 0.0f;
