@@ -1,0 +1,52 @@
+#include "tools/capture/CaptureSoundtrack.h"
+
+#include "tools/capture/CaptureFiles.h"
+
+#include "audio/ModulePlayer.h"
+#include "content/song/Song.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+namespace Nimbra {
+
+namespace {
+
+constexpr uint32_t sampleRate = 44100;
+// Rendered in blocks of the stream's buffer size.
+constexpr uint32_t blockFrames = 4096;
+
+}  // namespace
+
+bool writeSoundtrack(const std::string& path, double fromSeconds, double toSeconds)
+{
+    const uint32_t first = static_cast<uint32_t>(std::llround(fromSeconds * sampleRate));
+    const uint32_t end = static_cast<uint32_t>(std::llround(toSeconds * sampleRate));
+    const uint32_t frames = end > first ? end - first : 0;
+    std::vector<float> samples(static_cast<size_t>(frames) * 2, 0.0f);
+
+    ModulePlayer* player = nullptr;
+    if (createModulePlayer(&player, songModule, songModuleSize, sampleRate) == 0 && player) {
+        player->setMaxLoops(1);
+        std::vector<float> block(blockFrames * 2);
+        uint32_t position = 0;
+        while (position < end) {
+            uint32_t count = end - position < blockFrames ? end - position : blockFrames;
+            player->generate(block.data(), count);
+            for (uint32_t i = 0; i < count; ++i) {
+                uint32_t frame = position + i;
+                if (frame >= first) {
+                    samples[2 * size_t(frame - first)] = block[2 * i];
+                    samples[2 * size_t(frame - first) + 1] = block[2 * i + 1];
+                }
+            }
+            position += count;
+        }
+        std::free(player);
+    }
+    return writeFloatWav(path, samples.data(), frames, sampleRate);
+}
+
+}  // namespace Nimbra

@@ -1,0 +1,143 @@
+// demo-capture: the presentation rendered offline. It runs the same start-up (without the
+// sound device) and the same frame work as demo.exe, but takes the time of every frame from a
+// fixed step instead of the audio clock, reads each frame back into a numbered PNG and writes
+// the soundtrack of the same span, rendered offline, as a WAV. At the end it prints the CPU
+// time of the frame work and the GPU time of every pass, averaged over the frames.
+//
+// With --constants T it renders the first frame at T seconds (counter 0, elapsed time T) and
+// prints the 864 bytes of constant data the shaders received, one 32-bit word a line.
+#include "tools/capture/CaptureFiles.h"
+#include "tools/capture/CaptureOptions.h"
+#include "tools/capture/CaptureRender.h"
+#include "tools/capture/CaptureSoundtrack.h"
+#include "tools/capture/PassTimer.h"
+#include "tools/capture/Readback.h"
+
+#include "app/Presentation.h"
+
+#include <windows.h>
+#include <d3d11.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+using namespace Nimbra;
+
+namespace {
+
+void printUsage()
+{
+    std::fprintf(stderr,
+                 "usage: demo-capture [--width W] [--height H] [--fps F] [--from S] [--to E] [--out DIR]\n"
+                 "       demo-capture [--width W] [--height H] --constants T\n");
+}
+
+double secondsSince(const LARGE_INTEGER& start)
+{
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+int printConstants(Presentation& presentation, DemoWindow& window, const CaptureOptions& options,
+                   float aspect)
+{
+    float t = static_cast<float>(options.constantsTime);
+    presentationFrameWork(presentation, window, t, t, 0, aspect);
+    std::vector<unsigned char> bytes;
+    if (!readFrameConstants(window.device, window.immediateContext, bytes)) {
+        std::fprintf(stderr, "demo-capture: the constant buffer could not be read\n");
+        return 1;
+    }
+    std::string text = formatConstantData(bytes.data(), static_cast<uint32_t>(bytes.size()));
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return 0;
+}
+
+int captureFrames(Presentation& presentation, DemoWindow& window, FrameTarget& target,
+                  const CaptureOptions& options, float aspect)
+{
+    if (!CreateDirectoryA(options.outDir.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+        std::fprintf(stderr, "demo-capture: cannot create %s\n", options.outDir.c_str());
+        return 1;
+    }
+    const uint32_t frames = captureFrameCount(options);
+    CapturePasses passes(presentation, window);
+    std::vector<unsigned char> pixels;
+    double frameWorkSeconds = 0.0;
+    float previous = 0.0f;
+    for (uint32_t frame = 0; frame < frames; ++frame) {
+        float t = captureFrameTime(options, frame);
+        LARGE_INTEGER start;
+        QueryPerformanceCounter(&start);
+        presentationPrepareFrame(presentation, window, t, t - previous, frame, aspect);
+        passes.render();
+        frameWorkSeconds += secondsSince(start);
+        previous = t;
+
+        std::string path = captureFramePath(options.outDir, frame);
+        if (!target.read(pixels) || !writeFramePng(path, pixels.data(), options.width, options.height,
+                                                    static_cast<uint32_t>(options.width) * 4)) {
+            std::fprintf(stderr, "demo-capture: cannot write %s\n", path.c_str());
+            return 1;
+        }
+        passes.collectTimings();
+    }
+
+    std::string wav = options.outDir + "/soundtrack.wav";
+    if (!writeSoundtrack(wav, options.from, captureFrameTime(options, frames - 1) + 1.0 / options.fps)) {
+        std::fprintf(stderr, "demo-capture: cannot write %s\n", wav.c_str());
+        return 1;
+    }
+
+    std::printf("%u frames of %d x %d from %.3f s into %s\n", frames, options.width, options.height,
+                options.from, options.outDir.c_str());
+    std::printf("frame work, CPU: %.3f ms per frame\n", 1000.0 * frameWorkSeconds / frames);
+    passes.printTimings(stdout);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    CaptureOptions options;
+    std::string error;
+    if (!parseCaptureOptions(argc, argv, options, error)) {
+        std::fprintf(stderr, "demo-capture: %s\n", error.c_str());
+        printUsage();
+        return 2;
+    }
+
+    screenWidth = options.width;
+    screenHeight = options.height;
+    const float aspect = static_cast<float>(screenWidth) / static_cast<float>(screenHeight);
+
+    // A device without a window: the frames end in a texture of the capture size that stands in
+    // for the swap chain's buffer.
+    DemoWindow window = {};
+    const D3D_FEATURE_LEVEL level = D3D_FEATURE_LEVEL_11_0;
+    if (FAILED(D3D11CreateDevice(nullptr, D3D_DRIVER_TYPE_HARDWARE, nullptr, 0, &level, 1,
+                                 D3D11_SDK_VERSION, &window.device, nullptr, &window.immediateContext))) {
+        std::fprintf(stderr, "demo-capture: no Direct3D 11 device\n");
+        return 1;
+    }
+    FrameTarget target(window.device, window.immediateContext, options.width, options.height);
+    if (!target.valid()) {
+        std::fprintf(stderr, "demo-capture: cannot create a %d x %d target\n", options.width, options.height);
+        return 1;
+    }
+    window.backBufferView = target.view();
+
+    Presentation presentation;
+    presentationStartPicture(presentation, window);
+
+    int status = options.mode == CaptureMode::Constants
+                     ? printConstants(presentation, window, options, aspect)
+                     : captureFrames(presentation, window, target, options, aspect);
+    std::fflush(stdout);
+    // The player and its GPU objects live to the end of the process, as in the demo.
+    ExitProcess(static_cast<UINT>(status));
+}
