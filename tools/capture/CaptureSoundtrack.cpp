@@ -7,7 +7,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <vector>
 
 namespace Nimbra {
@@ -44,7 +43,7 @@ bool writeSoundtrack(const std::string& path, double fromSeconds, double toSecon
             }
             position += count;
         }
-        std::free(player);
+        destroyModulePlayer(player);
     }
     return writeFloatWav(path, samples.data(), frames, sampleRate);
 }
