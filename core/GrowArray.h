@@ -143,7 +143,7 @@ private:
     {
         if (n == 0)
             return;
-        if (std::is_trivially_copyable<T>::value) {
+        if constexpr (std::is_trivially_copyable<T>::value) {
             std::memcpy(static_cast<void*>(target), static_cast<const void*>(source), sizeof(T) * size_t(n));
         } else {
             for (uint32_t i = 0; i < n; ++i)
@@ -153,7 +153,7 @@ private:
 
     void destroyElements(uint32_t from, uint32_t to)
     {
-        if (std::is_trivially_destructible<T>::value)
+        if constexpr (std::is_trivially_destructible<T>::value)
             return;
         for (uint32_t i = from; i < to; ++i)
             data[i].~T();

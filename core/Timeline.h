@@ -14,6 +14,7 @@ class DemoPlayer;
 
 constexpr uint32_t timelineObjectCount = 29;
 
+// The timeline owns its curves and their keys; at shutdown curves.release() frees them all.
 struct Timeline {
     Gfx::DemoPlayer* player = nullptr;  // created by the content builder
     GrowArray<Curve> curves;            // curve i drives variable i
