@@ -32,8 +32,10 @@ void generateCurve(uint32_t curve, GrowArray<Keyframe>& keys)
 
 void appendContentKeys(Timeline& timeline)
 {
+    // A timeline with fewer curves gets the keys of the curves it has.
+    const uint32_t curves = timeline.curves.count < contentVariableCount ? timeline.curves.count : contentVariableCount;
     uint32_t literal = 0;
-    for (uint32_t curve = 0; curve < contentVariableCount; ++curve) {
+    for (uint32_t curve = 0; curve < curves; ++curve) {
         GrowArray<Keyframe>& keys = timeline.curves.at(curve)->keys;
         for (; literal < literalKeyCount && literalKeys[literal].curve == curve; ++literal) {
             const LiteralKey& key = literalKeys[literal];

@@ -12,7 +12,7 @@ constexpr uint32_t contentRowsPerBeat = 8;
 constexpr uint32_t contentKeyCount = 4154;
 
 // Pushes every key onto its curve, in curve order and then row order. The timeline's curves
-// must already be resized to contentVariableCount.
+// are expected to be resized to contentVariableCount already; curves beyond its count are skipped.
 void appendContentKeys(Timeline& timeline);
 
 // What the content sets up in a timeline apart from the player and its objects: the tempo, 64

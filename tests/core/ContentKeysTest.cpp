@@ -215,6 +215,16 @@ TEST_F(ShippedTimeline, Totals)
     EXPECT_EQ(lastRow, 2175u);
 }
 
+TEST(ContentKeys, ShortTimelineGetsOnlyItsOwnCurves)
+{
+    Timeline timeline;
+    timeline.curves.resize(8);
+    appendContentKeys(timeline);
+    EXPECT_EQ(timeline.curves.count, 8u);
+    EXPECT_EQ(timeline.curves.at(6)->keys.count, 3u);  // CameraFOV
+    EXPECT_EQ(timeline.curves.at(7)->keys.count, 0u);
+}
+
 TEST_F(ShippedTimeline, RotationSpeedsFollowTheGrid)
 {
     // Opening pulses of the block from 128 and from 256, with their bases.
