@@ -152,7 +152,8 @@ TEST(GrowArray, AssignReplacesContentsAndSurvivesSelfAssignment)
     EXPECT_EQ(target.capacity, 20u);
     EXPECT_NE(target.data, source.data);
     EXPECT_EQ(target[1], 6u);
-    target = target;
+    const GrowArray<uint32_t>& same = target;
+    target = same;
     EXPECT_EQ(target.count, 2u);
     EXPECT_EQ(target[0], 5u);
 }
