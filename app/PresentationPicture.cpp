@@ -3,7 +3,7 @@
 #include "app/Camera.h"
 #include "app/DemoWindow.h"
 #include "app/GraphicsContext.h"
-#include "app/ScreenSize.h"
+#include "app/Screen.h"
 #include "content/script/BuildContent.h"
 #include "core/Timeline.h"
 #include "gfx/DemoPlayer.h"

@@ -2,7 +2,7 @@
 // initialize, and one frame of the frame work.
 #include "app/GraphicsContext.h"
 #include "app/PresentationPicture.h"
-#include "app/ScreenSize.h"
+#include "app/Screen.h"
 #include "content/animation/ContentKeys.h"
 #include "content/animation/ContentVariables.h"
 #include "content/assets/Assets.h"

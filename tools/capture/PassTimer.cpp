@@ -36,9 +36,14 @@ void PassTimer::mark(uint32_t index)
 
 void PassTimer::endFrame()
 {
+    if (disjoint)
+        context->End(disjoint);
+}
+
+void PassTimer::collect()
+{
     if (!disjoint)
         return;
-    context->End(disjoint);
     D3D11_QUERY_DATA_TIMESTAMP_DISJOINT clock = {};
     while (context->GetData(disjoint, &clock, sizeof clock, 0) == S_FALSE) {
     }

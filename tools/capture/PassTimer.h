@@ -19,9 +19,10 @@ public:
 
     void beginFrame();
     void mark(uint32_t index);  // 0 .. spans
-    // Waits for this frame's queries and adds its spans to the totals; a frame that the
-    // driver reports as disjoint (clock changed meanwhile) is left out.
     void endFrame();
+    // Waits for the last frame's queries and adds its spans to the totals; a frame that the
+    // driver reports as disjoint (its clock changed meanwhile) is left out.
+    void collect();
 
     uint32_t frames() const { return framesCounted; }
     // Mean milliseconds of span `index` over the counted frames.

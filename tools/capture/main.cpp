@@ -13,7 +13,12 @@
 #include "tools/capture/PassTimer.h"
 #include "tools/capture/Readback.h"
 
+#include "app/DemoWindow.h"
 #include "app/Presentation.h"
+#include "app/PresentationPicture.h"
+#include "app/Screen.h"
+#include "gfx/DemoPlayer.h"
+#include "gfx/FrameConstants.h"
 
 #include <windows.h>
 #include <d3d11.h>
@@ -47,7 +52,7 @@ int printConstants(Presentation& presentation, DemoWindow& window, const Capture
     float t = static_cast<float>(options.constantsTime);
     presentationFrameWork(presentation, window, t, t, 0, aspect);
     std::vector<unsigned char> bytes;
-    if (!readFrameConstants(window.device, window.immediateContext, bytes)) {
+    if (!readBuffer(window.device, window.immediateContext, Gfx::frameConstants.buffer[0], bytes)) {
         std::fprintf(stderr, "demo-capture: the constant buffer could not be read\n");
         return 1;
     }
@@ -64,7 +69,7 @@ int captureFrames(Presentation& presentation, DemoWindow& window, FrameTarget& t
         return 1;
     }
     const uint32_t frames = captureFrameCount(options);
-    CapturePasses passes(presentation, window);
+    TimedRenderer renderer(*presentation.timeline.player, window.device, window.immediateContext);
     std::vector<unsigned char> pixels;
     double frameWorkSeconds = 0.0;
     float previous = 0.0f;
@@ -72,8 +77,8 @@ int captureFrames(Presentation& presentation, DemoWindow& window, FrameTarget& t
         float t = captureFrameTime(options, frame);
         LARGE_INTEGER start;
         QueryPerformanceCounter(&start);
-        presentationPrepareFrame(presentation, window, t, t - previous, frame, aspect);
-        passes.render();
+        preparePictureFrame(presentation.timeline, t, t - previous, frame, aspect);
+        renderer.render();
         frameWorkSeconds += secondsSince(start);
         previous = t;
 
@@ -83,7 +88,7 @@ int captureFrames(Presentation& presentation, DemoWindow& window, FrameTarget& t
             std::fprintf(stderr, "demo-capture: cannot write %s\n", path.c_str());
             return 1;
         }
-        passes.collectTimings();
+        renderer.collectTimings();
     }
 
     std::string wav = options.outDir + "/soundtrack.wav";
@@ -95,7 +100,7 @@ int captureFrames(Presentation& presentation, DemoWindow& window, FrameTarget& t
     std::printf("%u frames of %d x %d from %.3f s into %s\n", frames, options.width, options.height,
                 options.from, options.outDir.c_str());
     std::printf("frame work, CPU: %.3f ms per frame\n", 1000.0 * frameWorkSeconds / frames);
-    passes.printTimings(stdout);
+    renderer.printTimings(stdout);
     return 0;
 }
 
@@ -113,7 +118,7 @@ int main(int argc, char** argv)
 
     screenWidth = options.width;
     screenHeight = options.height;
-    const float aspect = static_cast<float>(screenWidth) / static_cast<float>(screenHeight);
+    aspect = static_cast<float>(screenWidth) / static_cast<float>(screenHeight);
 
     // A device without a window: the frames end in a texture of the capture size that stands in
     // for the swap chain's buffer.
@@ -132,7 +137,9 @@ int main(int argc, char** argv)
     window.backBufferView = target.view();
 
     Presentation presentation;
-    presentationStartPicture(presentation, window);
+    // The picture's start-up only: the capture takes its time from the frame step and renders
+    // the sound offline, so no audio device is opened.
+    startPicture(presentation.timeline, window);
 
     int status = options.mode == CaptureMode::Constants
                      ? printConstants(presentation, window, options, aspect)
