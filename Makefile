@@ -6,7 +6,7 @@ WIN := build/win64
 ASAN := build/asan
 GEN := -G Ninja
 
-.PHONY: all setup build host win64 asan test test-host test-win64 test-asan run bench clean capture
+.PHONY: all setup build host win64 asan test test-host test-win64 test-asan run bench clean
 
 all: build
 
@@ -36,9 +36,10 @@ test: setup host win64 asan
 run: build
 	@bash scripts/play.sh
 
-# The whole presentation rendered offline into out/demo.mp4 (1280 x 720, 60 fps).
-capture: setup win64
-	@bash scripts/capture.sh
-
 clean:
 	rm -rf build
+
+# The whole presentation rendered offline into out/demo.mp4 (1280 x 720, 60 fps).
+.PHONY: capture
+capture: setup win64
+	@bash scripts/capture.sh
