@@ -23,6 +23,9 @@
 #include <windows.h>
 #include <d3d11.h>
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -108,6 +111,9 @@ int captureFrames(Presentation& presentation, DemoWindow& window, FrameTarget& t
 
 int main(int argc, char** argv)
 {
+    // Plain newlines, so the printed figures and constants read the same on every system.
+    _setmode(_fileno(stdout), _O_BINARY);
+
     CaptureOptions options;
     std::string error;
     if (!parseCaptureOptions(argc, argv, options, error)) {
