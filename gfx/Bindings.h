@@ -26,28 +26,5 @@ struct TargetBinding
     bool flag = true;                   // set by the construction code, never read
 };
 
-// When a pass runs: every frame, only in the player's first frame, or inside a time window.
-enum EnableMode : int32_t
-{
-    EnableAlways = 0,
-    EnableFirstFrame = 1,
-    EnableWindow = 2,
-};
-
-// Both ends of the window are included; unknown modes never run.
-inline bool passEnabled(int32_t enableMode, float startTime, float endTime, float t, bool firstFrame)
-{
-    switch (enableMode) {
-    case EnableAlways:
-        return true;
-    case EnableFirstFrame:
-        return firstFrame;
-    case EnableWindow:
-        return startTime <= t && t <= endTime;
-    default:
-        return false;
-    }
-}
-
 } // namespace Gfx
 } // namespace Nimbra

@@ -2,6 +2,7 @@
 // One dispatch of a compute shader over shader-resource inputs and unordered-access outputs.
 #include "core/GrowArray.h"
 #include "gfx/Bindings.h"
+#include "gfx/PassSchedule.h"
 #include "gfx/ShaderDesc.h"
 #include "gfx/ShaderProgram.h"
 
@@ -24,13 +25,6 @@ struct ComputePassDesc : ShaderDesc
     // Frees the strings and lists (a consumed description).
     void releaseContents();
 };
-
-// Thread groups for a work size: size / 8 rounded up, at least 1.
-inline uint32_t threadGroupsFor(uint32_t size)
-{
-    const uint32_t groups = size / 8 + (size % 8 != 0 ? 1 : 0);
-    return groups > 0 ? groups : 1;
-}
 
 class ComputePass : public ComputePassDesc
 {

@@ -2,6 +2,7 @@
 // One instanced draw without vertex buffers into one or more texture targets.
 #include "core/GrowArray.h"
 #include "gfx/Bindings.h"
+#include "gfx/PassSchedule.h"
 #include "gfx/ShaderDesc.h"
 #include "gfx/ShaderProgram.h"
 
