@@ -53,6 +53,9 @@ void installGraphicsContext(const ContextBuffer& header, ID3D11Device* device,
         desc.ComparisonFunc = D3D11_COMPARISON_NEVER;
         desc.MinLOD = -FLT_MAX;
         desc.MaxLOD = FLT_MAX;
+        // A second installation replaces the samplers instead of leaking them.
+        if (samplers[slot] != nullptr)
+            samplers[slot]->Release();
         samplers[slot] = nullptr;
         device->CreateSamplerState(&desc, &samplers[slot]);
     }

@@ -57,10 +57,17 @@ TEST(TextureRuntime, EveryFormatAndDimensionGetsItsViews)
     for (int32_t format = 0; format < textureFormatCount; ++format) {
         for (int32_t dimension = Texture1D; dimension <= Texture3D; ++dimension) {
             const bool depthFormat = isDepthFormat(format);
-            if (depthFormat && dimension != Texture2D)
-                continue; // depth textures are 2D by nature
             SCOPED_TRACE("format " + std::to_string(format) + ", dimension " + std::to_string(dimension));
             TextureRuntime texture;
+            if (depthFormat && dimension != Texture2D) {
+                // Depth views are 2D only: a 1D or 3D depth texture ends up with no view at all.
+                EXPECT_TRUE(texture.create(textureDesc(dimension, format), false));
+                EXPECT_EQ(texture.dsv(), nullptr);
+                EXPECT_EQ(texture.srv(true), nullptr);
+                EXPECT_EQ(texture.uav(false), nullptr);
+                texture.release();
+                continue;
+            }
             EXPECT_TRUE(texture.create(textureDesc(dimension, format), false));
             ASSERT_NE(texture.texture[0], nullptr);
             EXPECT_EQ(texture.texture[1], nullptr);
@@ -87,6 +94,16 @@ TEST(TextureRuntime, EveryFormatAndDimensionGetsItsViews)
             EXPECT_EQ(texture.depthView, nullptr);
         }
     }
+}
+
+TEST(TextureRuntime, UnknownDimensionCreatesNothing)
+{
+    TextureRuntime texture;
+    EXPECT_TRUE(texture.create(textureDesc(3, Rgba8Unorm), true));
+    EXPECT_EQ(texture.texture[0], nullptr);
+    EXPECT_EQ(texture.texture[1], nullptr);
+    EXPECT_EQ(texture.srv(true), nullptr);
+    EXPECT_TRUE(texture.release());
 }
 
 TEST(TextureRuntime, MipChainAndZeroSizes)
