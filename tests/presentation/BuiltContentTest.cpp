@@ -149,10 +149,11 @@ TEST_F(BuiltContent, ResourcesAtScreenSize)
             EXPECT_EQ(desc.Width, UINT(screenW)) << key;
             EXPECT_EQ(desc.Height, UINT(screenH)) << key;
             EXPECT_EQ(desc.Format, key == 17 ? DXGI_FORMAT_D32_FLOAT : DXGI_FORMAT_R16G16B16A16_FLOAT) << key;
-            if (key == 17)
+            if (key == 17) {
                 EXPECT_NE(r->dsv(), nullptr);
-            else
+            } else {
                 EXPECT_NE(r->rtv(false), nullptr) << key;
+            }
         } else if (auto* data = dynamic_cast<BufferDataRuntime*>(r)) {
             ++dataBuffers;
             EXPECT_EQ(bufferBytes(r), (data->count * 4 + 15) / 16 * 16) << key;

@@ -50,8 +50,9 @@ TEST(ContentResources, ClassesFormatsAndData)
     for (uint32_t key = 0; key < contentResourceCount; ++key) {
         const ContentResource& r = contentResources[key];
         EXPECT_EQ(r.doubleBuffered, key == 12) << key;
-        if (r.kind == ContentResourceClass::Texture)
+        if (r.kind == ContentResourceClass::Texture) {
             EXPECT_EQ(r.format, key == 17 ? 6 : 3) << key;
+        }
         if (r.kind == ContentResourceClass::BufferData) {
             // Each block holds exactly the elements the buffer is created with.
             ASSERT_NE(r.data, nullptr) << key;
@@ -148,8 +149,9 @@ TEST(ContentPasses, EveryRenderedInputIsWrittenEarlierInTheFrame)
             const ContentDrawPass& pass = contentDrawPasses[ref.key];
             for (uint32_t i = 0; i < pass.inputCount; ++i) {
                 int32_t key = pass.inputs[i].resource;
-                if (contentResources[key].kind == ContentResourceClass::Texture)
+                if (contentResources[key].kind == ContentResourceClass::Texture) {
                     EXPECT_TRUE(written.count(key)) << "draw " << ref.key << " reads " << key << " before it is drawn";
+                }
             }
         }
         for (int32_t key : writtenBy(ref))
@@ -157,7 +159,9 @@ TEST(ContentPasses, EveryRenderedInputIsWrittenEarlierInTheFrame)
     }
     EXPECT_TRUE(written.count(static_cast<int32_t>(contentOutputResource)));
     // Every colour texture is some pass's target.
-    for (uint32_t key = 0; key < contentResourceCount; ++key)
-        if (contentResources[key].kind == ContentResourceClass::Texture)
+    for (uint32_t key = 0; key < contentResourceCount; ++key) {
+        if (contentResources[key].kind == ContentResourceClass::Texture) {
             EXPECT_TRUE(written.count(static_cast<int32_t>(key))) << key;
+        }
+    }
 }
