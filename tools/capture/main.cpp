@@ -41,6 +41,21 @@ void printUsage()
                  "       demo-capture [--width W] [--height H] --constants T\n");
 }
 
+// Creates `path` and any missing folders above it.
+bool createFolders(const std::string& path)
+{
+    for (size_t i = 1; i <= path.size(); ++i) {
+        if (i == path.size() || path[i] == '/' || path[i] == '\\') {
+            std::string part = path.substr(0, i);
+            if (part.back() == ':')
+                continue;  // a drive, "C:"
+            if (!CreateDirectoryA(part.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+                return false;
+        }
+    }
+    return true;
+}
+
 double secondsSince(const LARGE_INTEGER& start)
 {
     LARGE_INTEGER now, frequency;
@@ -67,7 +82,7 @@ int printConstants(Presentation& presentation, DemoWindow& window, const Capture
 int captureFrames(Presentation& presentation, DemoWindow& window, FrameTarget& target,
                   const CaptureOptions& options, float aspect)
 {
-    if (!CreateDirectoryA(options.outDir.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+    if (!createFolders(options.outDir)) {
         std::fprintf(stderr, "demo-capture: cannot create %s\n", options.outDir.c_str());
         return 1;
     }
