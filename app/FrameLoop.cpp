@@ -34,9 +34,8 @@ void waitInsteadOfPresent()
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 16, QS_ALLINPUT);
 }
 
-// Waits until the GPU has finished the frames in flight. Leaving the process while the driver
-// still works on the last Present can crash inside the driver (seen under Wine), which would
-// turn an orderly end into a failed exit code.
+}  // namespace
+
 void finishGpuWork(DemoWindow& window)
 {
     if (!window.device || !window.immediateContext)
@@ -55,8 +54,6 @@ void finishGpuWork(DemoWindow& window)
         Sleep(1);
     done->Release();
 }
-
-}  // namespace
 
 uint32_t runFrameLoop(DemoWindow& window, Presentation& presentation)
 {

@@ -16,4 +16,9 @@ int runDemo();
 // Present. Returns the number of turns that were completed (frames drawn).
 uint32_t runFrameLoop(DemoWindow& window, Presentation& presentation);
 
+// Waits (at most two seconds) until the GPU has finished the frames in flight. Leaving the
+// process while the driver still works on the last Present can crash inside the driver (seen
+// under Wine), which would turn an orderly end into a failed exit code.
+void finishGpuWork(DemoWindow& window);
+
 }  // namespace Nimbra

@@ -25,7 +25,8 @@
 # Report, on standard output, one key=value per line:
 #   window_ms=N                 process start to window
 #   window_id=N, window_name=NAME, window_geometry=WxH+X+Y
-#   shot=FILE shot_min=A shot_max=B   darkest and brightest grey level of a screenshot, 0..255
+#   shot=FILE shot_min=A shot_max=B shot_hash=H   darkest and brightest grey level of a
+#                               screenshot (0..255) and a hash of its pixels
 #   exit_after_key_ms=N         last key press to the end of the process
 #   exit_code=N|killed|none     the program's exit code (none: it ended before its window)
 #   run_ms=N                    process start to its end
@@ -180,6 +181,7 @@ for action in "$@"; do
         report shot "$arg"
         report shot_min "$(convert "$arg" -colorspace Gray -format '%[fx:int(255*minima+0.5)]' info:)"
         report shot_max "$(convert "$arg" -colorspace Gray -format '%[fx:int(255*maxima+0.5)]' info:)"
+        report shot_hash "$(identify -format '%#' "$arg")"
       else
         echo "demo-harness: screenshot $arg failed" >&2
       fi ;;
