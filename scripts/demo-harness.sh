@@ -20,6 +20,8 @@
 #   key:KEYS           press keys with xdotool (key:Escape, key:alt+F4)
 #   shot:FILE.png      screenshot of the whole screen
 #   exit:S             wait up to S seconds for the program to end by itself
+#   exit-if-sound:S    if the program plays into the sound sink, wait up to S seconds for it to
+#                      end by itself (reports sound=yes|no); otherwise go on at once
 # When the actions are done and the program still runs, it is killed (exit_code=killed).
 #
 # Report, on standard output, one key=value per line:
@@ -190,6 +192,16 @@ for action in "$@"; do
       end=$(( $(now_ms) + limit ))
       [ "$end" -gt "$runDeadline" ] && end=$runDeadline
       waitExit "$end" ;;
+    exit-if-sound)
+      if pactl list short sink-inputs 2>/dev/null | grep -q .; then
+        report sound yes
+        limit=$(awk -v s="$arg" 'BEGIN { printf "%d", s * 1000 }')
+        end=$(( $(now_ms) + limit ))
+        [ "$end" -gt "$runDeadline" ] && end=$runDeadline
+        waitExit "$end"
+      else
+        report sound no
+      fi ;;
     *) echo "demo-harness: unknown action $action" >&2 ;;
   esac
   [ -n "$exitCode" ] && break
