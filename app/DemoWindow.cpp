@@ -59,6 +59,8 @@ DXGI_SWAP_CHAIN_DESC1 swapChainDescription()
     return desc;
 }
 
+// The DXGI device, the adapter and the factory stay referenced for the whole run, like every
+// object made here.
 IDXGIFactory2* factoryOf(ID3D11Device* device)
 {
     IDXGIDevice* dxgiDevice = nullptr;

@@ -30,13 +30,15 @@
 #   shot=FILE shot_min=A shot_max=B shot_hash=H   darkest and brightest grey level of a
 #                               screenshot (0..255) and a hash of its pixels
 #   exit_after_key_ms=N         last key press to the end of the process
-#   exit_code=N|killed|none     the program's exit code (none: it ended before its window)
+#   exit_code=N|killed          the program's exit code, or killed when it had to be ended
 #   run_ms=N                    process start to its end
+# A program that never shows its window reports window_id=none and its exit code.
 # Messages go to standard error. Exit status: the program's exit code; 124 when it had to be
-# killed; 125 when the harness itself failed (bad arguments, no window).
+# killed; 125 when the harness itself failed (bad arguments) or no window appeared.
 #
 # Runs share one Wine prefix of their own (build/wineprefix-e2e) and take turns through a lock,
 # because Wine programs of one prefix share the screen size and the keyboard state.
+# Each run ends the program, the Wine server of the prefix, the display and the sink it started.
 # Example:  scripts/demo-harness.sh build/win64/demo.exe sleep:1 shot:out/a.png key:Escape exit:5
 set -u
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -100,9 +102,21 @@ stopPid() {  # TERM, a moment's grace, then KILL; only processes this script sta
   alive "$pid" && kill -9 "$pid" 2>/dev/null
   wait "$pid" 2>/dev/null
 }
+# The program and the recorder first; then the Wine server, which leaves by itself once the
+# prefix's helper programs (services, devices, explorer) have gone. Killing only the server
+# would orphan those helpers, so a server that stays is asked to end its programs first.
 cleanup() {
   local i
-  for ((i = ${#started[@]} - 1; i >= 0; i--)); do stopPid "${started[$i]}"; done
+  for ((i = ${#started[@]} - 1; i >= 0; i--)); do
+    [ "${started[$i]}" = "${server:-}" ] || stopPid "${started[$i]}"
+  done
+  [ -n "${server:-}" ] || return 0
+  for _ in $(seq 50); do alive "$server" || break; sleep 0.1; done
+  if alive "$server"; then
+    wineserver -k 2>/dev/null
+    for _ in $(seq 30); do alive "$server" || break; sleep 0.1; done
+  fi
+  stopPid "$server"
 }
 trap cleanup EXIT
 
@@ -148,9 +162,10 @@ while [ -z "$window" ] && alive "$pid" && [ "$(now_ms)" -lt "$deadline" ]; do
 done
 if [ -z "$window" ]; then
   waitExit "$(now_ms)"
+  report window_id none
   if [ -n "$exitCode" ]; then
     echo "demo-harness: the program ended (code $exitCode) without a window" >&2
-    report exit_code none
+    report exit_code "$exitCode"
   else
     echo "demo-harness: no window '$title' within $windowTimeout s" >&2
     report exit_code killed
@@ -219,7 +234,4 @@ else
   report run_ms $(( ended - t0 ))
   status=$exitCode
 fi
-
-# The server leaves by itself once Wine's helper programs have gone; wait a little for that.
-for _ in $(seq 50); do alive "$server" || break; sleep 0.1; done
 exit $status
