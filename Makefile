@@ -36,6 +36,9 @@ test: setup host win64 asan
 run: build
 	@bash scripts/play.sh
 
+# Every benchmark; each area adds its own target as a prerequisite.
+bench: bench-shell
+
 # Start-up time and frame rate of the window, device and frame loop under Wine at 640 x 360.
 bench-shell: setup win64
 	@bash scripts/bench-shell.sh 640x360
