@@ -6,7 +6,7 @@ WIN := build/win64
 ASAN := build/asan
 GEN := -G Ninja
 
-.PHONY: all setup build host win64 asan test test-host test-win64 test-asan run bench clean
+.PHONY: all setup build host win64 asan test test-host test-win64 test-asan run bench clean fuzz
 
 all: build
 
@@ -35,6 +35,11 @@ test: setup host win64 asan
 
 run: build
 	@bash scripts/play.sh
+
+# Fuzzes the module player for SECONDS seconds (libFuzzer, clang): make fuzz SECONDS=600
+SECONDS ?= 60
+fuzz:
+	bash tests/fuzz/run.sh $(SECONDS)
 
 clean:
 	rm -rf build
