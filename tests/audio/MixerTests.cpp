@@ -74,6 +74,17 @@ TEST(LoopModes, UnloopedSampleStopsAtItsEnd) {
     std::vector<float> out = render(*v.player, 10);
     for (float f : out) EXPECT_EQ(f, 0.0f);
     EXPECT_EQ(v.channel->rampIndex, ramp);
+
+    // Ending while the gain still ramps: the frames after the end get nothing.
+    v.channel->position = 298.0f;
+    v.channel->gainLeft = 0.5f;
+    v.channel->rampIndex = 100;
+    out = render(*v.player, 10);
+    EXPECT_FLOAT_EQ(out[0], 298.0f / 32768.0f * 0.5f * 0.25f);
+    EXPECT_GT(out[2], 0.0f);
+    for (size_t i = 4; i < out.size(); ++i) EXPECT_EQ(out[i], 0.0f) << i;
+    EXPECT_EQ(v.channel->rampIndex, 102u);
+    EXPECT_FLOAT_EQ(v.channel->gainLeft, 0.5f + 2.0f / 128.0f);
 }
 
 TEST(LoopModes, LargeStepsNeverLeaveTheSample) {
