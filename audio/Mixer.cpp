@@ -70,7 +70,23 @@ void advanceForward(const SampleView& s, Cursor& c) {
 
 bool outsideSample(float position, float length) { return !(position >= 0.0f && position < length); }
 
-void advancePingPong(const SampleView& s, Cursor& c) {
+// A step longer than the loop can leave a ping-pong position outside the data after one
+// reflection: reflect again at the loop bounds, then clamp. Rare, so kept out of the loop.
+float bringInside(const SampleView& s, Cursor& c, float position) {
+    for (int i = 0; i < maxReflections && outsideSample(position, s.length); ++i) {
+        if (position >= s.length) {
+            c.forward = 0;
+            position = 2.0f * s.loopEnd - position;
+        } else if (position < 0.0f) {
+            c.forward = 1;
+            position = 2.0f * s.loopStart - position;
+        }
+    }
+    if (outsideSample(position, s.length)) position = position >= s.length ? s.length - 1.0f : 0.0f;
+    return position;
+}
+
+inline void advancePingPong(const SampleView& s, Cursor& c) {
     float loopStart = s.loopStart;
     float loopEnd = s.loopEnd;
     float length = s.length;
@@ -96,18 +112,7 @@ void advancePingPong(const SampleView& s, Cursor& c) {
             position = 0.0f;
         }
     }
-    // A step longer than the loop can leave the position outside the data after one
-    // reflection: reflect again at the loop bounds, then clamp.
-    for (int i = 0; i < maxReflections && outsideSample(position, length); ++i) {
-        if (position >= length) {
-            c.forward = 0;
-            position = 2.0f * loopEnd - position;
-        } else if (position < 0.0f) {
-            c.forward = 1;
-            position = 2.0f * loopStart - position;
-        }
-    }
-    if (outsideSample(position, length)) position = position >= length ? length - 1.0f : 0.0f;
+    if (outsideSample(position, length)) position = bringInside(s, c, position);
     c.position = position;
 }
 
@@ -173,12 +178,18 @@ void mixVoice(ModuleChannel& ch, float* out, uint32_t count, float rampStep) {
         }
     }
     // Then the gains are steady and the voice only moves.
+    // Scaling a raw value by a power of two and then by a gain rounds exactly like scaling it
+    // by the gain pre-multiplied with that power of two, so one multiplication goes.
     uint32_t steadyStart = i;
+    const float scale = sizeof(T) == 2 ? 1.0f / 32768.0f : 1.0f / 128.0f;
+    const float left = gainLeft * scale;
+    const float right = gainRight * scale;
+    const T* data = static_cast<const T*>(s.data);
     for (; i < count; ++i, out += 2) {
-        float v = sampleValue<T>(s, c.position);
+        float raw = float(data[c.position < s.length ? uint32_t(c.position) : s.last]);
         advance<LoopType>(s, c);
-        out[0] += v * gainLeft;
-        out[1] += v * gainRight;
+        out[0] += raw * left;
+        out[1] += raw * right;
         if (c.position < 0.0f) {
             ++i;
             break;

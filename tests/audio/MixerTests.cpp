@@ -268,3 +268,67 @@ TEST(Mixing, BlockSizesDoNotChangeTheOutput) {
 
 }  // namespace
 }  // namespace Nimbra
+
+namespace Nimbra {
+namespace {
+
+float towards(float gain, float target, float step) {
+    if (gain > target) return std::max(gain - step, target);
+    if (gain < target) return std::min(gain + step, target);
+    return gain;
+}
+
+// The mixer written the plain way, one frame and one channel at a time through fetchSample:
+// the fast runs of generate must give exactly these frames.
+std::vector<float> renderFrameByFrame(ModulePlayer& p, uint32_t frames) {
+    std::vector<float> out;
+    for (uint32_t f = 0; f < frames; ++f) {
+        if (p.framesToNextTick <= 0.0f) p.playTick();
+        p.framesToNextTick -= 1.0f;
+        float left = 0.0f, right = 0.0f;
+        if (!(p.maxLoops != 0 && p.rowVisits >= p.maxLoops)) {
+            for (uint32_t i = 0; i < p.channelCount; ++i) {
+                ModuleChannel& c = p.channels[i];
+                if (!c.instrument || !c.sample || c.position < 0.0f) continue;
+                float v = fetchSample(c);
+                left += v * c.gainLeft;
+                right += v * c.gainRight;
+                c.rampIndex += 1;
+                c.gainLeft = towards(c.gainLeft, c.targetLeft, p.rampStep);
+                c.gainRight = towards(c.gainRight, c.targetRight, p.rampStep);
+            }
+        }
+        float scale = p.globalVolume * p.amplification;
+        out.push_back(left * scale);
+        out.push_back(right * scale);
+    }
+    return out;
+}
+
+TEST(Mixing, RunsMatchTheFrameByFrameRule) {
+    XmModule m = basicModule(4, 16);
+    m.instruments.push_back(instrumentWith(looped(700, XmLoop::PingPong, 50, 300)));
+    XmSample narrow = rampSample(3000);
+    m.instruments.push_back(instrumentWith(narrow));
+    m.tempo = 131;
+    for (int r = 0; r < 16; ++r) {
+        cellAt(m, 0, r, r % 4) = {uint8_t(30 + 3 * r), uint8_t(1 + r % 3), uint8_t(0x20 + 2 * r), 0, 0};
+    }
+    cellAt(m, 0, 2, 1) = {0, 0, 0, 0x04, 0x48};
+    cellAt(m, 0, 5, 3) = {0, 0, 0, 0x0E, 0x92};
+    cellAt(m, 0, 7, 0) = {0, 0, 0, 0x0A, 0x0F};
+    cellAt(m, 0, 9, 2) = {0, 0, 0, 0x10, 0x30};
+    cellAt(m, 0, 11, 1) = {0, 0, 0, 0x08, 0x10};
+    PlayerPtr fast = makePlayer(m);
+    PlayerPtr plain = makePlayer(m);
+    fast->setMaxLoops(1);
+    plain->setMaxLoops(1);
+    const uint32_t frames = 16 * 3 * 1000;
+    std::vector<float> a = render(*fast, frames);
+    std::vector<float> b = renderFrameByFrame(*plain, frames);
+    ASSERT_EQ(a.size(), b.size());
+    for (size_t i = 0; i < a.size(); ++i) ASSERT_EQ(a[i], b[i]) << "sample " << i;
+}
+
+}  // namespace
+}  // namespace Nimbra
