@@ -26,8 +26,10 @@ int64_t shiftedPeriod(int i, int shift) {
 float amigaNotePeriod(float note) {
     // Far outside any playable range; keeps the integer conversions below defined.
     note = std::fmin(std::fmax(note, -65536.0f), 65536.0f);
+    // Negative notes (from strongly negative relative notes) take their semitone from the
+    // note as an unsigned count and shift left: deep, but finite and positive periods.
     int32_t k = int32_t(note);  // toward zero
-    uint32_t i = uint32_t(k) % 12;  // negative notes wrap like an unsigned count
+    uint32_t i = uint32_t(k) % 12;
     int octave = int(note / 12.0f - 2.0f);  // toward zero, not floored
     float a = float(shiftedPeriod(int(i), octave));
     float b = float(shiftedPeriod(int(i) + 1, octave));

@@ -103,6 +103,7 @@ void ModulePlayer::refreshFrequency(ModuleChannel& ch) {
     ch.step = ch.frequency / float(sampleRate);
 }
 
+// Channel loops count with 32-bit indexes: the format allows up to 65535 channels.
 void ModulePlayer::playTick() {
     if (tick == 0) advanceRow();
     for (uint32_t i = 0; i < channelCount; ++i) stepChannel(channels[i], tick);

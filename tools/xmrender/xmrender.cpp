@@ -94,9 +94,12 @@ std::vector<float> render(ModulePlayer& player, uint64_t frameLimit) {
             continue;
         }
         // No tick falls within the next frames, so the silence state cannot change there.
-        uint64_t untilTick = uint64_t(player.framesToNextTick);
-        if (float(untilTick) < player.framesToNextTick) ++untilTick;
-        uint64_t n = untilTick < frameLimit - done ? untilTick : frameLimit - done;
+        uint64_t n = frameLimit - done;
+        if (player.framesToNextTick < float(n)) {  // also false for a tempo of 0 (no more ticks)
+            uint64_t untilTick = uint64_t(player.framesToNextTick);
+            if (float(untilTick) < player.framesToNextTick) ++untilTick;
+            n = untilTick;
+        }
         size_t at = out.size();
         out.resize(at + 2 * n);
         player.generate(out.data() + at, uint32_t(n));
