@@ -100,7 +100,7 @@ void releaseKey(ModuleChannel& ch) {
 
 void ModulePlayer::refreshFrequency(ModuleChannel& ch) {
     ch.frequency = periodFrequency(frequencyMode, ch.period, ch.arpeggioOffset, ch.vibratoDelta + ch.autoVibratoDelta);
-    ch.step = ch.frequency / float(sampleRate);
+    ch.step = sampleRate != 0 ? ch.frequency / float(sampleRate) : 0.0f;  // no output rate: voices hold
 }
 
 // Channel loops count with 32-bit indexes: the format allows up to 65535 channels.
@@ -112,7 +112,8 @@ void ModulePlayer::playTick() {
         tick = 0;
         extraTicks = 0;
     }
-    framesToNextTick += float(sampleRate) / (float(bpm) * 0.4f);
+    // A tempo of 0 (only a corrupt header can give one) never reaches the next tick.
+    framesToNextTick += bpm != 0 ? float(sampleRate) / (float(bpm) * 0.4f) : INFINITY;
 }
 
 void ModulePlayer::enterRow() {
