@@ -160,6 +160,39 @@ TEST(VolumeColumn, CommandsOnFirstAndLaterTicks) {
     EXPECT_NEAR(p->channels[0].panning, 55.0f / 255.0f, 1e-6f);
 }
 
+TEST(CombinedEffects, TonePortamentoAndVibratoWithVolumeSlide) {
+    // 5xy: the remembered tone portamento speed with a volume slide.
+    PlayerPtr p = makePlayer(oneChannel({{49, 1, 0, 0x03, 0x10}, {50, 0, 0, 0x05, 0x02}}));
+    runTicks(*p, 3);
+    std::vector<float> v = trace(*p, 3, [](const ModuleChannel& c) { return c.volume; });
+    EXPECT_EQ(v, (std::vector<float>{1.0f, 1.0f - 2.0f / 64.0f, 1.0f - 4.0f / 64.0f}));
+    EXPECT_FLOAT_EQ(p->channels[0].period, 4544.0f);  // 4608 - 64, reached on the first step
+
+    // 6xy vibrates with the speed the volume column set, and slides the volume; volume column
+    // Bx vibrates on later ticks without keeping the vibrato active.
+    p = makePlayer(oneChannel({{49, 1, 0xA4, 0x0C, 0x20}, {0, 0, 0, 0x06, 0x20}, {0, 0, 0xB0, 0, 0}}));
+    runTicks(*p, 6);
+    const ModuleChannel& c = p->channels[0];
+    EXPECT_EQ(c.vibratoParam, 0x40);
+    EXPECT_EQ(c.vibratoPos, 8);
+    EXPECT_EQ(c.vibratoActive, 1);
+    EXPECT_FLOAT_EQ(c.volume, 0.5f + 4.0f / 64.0f);
+    runTicks(*p, 3);
+    EXPECT_EQ(c.vibratoPos, 16);
+    EXPECT_EQ(c.vibratoActive, 0);
+}
+
+TEST(VolumeColumn, SlidesAndPanningSlides) {
+    PlayerPtr p = makePlayer(oneChannel({{49, 1, 0x20, 0, 0}, {0, 0, 0x73, 0, 0}, {0, 0, 0x92, 0, 0}, {0, 0, 0xD5, 0, 0}}));
+    std::vector<float> v = trace(*p, 9, [](const ModuleChannel& c) { return c.volume; });
+    EXPECT_FLOAT_EQ(v[2], 0.25f);
+    EXPECT_FLOAT_EQ(v[5], 0.25f + 6.0f / 64.0f);
+    EXPECT_FLOAT_EQ(v[6], 0.25f + 8.0f / 64.0f);
+    EXPECT_FLOAT_EQ(v[8], v[6]);  // fine slides act on the first tick only
+    runTicks(*p, 3);
+    EXPECT_NEAR(p->channels[0].panning, 128.0f / 255.0f - 10.0f / 255.0f, 1e-6f);
+}
+
 TEST(Panning, SetAndSlide) {
     PlayerPtr p = makePlayer(oneChannel({{49, 1, 0, 0x08, 0xFF}, {0, 0, 0, 0x19, 0x04}, {0, 0, 0, 0x19, 0x00}}));
     runTicks(*p, 1);
