@@ -6,7 +6,7 @@ WIN := build/win64
 ASAN := build/asan
 GEN := -G Ninja
 
-.PHONY: all setup build host win64 asan test test-host test-win64 test-asan run bench bench-shell clean
+.PHONY: all setup build host win64 asan test test-host test-win64 test-asan run bench bench-shell clean fuzz
 
 all: build
 
@@ -42,6 +42,11 @@ bench: bench-shell
 # Start-up time and frame rate of the window, device and frame loop under Wine at 640 x 360.
 bench-shell: setup win64
 	@bash scripts/bench-shell.sh 640x360
+
+# Fuzzes the module player for SECONDS seconds (libFuzzer, clang): make fuzz SECONDS=600
+SECONDS ?= 60
+fuzz:
+	bash tests/fuzz/run.sh $(SECONDS)
 
 clean:
 	rm -rf build
