@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+namespace Nimbra {
 namespace {
 
 uint32_t framesPlayed(HWAVEOUT device)
@@ -95,3 +96,5 @@ void stopAudioStream(AudioStream& stream)
         stream.player = nullptr;
     }
 }
+
+} // namespace Nimbra

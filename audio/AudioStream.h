@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <thread>
 
+namespace Nimbra {
+
 struct ModulePlayer;
 
 constexpr uint32_t kStreamRate = 44100;
@@ -37,3 +39,5 @@ void submitAudioStream(AudioStream& stream);
 
 // Stops the refill thread, then the device, and frees the player.
 void stopAudioStream(AudioStream& stream);
+
+} // namespace Nimbra

@@ -1,5 +1,7 @@
 #include "audio/RefillPlan.h"
 
+namespace Nimbra {
+
 uint32_t nextRefillChunk(uint32_t written, uint32_t played)
 {
     if (played <= written)
@@ -10,3 +12,5 @@ uint32_t nextRefillChunk(uint32_t written, uint32_t played)
     const uint32_t remaining = played - written;
     return chunk < remaining ? chunk : remaining;
 }
+
+} // namespace Nimbra

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+namespace Nimbra {
+
 // The stream plays one looping ring of kStreamFrames stereo frames. Song frame f lives in slot
 // f mod kStreamFrames, so the refill always writes exactly the frames the device has played
 // since the last visit into the slots they vacated.
@@ -14,3 +16,5 @@ uint32_t nextRefillChunk(uint32_t written, uint32_t played);
 
 // The ring slot where the next chunk starts.
 inline uint32_t refillSlot(uint32_t written) { return written % kStreamFrames; }
+
+} // namespace Nimbra

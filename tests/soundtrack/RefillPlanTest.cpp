@@ -7,6 +7,8 @@
 
 namespace {
 
+using namespace Nimbra;
+
 using Chunk = std::pair<uint32_t, uint32_t>;  // ring slot, frames
 
 // One visit of the refill thread: every missing frame, chunk by chunk.
