@@ -6,7 +6,7 @@ WIN := build/win64
 ASAN := build/asan
 GEN := -G Ninja
 
-.PHONY: all setup build host win64 asan test test-host test-win64 test-asan run bench clean
+.PHONY: all setup build host win64 asan test test-host test-win64 test-asan run bench clean song listen
 
 all: build
 
@@ -38,3 +38,11 @@ run: build
 
 clean:
 	rm -rf build
+
+# The soundtrack: regenerate content/song/song.xm from its score, or render it to out/song.wav.
+song: host
+	$(HOST)/tools/songgen/songgen content/song/score.txt content/song/song.xm
+
+listen: host
+	@mkdir -p out
+	$(HOST)/tools/xmrender/xmrender content/song/song.xm out/song.wav --loops 1

@@ -73,6 +73,21 @@ void fadeEnds(std::vector<double>& signal, int fadeIn, int fadeOut)
         signal[size_t(n - 1 - i)] *= double(i) / fadeOut;
 }
 
+std::vector<double> decimate(const std::vector<double>& signal, int factor)
+{
+    StateVariableFilter first, second;
+    first.set(0.4 * kRate / factor, 0.7);
+    second.set(0.4 * kRate / factor, 0.7);
+    std::vector<double> out;
+    out.reserve(signal.size() / size_t(factor) + 1);
+    for (size_t i = 0; i < signal.size(); ++i) {
+        const double v = second.lowPass(first.lowPass(signal[i]));
+        if (i % size_t(factor) == 0)
+            out.push_back(v);
+    }
+    return out;
+}
+
 void tuneFor(double hz, int8_t& relativeNote, int8_t& finetune)
 {
     // Note 49 plays at 8363 Hz times 2^((relative + finetune/128)/12); middle C is 261.63 Hz.

@@ -44,6 +44,10 @@ double normalize(std::vector<double>& signal, double peak);
 // Short linear fade-in and fade-out, against clicks at the sample's ends.
 void fadeEnds(std::vector<double>& signal, int fadeIn, int fadeOut);
 
+// Every `factor`-th frame after a low-pass below the new Nyquist frequency: the same sound in
+// fewer bytes, for samples without much treble.
+std::vector<double> decimate(const std::vector<double>& signal, int factor);
+
 // Relative note and finetune that make a sample whose fundamental is `hz` (recorded at 44,100 Hz)
 // sound at the pitch of the note it is played with (C-4, note 49, is middle C).
 void tuneFor(double hz, int8_t& relativeNote, int8_t& finetune);

@@ -49,6 +49,14 @@ XmSample tuned(XmSample s, double hz)
     return s;
 }
 
+// A sample stored at 44,100 / factor frames per second sounds like one at the full rate whose
+// pitch is `factor` times higher.
+XmSample atNativeRate(XmSample s, int factor)
+{
+    tuneFor(factor * 440.0 * std::pow(2.0, -9.0 / 12.0), s.relativeNote, s.finetune);
+    return s;
+}
+
 XmEnvelope envelope(std::initializer_list<XmEnvelopePoint> points)
 {
     XmEnvelope e;
@@ -200,7 +208,7 @@ XmSample crash()
         out[i] = n * (0.6 * expDecay(t, 0.9) + 0.4 * expDecay(t, 0.08)) + 0.5 * shimmer[i];
     }
     fadeEnds(out, 4, 8000);
-    return atNativeRate(makeSample("crash", out, true, 0.9));
+    return atNativeRate(makeSample("crash", out, false, 0.9));
 }
 
 XmSample tom()
@@ -285,7 +293,9 @@ XmSample pad()
                 out[i] += a * std::sin(2.0 * kPi * (f * h * i / kRate + offset * h));
         }
     }
-    return tuned(makeSample("pad", out, true, 0.9, {XmLoop::PingPong, framesOf(0.3), framesOf(2.0)}), hz);
+    // Little treble above 5 kHz: stored at half rate.
+    return tuned(makeSample("pad", decimate(out, 2), true, 0.9, {XmLoop::PingPong, framesOf(0.15), framesOf(1.0)}),
+                 2.0 * hz);
 }
 
 // A sung "ah": harmonics weighted by three vowel formants.
@@ -356,7 +366,7 @@ XmSample bell()
         out[i] = std::sin(2.0 * kPi * hz * t + index * mod) * expDecay(t, 0.55);
     }
     fadeEnds(out, 8, 4000);
-    return tuned(makeSample("bell", out, true, 0.9), hz);
+    return tuned(makeSample("bell", decimate(out, 2), true, 0.9), 2.0 * hz);
 }
 
 // ---- effects ------------------------------------------------------------------------------------
@@ -372,7 +382,7 @@ XmSample riser()
         out[i] = band.bandPass(noise.next()) * (0.15 + 0.85 * p * p);
     }
     fadeEnds(out, 400, 200);
-    return atNativeRate(makeSample("riser", out, false, 0.9));
+    return atNativeRate(makeSample("riser", decimate(out, 2), false, 0.9), 2);
 }
 
 XmSample reverseCymbal()
@@ -380,9 +390,9 @@ XmSample reverseCymbal()
     auto forward = crash().data;
     std::vector<double> out(size_t(framesOf(1.92)));
     for (size_t i = 0; i < out.size(); ++i)
-        out[i] = forward[out.size() - 1 - i] / 32768.0;
+        out[i] = forward[out.size() - 1 - i] / 128.0;
     fadeEnds(out, 2000, 60);
-    return atNativeRate(makeSample("reverse cymbal", out, true, 0.9));
+    return atNativeRate(makeSample("reverse cymbal", decimate(out, 2), false, 0.9), 2);
 }
 
 XmSample impact()
@@ -400,7 +410,8 @@ XmSample impact()
         out[i] = std::tanh(1.4 * boom + 1.2 * crack);
     }
     fadeEnds(out, 4, 20000);
-    return atNativeRate(makeSample("impact", out, true, 0.95));
+    // A boom and a dull crack: a quarter of the rate is plenty.
+    return atNativeRate(makeSample("impact", decimate(out, 4), true, 0.95), 4);
 }
 
 // A minor-chord stab (root, minor third, fifth, octave) of bright saws with a quick filter fall.
@@ -421,7 +432,7 @@ XmSample stab()
         }
     }
     fadeEnds(out, 16, 3000);
-    return tuned(makeSample("stab", out, true, 0.9), root * 2.0);
+    return tuned(makeSample("stab", decimate(out, 2), true, 0.9), root * 4.0);
 }
 
 // A short digital blip, crushed to a few levels: the glitch accent.
@@ -473,6 +484,7 @@ std::vector<InstrumentVoice> buildInstruments()
         bassVoice.instrument.volumeEnvelope =
             withSustain(envelope({{0, 64}, {8, 52}, {12, 50}, {16, 0}}), 2);
         bassVoice.instrument.fadeout = 2048;
+        bassVoice.instrument.samples[0].volume = 50;  // sits under the kick and the lead
         v.push_back(std::move(bassVoice));
     }
     {
@@ -491,6 +503,7 @@ std::vector<InstrumentVoice> buildInstruments()
         i.vibratoDepth = 3;
         i.vibratoRate = 6;
         i.fadeout = 256;
+        padVoice.instrument.samples[0].volume = 46;  // three voices: together they match the lead
         v.push_back(std::move(padVoice));
     }
     {

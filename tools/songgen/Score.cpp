@@ -270,7 +270,15 @@ bool readPhrase(Reader& r, const std::vector<std::string>& words, const std::vec
         if (!parseCell(r, token, instrument, r.instruments[size_t(instrument - 1)].defaultNote, cell))
             return false;
         phrase.rows.push_back(cell);
-        phrase.rows.resize(phrase.rows.size() + size_t(step * hold - 1));
+        // A held token keeps its effect running on every row it covers (vibrato, slides,
+        // arpeggio); without a hold an effect lasts for its own row, as in any tracker.
+        const bool held = raw.find('*') != std::string::npos && raw[0] != '*';
+        XmCell continued;
+        if (held) {
+            continued.effect = cell.effect;
+            continued.param = cell.param;
+        }
+        phrase.rows.resize(phrase.rows.size() + size_t(step * hold - 1), continued);
     }
     r.phrases[words[1]] = phrase;
     return true;
