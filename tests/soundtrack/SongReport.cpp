@@ -1,41 +1,33 @@
-// song-report RENDER.wav: levels per section and the kick's onsets against the rhythm grid, for
-// judging a render of the song by numbers.
+// song-report RENDER.wav: peak and loudness section by section, for judging a render of the
+// song (make listen) by numbers.
 #include "tests/soundtrack/SongAnalysis.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <set>
+#include <iterator>
 
 int main(int argc, char** argv)
 {
     using namespace Nimbra::Listening;
     Wave wave;
-    if (argc != 2 || !readWav(argv[1], wave)) {
-        std::fprintf(stderr, "usage: song-report RENDER.wav\n");
+    if (argc != 2 || !readWav(argv[1], wave) || wave.rate != kRate) {
+        std::fprintf(stderr, "usage: song-report RENDER.wav (44.1 kHz)\n");
         return 2;
     }
     std::printf("%.2f s, peak %.3f\n", wave.frames() / double(wave.rate), peak(wave));
-    const int sections[] = {0, 128, 256, 384, 512, 608, 640, 896, 1152, 1408, 1536, 1664, 1792, 1856, 2720};
-    for (size_t i = 0; i + 1 < std::size(sections); ++i)
-        std::printf("rows %4d-%4d  rms %.4f\n", sections[i], sections[i + 1], rowsRms(wave, sections[i], sections[i + 1]));
     const std::vector<float> band = lowBand(wave, 100.0);
-    const std::vector<int> grid = gridRows(1792);
-    const std::set<int> onGrid(grid.begin(), grid.end());
-    double weakestOnGrid = 1e9, strongestOff = 0.0;
-    int weakRow = -1, offRow = -1;
-    for (int row = 128; row < 1792; ++row) {
-        const double s = onsetStrength(band, row);
-        if (onGrid.count(row)) {
-            if (s < weakestOnGrid) { weakestOnGrid = s; weakRow = row; }
-        } else if (s > strongestOff) {
-            strongestOff = s;
-            offRow = row;
-        }
+    const struct {
+        int row;
+        const char* name;
+    } sections[] = {{0, "intro"},     {128, "beat"},     {256, "verse A"},   {384, "verse B"},
+                    {512, "build"},   {608, "break"},    {640, "main"},      {1152, "bridge"},
+                    {1408, "drive"},  {1536, "themes"},  {1664, "finale"},   {1792, "hit"},
+                    {1824, "interlude"}, {2720, ""}};
+    std::printf("section      rows        rms    low band\n");
+    for (size_t i = 0; i + 1 < std::size(sections); ++i) {
+        const int first = sections[i].row, last = sections[i + 1].row;
+        const double low = energy(band, int64_t(first) * kRowFrames, int64_t(last - first) * kRowFrames) /
+                           (double(last - first) * kRowFrames);
+        std::printf("%-10s %4d-%4d  %.4f  %.5f\n", sections[i].name, first, last, rowsRms(wave, first, last), low);
     }
-    std::printf("grid rows %zu: weakest onset %.2f (row %d); strongest off the grid %.2f (row %d)\n", grid.size(),
-                weakestOnGrid, weakRow, strongestOff, offRow);
-    for (int row = 600; row < 642; ++row)
-        std::printf("%d:%.1f ", row, onsetStrength(band, row));
-    std::printf("\n");
     return 0;
 }
