@@ -6,7 +6,7 @@ WIN := build/win64
 ASAN := build/asan
 GEN := -G Ninja
 
-.PHONY: all setup build host win64 asan test test-host test-win64 test-asan run bench clean song listen
+.PHONY: all setup build host win64 asan test test-host test-win64 test-asan run bench clean
 
 all: build
 
@@ -40,6 +40,7 @@ clean:
 	rm -rf build
 
 # The soundtrack: regenerate content/song/song.xm from its score, or render it to out/song.wav.
+.PHONY: song listen
 song: host
 	$(HOST)/tools/songgen/songgen content/song/score.txt content/song/song.xm
 
