@@ -30,15 +30,6 @@ asan:
 		-DNIMBRA_SANITIZE=ON -DNIMBRA_TOOLS=OFF
 	cmake --build $(ASAN) -j $(JOBS)
 
-test: setup host win64 asan
-	@bash scripts/run-tests.sh
-
-run: build
-	@bash scripts/play.sh
-
-clean:
-	rm -rf build
-
 # The soundtrack: regenerate content/song/song.xm from its score, or render it to out/song.wav.
 .PHONY: song listen
 song: host
@@ -47,3 +38,12 @@ song: host
 listen: host
 	@mkdir -p out
 	$(HOST)/tools/xmrender/xmrender content/song/song.xm out/song.wav --loops 1
+
+test: setup host win64 asan
+	@bash scripts/run-tests.sh
+
+run: build
+	@bash scripts/play.sh
+
+clean:
+	rm -rf build
