@@ -30,6 +30,15 @@ asan:
 		-DNIMBRA_SANITIZE=ON -DNIMBRA_TOOLS=OFF
 	cmake --build $(ASAN) -j $(JOBS)
 
+# The soundtrack: regenerate content/song/song.xm from its score, or render it to out/song.wav.
+.PHONY: song listen
+song: host
+	$(HOST)/tools/songgen/songgen content/song/score.txt content/song/song.xm
+
+listen: host
+	@mkdir -p out
+	$(HOST)/tools/xmrender/xmrender content/song/song.xm out/song.wav --loops 1
+
 test: setup host win64 asan
 	@bash scripts/run-tests.sh
 
