@@ -1,0 +1,11 @@
+# Runs PROG with the ;-separated ARGS and expects the usage text on stderr and exit code 2.
+execute_process(COMMAND ${PROG} ${ARGS} RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT result EQUAL 2)
+  message(FATAL_ERROR "expected exit code 2, got ${result}")
+endif()
+if(NOT err MATCHES "^usage: timeline-dump keys")
+  message(FATAL_ERROR "expected the usage on stderr, got '${err}'")
+endif()
+if(NOT out STREQUAL "")
+  message(FATAL_ERROR "expected nothing on stdout, got '${out}'")
+endif()
