@@ -6,7 +6,7 @@ WIN := build/win64
 ASAN := build/asan
 GEN := -G Ninja
 
-.PHONY: all setup build host win64 asan test test-host test-win64 test-asan run bench clean
+.PHONY: all setup build host win64 asan test test-host test-win64 test-asan run bench clean assets
 
 all: build
 
@@ -35,6 +35,10 @@ test: setup host win64 asan
 
 run: build
 	@bash scripts/play.sh
+
+# Regenerates the committed content data (fonts, text cells, palettes, picture).
+assets: host
+	$(HOST)/tools/assetgen/nimbra_assetgen content/assets/data
 
 clean:
 	rm -rf build
