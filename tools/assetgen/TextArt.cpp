@@ -276,7 +276,7 @@ Page infoPage()
     p.text(43, 20, "still ships a demo on a", 7);
     p.text(43, 21, "deadline and a broken night", 7);
     p.text(43, 22, "of sleep. keep it real-time.", 7);
-    p.text(43, 24, "\x03 \x04 \x05 \x06", 12);
+    p.text(43, 24, "\xb0\xb1\xb2\xdb\xdb\xb2\xb1\xb0", 12);
 
     // A lower panel for when the page scrolls up.
     frame(p, 2, 31, 77, 47, true, 5);
