@@ -16,7 +16,7 @@ StructuredBuffer<int> textBuffer3 : register(t5);
 StructuredBuffer<int> textBuffer4 : register(t6);
 
 static const float VisiblePageRows = 22.5; // 80 columns of 8 x 16 glyphs on a 16:9 screen
-static const float VisibleStripColumns = 36.0;
+static const float VisibleStripColumns = 48.0;
 
 float3 paletteColour(int index)
 {
@@ -64,7 +64,7 @@ float4 pixel_main(PixelInput input) : SV_Target0
     if (layer == 1)
     {
         // The strip: a band of three rows of big glyphs, scrolled by frame and offset.
-        float bandTop = 0.62 + yOffsets[0] * 0.5;
+        float bandTop = 0.8 + yOffsets[0] * 0.5;
         float bandHeight = (StripRows * 16.0 / 8.0) * (16.0 / 9.0) / VisibleStripColumns;
         float2 shadowShift = input.shadow ? float2(0.25, 0.35) : float2(0.0, 0.0);
         cellPosition = float2(uv.x * VisibleStripColumns + frameValue * 2.75 + xOffsets[0],
@@ -100,7 +100,7 @@ float4 pixel_main(PixelInput input) : SV_Target0
         float3 colour = paletteColour(cell.y & 15) + tint.rgb * tint.a;
         // A hint of a phosphor: the lower part of each glyph row is a little darker.
         float scan = 0.8 + 0.2 * step(frac(inCell.y * 16.0), 0.6);
-        float strength = layer == 4 ? 0.45 : 1.0;
+        float strength = layer == 4 ? 0.3 : 1.0;
         return float4(colour * scan * strength * (layer == 1 ? 1.6 : 1.0), 1.0);
     }
     if (cell.z >= 0)

@@ -1,8 +1,10 @@
-// The cube scroller: every set pixel of a glyph becomes a lit cube. Instance i is pixel
-// i % 64 of cell slot i / 64; a page is 8 lines of 32 cells, and slot / 256 picks a page of a
-// stack that recedes into the distance, page k showing text frame (first + k). The stack has
-// L1_FRAMECOUNT + 1 pages; instances beyond it, clear glyph pixels and hidden cells collapse
-// to one point after two or three buffer reads, so they cost next to nothing.
+// The cube scroller: every set pixel of a glyph becomes a lit cube, and every letter trails a
+// tail of slices behind it, which reads as long extruded type bending with the wave.
+// Instance i is pixel i % 64 of cell slot i / 64; a page is 8 lines of 32 cells, and
+// slot / 256 is the slice: slice 0 is the page of text frame L1_FRAME (or L1_START + time *
+// L1_FPS when L1_MANUAL_OR is off), slices 1 to L1_FRAMECOUNT repeat it further back, later
+// on the wave and darker. Instances beyond the last slice, clear glyph pixels and hidden cells
+// collapse to one point after at most three buffer reads, so they cost next to nothing.
 // The L1_ variables move, turn and mirror the block; the camera's matrices do the rest.
 #include "ContextBuffer.hlsli"
 
@@ -14,10 +16,15 @@ static const uint PageColumns = 32;
 static const uint PageLines = 8;
 static const uint CellsPerPage = PageColumns * PageLines;
 static const uint TextFrames = 20;
-static const uint MaxPages = 66;
-static const float CubeSize = 0.1;      // world units per glyph pixel
-static const float PageSpacing = 28.0;  // glyph pixels between pages
-static const float OffsetScale = 0.1;   // world units per L1 offset unit
+static const uint MaxSlices = 66;
+static const float CubeSize = 0.13;       // world units per glyph pixel
+static const float SliceSpacing = 1.25;   // glyph pixels between slices
+static const float SliceDelay = 0.045;    // seconds of wave between slices
+// World units per unit of L1_X_OFFSET, L1_Y_OFFSET, L1_Z_OFFSET: the vertical sweep is long,
+// so it is scaled down to a slow crawl; a rising L1_Y_OFFSET lifts the block up the screen.
+static const float3 OffsetScale = float3(0.1, -0.03, 0.1);
+// The L1_ROT angles tilt the block gently: one unit turns it by about fourteen degrees.
+static const float RotationScale = 0.25;
 // The block's resting place: the point the camera looks at, and the centre of the offset sweep.
 static const float3 Anchor = float3(11.6, -5.0, 0.0);
 static const float3 SweepCentre = float3(181.0, -186.0, 0.0);
@@ -68,16 +75,16 @@ void cubeCorner(uint vertexId, out float3 corner, out float3 normal)
 VertexOutput vertex_main(uint vertexId : SV_VertexID, uint instanceId : SV_InstanceID)
 {
     uint slot = instanceId >> 6;
-    uint page = slot / CellsPerPage;
-    uint pageCount = (uint)clamp(L1_FRAMECOUNT + 1.0, 1.0, (float)MaxPages);
-    if (page >= pageCount)
+    uint slice = slot / CellsPerPage;
+    uint sliceCount = (uint)clamp(L1_FRAMECOUNT + 1.0, 1.0, (float)MaxSlices);
+    if (slice >= sliceCount)
         return nothing();
 
     uint cellInPage = slot % CellsPerPage;
     uint textLine = cellInPage / PageColumns;
     uint column = cellInPage % PageColumns;
     float firstFrame = L1_MANUAL_OR >= 0.5 ? L1_FRAME : L1_START + time * L1_FPS;
-    uint textFrame = ((uint)max(firstFrame, 0.0) + page) % TextFrames;
+    uint textFrame = (uint)max(firstFrame, 0.0) % TextFrames;
     uint cellBase = (textFrame * CellsPerPage + cellInPage) * 3;
     int code = textBuffer[cellBase];
     if (textBuffer[cellBase + 2] < 0 || code <= 0 || code == 32)
@@ -96,15 +103,16 @@ VertexOutput vertex_main(uint vertexId : SV_VertexID, uint instanceId : SV_Insta
     cubeCorner(vertexId % 36, corner, normal);
 
     // Position in glyph pixels, the page's centre at the origin; alternate lines slide apart
-    // by L1_ROW_X_OFFSET and the whole page ripples like a flag.
+    // by L1_ROW_X_OFFSET and the whole page ripples like a flag, each slice a little later.
     float rowShift = L1_ROW_X_OFFSET * ((textLine & 1) ? 1.0 : -1.0);
+    float waveTime = time - slice * SliceDelay;
     float3 cube = float3(column * 8.0 + pixelX + rowShift - PageColumns * 4.0,
                          textLine * 8.0 + pixelY - PageLines * 4.0,
-                         page * PageSpacing);
-    cube.y += sin(cube.x * 0.045 + time * 2.6 + page * 0.7) * 3.5;
-    cube.z += cos(cube.x * 0.03 - time * 1.9) * 2.0;
+                         slice * SliceSpacing);
+    cube.y += sin(cube.x * 0.045 + waveTime * 2.6) * 3.5;
+    cube.z += cos(cube.x * 0.03 - waveTime * 1.9) * 3.0;
 
-    float3x3 turn = rotation(float3(L1_ROT_X, L1_ROT_Y, L1_ROT_Z));
+    float3x3 turn = rotation(float3(L1_ROT_X, L1_ROT_Y, L1_ROT_Z) * RotationScale);
     float3 offset = (float3(L1_X_OFFSET, L1_Y_OFFSET, L1_Z_OFFSET) - SweepCentre) * OffsetScale;
     float3 world = Anchor + offset + mul(turn, (cube + corner * 0.86) * CubeSize);
     float3 worldNormal = mul(turn, normal);
@@ -120,6 +128,8 @@ VertexOutput vertex_main(uint vertexId : SV_VertexID, uint instanceId : SV_Insta
                                   colorpalette[colourIndex * 3 + 2]);
     float3 colour = L1_COL >= 0.5 ? paletteColour : float3(1.0, 1.0, 1.0);
     colour *= float3(L1TEXT_R, L1TEXT_G, L1TEXT_B) * saturate(L1TEXT_A);
+    // The tail darkens towards its end; the front face of the letters stays bright.
+    colour *= slice == 0 ? 1.25 : 0.85 - 0.6 * slice / (float)sliceCount;
 
     VertexOutput o;
     o.position = clip;

@@ -189,6 +189,11 @@ Page logoPage()
     }
     p.text(17, LogoTop + 11, "a real-time audiovisual trip of 107 seconds", 7);
     p.text(27, LogoTop + 13, "\x10 code \x07 music \x07 pixels \x11", 3);
+    // A dark panel behind the whole title block hides the layers below it.
+    for (int y = LogoTop - 3; y <= LogoTop + 14; ++y)
+        for (int x = 0; x < PageColumns; ++x)
+            if (p.at(x, y).code == 32)
+                p.at(x, y).background = 0;
     return p;
 }
 
@@ -401,11 +406,15 @@ std::vector<int32_t> scrollerCells()
     for (int f = 0; f < ScrollerFrames; ++f)
         for (int line = 0; line < ScrollerLines; ++line)
         {
-            const char* text = ScrollerPages[f][line];
-            size_t length = std::strlen(text);
+            // Lines are centred: the block turns about its middle.
+            std::string text = ScrollerPages[f][line];
+            while (!text.empty() && text.front() == ' ')
+                text.erase(text.begin());
+            int left = (ScrollerColumns - int(text.size())) / 2;
             for (int x = 0; x < ScrollerColumns; ++x)
             {
-                char c = size_t(x) < length ? text[x] : ' ';
+                int at = x - left;
+                char c = at >= 0 && at < int(text.size()) ? text[at] : ' ';
                 // Colours run diagonally through the neon entries 1 to 15; spaces are hidden.
                 int colour = 1 + (x / 3 + line + f) % 15;
                 out.push_back(screenCodeOf(c));
