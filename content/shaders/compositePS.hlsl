@@ -68,6 +68,9 @@ float4 pixel_main(float4 position : SV_POSITION, float2 uv : TEXCOORD0) : SV_TAR
     float snow = hash01(row * 2039u + (uint)position.x, tick * 3u + (uint)(time * 97.0));
     float noise = max(BRUS, 0.0);
     colour += (snow - 0.5) * min(noise, 10.0) * 0.09;
-    colour = lerp(colour, snow.xxx * float3(0.85, 0.9, 1.0), saturate((noise - 8.0) / 60.0));
+    // Heavy noise is a lost signal: snow with a slow rolling bar, the picture only glimpsed.
+    float roll = 0.75 + 0.5 * smoothstep(0.0, 0.25, abs(frac(uv.y * 0.5 - time * 0.35) - 0.5));
+    float lost = saturate((noise - 8.0) / 250.0) * 0.9;
+    colour = lerp(colour, snow * roll * float3(0.85, 0.9, 1.0), lost);
     return float4(max(colour, 0.0), 1.0);
 }
