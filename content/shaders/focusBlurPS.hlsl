@@ -27,6 +27,16 @@ float4 pixel_main(float4 position : SV_POSITION, float2 uv : TEXCOORD0) : SV_TAR
         return centre;
 
     float2 pixel = invResolution * (1.0 / (1080.0 * invResolution.y));
+    // Most of the screen is empty: when the centre and four probes at the rim are black,
+    // there is nothing to gather.
+    float3 probe = centre.rgb;
+    probe += InputTexture.SampleLevel(smpLinearClamp, uv + float2(radius, radius) * pixel * 0.7, 0).rgb;
+    probe += InputTexture.SampleLevel(smpLinearClamp, uv + float2(-radius, radius) * pixel * 0.7, 0).rgb;
+    probe += InputTexture.SampleLevel(smpLinearClamp, uv + float2(radius, -radius) * pixel * 0.7, 0).rgb;
+    probe += InputTexture.SampleLevel(smpLinearClamp, uv - float2(radius, radius) * pixel * 0.7, 0).rgb;
+    if (dot(probe, float3(1.0, 1.0, 1.0)) < 1e-4)
+        return centre;
+
     float brightBias = max(WEIGHTSTNY, 0.0);
     float3 sum = 0.0;
     float weightSum = 0.0;

@@ -19,9 +19,23 @@ float4 pixel_main(float4 position : SV_POSITION, float2 uv : TEXCOORD0) : SV_TAR
     float centreCoverage = step(0.25, centre.a);
     float4 sum = float4(centre.rgb * centreCoverage, centreCoverage);
     float weight = 1.0;
+    float2 pixel = (1.0 / resolution) * (resolution.y / 1080.0);
+    // Far from any cube (nothing at the centre or at ten probes within reach) nothing can reach.
+    float probes = centre.a;
+    probes += InputTexture.SampleLevel(LinearSampler, uv + float2(maxRadius, 0.0) * pixel, 0).a;
+    probes += InputTexture.SampleLevel(LinearSampler, uv - float2(maxRadius, 0.0) * pixel, 0).a;
+    probes += InputTexture.SampleLevel(LinearSampler, uv + float2(0.0, maxRadius) * pixel, 0).a;
+    probes += InputTexture.SampleLevel(LinearSampler, uv - float2(0.0, maxRadius) * pixel, 0).a;
+    probes += InputTexture.SampleLevel(LinearSampler, uv + float2(maxRadius, maxRadius) * pixel * 0.5, 0).a;
+    probes += InputTexture.SampleLevel(LinearSampler, uv - float2(maxRadius, maxRadius) * pixel * 0.5, 0).a;
+    probes += InputTexture.SampleLevel(LinearSampler, uv + float2(maxRadius, 0.0) * pixel * 0.5, 0).a;
+    probes += InputTexture.SampleLevel(LinearSampler, uv - float2(maxRadius, 0.0) * pixel * 0.5, 0).a;
+    probes += InputTexture.SampleLevel(LinearSampler, uv + float2(0.0, maxRadius) * pixel * 0.5, 0).a;
+    probes += InputTexture.SampleLevel(LinearSampler, uv - float2(0.0, maxRadius) * pixel * 0.5, 0).a;
+    if (probes <= 0.0)
+        return float4(0.0, 0.0, 0.0, 0.0);
     if (maxRadius >= 0.5)
     {
-        float2 pixel = (1.0 / resolution) * (resolution.y / 1080.0);
         [loop]
         for (uint i = 0; i < TapCount; ++i)
         {
