@@ -66,7 +66,7 @@ float4 pixel_main(PixelInput input) : SV_Target0
         // The strip: a band of three rows of big glyphs, scrolled by frame and offset.
         float bandTop = 0.8 + yOffsets[0] * 0.5;
         float bandHeight = (StripRows * 16.0 / 8.0) * (16.0 / 9.0) / VisibleStripColumns;
-        float2 shadowShift = input.shadow ? float2(0.25, 0.35) : float2(0.0, 0.0);
+        float2 shadowShift = input.shadow != 0 ? float2(0.25, 0.35) : float2(0.0, 0.0);
         cellPosition = float2(uv.x * VisibleStripColumns + frameValue * 2.75 + xOffsets[0],
                               (uv.y - bandTop) / bandHeight * StripRows) - shadowShift;
         if (cellPosition.y < 0.0 || cellPosition.y >= StripRows)
@@ -93,7 +93,7 @@ float4 pixel_main(PixelInput input) : SV_Target0
     bool set = c64fontBuffer[(code * 16 + glyphY) * 8 + glyphX] != 0;
 
     float4 tint = inputTexture.SampleLevel(smpLinearClamp, float3(uv, frac(time * 0.05)), 0);
-    if (input.shadow)
+    if (input.shadow != 0)
         return set ? float4(0.0, 0.0, 0.0, 0.7) : float4(0.0, 0.0, 0.0, 0.0);
     if (set)
     {

@@ -14,8 +14,8 @@ static const float TwoPi = 6.28318531;
 void kernel_main(uint3 id : SV_DispatchThreadID)
 {
     float3 previous = frame == 0 ? float3(0.0, 0.0, 0.0) : bufferSRV[0].angles;
-    float step = clamp(elapsedTime, 0.0, 0.1);
-    float3 angles = previous + float3(RSPEEDX, RSPEEDY, RSPEEDZ) * step;
+    float duration = clamp(elapsedTime, 0.0, 0.1);
+    float3 angles = previous + float3(RSPEEDX, RSPEEDY, RSPEEDZ) * duration;
     angles -= floor(angles / TwoPi) * TwoPi;
     RotationState next;
     next.angles = angles;
