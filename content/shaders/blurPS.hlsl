@@ -1,5 +1,5 @@
 // Screen blur and blank-out of the composited picture. DOFBLUR defocuses it behind the
-// scroller (2.5 units make one pixel of a 1080-line screen), gathered over a golden-angle disc
+// scroller (4 units make one pixel of a 1080-line screen), gathered over a golden-angle disc
 // turned per pixel, so too few taps show as fine grain instead of rings; BLANKOUT switches the tube off:
 // the picture squeezes into a bright horizontal line, then to a dot, then to black.
 #include "ContextBuffer.hlsli"
@@ -37,7 +37,7 @@ float4 pixel_main(float4 position : SV_POSITION, float2 uv : TEXCOORD0) : SV_TAR
     if (any(abs(source - 0.5) > 0.5))
         return float4(0.0, 0.0, 0.0, 1.0);
 
-    float radius = max(DOFBLUR, 0.0) * 0.4 + off * 12.0;
+    float radius = max(DOFBLUR, 0.0) * 0.25 + off * 12.0;
     float3 colour = radius < 0.5 ? InputTexture.SampleLevel(LinearSampler, source, 0).rgb
                                  : blurred(source, position.xy, radius);
     // The squeezed beam gets brighter as it narrows, then fades to nothing.
