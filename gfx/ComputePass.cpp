@@ -1,0 +1,78 @@
+#include "gfx/ComputePass.h"
+
+#include "app/GraphicsContext.h"
+#include "gfx/FrameConstants.h"
+#include "gfx/NullViews.h"
+
+#include <algorithm>
+
+namespace Nimbra {
+namespace Gfx {
+
+void ComputePassDesc::releaseContents()
+{
+    releaseStrings();
+    outputs.release();
+    inputs.release();
+}
+
+bool ComputePass::initialize(ComputePassDesc& desc)
+{
+    static_cast<ComputePassDesc&>(*this) = desc;
+    kind = ComputeShader;
+    program.create(*this);
+    desc.releaseContents();
+    return true;
+}
+
+void ComputePass::execute(const void* constantData, uint32_t constantSize)
+{
+    if (program.computeShader == nullptr)
+        return;
+    ID3D11DeviceContext* context = graphicsContext.context;
+
+    refreshFrameConstants(constantData, constantSize);
+    ID3D11Buffer* constants = frameConstants.buffer[0];
+    context->CSSetConstantBuffers(8, 1, &constants);
+
+    const uint32_t inputCount = std::min(inputs.count, inputRegisterCount);
+    for (uint32_t i = 0; i < inputCount; ++i) {
+        Resource* input = inputs[i].resource;
+        if (input == nullptr)
+            continue;
+        ID3D11ShaderResourceView* view = input->srv(true);
+        context->CSSetShaderResources(i, 1, &view);
+    }
+
+    // Output registers follow the input registers: with two inputs the first output is u2.
+    const uint32_t firstOutput = inputs.count;
+    const uint32_t outputCount =
+        firstOutput < unorderedRegisterCount ? std::min(outputs.count, unorderedRegisterCount - firstOutput) : 0;
+    for (uint32_t j = 0; j < outputCount; ++j) {
+        Resource* output = outputs[j].resource;
+        if (output == nullptr)
+            continue;
+        ID3D11UnorderedAccessView* view = output->uav(false);
+        context->CSSetUnorderedAccessViews(firstOutput + j, 1, &view, nullptr);
+    }
+
+    context->CSSetShader(program.computeShader, nullptr, 0);
+    context->Dispatch(threadGroupsFor(sizeX), threadGroupsFor(sizeY), threadGroupsFor(sizeZ));
+
+    if (inputCount > 0)
+        context->CSSetShaderResources(0, inputCount, nullShaderResources);
+    if (outputCount > 0)
+        context->CSSetUnorderedAccessViews(firstOutput, outputCount, nullUnorderedAccess, nullptr);
+    context->CSSetShader(nullptr, nullptr, 0);
+
+    // Texture outputs refresh their mip chains; the cast also guards a mislabelled buffer.
+    for (uint32_t j = 0; j < outputs.count; ++j) {
+        if (outputs[j].kind != TextureBinding)
+            continue;
+        if (auto* texture = dynamic_cast<TextureRuntime*>(outputs[j].resource))
+            texture->generateMips();
+    }
+}
+
+} // namespace Gfx
+} // namespace Nimbra

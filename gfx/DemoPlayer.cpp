@@ -1,0 +1,102 @@
+#include "gfx/DemoPlayer.h"
+
+#include "app/GraphicsContext.h"
+#include "gfx/TextureRuntime.h"
+
+#include <cstdlib>
+
+extern const unsigned char presentVS[];
+extern const unsigned int presentVSSize;
+extern const unsigned char presentPS[];
+extern const unsigned int presentPSSize;
+
+namespace Nimbra {
+
+// The primary screen's size, read once at start-up by the application shell.
+extern int32_t screenWidth;
+extern int32_t screenHeight;
+
+namespace Gfx {
+
+bool DemoPlayer::initialize()
+{
+    TextureDesc screenDesc;
+    screenDesc.dimension = Texture2D;
+    screenDesc.width = screenWidth;
+    screenDesc.height = screenHeight;
+    screenDesc.depth = 0;
+    screenDesc.fixedSize = false;
+    screenDesc.scale = 1.0f;
+    screenDesc.mips = false;
+    screenDesc.format = Rgba16Float;
+    TextureRuntime* screen = new TextureRuntime();
+    screen->create(screenDesc, false);
+
+    DrawPassDesc copyDesc;
+    copyDesc.vertexCode = presentVS;
+    copyDesc.vertexCodeSize = presentVSSize;
+    copyDesc.pixelCode = presentPS;
+    copyDesc.pixelCodeSize = presentPSSize;
+    TargetBinding target;
+    target.resource = screen;
+    target.flag = true;
+    copyDesc.targets.push(target);
+    ResourceBinding input;
+    input.kind = TextureBinding;
+    input.resource = output;
+    copyDesc.inputs.push(input);
+
+    DrawPass* copyPass = new DrawPass();
+    copyPass->initialize(copyDesc);
+
+    PassEntry entry;
+    entry.kind = DrawPassKind;
+    entry.pass = copyPass;
+    passes.push(entry);
+    output = screen;
+    return true;
+}
+
+Resource* DemoPlayer::render()
+{
+    variableBlock.releasePacking();
+    variableBlock.rebuild(variables);
+
+    uint32_t constantSize = 0;
+    uint8_t* constantData = buildConstantData(graphicsContext.header, variableBlock, constantSize);
+    const float t = graphicsContext.header.time;
+
+    for (uint32_t b = 0; b < resources.bucketCount; ++b) {
+        for (auto* node = resources.buckets[b]; node != nullptr; node = node->next) {
+            if (node->value != nullptr)
+                node->value->update();
+        }
+    }
+
+    for (const PassEntry& entry : passes) {
+        if (entry.kind == DrawPassKind) {
+            auto* pass = static_cast<DrawPass*>(entry.pass);
+            if (pass != nullptr && passEnabled(pass->enableMode, pass->startTime, pass->endTime, t, firstFrame))
+                pass->execute(constantData, constantSize);
+        } else if (entry.kind == ComputePassKind) {
+            auto* pass = static_cast<ComputePass*>(entry.pass);
+            if (pass != nullptr && passEnabled(pass->enableMode, pass->startTime, pass->endTime, t, firstFrame))
+                pass->execute(constantData, constantSize);
+        }
+    }
+
+    // Double-buffered resources now read what this frame wrote.
+    for (uint32_t b = 0; b < resources.bucketCount; ++b) {
+        for (auto* node = resources.buckets[b]; node != nullptr; node = node->next) {
+            if (node->value != nullptr && node->value->doubleBuffered)
+                node->value->parity = !node->value->parity;
+        }
+    }
+
+    firstFrame = false;
+    std::free(constantData);
+    return output;
+}
+
+} // namespace Gfx
+} // namespace Nimbra

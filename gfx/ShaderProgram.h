@@ -1,0 +1,26 @@
+#pragma once
+// The Direct3D shaders made from a ShaderDesc's bytecode. No compiler runs at run time.
+#include "gfx/ShaderDesc.h"
+
+#include <d3d11.h>
+
+namespace Nimbra {
+namespace Gfx {
+
+struct ShaderProgram : ShaderDesc
+{
+    ShaderProgram() = default;
+    ShaderProgram(const ShaderProgram&) = delete;
+    ShaderProgram& operator=(const ShaderProgram&) = delete;
+
+    // Creates the vertex and pixel shaders (kind 0) or the compute shader (kind 1). Nothing is
+    // created without code; a shader the device refuses stays null.
+    void create(const ShaderDesc& desc);
+
+    ID3D11VertexShader* vertexShader = nullptr;
+    ID3D11PixelShader* pixelShader = nullptr;
+    ID3D11ComputeShader* computeShader = nullptr;
+};
+
+} // namespace Gfx
+} // namespace Nimbra
