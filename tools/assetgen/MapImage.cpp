@@ -9,7 +9,7 @@
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #define STB_IMAGE_WRITE_STATIC
-#include <stb/stb_image_write.h>
+#include <stb_image_write.h>
 
 namespace Nimbra::AssetGen {
 namespace {
