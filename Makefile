@@ -6,7 +6,7 @@ WIN := build/win64
 ASAN := build/asan
 GEN := -G Ninja
 
-.PHONY: all setup build host win64 asan test test-host test-win64 test-asan run bench bench-shell clean fuzz
+.PHONY: all setup build host win64 asan test test-host test-win64 test-asan run bench bench-shell clean fuzz assets
 
 all: build
 
@@ -56,6 +56,10 @@ bench-shell: setup win64
 SECONDS ?= 60
 fuzz:
 	bash tests/fuzz/run.sh $(SECONDS)
+
+# Regenerates the committed content data (fonts, text cells, palettes, picture).
+assets: host
+	$(HOST)/tools/assetgen/nimbra_assetgen content/assets/data
 
 clean:
 	rm -rf build
