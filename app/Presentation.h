@@ -13,6 +13,7 @@
 #include <cstdint>
 
 #include "app/DemoWindow.h"
+#include "core/Timeline.h"
 
 namespace Nimbra {
 
@@ -21,6 +22,8 @@ struct Presentation
     // The audio output device; its play position is the clock of the loop. Null while no
     // device is open, which keeps the clock at 0.
     HWAVEOUT audioDevice = nullptr;
+    // The content's curves and its DemoPlayer: 120 BPM and no curves until start-up builds them.
+    Timeline timeline;
 };
 
 void presentationStartUp(Presentation& presentation, DemoWindow& window);

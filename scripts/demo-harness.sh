@@ -14,6 +14,7 @@
 #   --window-timeout S how long to wait for the window (default 60; a new Wine prefix takes ~20)
 #   --timeout S        limit for the whole run after the window appeared (default 60)
 #   --record FILE.wav  record the sound sink for the whole run (float stereo 44,100 Hz)
+#   --log FILE         the program's standard error (with WINEDEBUG set, Wine's traces) to FILE
 #
 # Actions, after the window has appeared:
 #   sleep:S            wait S seconds (fractions allowed)
@@ -48,6 +49,7 @@ title='^demo$'
 windowTimeout=60
 runTimeout=60
 record=""
+log=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --size) sessionArgs+=(--size "$2"); shift 2 ;;
@@ -57,6 +59,7 @@ while [ $# -gt 0 ]; do
     --window-timeout) windowTimeout=$2; shift 2 ;;
     --timeout) runTimeout=$2; shift 2 ;;
     --record) record=$2; shift 2 ;;
+    --log) log=$2; shift 2 ;;
     --) shift; break ;;
     -*) echo "demo-harness: unknown option $1" >&2; exit 125 ;;
     *) break ;;
@@ -84,7 +87,7 @@ if [ -z "${NIMBRA_HARNESS_INSIDE:-}" ]; then
   NIMBRA_HARNESS_INSIDE=1 timeout -k 5 "$limit" \
     bash "$here/scripts/session.sh" "${sessionArgs[@]}" -- bash "$0" --title "$title" \
     --window-timeout "$windowTimeout" --timeout "$runTimeout" ${record:+--record "$record"} \
-    "$program" "$@" 9>&-
+    ${log:+--log "$log"} "$program" "$@" 9>&-
   exit $?
 fi
 
@@ -136,7 +139,7 @@ if [ -n "$record" ] && [ -n "${NIMBRA_SINK:-}" ]; then
 fi
 
 t0=$(now_ms)
-bash "$here/scripts/wine-run.sh" "$program" >/dev/null 2>&1 &
+bash "$here/scripts/wine-run.sh" "$program" >/dev/null 2>"${log:-/dev/null}" &
 pid=$!
 started+=("$pid")
 exitCode=""

@@ -1,34 +1,46 @@
 #!/usr/bin/env bash
 # scripts/play.sh: plays build/win64/demo.exe under Wine (`make run`).
 # With a display (DISPLAY set) the demo runs there with the desktop's sound, until it ends.
-# Without one it runs on a private virtual display and null sound sink (scripts/session.sh,
-# through scripts/demo-harness.sh): screenshots go to out/, and a summary is printed. When the
-# demo plays sound it runs to its end by itself; while no sound plays its clock stands at 0 and
-# only Escape would end it, so it gets Escape after a few seconds.
+# Without one it runs unattended on a private virtual display and null sound sink
+# (scripts/session.sh, through scripts/demo-harness.sh) for the whole 107.58 s: screenshots at
+# a few moments of the music go to out/, the sound to out/play.wav, and a summary is printed.
+# While no sound plays its clock stands at 0 and only Escape would end it, so it then gets
+# Escape after the screenshots. Both ways the number of frames shown is counted from Wine's
+# trace of the swap chain's Present calls.
 set -u
 here=$(cd "$(dirname "$0")/.." && pwd)
 demo="$here/build/win64/demo.exe"
 if [ ! -f "$demo" ]; then echo "play: no $demo (make win64)" >&2; exit 1; fi
 
+out="$here/out"
+mkdir -p "$out"
+trace="$out/play-trace.log"
+# Only the Present calls are traced: one line per frame shown.
+export WINEDEBUG="-all,trace+dxgi"
+frames() { grep -c 'swapchain_Present' "$trace" 2>/dev/null || echo 0; }
+
 if [ -n "${DISPLAY:-}" ]; then
   start=$(date +%s%N)
-  bash "$here/scripts/wine-run.sh" "$demo"
+  bash "$here/scripts/wine-run.sh" "$demo" 2>"$trace"
   code=$?
-  echo "play: demo.exe ended with exit code $code after $(( ($(date +%s%N) - start) / 1000000 )) ms"
+  echo "play: demo.exe ended with exit code $code after $(( ($(date +%s%N) - start) / 1000000 )) ms, $(frames) frames"
   exit $code
 fi
 
-out="$here/out"
-mkdir -p "$out"
 size=${PLAY_SIZE:-640x360}
 echo "play: no display; running demo.exe on a private ${size} display with a null sound sink"
+# The screenshots follow the music's time roughly: the clock starts with the first frame,
+# shortly after the window appears.
 report=$(bash "$here/scripts/demo-harness.sh" --size "$size" --timeout 200 --record "$out/play.wav" \
-  "$demo" sleep:1 shot:"$out/play-01s.png" sleep:2 shot:"$out/play-03s.png" \
-  sleep:2 shot:"$out/play-05s.png" exit-if-sound:150 key:Escape exit:10)
+  --log "$trace" "$demo" \
+  sleep:2 shot:"$out/play-002s.png" sleep:8 shot:"$out/play-010s.png" \
+  sleep:30 shot:"$out/play-040s.png" sleep:30 shot:"$out/play-070s.png" \
+  sleep:35 shot:"$out/play-105s.png" exit-if-sound:60 key:Escape exit:60)
 status=$?
 value() { echo "$report" | sed -n "s/^$1=//p" | head -n1; }
 echo "play: window        $(value window_name) $(value window_geometry), up after $(value window_ms) ms"
 echo "play: sound         $(value sound)$( [ -s "$out/play.wav" ] && echo ", recorded to out/play.wav")"
 echo "$report" | sed -n 's/^shot=/play: screenshot    /p'
+echo "play: frames        $(frames)"
 echo "play: exit code     $(value exit_code) after $(value run_ms) ms"
 exit $status
