@@ -5,6 +5,7 @@
 # (xmrender): the envelopes must correlate, the lag must stay constant to the sample, nothing
 # may drop out, the sound must stop where the show ends, and demo.exe must exit with 0 by itself
 # after 107.58 s. Takes about two minutes; needs the host build (build/host) for its tools.
+# With NIMBRA_RECORDING_DIR set, the recording and the render are kept there.
 set -u
 demo=$1
 src=$2
@@ -33,6 +34,9 @@ work=$(mktemp -d /tmp/nimbra-recording.XXXXXX)
 recorder=""
 cleanup() {
   [ -n "$recorder" ] && kill "$recorder" 2>/dev/null && wait "$recorder" 2>/dev/null
+  if [ -n "${NIMBRA_RECORDING_DIR:-}" ]; then
+    mkdir -p "$NIMBRA_RECORDING_DIR" && cp "$work"/*.wav "$NIMBRA_RECORDING_DIR"/
+  fi
   rm -rf "$work"
 }
 trap cleanup EXIT
