@@ -6,7 +6,7 @@ WIN := build/win64
 ASAN := build/asan
 GEN := -G Ninja
 
-.PHONY: all setup build host win64 asan test test-host test-win64 test-asan run bench clean
+.PHONY: all setup build host win64 asan test test-host test-win64 test-asan run bench bench-shell clean fuzz assets
 
 all: build
 
@@ -44,6 +44,22 @@ test: setup host win64 asan
 
 run: build
 	@bash scripts/play.sh
+
+# Every benchmark; each area adds its own target as a prerequisite.
+bench: bench-shell
+
+# Start-up time and frame rate of the window, device and frame loop under Wine at 640 x 360.
+bench-shell: setup win64
+	@bash scripts/bench-shell.sh 640x360
+
+# Fuzzes the module player for SECONDS seconds (libFuzzer, clang): make fuzz SECONDS=600
+SECONDS ?= 60
+fuzz:
+	bash tests/fuzz/run.sh $(SECONDS)
+
+# Regenerates the committed content data (fonts, text cells, palettes, picture).
+assets: host
+	$(HOST)/tools/assetgen/nimbra_assetgen content/assets/data
 
 clean:
 	rm -rf build

@@ -43,6 +43,8 @@ function(nimbra_add_shader out_var name source)
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/shaders
     COMMAND ${compile}
     DEPENDS ${source} ${includes}
+    # vkd3d-compiler resolves #include against its working folder, not the source's.
+    WORKING_DIRECTORY ${sourceDir}
     COMMENT "Compiling ${name} (${profile})"
     VERBATIM)
   nimbra_embed_file(embedded ${name} ${dxbc})

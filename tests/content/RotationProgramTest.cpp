@@ -1,0 +1,129 @@
+// The rotation program on the device: it advances the previous angles by the speeds times the
+// frame's duration, starts from zero in the first frame, limits a stall to a tenth of a second
+// and keeps the angles within one turn.
+#include "content/assets/Assets.h"
+
+#include <d3d11.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <initializer_list>
+
+namespace {
+
+constexpr float TwoPi = 6.28318531f;
+
+class RotationProgram : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        D3D_FEATURE_LEVEL level = D3D_FEATURE_LEVEL_11_0;
+        ASSERT_EQ(D3D11CreateDevice(nullptr, D3D_DRIVER_TYPE_HARDWARE, nullptr, 0, &level, 1, D3D11_SDK_VERSION,
+                                    &device_, nullptr, &context_),
+                  S_OK);
+        ASSERT_EQ(device_->CreateComputeShader(rotationCS, rotationCSSize, nullptr, &shader_), S_OK);
+        D3D11_BUFFER_DESC cb = {864, D3D11_USAGE_DEFAULT, D3D11_BIND_CONSTANT_BUFFER, 0, 0, 0};
+        ASSERT_EQ(device_->CreateBuffer(&cb, nullptr, &constants_), S_OK);
+        D3D11_BUFFER_DESC state = {16, D3D11_USAGE_DEFAULT, D3D11_BIND_SHADER_RESOURCE | D3D11_BIND_UNORDERED_ACCESS, 0,
+                                   D3D11_RESOURCE_MISC_BUFFER_STRUCTURED, 16};
+        ASSERT_EQ(device_->CreateBuffer(&state, nullptr, &previous_), S_OK);
+        ASSERT_EQ(device_->CreateBuffer(&state, nullptr, &next_), S_OK);
+        D3D11_BUFFER_DESC staging = {16, D3D11_USAGE_STAGING, 0, D3D11_CPU_ACCESS_READ, 0, 0};
+        ASSERT_EQ(device_->CreateBuffer(&staging, nullptr, &readback_), S_OK);
+        D3D11_SHADER_RESOURCE_VIEW_DESC sv = {};
+        sv.Format = DXGI_FORMAT_UNKNOWN;
+        sv.ViewDimension = D3D11_SRV_DIMENSION_BUFFER;
+        sv.Buffer.NumElements = 1;
+        ASSERT_EQ(device_->CreateShaderResourceView(previous_, &sv, &input_), S_OK);
+        D3D11_UNORDERED_ACCESS_VIEW_DESC uv = {};
+        uv.Format = DXGI_FORMAT_UNKNOWN;
+        uv.ViewDimension = D3D11_UAV_DIMENSION_BUFFER;
+        uv.Buffer.NumElements = 1;
+        ASSERT_EQ(device_->CreateUnorderedAccessView(next_, &uv, &output_), S_OK);
+    }
+
+    void TearDown() override
+    {
+        for (IUnknown* p : std::initializer_list<IUnknown*>{output_, input_, readback_, next_, previous_, constants_,
+                                                             shader_, context_, device_})
+            if (p)
+                p->Release();
+    }
+
+    // One dispatch as the demo's compute pass makes it: input at t0, output at u1.
+    void step(const float previous[3], uint32_t frame, float elapsed, const float speeds[3], float out[3])
+    {
+        float state[4] = {previous[0], previous[1], previous[2], 0.0f};
+        context_->UpdateSubresource(previous_, 0, nullptr, state, 0, 0);
+        unsigned char data[864] = {};
+        std::memcpy(data + 4, &frame, 4);
+        std::memcpy(data + 8, &elapsed, 4);
+        std::memcpy(data + 608 + 16 * 4, speeds, 12); // RSPEEDX, RSPEEDY, RSPEEDZ
+        context_->UpdateSubresource(constants_, 0, nullptr, data, 0, 0);
+        context_->CSSetConstantBuffers(8, 1, &constants_);
+        context_->CSSetShaderResources(0, 1, &input_);
+        context_->CSSetUnorderedAccessViews(1, 1, &output_, nullptr);
+        context_->CSSetShader(shader_, nullptr, 0);
+        context_->Dispatch(1, 1, 1);
+        ID3D11UnorderedAccessView* noUav = nullptr;
+        ID3D11ShaderResourceView* noSrv = nullptr;
+        context_->CSSetUnorderedAccessViews(1, 1, &noUav, nullptr);
+        context_->CSSetShaderResources(0, 1, &noSrv);
+        context_->CopyResource(readback_, next_);
+        D3D11_MAPPED_SUBRESOURCE m = {};
+        ASSERT_EQ(context_->Map(readback_, 0, D3D11_MAP_READ, 0, &m), S_OK);
+        std::memcpy(out, m.pData, 12);
+        context_->Unmap(readback_, 0);
+    }
+
+    ID3D11Device* device_ = nullptr;
+    ID3D11DeviceContext* context_ = nullptr;
+    ID3D11ComputeShader* shader_ = nullptr;
+    ID3D11Buffer* constants_ = nullptr;
+    ID3D11Buffer* previous_ = nullptr;
+    ID3D11Buffer* next_ = nullptr;
+    ID3D11Buffer* readback_ = nullptr;
+    ID3D11ShaderResourceView* input_ = nullptr;
+    ID3D11UnorderedAccessView* output_ = nullptr;
+};
+
+TEST_F(RotationProgram, AdvancesByTheSpeedsTimesTheFrameDuration)
+{
+    const float previous[3] = {1.0f, 2.0f, 3.0f};
+    const float speeds[3] = {1.4f, -2.0f, 0.5f};
+    float out[3] = {};
+    step(previous, 7, 0.05f, speeds, out);
+    EXPECT_NEAR(out[0], 1.07f, 1e-5f);
+    EXPECT_NEAR(out[1], 1.90f, 1e-5f);
+    EXPECT_NEAR(out[2], 3.025f, 1e-5f);
+}
+
+TEST_F(RotationProgram, FirstFrameIgnoresTheUninitialisedState)
+{
+    const float garbage[3] = {123.0f, -55.0f, 1e6f};
+    const float speeds[3] = {1.0f, 2.0f, 3.0f};
+    float out[3] = {};
+    step(garbage, 0, 0.016f, speeds, out);
+    EXPECT_NEAR(out[0], 0.016f, 1e-5f);
+    EXPECT_NEAR(out[1], 0.032f, 1e-5f);
+    EXPECT_NEAR(out[2], 0.048f, 1e-5f);
+}
+
+TEST_F(RotationProgram, StallsAreLimitedAndAnglesStayWithinOneTurn)
+{
+    const float previous[3] = {6.25f, 0.01f, 0.0f};
+    const float speeds[3] = {1.0f, -1.0f, 8.0f};
+    float out[3] = {};
+    step(previous, 3, 5.0f, speeds, out); // a five-second stall advances a tenth of a second
+    EXPECT_NEAR(out[0], 6.35f - TwoPi, 1e-4f);
+    EXPECT_NEAR(out[1], 0.01f - 0.1f + TwoPi, 1e-4f);
+    EXPECT_NEAR(out[2], 0.8f, 1e-4f);
+    for (float a : out)
+    {
+        EXPECT_GE(a, 0.0f);
+        EXPECT_LT(a, TwoPi);
+    }
+}
+
+} // namespace
