@@ -1,5 +1,7 @@
 #include "app/Presentation.h"
 
+#include "content/song/Song.h"
+
 #include <cmath>
 
 namespace Nimbra {
@@ -9,16 +11,19 @@ namespace Nimbra {
 
 void presentationStartUp(Presentation& presentation, DemoWindow& window)
 {
-    presentation.audioDevice = nullptr;
+    // Last of the start-up: the buffer is pre-filled here and submitted in the first turn, so
+    // the clock starts with the first frame.
+    startAudioStream(presentation.audio, songModule, songModuleSize);
 }
 
 void presentationTurnStart(Presentation& presentation)
 {
+    submitAudioStream(presentation.audio);  // starts playback in the first turn only
 }
 
 HWAVEOUT presentationAudioDevice(const Presentation& presentation)
 {
-    return presentation.audioDevice;
+    return presentation.audio.device;
 }
 
 void presentationFrameWork(Presentation& presentation, DemoWindow& window, float t, float elapsed,
@@ -36,6 +41,7 @@ void presentationFrameWork(Presentation& presentation, DemoWindow& window, float
 
 void presentationShutdown(Presentation& presentation)
 {
+    stopAudioStream(presentation.audio);
 }
 
 }  // namespace Nimbra

@@ -13,14 +13,15 @@
 #include <cstdint>
 
 #include "app/DemoWindow.h"
+#include "audio/AudioStream.h"
 
 namespace Nimbra {
 
 struct Presentation
 {
-    // The audio output device; its play position is the clock of the loop. Null while no
-    // device is open, which keeps the clock at 0.
-    HWAVEOUT audioDevice = nullptr;
+    // The soundtrack's stream. Its device's play position is the clock of the loop; the device
+    // is null while none is open, which keeps the clock at 0.
+    AudioStream audio;
 };
 
 void presentationStartUp(Presentation& presentation, DemoWindow& window);
