@@ -6,7 +6,7 @@ WIN := build/win64
 ASAN := build/asan
 GEN := -G Ninja
 
-.PHONY: all setup build host win64 asan test test-host test-win64 test-asan run bench clean assets
+.PHONY: all setup build host win64 asan test test-host test-win64 test-asan run bench bench-shell clean fuzz assets
 
 all: build
 
@@ -30,11 +30,32 @@ asan:
 		-DNIMBRA_SANITIZE=ON -DNIMBRA_TOOLS=OFF
 	cmake --build $(ASAN) -j $(JOBS)
 
+# The soundtrack: regenerate content/song/song.xm from its score, or render it to out/song.wav.
+.PHONY: song listen
+song: host
+	$(HOST)/tools/songgen/songgen content/song/score.txt content/song/song.xm
+
+listen: host
+	@mkdir -p out
+	$(HOST)/tools/xmrender/xmrender content/song/song.xm out/song.wav --loops 1
+
 test: setup host win64 asan
 	@bash scripts/run-tests.sh
 
 run: build
 	@bash scripts/play.sh
+
+# Every benchmark; each area adds its own target as a prerequisite.
+bench: bench-shell
+
+# Start-up time and frame rate of the window, device and frame loop under Wine at 640 x 360.
+bench-shell: setup win64
+	@bash scripts/bench-shell.sh 640x360
+
+# Fuzzes the module player for SECONDS seconds (libFuzzer, clang): make fuzz SECONDS=600
+SECONDS ?= 60
+fuzz:
+	bash tests/fuzz/run.sh $(SECONDS)
 
 # Regenerates the committed content data (fonts, text cells, palettes, picture).
 assets: host

@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
-# scripts/session.sh [--no-sound] [--size WxH] COMMAND...
+# scripts/session.sh [--no-sound] [--no-gl] [--size WxH] COMMAND...
 # Runs COMMAND with a virtual display (Xvfb) and a PulseAudio null sink of its own, both
 # private to this run, then ends every process it started by its pid. The command's exit
 # code is returned. Inside, DISPLAY, XDG_RUNTIME_DIR and NIMBRA_SINK are set.
+# --no-gl starts the display without OpenGL (GLX), so Direct3D device creation under Wine fails.
 set -u
 sound=1
 size=640x360
+xvfbExtra=()
 while [ $# -gt 0 ]; do
   case "$1" in
     --no-sound) sound=0; shift ;;
     --size) size=$2; shift 2 ;;
+    --no-gl) xvfbExtra=(-extension GLX); shift ;;
     --) shift; break ;;
     *) break ;;
   esac
@@ -26,7 +29,7 @@ trap cleanup EXIT
 runtime=$(mktemp -d /tmp/nimbra-session.XXXXXX)
 # Xvfb picks a free display number and writes it to the pipe.
 exec 8> >(cat > "$runtime/display")
-Xvfb -displayfd 8 -screen 0 "${size}x24" -nolisten tcp >"$runtime/xvfb.log" 2>&1 &
+Xvfb -displayfd 8 -screen 0 "${size}x24" -nolisten tcp "${xvfbExtra[@]}" >"$runtime/xvfb.log" 2>&1 &
 pids+=($!)
 exec 8>&-
 for _ in $(seq 100); do [ -s "$runtime/display" ] && break; sleep 0.1; done

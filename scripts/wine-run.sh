@@ -17,4 +17,4 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     fi
   ) 9>"$WINEPREFIX.lock"
 fi
-wine "$@"
+exec wine "$@"

@@ -1,0 +1,34 @@
+#pragma once
+// The window the presentation draws into, with the Direct3D 11 device and the swap chain.
+#include <windows.h>
+#include <d3d11.h>
+#include <dxgi1_2.h>
+
+namespace Nimbra {
+
+// Icon group of the executable (16 x 16 and 32 x 32, 8 bits per pixel).
+constexpr int demoIconResource = 101;
+
+struct DemoWindow
+{
+    bool quit = false;  // set by the frame loop on WM_QUIT or Escape, never cleared
+    ID3D11Device* device = nullptr;
+    ID3D11DeviceContext* immediateContext = nullptr;
+    IDXGISwapChain1* swapChain = nullptr;
+    ID3D11RenderTargetView* backBufferView = nullptr;  // view of buffer 0 of the swap chain
+    HWND hwnd = nullptr;
+    WNDCLASSEXW windowClass = {};
+};
+
+// Opens the borderless screen-sized window ("Vellinor" / "demo"), creates the hardware device
+// at feature level 11_0 and a flip-model swap chain shown through DirectComposition, or, where
+// composition is missing, a swap chain for the window itself. Hides the cursor and the console.
+// A step that fails leaves its objects and the later ones null: without a device there is no
+// swap chain and no back-buffer view, and the window is still shown.
+void createWindowAndDevice(DemoWindow& window);
+
+// The window procedure: destruction becomes WM_QUIT, WM_SIZE is ignored (the swap chain keeps
+// its size) and the keyboard menu (Alt, F10) is swallowed.
+LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+}  // namespace Nimbra

@@ -1,0 +1,278 @@
+// Renders the song into 32-bit float stereo frames: runs the replayer's ticks on time, fetches
+// one sample per sounding channel and frame, and ramps the gains toward their targets.
+#include <cmath>
+#include <cstring>
+
+#include "audio/ModulePlayer.h"
+
+namespace Nimbra {
+
+namespace {
+
+const uint32_t crossFadeFrames = 32;
+// A position this far outside a ping-pong loop after the reflections is clamped instead.
+const int maxReflections = 4;
+
+// Where a voice is in its sample: kept in locals while a run of frames is mixed.
+struct Cursor {
+    float position;
+    float step;
+    uint8_t forward;
+};
+
+// The figures of a sample the fetch needs, converted once per run of frames.
+struct SampleView {
+    const void* data;
+    uint32_t last;
+    float length;
+    float loopStart;
+    float loopEnd;
+    float loopLength;
+};
+
+SampleView viewOf(const ModuleSample& s) {
+    return {s.data, s.length - 1, float(s.length), float(s.loopStart), float(s.loopEnd), float(s.loopLength)};
+}
+
+template <typename T>
+float sampleValue(const SampleView& s, float position) {
+    // The loop rules keep positions inside the data; this guard also covers degenerate loops
+    // (a loop of no frames at the very end) and positions that are not numbers.
+    // Below float(length), the truncated position is at most length - 1 even where
+    // float(length) is rounded.
+    uint32_t index = position < s.length ? uint32_t(position) : s.last;
+    const float scale = sizeof(T) == 2 ? 1.0f / 32768.0f : 1.0f / 128.0f;  // exact: powers of 2
+    return float(static_cast<const T*>(s.data)[index]) * scale;
+}
+
+void advanceOnce(const SampleView& s, Cursor& c) {
+    c.position += c.step;
+    if (c.position >= s.length) c.position = -1.0f;  // the voice stops
+}
+
+void advanceForward(const SampleView& s, Cursor& c) {
+    float position = c.position + c.step;
+    if (position >= s.loopEnd) {
+        float loopLength = s.loopLength;
+        if (position - s.loopEnd < loopLength) {
+            float wrapped = position - loopLength;
+            // A subtraction that makes no progress (a loop of no frames, or a step so large
+            // that the loop length vanishes in single precision) restarts the loop.
+            position = wrapped < position ? wrapped : s.loopStart;
+        } else {
+            // Many laps in one step: wrap in one go instead of lap by lap.
+            float wrapped = s.loopStart + std::fmod(position - s.loopStart, loopLength);
+            position = (wrapped >= s.loopStart && wrapped < s.loopEnd) ? wrapped : s.loopStart;
+        }
+    }
+    c.position = position;
+}
+
+bool outsideSample(float position, float length) { return !(position >= 0.0f && position < length); }
+
+// A step longer than the loop can leave a ping-pong position outside the data after one
+// reflection: reflect again at the loop bounds, then clamp. Rare, so kept out of the loop.
+float bringInside(const SampleView& s, Cursor& c, float position) {
+    for (int i = 0; i < maxReflections && outsideSample(position, s.length); ++i) {
+        if (position >= s.length) {
+            c.forward = 0;
+            position = 2.0f * s.loopEnd - position;
+        } else if (position < 0.0f) {
+            c.forward = 1;
+            position = 2.0f * s.loopStart - position;
+        }
+    }
+    if (outsideSample(position, s.length)) position = position >= s.length ? s.length - 1.0f : 0.0f;
+    return position;
+}
+
+inline void advancePingPong(const SampleView& s, Cursor& c) {
+    float loopStart = s.loopStart;
+    float loopEnd = s.loopEnd;
+    float length = s.length;
+    float position = c.position;
+    if (c.forward) {
+        position += c.step;
+        if (position >= loopEnd) {
+            c.forward = 0;
+            position = 2.0f * loopEnd - position;
+        }
+        if (position >= length) {
+            c.forward = 0;
+            position = position - (length - 1.0f);
+        }
+    } else {
+        position -= c.step;
+        if (position <= loopStart) {
+            c.forward = 1;
+            position = 2.0f * loopStart - position;
+        }
+        if (position <= 0.0f) {
+            c.forward = 1;
+            position = 0.0f;
+        }
+    }
+    if (outsideSample(position, length)) position = bringInside(s, c, position);
+    c.position = position;
+}
+
+template <int LoopType>
+void advance(const SampleView& s, Cursor& c) {
+    if (LoopType == 1) {
+        advanceForward(s, c);
+    } else if (LoopType == 2) {
+        advancePingPong(s, c);
+    } else {
+        advanceOnce(s, c);
+    }
+}
+
+float crossFade(const float* tail, uint32_t k, float v) {
+    if (k >= crossFadeFrames) return v;
+    return tail[k] + (v - tail[k]) * float(k) / float(crossFadeFrames);
+}
+
+float moveToward(float gain, float target, float step) {
+    if (gain > target) return gain - step < target ? target : gain - step;
+    if (gain < target) return gain + step > target ? target : gain + step;
+    return gain;
+}
+
+bool sounding(const ModuleChannel& ch) { return ch.instrument && ch.sample && ch.position >= 0.0f; }
+
+template <typename T, int LoopType>
+float fetchFrom(ModuleChannel& ch, const ModuleSample& sample) {
+    SampleView s = viewOf(sample);
+    Cursor c = {ch.position, ch.step, ch.forward};
+    float v = sampleValue<T>(s, c.position);
+    advance<LoopType>(s, c);
+    ch.position = c.position;
+    ch.forward = c.forward;
+    return crossFade(ch.tail, ch.rampIndex, v);
+}
+
+// Mixes one sounding voice into count frames. The voice's state lives in locals for the run:
+// the output pointer could otherwise alias every channel field and force reloads per frame.
+template <typename T, int LoopType>
+void mixVoice(ModuleChannel& ch, float* out, uint32_t count, float rampStep) {
+    const SampleView s = viewOf(*ch.sample);
+    Cursor c = {ch.position, ch.step, ch.forward};
+    uint32_t k = ch.rampIndex;
+    float gainLeft = ch.gainLeft;
+    float gainRight = ch.gainRight;
+    const float targetLeft = ch.targetLeft;
+    const float targetRight = ch.targetRight;
+    uint32_t i = 0;
+    // While the cross-fade runs or the gains move, every frame does the full work.
+    for (; i < count && (k < crossFadeFrames || gainLeft != targetLeft || gainRight != targetRight); ++i, out += 2) {
+        float v = crossFade(ch.tail, k, sampleValue<T>(s, c.position));
+        advance<LoopType>(s, c);
+        out[0] += v * gainLeft;
+        out[1] += v * gainRight;
+        k += 1;
+        gainLeft = moveToward(gainLeft, targetLeft, rampStep);
+        gainRight = moveToward(gainRight, targetRight, rampStep);
+        if (c.position < 0.0f) {  // stopped: the following frames skip this voice
+            count = ++i;
+            break;
+        }
+    }
+    // Then the gains are steady and the voice only moves.
+    // Scaling a raw value by a power of two and then by a gain rounds exactly like scaling it
+    // by the gain pre-multiplied with that power of two, so one multiplication goes.
+    uint32_t steadyStart = i;
+    const float scale = sizeof(T) == 2 ? 1.0f / 32768.0f : 1.0f / 128.0f;
+    const float left = gainLeft * scale;
+    const float right = gainRight * scale;
+    const T* data = static_cast<const T*>(s.data);
+    for (; i < count; ++i, out += 2) {
+        float raw = float(data[c.position < s.length ? uint32_t(c.position) : s.last]);
+        advance<LoopType>(s, c);
+        out[0] += raw * left;
+        out[1] += raw * right;
+        if (c.position < 0.0f) {
+            ++i;
+            break;
+        }
+    }
+    k += i - steadyStart;
+    ch.position = c.position;
+    ch.forward = c.forward;
+    ch.rampIndex = k;
+    ch.gainLeft = gainLeft;
+    ch.gainRight = gainRight;
+}
+
+// A sample of no frames yields zeros and stays where it is; the gains still ramp.
+void mixEmptyVoice(ModuleChannel& ch, uint32_t count, float rampStep) {
+    for (uint32_t i = 0; i < count; ++i) {
+        ch.rampIndex += 1;
+        ch.gainLeft = moveToward(ch.gainLeft, ch.targetLeft, rampStep);
+        ch.gainRight = moveToward(ch.gainRight, ch.targetRight, rampStep);
+    }
+}
+
+template <typename T>
+void mixVoiceOfWidth(ModuleChannel& ch, float* out, uint32_t count, float rampStep) {
+    switch (ch.sample->loopType) {
+        case 1: mixVoice<T, 1>(ch, out, count, rampStep); break;
+        case 2: mixVoice<T, 2>(ch, out, count, rampStep); break;
+        default: mixVoice<T, 0>(ch, out, count, rampStep); break;
+    }
+}
+
+template <typename T>
+float fetchOfWidth(ModuleChannel& ch) {
+    switch (ch.sample->loopType) {
+        case 1: return fetchFrom<T, 1>(ch, *ch.sample);
+        case 2: return fetchFrom<T, 2>(ch, *ch.sample);
+        default: return fetchFrom<T, 0>(ch, *ch.sample);
+    }
+}
+
+}  // namespace
+
+float fetchSample(ModuleChannel& ch) {
+    uint32_t k = ch.rampIndex;
+    if (!sounding(ch)) return k < crossFadeFrames ? ch.tail[k] * (1.0f - float(k) / float(crossFadeFrames)) : 0.0f;
+    if (ch.sample->length == 0) return 0.0f;
+    return ch.sample->bits == 16 ? fetchOfWidth<int16_t>(ch) : fetchOfWidth<int8_t>(ch);
+}
+
+// Mixes frames during which no tick falls: channel by channel, adding into the zeroed frames in
+// channel order, which gives the same sums as mixing frame by frame.
+void ModulePlayer::mixSegment(float* frames, uint32_t count) {
+    memset(frames, 0, sizeof(float) * 2 * count);
+    if (maxLoops != 0 && rowVisits >= maxLoops) return;  // the song has come round: silence
+    for (uint32_t c = 0; c < channelCount; ++c) {
+        ModuleChannel& ch = channels[c];
+        if (!sounding(ch)) continue;
+        if (ch.sample->length == 0) {
+            mixEmptyVoice(ch, count, rampStep);
+        } else if (ch.sample->bits == 16) {
+            mixVoiceOfWidth<int16_t>(ch, frames, count, rampStep);
+        } else {
+            mixVoiceOfWidth<int8_t>(ch, frames, count, rampStep);
+        }
+    }
+    float scale = globalVolume * amplification;
+    for (uint32_t i = 0; i < 2 * count; ++i) frames[i] *= scale;
+}
+
+void ModulePlayer::generate(float* frames, uint32_t count) {
+    while (count > 0) {
+        if (framesToNextTick <= 0.0f) playTick();
+        // Frames until the next tick is due, counted with the same float steps as one frame
+        // at a time would take.
+        uint32_t n = 0;
+        do {
+            framesToNextTick -= 1.0f;
+            ++n;
+        } while (n < count && framesToNextTick > 0.0f);
+        mixSegment(frames, n);
+        frames += 2 * n;
+        count -= n;
+    }
+}
+
+}  // namespace Nimbra

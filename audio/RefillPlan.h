@@ -1,0 +1,20 @@
+#pragma once
+#include <cstdint>
+
+namespace Nimbra {
+
+// The stream plays one looping ring of kStreamFrames stereo frames. Song frame f lives in slot
+// f mod kStreamFrames, so the refill always writes exactly the frames the device has played
+// since the last visit into the slots they vacated.
+constexpr uint32_t kStreamFrames = 4096;
+
+// Size of the next chunk to generate when `written` frames of the ring have been replaced and
+// the device has played `played`: a whole lap while both counters are in the same lap, else up
+// to the end of the ring, so that no chunk crosses it; never more than is missing.
+// Returns 0 when nothing is missing.
+uint32_t nextRefillChunk(uint32_t written, uint32_t played);
+
+// The ring slot where the next chunk starts.
+inline uint32_t refillSlot(uint32_t written) { return written % kStreamFrames; }
+
+} // namespace Nimbra

@@ -1,0 +1,626 @@
+// Advances the song tick by tick: reads rows, starts and releases notes, runs the effects and
+// sets each channel's target gains. Produces no samples itself.
+#include <cmath>
+
+#include "audio/Envelope.h"
+#include "audio/ModulePlayer.h"
+#include "audio/Pitch.h"
+#include "audio/Waveform.h"
+
+namespace Nimbra {
+
+namespace {
+
+enum Effect : uint8_t {
+    Arpeggio = 0,
+    PortaUp = 1,
+    PortaDown = 2,
+    TonePorta = 3,
+    Vibrato = 4,
+    TonePortaVolumeSlide = 5,
+    VibratoVolumeSlide = 6,
+    Tremolo = 7,
+    SetPanning = 8,
+    SampleOffset = 9,
+    VolumeSlide = 10,
+    PositionJump = 11,
+    SetVolume = 12,
+    PatternBreak = 13,
+    Extended = 14,
+    SetSpeed = 15,
+    SetGlobalVolume = 16,
+    GlobalVolumeSlide = 17,
+    KeyOff = 20,
+    SetEnvelopePosition = 21,
+    PanningSlide = 25,
+    MultiRetrigger = 27,
+    Tremor = 29,
+    ExtraFinePorta = 33,
+};
+
+enum ExtendedEffect : uint8_t {
+    FinePortaUp = 0x1,
+    FinePortaDown = 0x2,
+    VibratoControl = 0x4,
+    SetFinetune = 0x5,
+    PatternLoop = 0x6,
+    TremoloControl = 0x7,
+    Retrigger = 0x9,
+    FineVolumeUp = 0xA,
+    FineVolumeDown = 0xB,
+    NoteCut = 0xC,
+    NoteDelay = 0xD,
+    PatternDelay = 0xE,
+};
+
+const uint8_t KeyOffNote = 97;
+const uint16_t missingPatternRows = 64;
+
+// Rows that lie outside their pattern (or a pattern that does not exist) play this cell.
+const PatternCell emptyCell = {0, 0, 0, 0, 0};
+
+// Multi-retrigger volume change, indexed by the high nibble of the parameter.
+const float retrigAdd[16] = {0, -1, -2, -4, -8, -16, 0, 0, 0, 1, 2, 4, 8, 16, 0, 0};
+const float retrigMultiply[16] = {1, 1, 1, 1, 1, 1, 2.0f / 3.0f, 0.5f, 1, 1, 1, 1, 1, 1, 1.5f, 2};
+
+float clamp01(float v) { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
+float raise(float v, float amount) { return v + amount > 1.0f ? 1.0f : v + amount; }
+float lower(float v, float amount) { return v - amount < 0.0f ? 0.0f : v - amount; }
+
+bool hasNote(const PatternCell& c) { return c.note != 0; }
+bool playableNote(uint8_t note) { return note >= 1 && note <= 96; }
+bool isTonePortaCell(const PatternCell& c) {
+    return c.effect == TonePorta || c.effect == TonePortaVolumeSlide || (c.volume >> 4) == 0xF;
+}
+bool isNoteDelayCell(const PatternCell& c) { return c.effect == Extended && (c.param >> 4) == NoteDelay; }
+bool volumeEnvelopeOn(const ModuleChannel& ch) { return ch.instrument && ch.instrument->volumeEnvelope.enabled; }
+
+// A stored nonzero parameter replaces the memory; zero reuses it.
+uint8_t remember(uint8_t& memory, uint8_t value) {
+    if (value != 0) memory = value;
+    return memory;
+}
+
+// Sets the nonzero nibbles of value into the speed/depth byte of vibrato or tremolo.
+void setNibbles(uint8_t& target, uint8_t value) {
+    if (value & 0x0F) target = uint8_t((target & 0xF0) | (value & 0x0F));
+    if (value & 0xF0) target = uint8_t((target & 0x0F) | (value & 0xF0));
+}
+
+float noteOf(const ModuleSample& s, uint8_t cellNote) {
+    return float(s.relativeNote) + float(cellNote) + float(s.finetune) / 128.0f - 1.0f;
+}
+
+void releaseKey(ModuleChannel& ch) {
+    ch.keyOn = 0;
+    if (!volumeEnvelopeOn(ch)) ch.volume = 0.0f;
+}
+
+}  // namespace
+
+void ModulePlayer::refreshFrequency(ModuleChannel& ch) {
+    ch.frequency = periodFrequency(frequencyMode, ch.period, ch.arpeggioOffset, ch.vibratoDelta + ch.autoVibratoDelta);
+    ch.step = sampleRate != 0 ? ch.frequency / float(sampleRate) : 0.0f;  // no output rate: voices hold
+}
+
+// Channel loops count with 32-bit indexes: the format allows up to 65535 channels.
+void ModulePlayer::playTick() {
+    if (tick == 0) advanceRow();
+    for (uint32_t i = 0; i < channelCount; ++i) stepChannel(channels[i], tick);
+    tick = uint16_t(tick + 1);
+    if (tick >= uint32_t(speed) + extraTicks) {
+        tick = 0;
+        extraTicks = 0;
+    }
+    // A tempo of 0 (only a corrupt header can give one) never reaches the next tick.
+    framesToNextTick += bpm != 0 ? float(sampleRate) / (float(bpm) * 0.4f) : INFINITY;
+}
+
+void ModulePlayer::enterRow() {
+    row = nextRow;
+    nextRow = 0;
+    jumpPending = 0;
+    breakPending = 0;
+}
+
+void ModulePlayer::advanceRow() {
+    if (jumpPending || breakPending) {
+        if (jumpPending) {
+            orderIndex = jumpOrder;
+        } else {
+            orderIndex = uint8_t(orderIndex + 1);
+        }
+        enterRow();
+        if (orderIndex >= songLength) orderIndex = uint8_t(restartPosition);
+    }
+
+    uint8_t pattern = orderTable[orderIndex];
+    const PatternSlot* slot = pattern < patternCount ? &patterns[pattern] : nullptr;
+    uint32_t rowCount = slot ? slot->rowCount : missingPatternRows;
+    // A row beyond its pattern (a break to a large row, a carried-over loop row, a pattern of
+    // no rows) plays as an empty row; the pattern then ends after it.
+    bool rowExists = slot && row < slot->rowCount;
+    for (uint32_t i = 0; i < channelCount; ++i) {
+        ModuleChannel& ch = channels[i];
+        ch.cell = rowExists ? &slot->cells[size_t(row) * channelCount + i] : &emptyCell;
+        if (isNoteDelayCell(*ch.cell)) {
+            ch.noteDelay = ch.cell->param & 0x0F;
+        } else {
+            processCell(ch, *ch.cell);
+        }
+    }
+
+    bool looping = false;
+    for (uint32_t i = 0; i < channelCount; ++i) looping = looping || channels[i].loopCount != 0;
+    // Order indexes at or beyond the song length have no counters: such rows are not counted
+    // and rowVisits keeps its value.
+    if (!looping && orderIndex < songLength) {
+        uint8_t& counter = visitCounts[size_t(orderIndex) * 256 + row];
+        rowVisits = counter;
+        counter = uint8_t(counter + 1);
+    }
+
+    row = uint8_t(row + 1);
+    if (jumpPending || breakPending) return;
+    if (row < rowCount && row != 0) return;
+    orderIndex = uint8_t(orderIndex + 1);
+    row = nextRow;
+    nextRow = 0;
+    if (orderIndex >= songLength) orderIndex = uint8_t(restartPosition);
+}
+
+void ModulePlayer::triggerNote(ModuleChannel& ch, uint32_t flags) {
+    if (!(flags & TriggerKeepPosition)) {
+        ch.position = 0.0f;
+        ch.forward = 1;
+    }
+    if (ch.sample) {
+        if (!(flags & TriggerKeepVolume)) ch.volume = ch.sample->volume;
+        ch.panning = ch.sample->panning;
+    }
+    if (!(flags & TriggerKeepEnvelopes)) {
+        ch.keyOn = 1;
+        ch.envelopeVolume = 1.0f;
+        ch.fadeoutVolume = 1.0f;
+        ch.envelopePanning = 0.5f;
+        ch.volumeEnvelopePos = 0;
+        ch.panningEnvelopePos = 0;
+    }
+    ch.vibratoDelta = 0.0f;
+    ch.tremoloDelta = 0.0f;
+    ch.tremorMuted = 0;
+    ch.autoVibratoTicks = 0;
+    if (ch.vibratoRetrigger) ch.vibratoPos = 0;
+    if (ch.tremoloRetrigger) ch.tremoloPos = 0;
+    if (!(flags & TriggerKeepPeriod)) {
+        ch.period = notePeriod(frequencyMode, ch.note);
+        refreshFrequency(ch);
+    }
+}
+
+void ModulePlayer::startNote(ModuleChannel& ch, const PatternCell& cell) {
+    const ModuleInstrument& ins = *ch.instrument;
+    uint8_t s = ins.sampleMap[cell.note - 1];
+    if (ins.sampleCount == 0 || s >= ins.sampleCount) {
+        ch.volume = 0.0f;
+        return;
+    }
+    // Capture what the old voice would have played next, for the cross-fade into the new one.
+    for (int i = 0; i < 32; ++i) ch.tail[i] = fetchSample(ch);
+    ch.rampIndex = 0;
+    ch.sample = &ins.samples[s];
+    ch.note = ch.triggeredNote = noteOf(*ch.sample, cell.note);
+    triggerNote(ch, cell.instrument == 0 ? uint32_t(TriggerKeepVolume) : 0u);
+}
+
+void ModulePlayer::processCell(ModuleChannel& ch, const PatternCell& cell) {
+    bool tonePorta = isTonePortaCell(cell);
+
+    if (cell.instrument != 0) {
+        if (tonePorta && ch.instrument && ch.sample) {
+            triggerNote(ch, TriggerKeepPosition | TriggerKeepPeriod);
+        } else if (hasNote(cell) || !ch.sample) {
+            if (cell.instrument > instrumentCount) {
+                ch.volume = 0.0f;
+                ch.instrument = nullptr;
+                ch.sample = nullptr;
+            } else {
+                ch.instrument = &instruments[cell.instrument - 1];
+            }
+        } else {
+            triggerNote(ch, TriggerKeepPosition);
+        }
+    }
+
+    if (playableNote(cell.note)) {
+        if (!ch.instrument) {
+            ch.volume = 0.0f;
+        } else if (tonePorta && ch.sample) {
+            ch.note = noteOf(*ch.sample, cell.note);
+            ch.tonePortaTarget = notePeriod(frequencyMode, ch.note);
+        } else {
+            startNote(ch, cell);
+        }
+    } else if (cell.note == KeyOffNote) {
+        releaseKey(ch);
+    }
+
+    applyVolumeColumnFirstTick(ch, cell.volume);
+    applyEffectFirstTick(ch, cell);
+}
+
+void ModulePlayer::applyVolumeColumnFirstTick(ModuleChannel& ch, uint8_t v) {
+    uint8_t x = v & 0x0F;
+    if (v >= 0x10 && v <= 0x50) {
+        ch.volume = float(v - 0x10) / 64.0f;
+        return;
+    }
+    switch (v >> 4) {
+        case 0x8: ch.volume = lower(ch.volume, float(x) / 64.0f); break;
+        case 0x9: ch.volume = raise(ch.volume, float(x) / 64.0f); break;
+        case 0xA: ch.vibratoParam = uint8_t((ch.vibratoParam & 0x0F) | (x << 4)); break;
+        case 0xC: ch.panning = float(17 * x) / 255.0f; break;
+        case 0xF:
+            if (x != 0) ch.tonePortaSpeed = uint8_t(17 * x);
+            break;
+        default: break;
+    }
+}
+
+void ModulePlayer::applyEffectFirstTick(ModuleChannel& ch, const PatternCell& cell) {
+    uint8_t p = cell.param;
+    uint8_t x = p >> 4;
+    uint8_t y = p & 0x0F;
+    switch (cell.effect) {
+        case PortaUp: remember(ch.portaUpMemory, p); break;
+        case PortaDown: remember(ch.portaDownMemory, p); break;
+        case TonePorta: remember(ch.tonePortaSpeed, p); break;
+        case Vibrato: setNibbles(ch.vibratoParam, p); break;
+        case TonePortaVolumeSlide:
+        case VibratoVolumeSlide:
+        case VolumeSlide: remember(ch.volumeSlideMemory, p); break;
+        case Tremolo: setNibbles(ch.tremoloParam, p); break;
+        case SetPanning: ch.panning = float(p) / 255.0f; break;
+        case SampleOffset:
+            if (ch.sample && playableNote(cell.note)) {
+                // p x 256 bytes of sample data: half as many frames of 16-bit data.
+                uint32_t offset = ch.sample->bits == 16 ? uint32_t(p) * 128 : uint32_t(p) * 256;
+                ch.position = offset < ch.sample->length ? float(offset) : -1.0f;
+            }
+            break;
+        case PositionJump:
+            if (p < songLength) {
+                jumpPending = 1;
+                jumpOrder = p;
+                nextRow = 0;
+            }
+            break;
+        case SetVolume: ch.volume = float(p < 64 ? p : 64) / 64.0f; break;
+        case PatternBreak:
+            breakPending = 1;
+            nextRow = uint8_t(10 * x + y);
+            break;
+        case Extended: applyExtendedFirstTick(ch, cell); break;
+        case SetSpeed:
+            if (p == 0) break;
+            if (p <= 31) {
+                speed = p;
+            } else {
+                bpm = p;
+            }
+            break;
+        case SetGlobalVolume: globalVolume = float(p < 64 ? p : 64) / 64.0f; break;
+        case GlobalVolumeSlide: remember(ch.globalSlideMemory, p); break;
+        case SetEnvelopePosition:
+            ch.volumeEnvelopePos = p;
+            ch.panningEnvelopePos = p;
+            break;
+        case PanningSlide: remember(ch.panningSlideMemory, p); break;
+        case MultiRetrigger:
+            if (p != 0) ch.retrigMemory = p <= 15 ? uint8_t((ch.retrigMemory & 0xF0) | p) : p;
+            break;
+        case Tremor: remember(ch.tremorParam, p); break;
+        case ExtraFinePorta:
+            // Extra fine slides are a quarter of fine ones (see extraFinePortamento).
+            if (x == 1) extraFinePortamento(ch, -int(remember(ch.extraFineUpMemory, y)));
+            if (x == 2) extraFinePortamento(ch, int(remember(ch.extraFineDownMemory, y)));
+            break;
+        default: break;
+    }
+}
+
+void ModulePlayer::applyExtendedFirstTick(ModuleChannel& ch, const PatternCell& cell) {
+    uint8_t y = cell.param & 0x0F;
+    switch (cell.param >> 4) {
+        case FinePortaUp: portamento(ch, -int(remember(ch.finePortaUpMemory, y))); break;
+        case FinePortaDown: portamento(ch, int(remember(ch.finePortaDownMemory, y))); break;
+        case VibratoControl:
+            ch.vibratoWaveform = y & 3;
+            ch.vibratoRetrigger = (y & 4) == 0 ? 1 : 0;
+            break;
+        case SetFinetune:
+            if (playableNote(cell.note) && ch.sample) {
+                ch.note = float(ch.sample->relativeNote) + float(cell.note) + float((int(y) - 8) * 16) / 128.0f - 1.0f;
+                ch.period = notePeriod(frequencyMode, ch.note);
+                refreshFrequency(ch);
+            }
+            break;
+        case PatternLoop:
+            if (y == 0) {
+                ch.loopRow = row;
+                nextRow = row;
+            } else if (ch.loopCount == y) {
+                ch.loopCount = 0;
+            } else {
+                ch.loopCount = uint8_t(ch.loopCount + 1);
+                jumpPending = 1;
+                jumpOrder = orderIndex;
+                nextRow = ch.loopRow;
+            }
+            break;
+        case TremoloControl:
+            ch.tremoloWaveform = y & 3;
+            ch.tremoloRetrigger = (y & 4) == 0 ? 1 : 0;
+            break;
+        case FineVolumeUp: ch.volume = raise(ch.volume, float(remember(ch.fineVolumeMemory, y)) / 64.0f); break;
+        case FineVolumeDown: ch.volume = lower(ch.volume, float(remember(ch.fineVolumeMemory, y)) / 64.0f); break;
+        case NoteDelay:
+            // Reached when the delayed cell is finally processed.
+            if (hasNote(cell) || cell.instrument != 0) break;
+            if (y != 0) {
+                ch.note = ch.triggeredNote;
+                triggerNote(ch, TriggerKeepVolume);
+            } else {
+                triggerNote(ch, TriggerKeepVolume | TriggerKeepPeriod | TriggerKeepPosition);
+            }
+            break;
+        case PatternDelay: {
+            uint32_t ticks = uint32_t(y) * speed;
+            extraTicks = uint16_t(ticks > 0xFFFF ? 0xFFFF : ticks);
+            break;
+        }
+        default: break;
+    }
+}
+
+void ModulePlayer::stepEnvelopes(ModuleChannel& ch) {
+    if (!ch.instrument) return;
+    const ModuleInstrument& ins = *ch.instrument;
+    if (ins.volumeEnvelope.enabled) {
+        if (!ch.keyOn) ch.fadeoutVolume = lower(ch.fadeoutVolume, float(ins.fadeout) / 32768.0f);
+        stepEnvelope(ins.volumeEnvelope, ch.volumeEnvelopePos, ch.envelopeVolume, ch.keyOn);
+    }
+    if (ins.panningEnvelope.enabled) {
+        stepEnvelope(ins.panningEnvelope, ch.panningEnvelopePos, ch.envelopePanning, ch.keyOn);
+    }
+}
+
+void ModulePlayer::portamento(ModuleChannel& ch, int amount) {
+    ch.period += float(amount) * (frequencyMode == LinearFrequencies ? 4.0f : 1.0f);
+    if (ch.period < 0.0f) ch.period = 0.0f;
+    refreshFrequency(ch);
+}
+
+// X1y/X2y: extra fine slides move a quarter of a fine slide's step.
+void ModulePlayer::extraFinePortamento(ModuleChannel& ch, int amount) {
+    ch.period += float(amount) * (frequencyMode == LinearFrequencies ? 1.0f : 0.25f);
+    if (ch.period < 0.0f) ch.period = 0.0f;
+    refreshFrequency(ch);
+}
+
+void ModulePlayer::tonePortamento(ModuleChannel& ch) {
+    if (ch.tonePortaTarget == 0.0f || ch.tonePortaTarget == ch.period) return;
+    float amount = float(ch.tonePortaSpeed) * (frequencyMode == LinearFrequencies ? 4.0f : 1.0f);
+    if (ch.period < ch.tonePortaTarget) {
+        ch.period = ch.period + amount > ch.tonePortaTarget ? ch.tonePortaTarget : ch.period + amount;
+    } else {
+        ch.period = ch.period - amount < ch.tonePortaTarget ? ch.tonePortaTarget : ch.period - amount;
+    }
+    refreshFrequency(ch);
+}
+
+void ModulePlayer::vibrato(ModuleChannel& ch, uint8_t param) {
+    ch.vibratoPos = uint16_t(ch.vibratoPos + (param >> 4));
+    ch.vibratoDelta = waveform(int32_t(ch.vibratoWaveform), ch.vibratoPos) * -2.0f * float(param & 0x0F) / 15.0f;
+    refreshFrequency(ch);
+}
+
+void ModulePlayer::slideVolume(ModuleChannel& ch, uint8_t param) {
+    uint8_t h = param >> 4;
+    uint8_t l = param & 0x0F;
+    if (h != 0 && l != 0) return;
+    if (h != 0) {
+        ch.volume = raise(ch.volume, float(h) / 64.0f);
+    } else {
+        ch.volume = lower(ch.volume, float(l) / 64.0f);
+    }
+}
+
+void ModulePlayer::slidePanning(ModuleChannel& ch, uint8_t param) {
+    uint8_t h = param >> 4;
+    uint8_t l = param & 0x0F;
+    if (h != 0 && l != 0) return;
+    if (h != 0) {
+        ch.panning = raise(ch.panning, float(h) / 255.0f);
+    } else {
+        ch.panning = lower(ch.panning, float(l) / 255.0f);
+    }
+}
+
+void ModulePlayer::stepChannel(ModuleChannel& ch, int t) {
+    const PatternCell& cell = ch.cell ? *ch.cell : emptyCell;
+
+    stepEnvelopes(ch);
+
+    // Instrument vibrato.
+    if (ch.instrument && ch.instrument->vibratoDepth != 0) {
+        const ModuleInstrument& ins = *ch.instrument;
+        uint32_t n = ch.autoVibratoTicks;
+        ch.autoVibratoTicks = uint16_t(ch.autoVibratoTicks + 1);
+        float sweep = n < ins.vibratoSweep ? float(n) / float(ins.vibratoSweep) : 1.0f;
+        ch.autoVibratoDelta = waveform(ins.vibratoType, (n * ins.vibratoRate) >> 2) * 0.25f *
+                              float(ins.vibratoDepth) / 15.0f * sweep;
+        refreshFrequency(ch);
+    } else if (ch.autoVibratoDelta != 0.0f) {
+        ch.autoVibratoDelta = 0.0f;
+        refreshFrequency(ch);
+    }
+
+    // An arpeggio or vibrato ends on the first tick whose cell no longer asks for it.
+    if (ch.arpeggioActive && (cell.effect != Arpeggio || cell.param == 0)) {
+        ch.arpeggioActive = 0;
+        ch.arpeggioOffset = 0;
+        refreshFrequency(ch);
+    }
+    if (ch.vibratoActive && cell.effect != Vibrato && cell.effect != VibratoVolumeSlide && (cell.volume >> 4) != 0xB) {
+        ch.vibratoActive = 0;
+        ch.vibratoDelta = 0.0f;
+        refreshFrequency(ch);
+    }
+
+    if (t > 0) applyVolumeColumnTick(ch, cell.volume);
+    applyEffectTick(ch, cell, t);
+    computeGains(ch);
+}
+
+void ModulePlayer::applyVolumeColumnTick(ModuleChannel& ch, uint8_t v) {
+    float x = float(v & 0x0F);
+    switch (v >> 4) {
+        case 0x6: ch.volume = lower(ch.volume, x / 64.0f); break;
+        case 0x7: ch.volume = raise(ch.volume, x / 64.0f); break;
+        case 0xB:
+            ch.vibratoActive = 0;
+            vibrato(ch, ch.vibratoParam);
+            break;
+        case 0xD: ch.panning = lower(ch.panning, x / 255.0f); break;
+        case 0xE: ch.panning = raise(ch.panning, x / 255.0f); break;
+        case 0xF: tonePortamento(ch); break;
+        default: break;
+    }
+}
+
+void ModulePlayer::applyEffectTick(ModuleChannel& ch, const PatternCell& cell, int t) {
+    uint8_t p = cell.param;
+    switch (cell.effect) {
+        case Arpeggio: {
+            if (p == 0) break;
+            int k = 0;
+            if (t > 0) k = ((int(speed) - t) % 3 + 3) % 3;
+            ch.arpeggioOffset = k == 0 ? 0 : (k == 1 ? p >> 4 : p & 0x0F);
+            ch.arpeggioActive = k != 0 ? 1 : 0;
+            refreshFrequency(ch);
+            break;
+        }
+        case PortaUp:
+            if (t > 0) portamento(ch, -int(ch.portaUpMemory));
+            break;
+        case PortaDown:
+            if (t > 0) portamento(ch, int(ch.portaDownMemory));
+            break;
+        case TonePorta:
+            if (t > 0) tonePortamento(ch);
+            break;
+        case Vibrato:
+            if (t > 0) {
+                ch.vibratoActive = 1;
+                vibrato(ch, ch.vibratoParam);
+            }
+            break;
+        case TonePortaVolumeSlide:
+            if (t > 0) {
+                tonePortamento(ch);
+                slideVolume(ch, ch.volumeSlideMemory);
+            }
+            break;
+        case VibratoVolumeSlide:
+            if (t > 0) {
+                ch.vibratoActive = 1;
+                vibrato(ch, ch.vibratoParam);
+                slideVolume(ch, ch.volumeSlideMemory);
+            }
+            break;
+        case Tremolo:
+            if (t > 0) {
+                uint32_t n = ch.tremoloPos;
+                ch.tremoloPos = uint8_t(ch.tremoloPos + 1);
+                ch.tremoloDelta = -waveform(int32_t(ch.tremoloWaveform), n * (ch.tremoloParam >> 4)) *
+                                  float(ch.tremoloParam & 0x0F) / 15.0f;
+            }
+            break;
+        case VolumeSlide:
+            if (t > 0) slideVolume(ch, ch.volumeSlideMemory);
+            break;
+        case GlobalVolumeSlide:
+            if (t > 0) {
+                uint8_t h = ch.globalSlideMemory >> 4;
+                uint8_t l = ch.globalSlideMemory & 0x0F;
+                if (h != 0 && l != 0) break;
+                if (h != 0) {
+                    globalVolume = raise(globalVolume, float(h) / 64.0f);
+                } else {
+                    globalVolume = lower(globalVolume, float(l) / 64.0f);
+                }
+            }
+            break;
+        case KeyOff:
+            if (t == p) releaseKey(ch);
+            break;
+        case PanningSlide:
+            if (t > 0) slidePanning(ch, ch.panningSlideMemory);
+            break;
+        case MultiRetrigger: {
+            int interval = ch.retrigMemory & 0x0F;
+            if (t == 0 || interval == 0 || t % interval != 0) break;
+            triggerNote(ch, TriggerKeepVolume | TriggerKeepEnvelopes);
+            // The volume change needs an instrument to ask about its envelope; without one it
+            // is skipped.
+            if (cell.volume == 0 && ch.instrument && !ch.instrument->volumeEnvelope.enabled) {
+                int r = ch.retrigMemory >> 4;
+                ch.volume = clamp01(retrigMultiply[r] * ch.volume + retrigAdd[r] / 64.0f);
+            }
+            break;
+        }
+        case Tremor:
+            if (t > 0) {
+                int a = ch.tremorParam >> 4;
+                int b = ch.tremorParam & 0x0F;
+                ch.tremorMuted = ((t - 1) % (a + b + 2)) > a ? 1 : 0;
+            }
+            break;
+        case Extended: {
+            int y = p & 0x0F;
+            switch (p >> 4) {
+                case Retrigger:
+                    if (t > 0 && y != 0 && t % y == 0) {
+                        triggerNote(ch, TriggerKeepVolume);
+                        stepEnvelopes(ch);
+                    }
+                    break;
+                case NoteCut:
+                    if (t == y) ch.volume = 0.0f;
+                    break;
+                case NoteDelay:
+                    if (t == ch.noteDelay) {
+                        processCell(ch, cell);
+                        stepEnvelopes(ch);
+                    }
+                    break;
+                default: break;
+            }
+            break;
+        }
+        default: break;
+    }
+}
+
+void ModulePlayer::computeGains(ModuleChannel& ch) {
+    float pan = ch.panning + (0.5f - std::fabs(ch.panning - 0.5f)) * (ch.envelopePanning - 0.5f) * 2.0f;
+    // A panning envelope point above 64 would push pan past 1; the square roots need 0..1.
+    pan = clamp01(pan);
+    float level = ch.tremorMuted ? 0.0f
+                                 : clamp01(ch.volume + ch.tremoloDelta) * ch.envelopeVolume * ch.fadeoutVolume;
+    ch.targetLeft = std::sqrt(1.0f - pan) * level;
+    ch.targetRight = std::sqrt(pan) * level;
+}
+
+}  // namespace Nimbra

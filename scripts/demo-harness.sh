@@ -1,0 +1,237 @@
+#!/usr/bin/env bash
+# scripts/demo-harness.sh [OPTIONS] PROGRAM.exe [ACTION...]
+#
+# Runs a Windows program under Wine on a private virtual display and sound sink
+# (scripts/session.sh), waits for its window, performs the ACTIONs in order, and reports what
+# happened. Every process it starts is ended by its pid; every wait has a time limit, so a run
+# can never hang.
+#
+# Options:
+#   --size WxH         screen size of the virtual display (default 640x360)
+#   --no-sound         no PulseAudio sink (the program finds no audio device)
+#   --no-gl            a display without OpenGL: Direct3D device creation fails under Wine
+#   --title REGEX      window name to wait for (xdotool search --name; default '^demo$')
+#   --window-timeout S how long to wait for the window (default 60; a new Wine prefix takes ~20)
+#   --timeout S        limit for the whole run after the window appeared (default 60)
+#   --record FILE.wav  record the sound sink for the whole run (float stereo 44,100 Hz)
+#
+# Actions, after the window has appeared:
+#   sleep:S            wait S seconds (fractions allowed)
+#   key:KEYS           press keys with xdotool (key:Escape, key:alt+F4)
+#   shot:FILE.png      screenshot of the whole screen
+#   exit:S             wait up to S seconds for the program to end by itself
+#   exit-if-sound:S    if the program plays into the sound sink, wait up to S seconds for it to
+#                      end by itself (reports sound=yes|no); otherwise go on at once
+# When the actions are done and the program still runs, it is killed (exit_code=killed).
+#
+# Report, on standard output, one key=value per line:
+#   window_ms=N                 process start to window
+#   window_id=N, window_name=NAME, window_geometry=WxH+X+Y
+#   shot=FILE shot_min=A shot_max=B shot_hash=H   darkest and brightest grey level of a
+#                               screenshot (0..255) and a hash of its pixels
+#   exit_after_key_ms=N         last key press to the end of the process
+#   exit_code=N|killed          the program's exit code, or killed when it had to be ended
+#   run_ms=N                    process start to its end
+# A program that never shows its window reports window_id=none and its exit code.
+# Messages go to standard error. Exit status: the program's exit code; 124 when it had to be
+# killed; 125 when the harness itself failed (bad arguments) or no window appeared.
+#
+# Runs share one Wine prefix of their own (build/wineprefix-e2e) and take turns through a lock,
+# because Wine programs of one prefix share the screen size and the keyboard state.
+# Each run ends the program, the Wine server of the prefix, the display and the sink it started.
+# Example:  scripts/demo-harness.sh build/win64/demo.exe sleep:1 shot:out/a.png key:Escape exit:5
+set -u
+here=$(cd "$(dirname "$0")/.." && pwd)
+
+sessionArgs=()
+title='^demo$'
+windowTimeout=60
+runTimeout=60
+record=""
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --size) sessionArgs+=(--size "$2"); shift 2 ;;
+    --no-sound) sessionArgs+=(--no-sound); shift ;;
+    --no-gl) sessionArgs+=(--no-gl); shift ;;
+    --title) title=$2; shift 2 ;;
+    --window-timeout) windowTimeout=$2; shift 2 ;;
+    --timeout) runTimeout=$2; shift 2 ;;
+    --record) record=$2; shift 2 ;;
+    --) shift; break ;;
+    -*) echo "demo-harness: unknown option $1" >&2; exit 125 ;;
+    *) break ;;
+  esac
+done
+if [ $# -lt 1 ]; then
+  sed -n '2,40p' "$0" | sed 's/^# \{0,1\}//' >&2
+  exit 125
+fi
+program=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+shift
+if [ ! -f "$program" ]; then echo "demo-harness: no program $program" >&2; exit 125; fi
+
+export NIMBRA_WINEPREFIX="${NIMBRA_E2E_WINEPREFIX:-$here/build/wineprefix-e2e}"
+export WINEPREFIX="$NIMBRA_WINEPREFIX"
+export WINEDEBUG="${WINEDEBUG:--all}"
+
+# --- Outside: take the prefix's lock, then run the inside part in a session of its own. ---
+if [ -z "${NIMBRA_HARNESS_INSIDE:-}" ]; then
+  mkdir -p "$(dirname "$NIMBRA_WINEPREFIX")"
+  exec 9>"$NIMBRA_WINEPREFIX.harness-lock"
+  if ! flock -w 600 9; then echo "demo-harness: prefix busy for 10 minutes" >&2; exit 125; fi
+  # The session and the lock holder end together; the limit is a last resort.
+  limit=$((windowTimeout + runTimeout + 60))
+  NIMBRA_HARNESS_INSIDE=1 timeout -k 5 "$limit" \
+    bash "$here/scripts/session.sh" "${sessionArgs[@]}" -- bash "$0" --title "$title" \
+    --window-timeout "$windowTimeout" --timeout "$runTimeout" ${record:+--record "$record"} \
+    "$program" "$@" 9>&-
+  exit $?
+fi
+
+# --- Inside the session: DISPLAY and the sound sink are ours. ---
+now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+alive() { kill -0 "$1" 2>/dev/null; }
+report() { echo "$1=$2"; }
+
+started=()
+stopPid() {  # TERM, a moment's grace, then KILL; only processes this script started
+  local pid=$1
+  alive "$pid" || return 0
+  kill "$pid" 2>/dev/null
+  for _ in $(seq 20); do alive "$pid" || break; sleep 0.1; done
+  alive "$pid" && kill -9 "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null
+}
+# The program and the recorder first; then the Wine server, which leaves by itself once the
+# prefix's helper programs (services, devices, explorer) have gone. Killing only the server
+# would orphan those helpers, so a server that stays is asked to end its programs first.
+cleanup() {
+  local i
+  for ((i = ${#started[@]} - 1; i >= 0; i--)); do
+    [ "${started[$i]}" = "${server:-}" ] || stopPid "${started[$i]}"
+  done
+  [ -n "${server:-}" ] || return 0
+  for _ in $(seq 50); do alive "$server" || break; sleep 0.1; done
+  if alive "$server"; then
+    wineserver -k 2>/dev/null
+    for _ in $(seq 30); do alive "$server" || break; sleep 0.1; done
+  fi
+  stopPid "$server"
+}
+trap cleanup EXIT
+
+# Create the prefix if needed (first use takes ~20 s; wine-run.sh serialises it).
+bash "$here/scripts/wine-run.sh" --version >/dev/null 2>&1
+
+# A Wine server of our own that leaves as soon as the last program of the prefix has ended,
+# so the next run starts with a fresh desktop on its own display.
+wineserver -f -p0 >/dev/null 2>&1 &
+server=$!
+started+=("$server")
+
+if [ -n "$record" ] && [ -n "${NIMBRA_SINK:-}" ]; then
+  parec --device="$NIMBRA_SINK.monitor" --format=float32le --rate=44100 --channels=2 \
+    --file-format=wav "$record" &
+  started+=($!)
+fi
+
+t0=$(now_ms)
+bash "$here/scripts/wine-run.sh" "$program" >/dev/null 2>&1 &
+pid=$!
+started+=("$pid")
+exitCode=""
+ended=""
+lastKey=""
+
+# Polls until the program ends or the deadline (in ms) passes; records its exit code.
+waitExit() {
+  local deadline=$1
+  while alive "$pid" && [ "$(now_ms)" -lt "$deadline" ]; do sleep 0.02; done
+  if ! alive "$pid" && [ -z "$exitCode" ]; then
+    wait "$pid"
+    exitCode=$?
+    ended=$(now_ms)
+  fi
+}
+
+window=""
+deadline=$(( t0 + windowTimeout * 1000 ))
+while [ -z "$window" ] && alive "$pid" && [ "$(now_ms)" -lt "$deadline" ]; do
+  window=$(xdotool search --name "$title" 2>/dev/null | head -n1)
+  [ -z "$window" ] && sleep 0.1
+done
+if [ -z "$window" ]; then
+  waitExit "$(now_ms)"
+  report window_id none
+  if [ -n "$exitCode" ]; then
+    echo "demo-harness: the program ended (code $exitCode) without a window" >&2
+    report exit_code "$exitCode"
+  else
+    echo "demo-harness: no window '$title' within $windowTimeout s" >&2
+    report exit_code killed
+  fi
+  exit 125
+fi
+report window_ms $(( $(now_ms) - t0 ))
+report window_id "$window"
+report window_name "$(xdotool getwindowname "$window" 2>/dev/null)"
+eval "$(xdotool getwindowgeometry --shell "$window" 2>/dev/null)"
+report window_geometry "${WIDTH:-0}x${HEIGHT:-0}+${X:-0}+${Y:-0}"
+# Without a window manager the keyboard focus has to be given to the window explicitly.
+xdotool windowfocus "$window" 2>/dev/null
+
+runDeadline=$(( $(now_ms) + runTimeout * 1000 ))
+for action in "$@"; do
+  [ "$(now_ms)" -ge "$runDeadline" ] && { echo "demo-harness: run time limit reached" >&2; break; }
+  verb=${action%%:*}
+  arg=${action#*:}
+  case "$verb" in
+    sleep) sleep "$arg" ;;
+    key)
+      if alive "$pid"; then
+        xdotool key "$arg" 2>/dev/null
+        lastKey=$(now_ms)
+      fi ;;
+    shot)
+      mkdir -p "$(dirname "$arg")"
+      if import -window root "$arg" 2>/dev/null; then
+        report shot "$arg"
+        report shot_min "$(convert "$arg" -colorspace Gray -format '%[fx:int(255*minima+0.5)]' info:)"
+        report shot_max "$(convert "$arg" -colorspace Gray -format '%[fx:int(255*maxima+0.5)]' info:)"
+        report shot_hash "$(identify -format '%#' "$arg")"
+      else
+        echo "demo-harness: screenshot $arg failed" >&2
+      fi ;;
+    exit)
+      limit=$(awk -v s="$arg" 'BEGIN { printf "%d", s * 1000 }')
+      end=$(( $(now_ms) + limit ))
+      [ "$end" -gt "$runDeadline" ] && end=$runDeadline
+      waitExit "$end" ;;
+    exit-if-sound)
+      if pactl list short sink-inputs 2>/dev/null | grep -q .; then
+        report sound yes
+        limit=$(awk -v s="$arg" 'BEGIN { printf "%d", s * 1000 }')
+        end=$(( $(now_ms) + limit ))
+        [ "$end" -gt "$runDeadline" ] && end=$runDeadline
+        waitExit "$end"
+      else
+        report sound no
+      fi ;;
+    *) echo "demo-harness: unknown action $action" >&2 ;;
+  esac
+  [ -n "$exitCode" ] && break
+done
+
+waitExit "$(now_ms)"
+status=0
+if [ -z "$exitCode" ]; then
+  stopPid "$pid"
+  report exit_code killed
+  status=124
+else
+  [ -n "$lastKey" ] && report exit_after_key_ms $(( ended - lastKey ))
+  report exit_code "$exitCode"
+  report run_ms $(( ended - t0 ))
+  status=$exitCode
+fi
+exit $status

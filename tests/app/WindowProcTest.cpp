@@ -1,0 +1,147 @@
+#include <gtest/gtest.h>
+
+#include "app/DemoWindow.h"
+
+namespace Nimbra {
+namespace {
+
+// A plain popup that uses the demo's window procedure, without any device.
+class WindowProcTest : public testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        WNDCLASSEXW wc = {};
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = windowProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"NimbraWindowProcTest";
+        RegisterClassExW(&wc);
+    }
+
+    void SetUp() override
+    {
+        hwnd = CreateWindowExW(0, L"NimbraWindowProcTest", L"test", WS_POPUP, 10, 20,
+                               200, 100, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        ASSERT_NE(hwnd, nullptr);
+    }
+
+    void TearDown() override
+    {
+        if (IsWindow(hwnd))
+            DestroyWindow(hwnd);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        }
+    }
+
+    bool quitWasPosted(WPARAM* code)
+    {
+        MSG msg = {};
+        if (!PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
+            return false;
+        *code = msg.wParam;
+        return true;
+    }
+
+    HWND hwnd = nullptr;
+};
+
+TEST_F(WindowProcTest, SizeIsAnsweredWithZeroAndChangesNothing)
+{
+    RECT before = {}, after = {};
+    GetWindowRect(hwnd, &before);
+    EXPECT_EQ(SendMessageW(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(50, 40)), 0);
+    EXPECT_EQ(SendMessageW(hwnd, WM_SIZE, SIZE_MAXIMIZED, MAKELPARAM(640, 360)), 0);
+    GetWindowRect(hwnd, &after);
+    EXPECT_TRUE(EqualRect(&before, &after));
+}
+
+// A window with a caption, a system menu and a menu bar, whose procedure notes when a menu loop
+// starts and hands everything else to the procedure under test. A timer ends any menu loop
+// that does start, so a failing check cannot hang.
+bool menuLoopEntered = false;
+WNDPROC procedureUnderTest = nullptr;
+
+LRESULT CALLBACK menuWatchingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_ENTERMENULOOP)
+        menuLoopEntered = true;
+    return procedureUnderTest(hwnd, message, wParam, lParam);
+}
+
+VOID CALLBACK endMenuLoop(HWND, UINT, UINT_PTR, DWORD)
+{
+    EndMenu();
+}
+
+bool keyboardMenuOpens(WNDPROC procedure, WPARAM command, LPARAM key)
+{
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSEXW wc = {};
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = menuWatchingProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"NimbraMenuTest";
+        RegisterClassExW(&wc);
+        registered = true;
+    }
+    procedureUnderTest = procedure;
+    menuLoopEntered = false;
+    HMENU bar = CreateMenu();
+    HMENU file = CreatePopupMenu();
+    AppendMenuW(file, MF_STRING, 1, L"&Open");
+    AppendMenuW(bar, MF_POPUP, (UINT_PTR)file, L"&File");
+    HWND hwnd = CreateWindowExW(0, L"NimbraMenuTest", L"menu", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
+                                nullptr, bar, GetModuleHandleW(nullptr), nullptr);
+    SetTimer(hwnd, 1, 100, endMenuLoop);
+    SendMessageW(hwnd, WM_SYSCOMMAND, command, key);
+    KillTimer(hwnd, 1);
+    DestroyWindow(hwnd);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    return menuLoopEntered;
+}
+
+TEST_F(WindowProcTest, KeyboardMenuIsSwallowed)
+{
+    // Alt alone (key 0), Alt+letter and F10 variants: the low four bits of wParam are free.
+    EXPECT_EQ(SendMessageW(hwnd, WM_SYSCOMMAND, SC_KEYMENU, 0), 0);
+    EXPECT_EQ(SendMessageW(hwnd, WM_SYSCOMMAND, SC_KEYMENU | 0x3, 'f'), 0);
+    EXPECT_FALSE(keyboardMenuOpens(windowProc, SC_KEYMENU, 0));
+    EXPECT_FALSE(keyboardMenuOpens(windowProc, SC_KEYMENU | 0x3, 'f'));
+    // The same request does open the menu under the default procedure, so the check sees it.
+    EXPECT_TRUE(keyboardMenuOpens(DefWindowProcW, SC_KEYMENU, 0));
+}
+
+TEST_F(WindowProcTest, DestructionPostsQuitWithCodeZero)
+{
+    WPARAM code = 99;
+    EXPECT_FALSE(quitWasPosted(&code));
+    DestroyWindow(hwnd);
+    ASSERT_TRUE(quitWasPosted(&code));
+    EXPECT_EQ(code, 0u);
+}
+
+TEST_F(WindowProcTest, OtherSystemCommandsReachTheDefaultProcedure)
+{
+    // SC_CLOSE is what Alt+F4 becomes: the default procedure closes and destroys the window.
+    SendMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_FALSE(IsWindow(hwnd));
+    WPARAM code = 99;
+    EXPECT_TRUE(quitWasPosted(&code));
+}
+
+TEST_F(WindowProcTest, OtherMessagesReachTheDefaultProcedure)
+{
+    EXPECT_EQ(SendMessageW(hwnd, WM_NCHITTEST, 0, MAKELPARAM(110, 70)), HTCLIENT);
+    SetWindowTextW(hwnd, L"renamed");
+    wchar_t title[32] = {};
+    GetWindowTextW(hwnd, title, 32);
+    EXPECT_STREQ(title, L"renamed");
+}
+
+}  // namespace
+}  // namespace Nimbra

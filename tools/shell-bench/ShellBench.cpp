@@ -1,0 +1,86 @@
+// shell_bench: how fast the window, device and frame loop come up and run.
+// Prints the time from launch to the first Present and the frame rate of the loop (the
+// placeholder frame work and Present) over five seconds. scripts/bench-shell.sh runs it under
+// Wine with NIMBRA_LAUNCH_NS set to the launch time, so Wine's own start-up is included.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/DemoWindow.h"
+#include "app/FrameLoop.h"
+#include "app/Presentation.h"
+#include "app/Screen.h"
+
+namespace {
+
+// 100 ns steps between 1601-01-01 and 1970-01-01.
+constexpr unsigned long long unixEpochInFileTime = 116444736000000000ull;
+
+unsigned long long fileTimeToUnixMicroseconds(const FILETIME& ft)
+{
+    const unsigned long long ticks = ((unsigned long long)ft.dwHighDateTime << 32) | ft.dwLowDateTime;
+    return (ticks - unixEpochInFileTime) / 10;
+}
+
+unsigned long long nowUnixMicroseconds()
+{
+    FILETIME now = {};
+    GetSystemTimeAsFileTime(&now);
+    return fileTimeToUnixMicroseconds(now);
+}
+
+double seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to)
+{
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return (double)(to.QuadPart - from.QuadPart) / (double)frequency.QuadPart;
+}
+
+VOID CALLBACK endLoop(HWND, UINT, UINT_PTR, DWORD)
+{
+    PostQuitMessage(0);
+}
+
+}  // namespace
+
+int main()
+{
+    using namespace Nimbra;
+    screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    aspect = (float)screenWidth / (float)screenHeight;
+    DemoWindow window;
+    createWindowAndDevice(window);
+    Presentation presentation;
+    presentationStartUp(presentation, window);
+    if (!window.swapChain) {
+        std::printf("shell_bench: no swap chain, nothing to measure\n");
+        ExitProcess(1);
+    }
+    presentationFrameWork(presentation, window, 0.0f, 0.0f, 0, aspect);
+    window.swapChain->Present(1, 0);
+    const unsigned long long firstPresent = nowUnixMicroseconds();
+
+    FILETIME creation = {}, unused = {};
+    GetProcessTimes(GetCurrentProcess(), &creation, &unused, &unused, &unused);
+    std::printf("screen                          %d x %d\n", screenWidth, screenHeight);
+    std::printf("process creation to first Present %8.1f ms\n",
+                (double)(firstPresent - fileTimeToUnixMicroseconds(creation)) / 1000.0);
+    if (const char* launch = std::getenv("NIMBRA_LAUNCH_NS")) {
+        const unsigned long long launchUs = std::strtoull(launch, nullptr, 10) / 1000;
+        std::printf("launch (wine) to first Present    %8.1f ms\n", (double)(firstPresent - launchUs) / 1000.0);
+    }
+
+    SetTimer(window.hwnd, 1, 5000, endLoop);
+    LARGE_INTEGER start, end;
+    QueryPerformanceCounter(&start);
+    const uint32_t frames = runFrameLoop(window, presentation);
+    QueryPerformanceCounter(&end);
+    std::printf("frame loop                        %8.1f frames per second (%u frames in %.2f s)\n",
+                frames / seconds(start, end), frames, seconds(start, end));
+    std::fflush(stdout);
+    presentationShutdown(presentation);
+    finishGpuWork(window);
+    ExitProcess(0);
+}
