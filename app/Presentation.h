@@ -13,17 +13,18 @@
 #include <cstdint>
 
 #include "app/DemoWindow.h"
+#include "audio/AudioStream.h"
 #include "core/Timeline.h"
 
 namespace Nimbra {
 
 struct Presentation
 {
-    // The audio output device; its play position is the clock of the loop. Null while no
-    // device is open, which keeps the clock at 0.
-    HWAVEOUT audioDevice = nullptr;
     // The content's curves and its DemoPlayer: 120 BPM and no curves until start-up builds them.
     Timeline timeline;
+    // The soundtrack's stream. Its device's play position is the clock of the loop; the device
+    // is null while none is open, which keeps the clock at 0.
+    AudioStream audio;
 };
 
 void presentationStartUp(Presentation& presentation, DemoWindow& window);

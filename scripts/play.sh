@@ -29,13 +29,12 @@ fi
 
 size=${PLAY_SIZE:-640x360}
 echo "play: no display; running demo.exe on a private ${size} display with a null sound sink"
-# The screenshots follow the music's time roughly: the clock starts with the first frame,
-# shortly after the window appears.
+# Screenshots about 2, 10, 40, 70 and 95 s into the music: they start once the first frame is
+# on the screen, and the clock starts with the first frame.
 report=$(bash "$here/scripts/demo-harness.sh" --size "$size" --timeout 200 --record "$out/play.wav" \
-  --log "$trace" "$demo" \
-  sleep:2 shot:"$out/play-002s.png" sleep:8 shot:"$out/play-010s.png" \
-  sleep:30 shot:"$out/play-040s.png" sleep:30 shot:"$out/play-070s.png" \
-  sleep:35 shot:"$out/play-105s.png" exit-if-sound:60 key:Escape exit:60)
+  --log "$trace" "$demo" picture:30 \
+  sleep:2 shot:"$out/play-1.png" sleep:8 shot:"$out/play-2.png" sleep:30 shot:"$out/play-3.png" \
+  sleep:30 shot:"$out/play-4.png" sleep:25 shot:"$out/play-5.png" exit-if-sound:60 key:Escape exit:60)
 status=$?
 value() { echo "$report" | sed -n "s/^$1=//p" | head -n1; }
 echo "play: window        $(value window_name) $(value window_geometry), up after $(value window_ms) ms"

@@ -182,11 +182,14 @@ TEST(Instruments, TwentyVoicesUsingWhatTheReplayerOffers)
         const XmSample& s = i.samples[0];
         EXPECT_GT(s.data.size(), 100u) << v.name;
         EXPECT_LE(s.loopStart + s.loopLength, s.data.size()) << v.name;
-        if (s.loopType != XmLoop::None)
+        if (s.loopType != XmLoop::None) {
             EXPECT_GT(s.loopLength, 0u) << v.name;
-        for (int16_t value : s.data)
-            if (!s.sixteenBit)
+        }
+        for (int16_t value : s.data) {
+            if (!s.sixteenBit) {
                 ASSERT_TRUE(value >= -128 && value <= 127) << v.name;
+            }
+        }
         eightBit |= !s.sixteenBit;
         sixteenBit |= s.sixteenBit;
         forward |= s.loopType == XmLoop::Forward;

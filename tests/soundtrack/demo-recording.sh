@@ -5,14 +5,30 @@
 # (xmrender): the envelopes must correlate, the lag must stay constant to the sample, nothing
 # may drop out, the sound must stop where the show ends, and demo.exe must exit with 0 by itself
 # after 107.58 s. Takes about two minutes; needs the host build (build/host) for its tools.
+# With NIMBRA_RECORDING_DIR set, the recording and the render are kept there.
 set -u
 demo=$1
 src=$2
 end=107.58
 
-# A private session, so that no other test's sound ends up in the recording.
+# Sound under Wine only keeps time when the machine has a core to spare: on a machine that is
+# busy with other work the sink underruns and the recording says nothing about the demo. Wait
+# for the load to settle (up to two minutes), else skip (exit code 77).
+cores=$(nproc)
+for _ in $(seq 24); do
+  load=$(cut -d' ' -f1 /proc/loadavg)
+  awk -v l="$load" -v c="$cores" 'BEGIN { exit !(l < c) }' && break
+  sleep 5
+done
+if ! awk -v l="$(cut -d' ' -f1 /proc/loadavg)" -v c="$cores" 'BEGIN { exit !(l < c) }'; then
+  echo "demo-recording: SKIPPED, the machine is busy (load $(cut -d' ' -f1 /proc/loadavg) on $cores cores)"
+  exit 77
+fi
+
+# A private session, so that no other test's sound ends up in the recording; a small screen
+# keeps the software renderer's share of the machine small.
 if [ -z "${NIMBRA_RECORDING_SESSION:-}" ]; then
-  NIMBRA_RECORDING_SESSION=1 exec bash "$src/scripts/session.sh" -- bash "$0" "$@"
+  NIMBRA_RECORDING_SESSION=1 exec bash "$src/scripts/session.sh" --size 320x180 -- bash "$0" "$@"
 fi
 
 host=$src/build/host
@@ -33,6 +49,9 @@ work=$(mktemp -d /tmp/nimbra-recording.XXXXXX)
 recorder=""
 cleanup() {
   [ -n "$recorder" ] && kill "$recorder" 2>/dev/null && wait "$recorder" 2>/dev/null
+  if [ -n "${NIMBRA_RECORDING_DIR:-}" ]; then
+    mkdir -p "$NIMBRA_RECORDING_DIR" && cp "$work"/*.wav "$NIMBRA_RECORDING_DIR"/
+  fi
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -42,10 +61,15 @@ trap cleanup EXIT
 parec --device="$NIMBRA_SINK.monitor" --format=float32le --rate=44100 --channels=2 \
   --file-format=wav "$work/recording.wav" &
 recorder=$!
+# The sink and the recorder must not miss their turns while the demo renders on a busy machine:
+# give them, and the demo, a head start over other work (only possible as root; else as is).
+renice -n -10 -p "$recorder" "$(cat "$XDG_RUNTIME_DIR/pulse/pid" 2>/dev/null)" >/dev/null 2>&1
 sleep 1
 
+priority=()
+nice -n -5 true 2>/dev/null && priority=(nice -n -5)
 started=$(date +%s.%N)
-bash "$src/scripts/wine-run.sh" "$demo"
+"${priority[@]}" bash "$src/scripts/wine-run.sh" "$demo"
 status=$?
 ended=$(date +%s.%N)
 sleep 0.5
