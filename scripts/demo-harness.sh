@@ -19,6 +19,9 @@
 #   sleep:S            wait S seconds (fractions allowed)
 #   key:KEYS           press keys with xdotool (key:Escape, key:alt+F4)
 #   shot:FILE.png      screenshot of the whole screen
+#   picture:S          wait up to S seconds until the screen is not uniform black (the first
+#                      frame has been presented); reports picture_ms (process start to then)
+#                      or picture_ms=none
 #   exit:S             wait up to S seconds for the program to end by itself
 #   exit-if-sound:S    if the program plays into the sound sink, wait up to S seconds for it to
 #                      end by itself (reports sound=yes|no); otherwise go on at once
@@ -207,6 +210,21 @@ for action in "$@"; do
       end=$(( $(now_ms) + limit ))
       [ "$end" -gt "$runDeadline" ] && end=$runDeadline
       waitExit "$end" ;;
+    picture)
+      limit=$(awk -v s="$arg" 'BEGIN { printf "%d", s * 1000 }')
+      end=$(( $(now_ms) + limit ))
+      [ "$end" -gt "$runDeadline" ] && end=$runDeadline
+      seen=none
+      probe="${XDG_RUNTIME_DIR:-/tmp}/harness-picture.png"
+      while alive "$pid" && [ "$(now_ms)" -lt "$end" ]; do
+        if import -window root "$probe" 2>/dev/null &&
+           [ "$(convert "$probe" -format '%[fx:maxima>0]' info: 2>/dev/null)" = 1 ]; then
+          seen=$(( $(now_ms) - t0 ))
+          break
+        fi
+        sleep 0.2
+      done
+      report picture_ms "$seen" ;;
     exit-if-sound)
       if pactl list short sink-inputs 2>/dev/null | grep -q .; then
         report sound yes

@@ -4,7 +4,8 @@
 # Without one it runs on a private virtual display and null sound sink (scripts/session.sh,
 # through scripts/demo-harness.sh): screenshots go to out/, and a summary is printed. When the
 # demo plays sound it runs to its end by itself; while no sound plays its clock stands at 0 and
-# only Escape would end it, so it gets Escape after a few seconds.
+# only Escape would end it, so it gets Escape after a few seconds. Screenshots start once the
+# first frame is on the screen.
 set -u
 here=$(cd "$(dirname "$0")/.." && pwd)
 demo="$here/build/win64/demo.exe"
@@ -23,8 +24,8 @@ mkdir -p "$out"
 size=${PLAY_SIZE:-640x360}
 echo "play: no display; running demo.exe on a private ${size} display with a null sound sink"
 report=$(bash "$here/scripts/demo-harness.sh" --size "$size" --timeout 200 --record "$out/play.wav" \
-  "$demo" sleep:1 shot:"$out/play-01s.png" sleep:2 shot:"$out/play-03s.png" \
-  sleep:2 shot:"$out/play-05s.png" exit-if-sound:150 key:Escape exit:10)
+  "$demo" picture:30 sleep:1 shot:"$out/play-1.png" sleep:2 shot:"$out/play-2.png" \
+  sleep:2 shot:"$out/play-3.png" exit-if-sound:150 key:Escape exit:10)
 status=$?
 value() { echo "$report" | sed -n "s/^$1=//p" | head -n1; }
 echo "play: window        $(value window_name) $(value window_geometry), up after $(value window_ms) ms"

@@ -7,7 +7,7 @@
 SamplerState LinearSampler : register(s0);
 Texture2D<float4> InputTexture : register(t0);
 
-static const uint TapCount = 32;
+static const uint MaxTaps = 32;
 static const float GoldenAngle = 2.39996323;
 
 float3 blurred(float2 uv, float2 position, float radius)
@@ -16,14 +16,16 @@ float3 blurred(float2 uv, float2 position, float radius)
     float3 sum = InputTexture.SampleLevel(LinearSampler, uv, 0).rgb;
     // Interleaved gradient noise: a different start angle for neighbouring pixels.
     float turn = frac(52.9829189 * frac(dot(position, float2(0.06711056, 0.00583715)))) * 6.2831853;
+    // Small discs need few taps: about two and a half per pixel of radius.
+    uint taps = (uint)clamp(radius * 2.5, 8.0, (float)MaxTaps);
     [loop]
-    for (uint i = 0; i < TapCount; ++i)
+    for (uint i = 0; i < taps; ++i)
     {
-        float r = sqrt((i + 0.5) / TapCount) * radius;
+        float r = sqrt((i + 0.5) / taps) * radius;
         float a = i * GoldenAngle + turn;
         sum += InputTexture.SampleLevel(LinearSampler, uv + float2(cos(a), sin(a)) * r * pixel, 0).rgb;
     }
-    return sum / (TapCount + 1);
+    return sum / (taps + 1);
 }
 
 float4 pixel_main(float4 position : SV_POSITION, float2 uv : TEXCOORD0) : SV_TARGET0

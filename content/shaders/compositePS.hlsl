@@ -19,8 +19,9 @@ float3 backdrop(float2 uv)
     float2 mapUv = 0.5 + (uv - 0.5) * (0.9 - 0.02 * sin(time * 0.1)) + drift;
     float3 map = mapTexture.SampleLevel(smpLinearClamp, mapUv, 0).rgb;
     float luminance = dot(map, float3(0.3, 0.55, 0.15));
-    float3 duotone = lerp(float3(0.05, 0.02, 0.20), float3(1.0, 0.45, 0.15), floor(luminance * 5.0) / 4.0);
-    float3 negative = float3(0.15, 0.9, 1.0) * (1.0 - luminance) * (1.0 - luminance);
+    float3 duotone = lerp(float3(0.12, 0.04, 0.30), float3(1.0, 0.45, 0.15), floor(luminance * 5.0) / 4.0);
+    // The negative turns the dark ground into a deep blue and the glowing contours dark.
+    float3 negative = (1.0 - map) * float3(0.18, 0.22, 0.5);
     float3 c = map;
     c = lerp(c, duotone, saturate(POST) * 0.8);
     c = lerp(c, negative, saturate(NEGT) * 0.75);

@@ -7,7 +7,7 @@
 SamplerState smpLinearClamp : register(s0);
 Texture2D<float4> InputTexture : register(t0);
 
-static const uint TapCount = 40;
+static const uint MaxTaps = 40;
 static const float GoldenAngle = 2.39996323;
 
 float circleOfConfusion(float2 uv)
@@ -38,12 +38,14 @@ float4 pixel_main(float4 position : SV_POSITION, float2 uv : TEXCOORD0) : SV_TAR
         return centre;
 
     float brightBias = max(WEIGHTSTNY, 0.0);
+    // Small discs need few taps: about three per pixel of radius.
+    uint taps = (uint)clamp(radius * 3.0, 8.0, (float)MaxTaps);
     float3 sum = 0.0;
     float weightSum = 0.0;
     [loop]
-    for (uint i = 0; i < TapCount; ++i)
+    for (uint i = 0; i < taps; ++i)
     {
-        float r = sqrt((i + 0.5) / TapCount) * radius;
+        float r = sqrt((i + 0.5) / taps) * radius;
         float a = i * GoldenAngle;
         float3 c = InputTexture.SampleLevel(smpLinearClamp, uv + float2(cos(a), sin(a)) * r * pixel, 0).rgb;
         float luminance = dot(c, float3(0.3, 0.5, 0.2));

@@ -107,4 +107,35 @@ TEST(Generators, TextLayersSplitIntoFrames)
     EXPECT_LT(printed(info, 10), printed(info, 19));
 }
 
+// Every printable character has a design in both fonts, and the scroller hides exactly its
+// spaces, which the cube program skips without reading the font.
+TEST(Generators, EveryPrintableCharacterIsDrawnAndOnlySpacesAreHidden)
+{
+    auto tall = buildTextModeFont();
+    auto small = buildScreenCodeFont();
+    auto pixels = [](const std::vector<int32_t>& font, int code, int rows) {
+        int count = 0;
+        for (int i = 0; i < rows * 8; ++i)
+            count += font[size_t(code) * rows * 8 + i];
+        return count;
+    };
+    for (int c = 33; c < 127; ++c)
+    {
+        EXPECT_GT(pixels(tall, c, 16), 0) << char(c);
+        // The screen codes have no backslash, caret, underscore, backquote or braces.
+        bool inScreenCodes = c < 64 || c == '@' || c == '[' || c == ']' || (c >= 'A' && c <= 'Z') ||
+                             (c >= 'a' && c <= 'z');
+        if (inScreenCodes)
+        {
+            EXPECT_GT(pixels(small, screenCodeOf(char(c)), 8), 0) << char(c);
+        }
+    }
+    EXPECT_EQ(pixels(tall, 32, 16), 0);
+    EXPECT_EQ(pixels(small, screenCodeOf(' '), 8), 0);
+
+    auto cells = buildScrollerText();
+    for (size_t i = 0; i < cells.size(); i += 3)
+        EXPECT_EQ(cells[i + 2] == -1, cells[i] == screenCodeOf(' ')) << "cell " << i / 3;
+}
+
 } // namespace

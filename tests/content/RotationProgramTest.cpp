@@ -16,7 +16,8 @@ constexpr float TwoPi = 6.28318531f;
 class RotationProgram : public ::testing::Test
 {
 protected:
-    void SetUp() override
+    // One device for the suite: creating it is the slow part under Wine.
+    static void SetUpTestSuite()
     {
         D3D_FEATURE_LEVEL level = D3D_FEATURE_LEVEL_11_0;
         ASSERT_EQ(D3D11CreateDevice(nullptr, D3D_DRIVER_TYPE_HARDWARE, nullptr, 0, &level, 1, D3D11_SDK_VERSION,
@@ -43,13 +44,16 @@ protected:
         ASSERT_EQ(device_->CreateUnorderedAccessView(next_, &uv, &output_), S_OK);
     }
 
-    void TearDown() override
+    static void TearDownTestSuite()
     {
         for (IUnknown* p : std::initializer_list<IUnknown*>{output_, input_, readback_, next_, previous_, constants_,
                                                              shader_, context_, device_})
             if (p)
                 p->Release();
+        device_ = nullptr;
     }
+
+    void SetUp() override { ASSERT_NE(output_, nullptr); }
 
     // One dispatch as the demo's compute pass makes it: input at t0, output at u1.
     void step(const float previous[3], uint32_t frame, float elapsed, const float speeds[3], float out[3])
@@ -77,15 +81,15 @@ protected:
         context_->Unmap(readback_, 0);
     }
 
-    ID3D11Device* device_ = nullptr;
-    ID3D11DeviceContext* context_ = nullptr;
-    ID3D11ComputeShader* shader_ = nullptr;
-    ID3D11Buffer* constants_ = nullptr;
-    ID3D11Buffer* previous_ = nullptr;
-    ID3D11Buffer* next_ = nullptr;
-    ID3D11Buffer* readback_ = nullptr;
-    ID3D11ShaderResourceView* input_ = nullptr;
-    ID3D11UnorderedAccessView* output_ = nullptr;
+    static inline ID3D11Device* device_ = nullptr;
+    static inline ID3D11DeviceContext* context_ = nullptr;
+    static inline ID3D11ComputeShader* shader_ = nullptr;
+    static inline ID3D11Buffer* constants_ = nullptr;
+    static inline ID3D11Buffer* previous_ = nullptr;
+    static inline ID3D11Buffer* next_ = nullptr;
+    static inline ID3D11Buffer* readback_ = nullptr;
+    static inline ID3D11ShaderResourceView* input_ = nullptr;
+    static inline ID3D11UnorderedAccessView* output_ = nullptr;
 };
 
 TEST_F(RotationProgram, AdvancesByTheSpeedsTimesTheFrameDuration)

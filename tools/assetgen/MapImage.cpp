@@ -1,5 +1,5 @@
-// A relief map of an imaginary coast as a night-time survey display: terrain shaded in deep
-// blues and violets, contour lines glowing cyan, every fifth one magenta, the sea hatched, a
+// A relief map of an imaginary coast as a night-time survey display: terrain tinted in bands
+// of deep blues and violets, contour lines glowing cyan, every fifth one magenta, the sea hatched, a
 // survey grid with tick marks and a few target rings. Value noise on an integer lattice keeps
 // it the same on every machine.
 #include "tools/assetgen/MapImage.h"
@@ -99,15 +99,18 @@ std::vector<uint8_t> renderMap()
             Colour c;
             if (v < SeaLevel)
             {
-                c = mix(deepSea, shallow, v / SeaLevel);
+                c = mix(deepSea, shallow, std::floor(v / SeaLevel * 6.0f) / 6.0f);
                 if (((x + y) % 9) == 0 && v > SeaLevel - 0.1f)
                     c = mix(c, cyan, 0.12f); // hatching near the shore
             }
             else
             {
-                float t = (v - SeaLevel) / (1.0f - SeaLevel);
+                // Flat tints between the contour levels and four steps of hill shading, the
+                // way a printed relief map is coloured.
+                float band = std::floor((v - SeaLevel) / ContourStep) * ContourStep;
+                float t = band / (1.0f - SeaLevel);
                 c = mix(lowland, highland, t);
-                float shade = std::clamp(0.6f - slope * 40.0f, 0.2f, 1.4f);
+                float shade = std::clamp(std::round((0.6f - slope * 40.0f) * 4.0f) / 4.0f, 0.25f, 1.25f);
                 c = {c.r * shade, c.g * shade, c.b * shade};
             }
             // Contour lines: distance to the nearest level in pixels, from the local gradient.
@@ -147,6 +150,7 @@ std::vector<uint8_t> renderMap()
 std::vector<uint8_t> encodePng(const std::vector<uint8_t>& rgba, int width, int height)
 {
     std::vector<uint8_t> file;
+    stbi_write_png_compression_level = 9; // smallest file; the encoder is still deterministic
     stbi_write_png_to_func(
         [](void* context, void* data, int size) {
             auto* out = static_cast<std::vector<uint8_t>*>(context);

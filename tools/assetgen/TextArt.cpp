@@ -346,7 +346,7 @@ std::vector<int32_t> patternCells()
 {
     std::vector<int32_t> out;
     const int shades[5] = {32, LightShade, MediumShade, DarkShade, FullBlock};
-    const int colours[6] = {1, 9, 11, 3, 5, 13};
+    const int colours[6] = {1, 9, 5, 13, 1, 8}; // blues and violets, like the map
     for (int f = 0; f < PatternFrames; ++f)
     {
         Page p(PageColumns, PageRows);

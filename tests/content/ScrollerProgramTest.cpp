@@ -1,0 +1,227 @@
+// The cube scroller on the device (one device for the whole suite: creating it and its
+// programs is the slow part under Wine), with the demo's camera looking at the block's resting
+// place: the front slice of a text page covers pixels with the blur code in alpha, while
+// instances past the last slice and a block moved out of view draw nothing at all.
+#include "content/assets/Assets.h"
+
+#include <d3d11.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <initializer_list>
+#include <vector>
+
+namespace {
+
+constexpr UINT Width = 160, Height = 90;
+constexpr UINT InstancesPerSlice = 256 * 64;
+
+// Variable offsets in the constant data: 608 + 4 x index.
+constexpr UINT offsetOf(UINT index)
+{
+    return 608 + 4 * index;
+}
+
+float halfToFloat(uint16_t h)
+{
+    int exponent = (h >> 10) & 31;
+    float mantissa = (h & 1023) / 1024.0f;
+    float value = exponent == 0 ? mantissa * std::ldexp(1.0f, -14) : (1.0f + mantissa) * std::ldexp(1.0f, exponent - 15);
+    return (h & 0x8000) ? -value : value;
+}
+
+class ScrollerProgram : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        D3D_FEATURE_LEVEL level = D3D_FEATURE_LEVEL_11_0;
+        ASSERT_EQ(D3D11CreateDevice(nullptr, D3D_DRIVER_TYPE_HARDWARE, nullptr, 0, &level, 1, D3D11_SDK_VERSION,
+                                    &device_, nullptr, &context_),
+                  S_OK);
+        ASSERT_EQ(device_->CreateVertexShader(scrollerVS, scrollerVSSize, nullptr, &vs_), S_OK);
+        ASSERT_EQ(device_->CreatePixelShader(scrollerPS, scrollerPSSize, nullptr, &ps_), S_OK);
+        addBuffer(fontB, fontBSize);
+        addBuffer(scrollerText, scrollerTextSize);
+        addBuffer(palette32, palette32Size);
+        D3D11_BUFFER_DESC cb = {864, D3D11_USAGE_DEFAULT, D3D11_BIND_CONSTANT_BUFFER, 0, 0, 0};
+        ASSERT_EQ(device_->CreateBuffer(&cb, nullptr, &constants_), S_OK);
+
+        D3D11_TEXTURE2D_DESC t = {};
+        t.Width = Width;
+        t.Height = Height;
+        t.MipLevels = 1;
+        t.ArraySize = 1;
+        t.Format = DXGI_FORMAT_R16G16B16A16_FLOAT;
+        t.SampleDesc.Count = 1;
+        t.BindFlags = D3D11_BIND_RENDER_TARGET;
+        ASSERT_EQ(device_->CreateTexture2D(&t, nullptr, &target_), S_OK);
+        ASSERT_EQ(device_->CreateRenderTargetView(target_, nullptr, &rtv_), S_OK);
+        t.Format = DXGI_FORMAT_D32_FLOAT;
+        t.BindFlags = D3D11_BIND_DEPTH_STENCIL;
+        ASSERT_EQ(device_->CreateTexture2D(&t, nullptr, &depth_), S_OK);
+        ASSERT_EQ(device_->CreateDepthStencilView(depth_, nullptr, &dsv_), S_OK);
+        t.Format = DXGI_FORMAT_R16G16B16A16_FLOAT;
+        t.BindFlags = 0;
+        t.Usage = D3D11_USAGE_STAGING;
+        t.CPUAccessFlags = D3D11_CPU_ACCESS_READ;
+        ASSERT_EQ(device_->CreateTexture2D(&t, nullptr, &staging_), S_OK);
+        D3D11_RASTERIZER_DESC r = {};
+        r.FillMode = D3D11_FILL_SOLID;
+        r.CullMode = D3D11_CULL_NONE;
+        r.DepthClipEnable = TRUE;
+        ASSERT_EQ(device_->CreateRasterizerState(&r, &raster_), S_OK);
+    }
+
+    static void TearDownTestSuite()
+    {
+        for (auto* v : views_)
+            v->Release();
+        for (auto* b : buffers_)
+            b->Release();
+        views_.clear();
+        buffers_.clear();
+        for (IUnknown* p : std::initializer_list<IUnknown*>{raster_, staging_, dsv_, depth_, rtv_, target_, constants_, ps_,
+                                                             vs_, context_, device_})
+            if (p)
+                p->Release();
+        device_ = nullptr;
+    }
+
+    void SetUp() override
+    {
+        ASSERT_NE(raster_, nullptr);
+        defaultScene();
+    }
+
+    static void addBuffer(const unsigned char* data, unsigned int size)
+    {
+        D3D11_BUFFER_DESC d = {size, D3D11_USAGE_DEFAULT, D3D11_BIND_SHADER_RESOURCE, 0,
+                               D3D11_RESOURCE_MISC_BUFFER_STRUCTURED, 4};
+        D3D11_SUBRESOURCE_DATA init = {data, 0, 0};
+        ID3D11Buffer* buffer = nullptr;
+        ASSERT_EQ(device_->CreateBuffer(&d, &init, &buffer), S_OK);
+        D3D11_SHADER_RESOURCE_VIEW_DESC v = {};
+        v.Format = DXGI_FORMAT_UNKNOWN;
+        v.ViewDimension = D3D11_SRV_DIMENSION_BUFFER;
+        v.Buffer.NumElements = size / 4;
+        ID3D11ShaderResourceView* view = nullptr;
+        ASSERT_EQ(device_->CreateShaderResourceView(buffer, &v, &view), S_OK);
+        buffers_.push_back(buffer);
+        views_.push_back(view);
+    }
+
+    void setFloat(UINT offset, float value) { std::memcpy(data_ + offset, &value, 4); }
+
+    // The demo's camera after its opening (at (11.6, -5, -25), looking along (0, 0, 25), a
+    // field of view of 1.666 degrees) and the block at the middle of its sweep, one slice,
+    // text frame 0 in the palette's colours.
+    void defaultScene()
+    {
+        std::memset(data_, 0, sizeof(data_));
+        const float view[16] = {1, 0, 0, 0, 0, -1, 0, 0, 0, 0, -25, 0, -11.6f, -5.0f, -625.0f, 1};
+        float yScale = 1.0f / std::tan(1.666f * 0.01745329f * 0.5f);
+        const float projection[16] = {yScale * 9.0f / 16.0f, 0, 0, 0, 0, yScale, 0, 0, 0, 0, -1.0001f, -1, 0, 0, -0.10001f, 0};
+        std::memcpy(data_ + 32, view, 64);
+        std::memcpy(data_ + 96, projection, 64);
+        setFloat(offsetOf(23), 181.0f);  // L1_X_OFFSET
+        setFloat(offsetOf(24), -186.0f); // L1_Y_OFFSET
+        setFloat(offsetOf(31), 0.0f);    // L1_FRAMECOUNT: one slice
+        setFloat(offsetOf(33), 1.0f);    // L1_MANUAL_OR
+        setFloat(offsetOf(34), 0.0f);    // L1_FRAME
+        for (UINT index : {36u, 37u, 38u, 39u, 40u}) // L1_COL, L1TEXT_R, G, B, A
+            setFloat(offsetOf(index), 1.0f);
+    }
+
+    // Draws `count` instances from `first` and returns the alpha of every pixel.
+    std::vector<float> draw(UINT first, UINT count)
+    {
+        context_->UpdateSubresource(constants_, 0, nullptr, data_, 0, 0);
+        const float clear[4] = {0, 0, 0, 0};
+        context_->ClearRenderTargetView(rtv_, clear);
+        context_->ClearDepthStencilView(dsv_, D3D11_CLEAR_DEPTH, 1.0f, 0);
+        D3D11_VIEWPORT viewport = {0, 0, float(Width), float(Height), 0, 1};
+        context_->RSSetViewports(1, &viewport);
+        context_->RSSetState(raster_);
+        context_->OMSetRenderTargets(1, &rtv_, dsv_);
+        context_->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
+        context_->VSSetConstantBuffers(8, 1, &constants_);
+        context_->VSSetShaderResources(0, UINT(views_.size()), views_.data());
+        context_->VSSetShader(vs_, nullptr, 0);
+        context_->PSSetShader(ps_, nullptr, 0);
+        context_->DrawInstanced(36, count, 0, first);
+        ID3D11RenderTargetView* none = nullptr;
+        context_->OMSetRenderTargets(1, &none, nullptr);
+        context_->CopyResource(staging_, target_);
+        std::vector<float> alpha;
+        D3D11_MAPPED_SUBRESOURCE m = {};
+        if (context_->Map(staging_, 0, D3D11_MAP_READ, 0, &m) != S_OK)
+            return alpha;
+        for (UINT y = 0; y < Height; ++y)
+        {
+            const uint16_t* row = reinterpret_cast<const uint16_t*>(static_cast<const unsigned char*>(m.pData) + y * m.RowPitch);
+            for (UINT x = 0; x < Width; ++x)
+                alpha.push_back(halfToFloat(row[x * 4 + 3]));
+        }
+        context_->Unmap(staging_, 0);
+        return alpha;
+    }
+
+    static size_t covered(const std::vector<float>& alpha)
+    {
+        size_t n = 0;
+        for (float a : alpha)
+            n += a > 0.0f;
+        return n;
+    }
+
+    unsigned char data_[864] = {};
+    static inline ID3D11Device* device_ = nullptr;
+    static inline ID3D11DeviceContext* context_ = nullptr;
+    static inline ID3D11VertexShader* vs_ = nullptr;
+    static inline ID3D11PixelShader* ps_ = nullptr;
+    static inline ID3D11Buffer* constants_ = nullptr;
+    static inline ID3D11Texture2D* target_ = nullptr;
+    static inline ID3D11RenderTargetView* rtv_ = nullptr;
+    static inline ID3D11Texture2D* depth_ = nullptr;
+    static inline ID3D11DepthStencilView* dsv_ = nullptr;
+    static inline ID3D11Texture2D* staging_ = nullptr;
+    static inline ID3D11RasterizerState* raster_ = nullptr;
+    static inline std::vector<ID3D11Buffer*> buffers_;
+    static inline std::vector<ID3D11ShaderResourceView*> views_;
+};
+
+TEST_F(ScrollerProgram, TheFrontSliceShowsItsTextWithTheBlurCodeInAlpha)
+{
+    auto alpha = draw(0, InstancesPerSlice);
+    ASSERT_EQ(alpha.size(), size_t(Width) * Height);
+    size_t n = covered(alpha);
+    EXPECT_GT(n, 100u);
+    EXPECT_LT(n, alpha.size() / 2); // letters, not a filled screen
+    for (float a : alpha)
+        if (a > 0.0f)
+        {
+            EXPECT_GE(a, 0.5f);
+            EXPECT_LE(a, 1.0f);
+        }
+}
+
+TEST_F(ScrollerProgram, InstancesPastTheLastSliceDrawNothing)
+{
+    // SV_InstanceID ignores the start instance, so the extra instances are drawn along with
+    // the first slice: with one slice they change nothing, with two they add the tail.
+    auto oneSlice = draw(0, InstancesPerSlice);
+    auto extraInstances = draw(0, 2 * InstancesPerSlice);
+    EXPECT_TRUE(oneSlice == extraInstances);
+    setFloat(offsetOf(31), 1.0f);
+    EXPECT_FALSE(draw(0, 2 * InstancesPerSlice) == oneSlice);
+}
+
+TEST_F(ScrollerProgram, ABlockParkedFarAwayIsOutOfView)
+{
+    setFloat(offsetOf(23), -5000.0f); // where the choreography keeps it before its first sweep
+    EXPECT_EQ(covered(draw(0, InstancesPerSlice)), 0u);
+}
+
+} // namespace
