@@ -90,5 +90,7 @@ if awk -v e="$elapsed" -v s="$end" 'BEGIN { exit !(e < s) }'; then
   echo "FAILED: demo.exe ended before the show did"
   result=1
 fi
-"$check" "$work/recording.wav" "$work/render.wav" "$end" || result=1
+# The loop sees the end of the show at its next turn; a turn of the software rasteriser takes up
+# to a few seconds even at this size.
+"$check" "$work/recording.wav" "$work/render.wav" "$end" 5 || result=1
 exit $result
