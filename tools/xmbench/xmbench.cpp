@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "audio/ModulePlayer.h"
+#include "tools/common/ReadFile.h"
 
 using namespace Nimbra;
 
@@ -13,17 +14,6 @@ namespace {
 
 const uint32_t sampleRate = 44100;
 const uint32_t blockFrames = 4096;  // what the audio stream renders per lap
-
-bool readFile(const char* path, std::vector<uint8_t>& out) {
-    FILE* f = fopen(path, "rb");
-    if (!f) return false;
-    uint8_t buffer[65536];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) out.insert(out.end(), buffer, buffer + n);
-    bool ok = !ferror(f);
-    fclose(f);
-    return ok;
-}
 
 }  // namespace
 

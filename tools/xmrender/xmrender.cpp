@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "audio/ModulePlayer.h"
+#include "tools/common/ReadFile.h"
 
 using namespace Nimbra;
 
@@ -17,17 +18,6 @@ namespace {
 
 const uint32_t sampleRate = 44100;
 const double maxSeconds = 600.0;
-
-bool readFile(const char* path, std::vector<uint8_t>& out) {
-    FILE* f = fopen(path, "rb");
-    if (!f) return false;
-    uint8_t buffer[65536];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) out.insert(out.end(), buffer, buffer + n);
-    bool ok = !ferror(f);
-    fclose(f);
-    return ok;
-}
 
 const char* headerProblem(int code) {
     switch (code) {
