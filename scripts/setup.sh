@@ -9,7 +9,7 @@ if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
 
 packages=(cmake make g++ clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix mingw-w64-tools
           wine64 wine xvfb pulseaudio pulseaudio-utils xdotool imagemagick libstb-dev
-          libgtest-dev googletest ffmpeg sox python3 dpkg-dev)
+          libgtest-dev googletest ffmpeg sox python3 dpkg-dev ninja-build libgl1-mesa-dri)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
