@@ -2,6 +2,8 @@
 
 #include <d3d11.h>
 
+#include "gfx/Resource.h"
+
 #include <vector>
 
 extern const unsigned char presentVS[];
@@ -11,13 +13,7 @@ extern const unsigned int presentPSSize;
 
 namespace {
 
-template <typename T>
-void release(T*& object)
-{
-    if (object)
-        object->Release();
-    object = nullptr;
-}
+using Nimbra::Gfx::releaseAndClear;
 
 // A device of its own, and the final copy pass's two programs built from the embedded bytecode.
 class PresentShaders : public testing::Test
@@ -40,10 +36,10 @@ protected:
             context->ClearState();
             context->Flush();
         }
-        release(pixelShader);
-        release(vertexShader);
-        release(context);
-        release(device);
+        releaseAndClear(pixelShader);
+        releaseAndClear(vertexShader);
+        releaseAndClear(context);
+        releaseAndClear(device);
     }
 
     static ID3D11SamplerState* sampler(D3D11_FILTER filter)
@@ -120,13 +116,13 @@ protected:
             }
             context->ClearState();
         }
-        release(point);
-        release(linear);
-        release(readback);
-        release(targetView);
-        release(target);
-        release(sourceView);
-        release(source);
+        releaseAndClear(point);
+        releaseAndClear(linear);
+        releaseAndClear(readback);
+        releaseAndClear(targetView);
+        releaseAndClear(target);
+        releaseAndClear(sourceView);
+        releaseAndClear(source);
         return pixels;
     }
 

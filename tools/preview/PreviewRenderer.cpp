@@ -1,6 +1,7 @@
 #include "tools/preview/PreviewRenderer.h"
 
 #include "content/assets/Assets.h"
+#include "gfx/Resource.h"
 
 #include <cmath>
 #include <cstring>
@@ -12,13 +13,7 @@
 namespace Nimbra::Preview {
 namespace {
 
-template <typename T>
-void release(T*& p)
-{
-    if (p)
-        p->Release();
-    p = nullptr;
-}
+using Gfx::releaseAndClear;
 
 struct Input
 {
@@ -118,30 +113,30 @@ PreviewRenderer::~PreviewRenderer()
 {
     for (Resource& r : resources_)
     {
-        release(r.texture);
-        release(r.srv);
-        release(r.rtv);
-        release(r.dsv);
+        releaseAndClear(r.texture);
+        releaseAndClear(r.srv);
+        releaseAndClear(r.rtv);
+        releaseAndClear(r.dsv);
         for (int i = 0; i < 2; ++i)
         {
-            release(r.buffer[i]);
-            release(r.bufferSrv[i]);
-            release(r.bufferUav[i]);
+            releaseAndClear(r.buffer[i]);
+            releaseAndClear(r.bufferSrv[i]);
+            releaseAndClear(r.bufferUav[i]);
         }
     }
     for (auto* s : vertexShaders_)
-        release(s);
+        releaseAndClear(s);
     for (auto* s : pixelShaders_)
-        release(s);
-    release(rotation_);
+        releaseAndClear(s);
+    releaseAndClear(rotation_);
     for (auto*& s : samplers_)
-        release(s);
+        releaseAndClear(s);
     for (auto*& s : stamps_)
-        release(s);
-    release(disjoint_);
-    release(constants_);
-    release(context_);
-    release(device_);
+        releaseAndClear(s);
+    releaseAndClear(disjoint_);
+    releaseAndClear(constants_);
+    releaseAndClear(context_);
+    releaseAndClear(device_);
 }
 
 void PreviewRenderer::createTexture(int key, DXGI_FORMAT format, bool depth)
@@ -339,8 +334,8 @@ void PreviewRenderer::runDraw(int pass)
     context_->PSSetShaderResources(0, 8, none);
     ID3D11RenderTargetView* noTarget = nullptr;
     context_->OMSetRenderTargets(1, &noTarget, nullptr);
-    release(raster);
-    release(blend);
+    releaseAndClear(raster);
+    releaseAndClear(blend);
 }
 
 void PreviewRenderer::renderFrame(const FrameConstants& constants)
