@@ -1,17 +1,21 @@
-// recording-check RECORDING.wav RENDER.wav END_SECONDS [LATE_SECONDS]
+// recording-check RECORDING.wav RENDER.wav END_SECONDS [--late S] [--spread MS] [--missing MS]
 // Compares a recording of the running demo (the sound sink's monitor) with the offline render of
 // the same song: finds where the song starts in the recording, then checks that the two
 // envelopes correlate section by section, that the lag between them stays constant over the
 // whole run (the clock is in step: a drifting clock would move it by seconds), that no stretch
 // of the song is missing (no dropouts beyond the sink's own underruns), and that the sound stops
-// where the demo's clock ends the show (at most LATE_SECONDS late: the loop reads the clock once
-// a turn). Prints its figures; exit code 0 on success.
+// where the demo's clock ends the show. The limits default to what a demo that is not starved of
+// CPU must meet: the end seen at most --late 0.5 s late (the loop reads the clock once a turn),
+// the lag within --spread 150 ms (Wine's sink steps it by 20 to 60 ms now and then), at most
+// --missing 300 ms of the song lost. Prints its figures;
+// exit code 0 on success.
 #include "tests/soundtrack/SongAnalysis.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 using namespace Nimbra::Listening;
@@ -28,40 +32,89 @@ std::vector<float> mono(const Wave& w)
     return m;
 }
 
-// The lag (in frames, near `guess`) at which the recording best matches the render over one
-// second starting at render frame `at`.
-int exactLag(const std::vector<float>& render, const std::vector<float>& rec, int64_t at, int64_t guess, int reach)
-{
-    double best = -1e300;
-    int bestLag = int(guess);
-    for (int64_t lag = guess - reach; lag <= guess + reach; ++lag) {
-        double sum = 0.0;
-        for (int64_t i = at; i < at + kRate; ++i) {
-            const int64_t j = i + lag;
-            if (j >= 0 && j < int64_t(rec.size()) && i < int64_t(render.size()))
-                sum += double(render[size_t(i)]) * rec[size_t(j)];
-        }
-        if (sum > best) {
-            best = sum;
-            bestLag = int(lag);
-        }
+// Running sums of squares, so that the RMS of any stretch of the recording is one subtraction.
+class SquareSums {
+public:
+    explicit SquareSums(const std::vector<float>& samples) : sums_(samples.size() + 1, 0.0)
+    {
+        for (size_t i = 0; i < samples.size(); ++i)
+            sums_[i + 1] = sums_[i] + double(samples[i]) * samples[i];
     }
-    return bestLag;
+    // RMS of the window of kWindow frames starting at `frame`; -1 where the recording has none.
+    double rms(int64_t frame) const
+    {
+        if (frame < 0 || size_t(frame) + kWindow >= sums_.size())
+            return -1.0;
+        return std::sqrt(std::max(0.0, sums_[size_t(frame) + kWindow] - sums_[size_t(frame)]) / kWindow);
+    }
+
+private:
+    std::vector<double> sums_;
+};
+
+constexpr size_t kSectionWindows = 500;  // 5 s
+constexpr int64_t kLagStep = 110;        // 2.5 ms
+constexpr int64_t kLagReach = 80 * kLagStep;  // 200 ms either side
+
+struct Section {
+    size_t from = 0;       // first render window
+    int64_t lag = 0;       // recording frame minus render frame
+    double correlation = 0.0;
+};
+
+// The lag (within kLagReach of `guess`, in kLagStep steps) at which the recording's envelope best
+// follows the render's over one section starting at render window `from`.
+Section bestSection(const std::vector<double>& renderEnvelope, const SquareSums& rec, size_t from, int64_t guess)
+{
+    Section best{from, guess, -2.0};
+    for (int64_t lag = guess - kLagReach; lag <= guess + kLagReach; lag += kLagStep) {
+        double sa = 0, sb = 0, saa = 0, sbb = 0, sab = 0;
+        size_t n = 0;
+        for (size_t w = from; w < from + kSectionWindows; ++w) {
+            const double y = rec.rms(int64_t(w) * kWindow + lag);
+            if (y < 0.0)
+                continue;
+            const double x = renderEnvelope[w];
+            sa += x; sb += y; saa += x * x; sbb += y * y; sab += x * y;
+            ++n;
+        }
+        if (n < 2)
+            continue;
+        const double va = saa - sa * sa / n, vb = sbb - sb * sb / n;
+        const double r = va > 0 && vb > 0 ? (sab - sa * sb / n) / std::sqrt(va * vb) : 0.0;
+        if (r > best.correlation)
+            best = {from, lag, r};
+    }
+    return best;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
+    double lateSeconds = 0.5, spreadMs = 150.0, missingMs = 300.0;
+    bool argumentsOk = argc >= 4 && (argc - 4) % 2 == 0;
+    for (int i = 4; argumentsOk && i + 1 < argc; i += 2) {
+        char* end = nullptr;
+        const double value = std::strtod(argv[i + 1], &end);
+        argumentsOk = end != argv[i + 1] && *end == '\0' && value >= 0.0;
+        if (std::strcmp(argv[i], "--late") == 0)
+            lateSeconds = value;
+        else if (std::strcmp(argv[i], "--spread") == 0)
+            spreadMs = value;
+        else if (std::strcmp(argv[i], "--missing") == 0)
+            missingMs = value;
+        else
+            argumentsOk = false;
+    }
     Wave recording, render;
-    if ((argc != 4 && argc != 5) || !readWav(argv[1], recording) || !readWav(argv[2], render) || recording.rate != kRate ||
+    if (!argumentsOk || !readWav(argv[1], recording) || !readWav(argv[2], render) || recording.rate != kRate ||
         render.rate != kRate) {
-        std::fprintf(stderr, "usage: recording-check RECORDING.wav RENDER.wav END_SECONDS [LATE_SECONDS] (44.1 kHz WAV "
-                             "files)\n");
+        std::fprintf(stderr, "usage: recording-check RECORDING.wav RENDER.wav END_SECONDS [--late S] [--spread MS] "
+                             "[--missing MS] (44.1 kHz WAV files)\n");
         return 2;
     }
     const double endSeconds = std::atof(argv[3]);
-    const double lateSeconds = argc == 5 ? std::atof(argv[4]) : 0.0;
     const size_t endWindow = size_t(endSeconds * kRate / kWindow);
     bool ok = true;
     auto check = [&ok](bool condition, const char* what) {
@@ -88,71 +141,47 @@ int main(int argc, char** argv)
     // (The recorder may start a little late: an idle sink's monitor delivers nothing, so the
     // song can begin before the recording does.)
 
-    // The lag, to the sample, every ten seconds of the show.
-    const std::vector<float> renderMono = mono(render), recMono = mono(recording);
-    std::vector<int> lags;
-    for (double t = 5.0; t + 1.0 < endSeconds - 1.0; t += 10.0)
-        lags.push_back(exactLag(renderMono, recMono, int64_t(t * kRate), int64_t(whole.lag) * kWindow, 6 * kWindow));
-    const auto [low, high] = std::minmax_element(lags.begin(), lags.end());
-    std::printf("lag %d..%d frames over %zu checkpoints:", *low, *high, lags.size());
-    for (int l : lags)
-        std::printf(" %d", l);
-    std::printf("\n");
-    // A constant lag means the clock and the sound are in step. A clock that drifted would move
-    // it by whole seconds; the sink's own underruns under Wine, while the software rasteriser
-    // keeps both cores busy, shift it by tens of ms at a time, a few times a run.
-    check(*high - *low <= 20 * kWindow, "the lag stays constant over the run (within 200 ms)");
-    const int lag = lags[lags.size() / 2];
-    // The lag that holds around song time t: that of the nearest checkpoint.
-    auto lagAt = [&lags](double t) {
-        const long k = std::lround((t - 5.0) / 10.0);
-        return lags[size_t(std::clamp<long>(k, 0, long(lags.size()) - 1))];
-    };
-
-    // Section by section the two takes must agree.
-    double worst = 1.0;
-    for (size_t from = 0; from + 1000 <= endWindow; from += 1000) {
-        double sa = 0, sb = 0, saa = 0, sbb = 0, sab = 0;
-        size_t n = 0;
-        const int sectionLag = lagAt((from + 500) * 0.01);
-        for (size_t w = from; w < from + 1000; ++w) {
-            const int64_t j = int64_t(w) * kWindow + sectionLag;
-            if (j < 0 || size_t(j) + kWindow > recMono.size())
-                continue;
-            // Window of the recording that lines up with render window w.
-            double sum = 0.0;
-            for (int64_t f = j; f < j + kWindow; ++f)
-                sum += double(recMono[size_t(f)]) * recMono[size_t(f)];
-            const double x = renderEnvelope[w], y = std::sqrt(sum / kWindow);
-            sa += x; sb += y; saa += x * x; sbb += y * y; sab += x * y;
-            ++n;
-        }
-        if (n < 2)
-            continue;
-        const double va = saa - sa * sa / n, vb = sbb - sb * sb / n;
-        worst = std::min(worst, va > 0 && vb > 0 ? (sab - sa * sb / n) / std::sqrt(va * vb) : 0.0);
+    // Section by section, each at the lag that fits it best near the whole run's: the sink's
+    // hiccups under Wine shift the lag by tens of ms now and then, a drifting clock would move
+    // it by seconds, and a stream that wrote in the wrong place would match nowhere.
+    const std::vector<float> recMono = mono(recording);
+    const SquareSums recSquares(recMono);
+    std::vector<Section> sections;
+    for (size_t from = 0; from + kSectionWindows <= endWindow; from += kSectionWindows)
+        sections.push_back(bestSection(renderEnvelope, recSquares, from, int64_t(whole.lag) * kWindow));
+    auto [low, high] = std::minmax_element(sections.begin(), sections.end(),
+                                           [](const Section& x, const Section& y) { return x.lag < y.lag; });
+    std::vector<double> correlations;
+    std::printf("lag and envelope correlation per %d s section:\n", int(kSectionWindows / 100));
+    for (const Section& section : sections) {
+        std::printf("  %5.1f s  %6lld  %.3f\n", section.from * 0.01, static_cast<long long>(section.lag),
+                    section.correlation);
+        correlations.push_back(section.correlation);
     }
-    std::printf("worst envelope correlation over 10 s sections %.3f\n", worst);
-    check(worst > 0.8, "every section of the recording follows the render");
+    std::sort(correlations.begin(), correlations.end());
+    const double spread = double(high->lag - low->lag) * 1000.0 / kRate;
+    const size_t following = size_t(std::count_if(correlations.begin(), correlations.end(),
+                                                  [](double c) { return c > 0.8; }));
+    std::printf("lag spread %.1f ms (limit %.0f ms); %zu of %zu sections follow the render (median %.3f)\n", spread,
+                spreadMs, following, sections.size(), correlations[correlations.size() / 2]);
+    check(spread <= spreadMs, "the lag stays constant over the run");
+    // A lag step inside a section blurs that one; a fault in the stream shows in most of them.
+    check(following * 5 >= sections.size() * 4, "four sections in five follow the render");
+    // The lag that holds at song time t: that of its section.
+    auto lagAt = [&sections](double t) {
+        const long k = long(t * 100.0) / long(kSectionWindows);
+        return sections[size_t(std::clamp<long>(k, 0, long(sections.size()) - 1))].lag;
+    };
+    const int64_t lag = lagAt(0.5 * endSeconds);
 
     // Dropouts: 10 ms windows of the song that are missing from the recording.
     std::vector<double> ratios;
-    std::vector<std::pair<double, double>> pairs;
     // Counted from one second on: Wine opens its sound stream on the first write, and the sink
     // may swallow the first fraction of a second while the device position already runs.
     for (size_t w = 100; w + 20 < endWindow; ++w) {
-        const int64_t j = int64_t(w) * kWindow + lagAt(w * 0.01);
-        if (j < 0 || size_t(j) + kWindow > recMono.size())
-            continue;
-        double a = 0.0, b = 0.0;
-        for (int64_t f = 0; f < kWindow; ++f) {
-            a += double(renderMono[size_t(int64_t(w) * kWindow + f)]) * renderMono[size_t(int64_t(w) * kWindow + f)];
-            b += double(recMono[size_t(j + f)]) * recMono[size_t(j + f)];
-        }
-        if (a > kWindow * 1e-4) {
-            pairs.emplace_back(a, b);
-            ratios.push_back(std::sqrt(b / a));
-        }
+        const double a = renderEnvelope[w], b = recSquares.rms(int64_t(w) * kWindow + lagAt(w * 0.01));
+        if (a > 1e-2 && b >= 0.0)
+            ratios.push_back(b / a);
     }
     std::vector<double> sorted = ratios;
     std::sort(sorted.begin(), sorted.end());
@@ -162,33 +191,24 @@ int main(int argc, char** argv)
         dropouts += r < 0.3 * gain;
     size_t startMissing = 0;
     for (size_t w = 0; w < 100; ++w) {
-        const int64_t j = int64_t(w) * kWindow + lag;
-        if (j < 0 || renderEnvelope[w] < 0.01)
-            continue;
-        double b = 0.0;
-        for (int64_t f = j; f < j + kWindow; ++f)
-            b += double(recMono[size_t(f)]) * recMono[size_t(f)];
-        startMissing += std::sqrt(b / kWindow) < 0.3 * renderEnvelope[w];
+        const double b = recSquares.rms(int64_t(w) * kWindow + lag);
+        startMissing += renderEnvelope[w] >= 0.01 && b >= 0.0 && b < 0.3 * renderEnvelope[w];
     }
     std::printf("level of the recording %.3f of the render; %zu of %zu windows missing (and %zu in the first "
                 "second)\n",
                 gain, dropouts, ratios.size(), startMissing);
     check(gain > 0.5 && gain < 2.0, "the recording has the render's level");
-    // Wine's sound path underruns now and then while the software rasteriser saturates the
-    // machine; a stream that fell behind would lose far more than this.
-    check(dropouts <= 50, "no dropouts (at most 0.5 s missing over the run)");
+    // A stream that fell behind would lose far more than a few windows.
+    check(double(dropouts) * 10.0 <= missingMs, "no dropouts");
 
     // The end: the demo stops the sound when its clock reaches the end of the show.
     double stop = 0.0;
-    const int endLag = lagAt(endSeconds);
+    const int64_t endLag = lagAt(endSeconds);
     for (size_t w = endWindow - 300; w < renderEnvelope.size(); ++w) {
-        const int64_t j = int64_t(w) * kWindow + endLag;
-        if (j < 0 || size_t(j) + kWindow > recMono.size())
+        const double b = recSquares.rms(int64_t(w) * kWindow + endLag);
+        if (b < 0.0)
             break;
-        double b = 0.0;
-        for (int64_t f = 0; f < kWindow; ++f)
-            b += double(recMono[size_t(j + f)]) * recMono[size_t(j + f)];
-        if (std::sqrt(b / kWindow) > 0.2 * gain * renderEnvelope[w] && renderEnvelope[w] > 1e-3)
+        if (b > 0.2 * gain * renderEnvelope[w] && renderEnvelope[w] > 1e-3)
             stop = (w + 1) * kWindow / double(kRate);
     }
     // The demo ends when its clock (the device position) reaches the end; what the device has
@@ -197,7 +217,7 @@ int main(int argc, char** argv)
     std::printf("sound stops at song time %.3f s (the show ends at %.2f s; output latency %.0f ms)\n", stop,
                 endSeconds, (endSeconds - stop) * 1000.0);
     // The loop reads the clock once a turn, so the end is seen up to one frame late; a frame of
-    // the software rasteriser takes seconds (LATE_SECONDS, given by the caller).
+    // the software rasteriser takes seconds (--late, given by the caller).
     check(stop > endSeconds - 0.3 && stop < endSeconds + 0.3 + lateSeconds, "the sound stops with the show");
     std::printf(ok ? "recording matches the render\n" : "recording does not match the render\n");
     return ok ? 0 : 1;
