@@ -57,7 +57,7 @@ bool DemoPlayer::initialize()
     return true;
 }
 
-Resource* DemoPlayer::render()
+Resource* DemoPlayer::render(PassObserver* observer)
 {
     variableBlock.releasePacking();
     variableBlock.rebuild(variables);
@@ -73,6 +73,9 @@ Resource* DemoPlayer::render()
         }
     }
 
+    if (observer != nullptr)
+        observer->passesBegin();
+    uint32_t index = 0;
     for (const PassEntry& entry : passes) {
         if (entry.kind == DrawPassKind) {
             auto* pass = static_cast<DrawPass*>(entry.pass);
@@ -83,7 +86,12 @@ Resource* DemoPlayer::render()
             if (pass != nullptr && passEnabled(pass->enableMode, pass->startTime, pass->endTime, t, firstFrame))
                 pass->execute(constantData, constantSize);
         }
+        if (observer != nullptr)
+            observer->passDone(index);
+        ++index;
     }
+    if (observer != nullptr)
+        observer->passesEnd();
 
     // Double-buffered resources now read what this frame wrote.
     for (uint32_t b = 0; b < resources.bucketCount; ++b) {

@@ -25,6 +25,16 @@ struct PassEntry
     void* pass = nullptr;        // a ComputePass or a DrawPass, by kind
 };
 
+// Told where each pass of a frame ends, in list order (the capture puts a GPU timestamp there).
+class PassObserver
+{
+public:
+    virtual ~PassObserver() = default;
+    virtual void passesBegin() = 0;
+    virtual void passDone(uint32_t index) = 0; // index into DemoPlayer::passes, run or skipped
+    virtual void passesEnd() = 0;
+};
+
 class DemoPlayer
 {
 public:
@@ -36,7 +46,7 @@ public:
     // Called once, after the content has been built.
     bool initialize();
     // Runs every enabled pass with this frame's constant data and returns `output`.
-    Resource* render();
+    Resource* render(PassObserver* observer = nullptr);
 
     GrowArray<DemoVariable> variables;
     GrowArray<uint64_t> reservedListA; // never filled or read

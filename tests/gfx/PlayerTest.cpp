@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 namespace Nimbra {
@@ -192,6 +193,40 @@ TEST(DemoPlayer, EnableModesParityAndFirstFrame)
     EXPECT_EQ(uploaded[0], 20.01f);
     EXPECT_EQ(uploaded[152], 0.5f);
     EXPECT_EQ(uploaded[155], 1.0f);
+}
+
+// Records the calls, and what the "always" counter holds at each pass's end.
+struct RecordingObserver : PassObserver
+{
+    Resource* counter = nullptr;
+    std::vector<std::string> calls;
+    void passesBegin() override { calls.push_back("begin " + std::to_string(countOf(counter))); }
+    void passDone(uint32_t index) override
+    {
+        calls.push_back(std::to_string(index) + " " + std::to_string(countOf(counter)));
+    }
+    void passesEnd() override { calls.push_back("end"); }
+};
+
+TEST(DemoPlayer, ObserverSeesTheEndOfEveryPassInOrder)
+{
+    PlayerFixture fixture;
+    DemoPlayer& player = *fixture.player;
+    player.initialize();
+    RecordingObserver observer;
+    observer.counter = player.resources.slot(0);
+    fixture.renderAt(0.0f);
+    // Second frame, outside the window: passes 1 and 2 are skipped, entry 4 has no kind, and
+    // each still gets its call; the first pass has run when its call comes.
+    ContextBuffer frame = {};
+    frame.time = 5.0f;
+    frame.resolution = {static_cast<float>(screenWidth), static_cast<float>(screenHeight)};
+    updateFrameContext(frame);
+    EXPECT_EQ(player.render(&observer), player.output);
+    const std::vector<std::string> expected = {"begin 1", "0 2", "1 2", "2 2", "3 2", "4 2", "5 2", "end"};
+    EXPECT_EQ(observer.calls, expected);
+    EXPECT_EQ(countOf(player.resources.slot(1)), 1u);
+    EXPECT_EQ(countOf(player.resources.slot(2)), 0u);
 }
 
 TEST(DemoPlayer, CopyPassWithoutOutputBindsNothing)

@@ -1,9 +1,6 @@
 #include "tools/capture/CaptureRender.h"
 
-#include "app/GraphicsContext.h"
 #include "gfx/DemoPlayer.h"
-
-#include <cstdlib>
 
 namespace Nimbra {
 
@@ -31,15 +28,6 @@ std::string passName(DemoPlayer& player, const PassEntry& entry)
     return "final copy";
 }
 
-template <typename Visit>
-void forEachResource(DemoPlayer& player, Visit visit)
-{
-    for (uint32_t b = 0; b < player.resources.bucketCount; ++b)
-        for (auto* node = player.resources.buckets[b]; node; node = node->next)
-            if (node->value)
-                visit(*node->value);
-}
-
 }  // namespace
 
 TimedRenderer::TimedRenderer(DemoPlayer& player, ID3D11Device* device, ID3D11DeviceContext* context)
@@ -51,36 +39,23 @@ TimedRenderer::TimedRenderer(DemoPlayer& player, ID3D11Device* device, ID3D11Dev
 
 void TimedRenderer::render()
 {
-    player.variableBlock.releasePacking();
-    player.variableBlock.rebuild(player.variables);
-    uint32_t constantSize = 0;
-    uint8_t* constantData = buildConstantData(graphicsContext.header, player.variableBlock, constantSize);
-    const float t = graphicsContext.header.time;
-    forEachResource(player, [](Resource& resource) { resource.update(); });
+    player.render(this);
+}
 
+void TimedRenderer::passesBegin()
+{
     timer.beginFrame();
     timer.mark(0);
-    uint32_t index = 0;
-    for (const PassEntry& entry : player.passes) {
-        if (entry.kind == DrawPassKind) {
-            auto* pass = static_cast<DrawPass*>(entry.pass);
-            if (pass && passEnabled(pass->enableMode, pass->startTime, pass->endTime, t, player.firstFrame))
-                pass->execute(constantData, constantSize);
-        } else if (entry.kind == ComputePassKind) {
-            auto* pass = static_cast<ComputePass*>(entry.pass);
-            if (pass && passEnabled(pass->enableMode, pass->startTime, pass->endTime, t, player.firstFrame))
-                pass->execute(constantData, constantSize);
-        }
-        timer.mark(++index);
-    }
-    timer.endFrame();
+}
 
-    forEachResource(player, [](Resource& resource) {
-        if (resource.doubleBuffered)
-            resource.parity = !resource.parity;
-    });
-    player.firstFrame = false;
-    std::free(constantData);
+void TimedRenderer::passDone(uint32_t index)
+{
+    timer.mark(index + 1);
+}
+
+void TimedRenderer::passesEnd()
+{
+    timer.endFrame();
 }
 
 void TimedRenderer::printTimings(std::FILE* out) const

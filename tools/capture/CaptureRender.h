@@ -1,6 +1,7 @@
 #pragma once
 // The player's frame, rendered pass by pass with a GPU timestamp after every pass, so that the
 // capture can report where the GPU time of a frame goes.
+#include "gfx/DemoPlayer.h"
 #include "tools/capture/PassTimer.h"
 
 #include <cstdio>
@@ -9,20 +10,19 @@
 
 namespace Nimbra {
 
-namespace Gfx {
-class DemoPlayer;
-}
-
-class TimedRenderer {
+class TimedRenderer : public Gfx::PassObserver {
 public:
     TimedRenderer(Gfx::DemoPlayer& player, ID3D11Device* device, ID3D11DeviceContext* context);
 
-    // The steps of DemoPlayer::render: pack the variables behind the frame's context header, run
-    // every enabled pass in list order, flip the double-buffered resources, end the first frame.
+    // One frame of the player, with a timestamp before the first pass and after every pass.
     void render();
     // Adds the GPU times of the frame just rendered; waits for the GPU.
     void collectTimings() { timer.collect(); }
     void printTimings(std::FILE* out) const;
+
+    void passesBegin() override;
+    void passDone(uint32_t index) override;
+    void passesEnd() override;
 
 private:
     Gfx::DemoPlayer& player;
