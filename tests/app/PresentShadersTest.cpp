@@ -2,6 +2,7 @@
 
 #include <d3d11.h>
 
+#include "gfx/PlainTextureDesc.h"
 #include "gfx/Resource.h"
 
 #include <vector>
@@ -58,14 +59,8 @@ protected:
     static std::vector<uint32_t> present(const std::vector<uint32_t>& texels, UINT srcW, UINT srcH,
                                          UINT dstW, UINT dstH)
     {
-        D3D11_TEXTURE2D_DESC desc = {};
-        desc.Width = srcW;
-        desc.Height = srcH;
-        desc.MipLevels = 1;
-        desc.ArraySize = 1;
-        desc.Format = DXGI_FORMAT_R8G8B8A8_UNORM;
-        desc.SampleDesc.Count = 1;
-        desc.BindFlags = D3D11_BIND_SHADER_RESOURCE;
+        D3D11_TEXTURE2D_DESC desc =
+            Nimbra::Gfx::plainTextureDesc(srcW, srcH, DXGI_FORMAT_R8G8B8A8_UNORM, D3D11_BIND_SHADER_RESOURCE);
         D3D11_SUBRESOURCE_DATA data = {texels.data(), srcW * 4, 0};
         ID3D11Texture2D* source = nullptr;
         device->CreateTexture2D(&desc, &data, &source);

@@ -3,6 +3,7 @@
 // place: the front slice of a text page covers pixels with the blur code in alpha, while
 // instances past the last slice and a block moved out of view draw nothing at all.
 #include "content/assets/Assets.h"
+#include "gfx/PlainTextureDesc.h"
 
 #include <d3d11.h>
 #include <gtest/gtest.h>
@@ -48,14 +49,8 @@ protected:
         D3D11_BUFFER_DESC cb = {864, D3D11_USAGE_DEFAULT, D3D11_BIND_CONSTANT_BUFFER, 0, 0, 0};
         ASSERT_EQ(device_->CreateBuffer(&cb, nullptr, &constants_), S_OK);
 
-        D3D11_TEXTURE2D_DESC t = {};
-        t.Width = Width;
-        t.Height = Height;
-        t.MipLevels = 1;
-        t.ArraySize = 1;
-        t.Format = DXGI_FORMAT_R16G16B16A16_FLOAT;
-        t.SampleDesc.Count = 1;
-        t.BindFlags = D3D11_BIND_RENDER_TARGET;
+        D3D11_TEXTURE2D_DESC t =
+            Nimbra::Gfx::plainTextureDesc(Width, Height, DXGI_FORMAT_R16G16B16A16_FLOAT, D3D11_BIND_RENDER_TARGET);
         ASSERT_EQ(device_->CreateTexture2D(&t, nullptr, &target_), S_OK);
         ASSERT_EQ(device_->CreateRenderTargetView(target_, nullptr, &rtv_), S_OK);
         t.Format = DXGI_FORMAT_D32_FLOAT;

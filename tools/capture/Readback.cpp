@@ -1,5 +1,7 @@
 #include "tools/capture/Readback.h"
 
+#include "gfx/PlainTextureDesc.h"
+
 #include <cstring>
 
 namespace Nimbra {
@@ -9,15 +11,8 @@ FrameTarget::FrameTarget(ID3D11Device* device, ID3D11DeviceContext* context, int
     : context(context), width(width), height(height)
 {
     // The swap chain's format, so the picture is quantised exactly as on screen.
-    D3D11_TEXTURE2D_DESC desc = {};
-    desc.Width = static_cast<UINT>(width);
-    desc.Height = static_cast<UINT>(height);
-    desc.MipLevels = 1;
-    desc.ArraySize = 1;
-    desc.Format = DXGI_FORMAT_R8G8B8A8_UNORM;
-    desc.SampleDesc.Count = 1;
-    desc.Usage = D3D11_USAGE_DEFAULT;
-    desc.BindFlags = D3D11_BIND_RENDER_TARGET;
+    D3D11_TEXTURE2D_DESC desc = Gfx::plainTextureDesc(static_cast<UINT>(width), static_cast<UINT>(height),
+                                                            DXGI_FORMAT_R8G8B8A8_UNORM, D3D11_BIND_RENDER_TARGET);
     device->CreateTexture2D(&desc, nullptr, &texture);
     if (texture)
         device->CreateRenderTargetView(texture, nullptr, &renderTargetView);

@@ -1,6 +1,7 @@
 #include "tools/preview/PreviewRenderer.h"
 
 #include "content/assets/Assets.h"
+#include "gfx/PlainTextureDesc.h"
 #include "gfx/Resource.h"
 
 #include <cmath>
@@ -141,15 +142,8 @@ PreviewRenderer::~PreviewRenderer()
 
 void PreviewRenderer::createTexture(int key, DXGI_FORMAT format, bool depth)
 {
-    D3D11_TEXTURE2D_DESC d = {};
-    d.Width = width_;
-    d.Height = height_;
-    d.MipLevels = 1;
-    d.ArraySize = 1;
-    d.Format = format;
-    d.SampleDesc.Count = 1;
-    d.Usage = D3D11_USAGE_DEFAULT;
-    d.BindFlags = depth ? D3D11_BIND_DEPTH_STENCIL : (D3D11_BIND_RENDER_TARGET | D3D11_BIND_SHADER_RESOURCE);
+    const D3D11_TEXTURE2D_DESC d = Gfx::plainTextureDesc(
+        width_, height_, format, depth ? D3D11_BIND_DEPTH_STENCIL : (D3D11_BIND_RENDER_TARGET | D3D11_BIND_SHADER_RESOURCE));
     Resource& r = resources_[key];
     device_->CreateTexture2D(&d, nullptr, &r.texture);
     if (!r.texture)
@@ -184,15 +178,8 @@ void PreviewRenderer::createImage(int key, const unsigned char* data, unsigned i
     unsigned char* pixels = stbi_load_from_memory(data, int(size), &w, &h, &channels, 4);
     if (!pixels)
         return;
-    D3D11_TEXTURE2D_DESC d = {};
-    d.Width = w;
-    d.Height = h;
-    d.MipLevels = 1;
-    d.ArraySize = 1;
-    d.Format = DXGI_FORMAT_R8G8B8A8_UNORM;
-    d.SampleDesc.Count = 1;
-    d.Usage = D3D11_USAGE_IMMUTABLE;
-    d.BindFlags = D3D11_BIND_SHADER_RESOURCE;
+    const D3D11_TEXTURE2D_DESC d = Gfx::plainTextureDesc(UINT(w), UINT(h), DXGI_FORMAT_R8G8B8A8_UNORM,
+                                                         D3D11_BIND_SHADER_RESOURCE, D3D11_USAGE_IMMUTABLE);
     D3D11_SUBRESOURCE_DATA init = {pixels, UINT(w * 4), 0};
     Resource& r = resources_[key];
     device_->CreateTexture2D(&d, &init, &r.texture);
