@@ -1,5 +1,7 @@
 #include "tests/gfx/TestDevice.h"
 
+#include "gfx/ReadBack.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -16,29 +18,7 @@ std::vector<uint8_t> readTexture(ID3D11Resource* texture, uint32_t bytesPerTexel
     if (texture == nullptr ||
         FAILED(texture->QueryInterface(__uuidof(ID3D11Texture2D), reinterpret_cast<void**>(&source))))
         return bytes;
-    D3D11_TEXTURE2D_DESC desc;
-    source->GetDesc(&desc);
-    desc.MipLevels = 1;
-    desc.Usage = D3D11_USAGE_STAGING;
-    desc.BindFlags = 0;
-    desc.CPUAccessFlags = D3D11_CPU_ACCESS_READ;
-    desc.MiscFlags = 0;
-    ID3D11Texture2D* staging = nullptr;
-    graphicsContext.device->CreateTexture2D(&desc, nullptr, &staging);
-    if (staging != nullptr) {
-        ID3D11DeviceContext* context = graphicsContext.context;
-        context->CopySubresourceRegion(staging, 0, 0, 0, 0, source, 0, nullptr);
-        D3D11_MAPPED_SUBRESOURCE mapped;
-        if (SUCCEEDED(context->Map(staging, 0, D3D11_MAP_READ, 0, &mapped))) {
-            const size_t rowBytes = size_t(desc.Width) * bytesPerTexel;
-            bytes.resize(rowBytes * desc.Height);
-            for (UINT row = 0; row < desc.Height; ++row)
-                std::memcpy(&bytes[row * rowBytes], static_cast<uint8_t*>(mapped.pData) + row * mapped.RowPitch,
-                            rowBytes);
-            context->Unmap(staging, 0);
-        }
-        staging->Release();
-    }
+    Gfx::readBackTexture(graphicsContext.device, graphicsContext.context, source, bytesPerTexel, bytes);
     source->Release();
     return bytes;
 }
@@ -46,27 +26,7 @@ std::vector<uint8_t> readTexture(ID3D11Resource* texture, uint32_t bytesPerTexel
 std::vector<uint8_t> readBuffer(ID3D11Buffer* buffer)
 {
     std::vector<uint8_t> bytes;
-    if (buffer == nullptr)
-        return bytes;
-    D3D11_BUFFER_DESC desc;
-    buffer->GetDesc(&desc);
-    desc.Usage = D3D11_USAGE_STAGING;
-    desc.BindFlags = 0;
-    desc.CPUAccessFlags = D3D11_CPU_ACCESS_READ;
-    desc.MiscFlags = 0;
-    desc.StructureByteStride = 0;
-    ID3D11Buffer* staging = nullptr;
-    graphicsContext.device->CreateBuffer(&desc, nullptr, &staging);
-    if (staging == nullptr)
-        return bytes;
-    ID3D11DeviceContext* context = graphicsContext.context;
-    context->CopyResource(staging, buffer);
-    D3D11_MAPPED_SUBRESOURCE mapped;
-    if (SUCCEEDED(context->Map(staging, 0, D3D11_MAP_READ, 0, &mapped))) {
-        bytes.assign(static_cast<uint8_t*>(mapped.pData), static_cast<uint8_t*>(mapped.pData) + desc.ByteWidth);
-        context->Unmap(staging, 0);
-    }
-    staging->Release();
+    Gfx::readBackBuffer(graphicsContext.device, graphicsContext.context, buffer, bytes);
     return bytes;
 }
 

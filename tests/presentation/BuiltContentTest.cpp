@@ -15,7 +15,7 @@
 #include "gfx/FrameConstants.h"
 #include "gfx/ImageRuntime.h"
 #include "gfx/TextureRuntime.h"
-#include "tools/capture/Readback.h"
+#include "gfx/ReadBack.h"
 
 #include <gtest/gtest.h>
 
@@ -269,7 +269,7 @@ TEST_F(BuiltContent, InitializeThenOneFrame)
     EXPECT_FALSE(player->firstFrame);
 
     std::vector<unsigned char> bytes;
-    ASSERT_TRUE(readBuffer(built().device, built().context, frameConstants.buffer[0], bytes));
+    ASSERT_TRUE(readBackBuffer(built().device, built().context, frameConstants.buffer[0], bytes));
     ASSERT_EQ(bytes.size(), 864u);
     float words[216];
     std::memcpy(words, bytes.data(), 864);

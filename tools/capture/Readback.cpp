@@ -50,31 +50,4 @@ bool FrameTarget::read(std::vector<unsigned char>& rgba)
     return true;
 }
 
-bool readBuffer(ID3D11Device* device, ID3D11DeviceContext* context, ID3D11Buffer* buffer,
-                std::vector<unsigned char>& bytes)
-{
-    if (!buffer)
-        return false;
-    D3D11_BUFFER_DESC desc = {};
-    buffer->GetDesc(&desc);
-    desc.Usage = D3D11_USAGE_STAGING;
-    desc.BindFlags = 0;
-    desc.CPUAccessFlags = D3D11_CPU_ACCESS_READ;
-    desc.MiscFlags = 0;
-    desc.StructureByteStride = 0;
-    ID3D11Buffer* staging = nullptr;
-    if (FAILED(device->CreateBuffer(&desc, nullptr, &staging)))
-        return false;
-    context->CopyResource(staging, buffer);
-    D3D11_MAPPED_SUBRESOURCE mapped = {};
-    bool ok = SUCCEEDED(context->Map(staging, 0, D3D11_MAP_READ, 0, &mapped));
-    if (ok) {
-        bytes.assign(static_cast<const unsigned char*>(mapped.pData),
-                     static_cast<const unsigned char*>(mapped.pData) + desc.ByteWidth);
-        context->Unmap(staging, 0);
-    }
-    staging->Release();
-    return ok;
-}
-
 }  // namespace Nimbra

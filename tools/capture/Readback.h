@@ -1,5 +1,5 @@
 #pragma once
-// Copies GPU objects into CPU-readable staging copies and maps them.
+// The capture's frame target and its read-back.
 #include <d3d11.h>
 
 #include <cstdint>
@@ -30,9 +30,5 @@ private:
     ID3D11Texture2D* staging = nullptr;
     ID3D11RenderTargetView* renderTargetView = nullptr;
 };
-
-// The current contents of a buffer (for instance the shared constant buffer).
-bool readBuffer(ID3D11Device* device, ID3D11DeviceContext* context, ID3D11Buffer* buffer,
-                std::vector<unsigned char>& bytes);
 
 }  // namespace Nimbra

@@ -19,6 +19,7 @@
 #include "app/Screen.h"
 #include "gfx/DemoPlayer.h"
 #include "gfx/FrameConstants.h"
+#include "gfx/ReadBack.h"
 
 #include <windows.h>
 #include <d3d11.h>
@@ -70,7 +71,7 @@ int printConstants(Presentation& presentation, DemoWindow& window, const Capture
     float t = static_cast<float>(options.constantsTime);
     presentationFrameWork(presentation, window, t, t, 0, aspect);
     std::vector<unsigned char> bytes;
-    if (!readBuffer(window.device, window.immediateContext, Gfx::frameConstants.buffer[0], bytes)) {
+    if (!Gfx::readBackBuffer(window.device, window.immediateContext, Gfx::frameConstants.buffer[0], bytes)) {
         std::fprintf(stderr, "demo-capture: the constant buffer could not be read\n");
         return 1;
     }

@@ -2,6 +2,7 @@
 
 #include "content/assets/Assets.h"
 #include "gfx/PlainTextureDesc.h"
+#include "gfx/ReadBack.h"
 #include "gfx/Resource.h"
 
 #include <cmath>
@@ -367,36 +368,17 @@ void PreviewRenderer::resetTimings()
 std::vector<unsigned char> PreviewRenderer::readTexture(int key)
 {
     std::vector<unsigned char> rgba(size_t(width_) * height_ * 4);
-    ID3D11Texture2D* source = resources_[key].texture;
-    if (!source)
+    std::vector<uint8_t> texels;
+    if (!Gfx::readBackTexture(device_, context_, resources_[key].texture, 8, texels) ||
+        texels.size() != size_t(width_) * height_ * 8)
         return rgba;
-    D3D11_TEXTURE2D_DESC d = {};
-    source->GetDesc(&d);
-    d.Usage = D3D11_USAGE_STAGING;
-    d.BindFlags = 0;
-    d.CPUAccessFlags = D3D11_CPU_ACCESS_READ;
-    ID3D11Texture2D* staging = nullptr;
-    device_->CreateTexture2D(&d, nullptr, &staging);
-    if (!staging)
-        return rgba;
-    context_->CopyResource(staging, source);
-    D3D11_MAPPED_SUBRESOURCE m = {};
-    if (SUCCEEDED(context_->Map(staging, 0, D3D11_MAP_READ, 0, &m)))
+    const uint16_t* halves = reinterpret_cast<const uint16_t*>(texels.data());
+    for (size_t i = 0; i < rgba.size(); ++i)
     {
-        for (int y = 0; y < height_; ++y)
-        {
-            const uint16_t* row = reinterpret_cast<const uint16_t*>(static_cast<const unsigned char*>(m.pData) + y * m.RowPitch);
-            for (int x = 0; x < width_; ++x)
-                for (int c = 0; c < 4; ++c)
-                {
-                    float v = c == 3 ? 1.0f : halfToFloat(row[x * 4 + c]);
-                    v = v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v);
-                    rgba[(size_t(y) * width_ + x) * 4 + c] = (unsigned char)(v * 255.0f + 0.5f);
-                }
-        }
-        context_->Unmap(staging, 0);
+        float v = i % 4 == 3 ? 1.0f : halfToFloat(halves[i]);
+        v = v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v);
+        rgba[i] = (unsigned char)(v * 255.0f + 0.5f);
     }
-    staging->Release();
     return rgba;
 }
 
