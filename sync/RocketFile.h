@@ -1,0 +1,51 @@
+#pragma once
+// The sync editor's XML file of tracks and keys:
+//
+//     <sync rows="2176">
+//         <tracks>
+//             <track name="CameraPosX">
+//                 <key row="0" value="11.6000004" interpolation="0"/>
+//
+// The reader takes what the editors save: a <?xml ...?> line, comments, any whitespace and
+// attribute order, extra attributes (folded, color, muteKeyCount...), extra elements beside the
+// tracks (bookmarks, groups), and a <tracks> element as the root. It refuses everything else
+// with the line and a reason. Rows, values and key types obey the same limits as the link.
+
+#include "core/Timeline.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace Nimbra::Sync {
+
+struct RocketTrack {
+    std::string name;
+    uint32_t line = 0;           // line of the track's start tag, counted from 1
+    std::vector<Keyframe> keys;  // ascending rows, one key per row
+};
+
+struct RocketDocument {
+    uint32_t rows = 0;  // the rows attribute of the root or <tracks>, 0 when there is none
+    std::vector<RocketTrack> tracks;
+};
+
+struct RocketError {
+    uint32_t line = 0;  // counted from 1; 0 when the fault has no place in the file
+    std::string message;
+};
+
+// The file's bytes are untrusted input. False, with `error` filled in, when they are not a
+// readable editor file; `document` is then unspecified.
+bool parseRocketFile(const char* text, size_t size, RocketDocument& document, RocketError& error);
+
+// Writes curve i of `timeline` as the track named names[i], for i below `trackCount`, with
+// values to 9 significant digits so that every float reads back exactly. False, with a reason
+// in `error`, when something cannot be written so that it reads back: a name that is empty or
+// holds control characters, a row beyond maxRow, a value that is not finite, a key type
+// outside 0..4.
+bool writeRocketFile(const Timeline& timeline, const char* const* names, uint32_t trackCount, uint32_t rows,
+                     std::string& out, std::string& error);
+
+} // namespace Nimbra::Sync
