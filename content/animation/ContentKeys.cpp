@@ -3,6 +3,7 @@
 #include "content/animation/BeatPatterns.h"
 #include "content/animation/ContentVariables.h"
 #include "content/animation/LiteralKeys.h"
+#include "content/animation/ShippedEdits.h"
 
 namespace Nimbra {
 
@@ -30,7 +31,7 @@ void generateCurve(uint32_t curve, GrowArray<Keyframe>& keys)
 
 } // namespace
 
-void appendContentKeys(Timeline& timeline)
+void appendBuiltInKeys(Timeline& timeline)
 {
     // A timeline with fewer curves gets the keys of the curves it has.
     const uint32_t curves = timeline.curves.count < contentVariableCount ? timeline.curves.count : contentVariableCount;
@@ -45,12 +46,24 @@ void appendContentKeys(Timeline& timeline)
     }
 }
 
-void loadContentTimeline(Timeline& timeline)
+void appendContentKeys(Timeline& timeline)
+{
+    appendBuiltInKeys(timeline);
+    applyShippedEdits(timeline);
+}
+
+void loadBuiltInTimeline(Timeline& timeline)
 {
     timeline.bpm = contentBpm;
     timeline.rowsPerBeat = contentRowsPerBeat;
     timeline.curves.resize(contentVariableCount);
-    appendContentKeys(timeline);
+    appendBuiltInKeys(timeline);
+}
+
+void loadContentTimeline(Timeline& timeline)
+{
+    loadBuiltInTimeline(timeline);
+    applyShippedEdits(timeline);
 }
 
 } // namespace Nimbra

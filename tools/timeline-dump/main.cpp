@@ -1,14 +1,17 @@
-// timeline-dump keys    every key as curve,row,value,interpolation
-// timeline-dump at T    the 64 variables' values at T seconds, as the frame work writes them
+// timeline-dump keys          every key as curve,row,value,interpolation
+// timeline-dump at T          the 64 variables' values at T seconds, as the frame work writes them
+// timeline-dump rocket FILE   the 64 curves as a sync editor file, one track per variable
 
 #include "content/animation/ContentKeys.h"
 #include "content/animation/ContentVariables.h"
 #include "core/Timeline.h"
+#include "sync/RocketFile.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 using namespace Nimbra;
 
@@ -18,7 +21,8 @@ int usage()
 {
     std::fprintf(stderr,
                  "usage: timeline-dump keys\n"
-                 "       timeline-dump at SECONDS\n");
+                 "       timeline-dump at SECONDS\n"
+                 "       timeline-dump rocket FILE.rocket\n");
     return 2;
 }
 
@@ -43,18 +47,54 @@ void printValues(const Timeline& timeline, float seconds)
         std::printf("%s %.9g\n", contentVariables[i].name, double(evaluateCurve(timeline, i, seconds)));
 }
 
+// The editor shows `rows` rows: every key's row, rounded up to whole bars of four beats.
+uint32_t rowsShown(const Timeline& timeline)
+{
+    uint32_t end = 0;
+    for (uint32_t curve = 0; curve < timeline.curves.count; ++curve) {
+        for (const Keyframe& key : timeline.curves.at(curve)->keys)
+            end = key.row + 1 > end ? key.row + 1 : end;
+    }
+    const uint32_t bar = timeline.rowsPerBeat * 4;
+    return bar ? (end + bar - 1) / bar * bar : end;
+}
+
+int writeRocket(const Timeline& timeline, const char* path)
+{
+    const char* names[contentVariableCount];
+    for (uint32_t i = 0; i < contentVariableCount; ++i)
+        names[i] = contentVariables[i].name;
+    std::string text, error;
+    if (!Sync::writeRocketFile(timeline, names, contentVariableCount, rowsShown(timeline), text, error)) {
+        std::fprintf(stderr, "timeline-dump: %s\n", error.c_str());
+        return 1;
+    }
+    FILE* file = std::fopen(path, "wb");
+    bool written = file && std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    if (file && std::fclose(file) != 0)
+        written = false;
+    if (!written) {
+        std::fprintf(stderr, "timeline-dump: cannot write %s\n", path);
+        return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     const bool keys = argc == 2 && std::strcmp(argv[1], "keys") == 0;
     const bool at = argc == 3 && std::strcmp(argv[1], "at") == 0;
+    const bool rocket = argc == 3 && std::strcmp(argv[1], "rocket") == 0 && argv[2][0] != '\0';
     float seconds = 0.0f;
-    if (!keys && !(at && parseSeconds(argv[2], seconds)))
+    if (!keys && !rocket && !(at && parseSeconds(argv[2], seconds)))
         return usage();
 
     Timeline timeline;
     loadContentTimeline(timeline);
+    if (rocket)
+        return writeRocket(timeline, argv[2]);
     if (keys)
         printKeys(timeline);
     else

@@ -1,0 +1,22 @@
+#include "content/animation/ShippedEdits.h"
+
+#include "content/animation/ContentEdits.h"
+
+namespace Nimbra {
+
+uint32_t applyShippedEdits(Timeline& timeline)
+{
+    uint32_t applied = 0;
+    for (uint32_t i = 0; i < shippedEditFileCount; ++i) {
+        const ShippedEditFile& file = shippedEditFiles[i];
+        Sync::RocketDocument document;
+        Sync::RocketError error;
+        if (!readContentEdits(reinterpret_cast<const char*>(file.data), *file.size, document, error))
+            continue;
+        applyContentEdits(timeline, document);
+        ++applied;
+    }
+    return applied;
+}
+
+} // namespace Nimbra
