@@ -48,4 +48,8 @@ bool parseRocketFile(const char* text, size_t size, RocketDocument& document, Ro
 bool writeRocketFile(const Timeline& timeline, const char* const* names, uint32_t trackCount, uint32_t rows,
                      std::string& out, std::string& error);
 
+// The rows an editor should show for `timeline`: past every key's row, rounded up to whole bars
+// of four beats.
+uint32_t rowsCovering(const Timeline& timeline);
+
 } // namespace Nimbra::Sync

@@ -111,4 +111,17 @@ bool writeRocketFile(const Timeline& timeline, const char* const* names, uint32_
     return true;
 }
 
+uint32_t rowsCovering(const Timeline& timeline)
+{
+    uint64_t end = 0;
+    for (uint32_t curve = 0; curve < timeline.curves.count; ++curve) {
+        for (const Keyframe& key : timeline.curves.at(curve)->keys)
+            end = uint64_t(key.row) + 1 > end ? uint64_t(key.row) + 1 : end;
+    }
+    const uint64_t bar = uint64_t(timeline.rowsPerBeat) * 4;
+    if (bar)
+        end = (end + bar - 1) / bar * bar;
+    return end > 0xFFFFFFFFu ? 0xFFFFFFFFu : uint32_t(end);
+}
+
 } // namespace Nimbra::Sync

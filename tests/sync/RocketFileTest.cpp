@@ -319,3 +319,19 @@ TEST(RocketFileWriter, RefusesWhatWouldNotReadBack)
     std::string out, error;
     EXPECT_FALSE(writeRocketFile(short_, two, 2, 0, out, error));
 }
+
+TEST(RocketFileWriter, RowsCoverEveryKeyInWholeBars)
+{
+    Timeline timeline;
+    timeline.rowsPerBeat = 8;
+    timeline.curves.resize(2);
+    EXPECT_EQ(rowsCovering(timeline), 0u);
+    timeline.curves.at(0)->keys.push(Keyframe{0, 1.0f, 0});
+    EXPECT_EQ(rowsCovering(timeline), 32u);  // row 0 needs one row: a bar of 4 x 8
+    timeline.curves.at(1)->keys.push(Keyframe{2175, 1.0f, 0});
+    EXPECT_EQ(rowsCovering(timeline), 2176u);
+    timeline.curves.at(0)->keys.push(Keyframe{2176, 1.0f, 0});
+    EXPECT_EQ(rowsCovering(timeline), 2208u);
+    timeline.rowsPerBeat = 0;
+    EXPECT_EQ(rowsCovering(timeline), 2177u);
+}

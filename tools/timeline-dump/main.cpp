@@ -47,25 +47,13 @@ void printValues(const Timeline& timeline, float seconds)
         std::printf("%s %.9g\n", contentVariables[i].name, double(evaluateCurve(timeline, i, seconds)));
 }
 
-// The editor shows `rows` rows: every key's row, rounded up to whole bars of four beats.
-uint32_t rowsShown(const Timeline& timeline)
-{
-    uint32_t end = 0;
-    for (uint32_t curve = 0; curve < timeline.curves.count; ++curve) {
-        for (const Keyframe& key : timeline.curves.at(curve)->keys)
-            end = key.row + 1 > end ? key.row + 1 : end;
-    }
-    const uint32_t bar = timeline.rowsPerBeat * 4;
-    return bar ? (end + bar - 1) / bar * bar : end;
-}
-
 int writeRocket(const Timeline& timeline, const char* path)
 {
     const char* names[contentVariableCount];
     for (uint32_t i = 0; i < contentVariableCount; ++i)
         names[i] = contentVariables[i].name;
     std::string text, error;
-    if (!Sync::writeRocketFile(timeline, names, contentVariableCount, rowsShown(timeline), text, error)) {
+    if (!Sync::writeRocketFile(timeline, names, contentVariableCount, Sync::rowsCovering(timeline), text, error)) {
         std::fprintf(stderr, "timeline-dump: %s\n", error.c_str());
         return 1;
     }
