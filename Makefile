@@ -46,11 +46,16 @@ run: build
 	@bash scripts/play.sh
 
 # Every benchmark; each area adds its own target as a prerequisite.
-bench: bench-shell
+bench: bench-shell bench-sync
 
 # Start-up time and frame rate of the window, device and frame loop under Wine at 640 x 360.
 bench-shell: setup win64
 	@bash scripts/bench-shell.sh 640x360
+
+# Message rate of the sync editor link under a burst of 10,000 SET_KEY messages.
+.PHONY: bench-sync
+bench-sync: host
+	$(HOST)/tools/sync-bench/sync-bench 10000
 
 # Fuzzes the module player for SECONDS seconds (libFuzzer, clang): make fuzz SECONDS=600
 SECONDS ?= 60
