@@ -335,3 +335,10 @@ TEST(RocketFileWriter, RowsCoverEveryKeyInWholeBars)
     timeline.rowsPerBeat = 0;
     EXPECT_EQ(rowsCovering(timeline), 2177u);
 }
+
+TEST(RocketFileReader, AttributeValuesTurnTabsAndLineBreaksIntoSpaces)
+{
+    const Parsed parsed = parse("<tracks><track name=\"a\tb\nc\r\nd\"/></tracks>");
+    ASSERT_TRUE(parsed.ok) << parsed.error.message;
+    EXPECT_EQ(parsed.document.tracks[0].name, "a b c  d");
+}
