@@ -21,7 +21,7 @@ echo "fuzz: running for ${seconds} s"
     -print_final_stats=1 -artifact_prefix="$out/artifacts/" "$out/corpus" "$out/seeds"
 
 # The sync editor link (an editor's byte stream) and the editor's file reader, the same number
-# of seconds each, from seeds written here: a session of every message, and small files.
+# of seconds each, from seeds written here: an exchange of every message, and small files.
 sync_engine=(sync/MessageReader.cpp sync/TrackKeys.cpp sync/SyncLink.cpp sync/RocketFileReader.cpp
              sync/RocketFileWriter.cpp core/Timeline.cpp)
 for target in SyncLink RocketFile; do
@@ -31,7 +31,7 @@ done
 mkdir -p "$out/synclink-corpus" "$out/synclink-seeds" "$out/rocketfile-corpus" "$out/rocketfile-seeds"
 # \x01 puts the greeting in front: SET_KEY, DELETE_KEY, SET_ROW, PAUSE, SAVE_TRACKS.
 printf '\x01\x00\x00\x00\x00\x03\x00\x00\x00\x10\x3f\xc0\x00\x00\x04\x01\x00\x00\x00\x03\x00\x00\x00\x10\x03\x00\x00\x06\x40\x04\x01\x04\x00\x05' \
-    > "$out/synclink-seeds/session"
+    > "$out/synclink-seeds/exchange"
 printf '\x00hello, demo!\x03\x00\x00\x00\x01' > "$out/synclink-seeds/greeting"
 printf '<?xml version="1.0"?>\n<sync rows="32">\n\t<tracks>\n\t\t<track name="a&amp;b">\n\t\t\t<key row="0" value="1.5" interpolation="4"/>\n\t\t\t<key row="8" value="-2e-05" interpolation="1"/>\n\t\t</track>\n\t\t<track name="empty"/>\n\t</tracks>\n\t<bookmarks><bookmark row="4"/></bookmarks>\n</sync>\n' \
     > "$out/rocketfile-seeds/sync.rocket"
