@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# tests/app/demo-e2e.sh CASE DEMO.exe: one end-to-end check of demo.exe under Wine, through
+# tests/e2e/demo-e2e.sh CASE DEMO.exe: one end-to-end check of demo.exe under Wine, through
 # scripts/demo-harness.sh (a private display and sound sink per run). Cases:
 #   window      the window covers the screen (an unusual size, 800 x 600) and is named "demo"
 #   escape      Escape ends the run with exit code 0 within a second of the frame in flight

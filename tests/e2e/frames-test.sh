@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Renders the frames at 2, 10, 40, 70 and 105 s with demo-capture at 320 x 180 and compares
-# them with the reference pictures in tests/presentation/reference/.
+# them with the reference pictures in tests/e2e/reference/.
 #   frames-test.sh path/to/demo-capture.exe            compare
 #   frames-test.sh path/to/demo-capture.exe --update   write new references (when the look
 #                                                      changes on purpose; commit them)
@@ -13,7 +13,7 @@ set -u
 exe=$1
 update=${2:-}
 here=$(cd "$(dirname "$0")/../.." && pwd)
-refs="$here/tests/presentation/reference"
+refs="$here/tests/e2e/reference"
 times=(2 10 40 70 105)
 width=320
 height=180

@@ -44,7 +44,7 @@ fi
 
 host=$src/build/host
 xmrender=$host/tools/xmrender/xmrender
-check=$host/tests/soundtrack/recording-check
+check=$host/tests/e2e/recording-check
 for tool in "$xmrender" "$check"; do
   if [ ! -x "$tool" ]; then
     echo "demo-recording: $tool is missing; build the host tools first (make host)" >&2
