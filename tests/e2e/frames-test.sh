@@ -20,6 +20,13 @@ height=180
 FUZZ=8%
 MAX_DIFFERENT_PERMILLE=10
 
+for tool in convert compare; do
+  if ! command -v "$tool" >/dev/null; then
+    echo "frames-test: $tool is missing; install it with scripts/setup.sh (Debian package imagemagick)"
+    exit 1
+  fi
+done
+
 if [ -z "${NIMBRA_FRAMES_INNER:-}" ]; then
   export NIMBRA_FRAMES_INNER=1
   exec bash "$here/scripts/session.sh" --no-sound bash "$0" "$@"
