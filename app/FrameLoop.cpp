@@ -1,7 +1,8 @@
 #include "app/FrameLoop.h"
 
-#include "app/AudioClock.h"
 #include "app/Screen.h"
+#include "app/SoundtrackClock.h"
+#include "content/song/Song.h"
 
 namespace Nimbra {
 
@@ -16,15 +17,6 @@ void drainMessages(DemoWindow& window)
         if (msg.message == WM_QUIT)
             window.quit = true;
     }
-}
-
-// The device's play position; the query fails and leaves 0 while no device is open.
-float readClock(HWAVEOUT device)
-{
-    MMTIME position = {};
-    position.wType = TIME_BYTES;
-    waveOutGetPosition(device, &position, sizeof(MMTIME));
-    return clockSecondsFromBytes(position.u.cb);
 }
 
 // Without a swap chain nothing paces the loop; wait about one refresh or until a message comes
@@ -55,7 +47,7 @@ void finishGpuWork(DemoWindow& window)
     done->Release();
 }
 
-uint32_t runFrameLoop(DemoWindow& window, Presentation& presentation)
+uint32_t runFrameLoop(DemoWindow& window, Presentation& presentation, FrameClock& clock)
 {
     float prevT = 0.0f;
     uint32_t frame = 0;
@@ -64,14 +56,14 @@ uint32_t runFrameLoop(DemoWindow& window, Presentation& presentation)
         if (!window.quit && GetAsyncKeyState(VK_ESCAPE) != 0)
             window.quit = true;
 
-        presentationTurnStart(presentation);
-        const float t = readClock(presentationAudioDevice(presentation));
+        clock.turnStart();
+        const float t = clock.seconds();
         const float elapsed = t - prevT;
-        if (presentationIsOver(t))
+        if (clock.finished(t))
             break;  // no frame is drawn for this time
 
-        if (window.device && window.backBufferView)
-            presentationFrameWork(presentation, window, t, elapsed, frame, aspect);
+        if (presentationCanDraw(window))
+            presentationFrameWork(presentation, t, elapsed, frame, aspect);
         if (window.swapChain)
             window.swapChain->Present(1, 0);
         else
@@ -92,12 +84,23 @@ int runDemo()
     DemoWindow window;
     createWindowAndDevice(window);
 
+    SoundtrackClock clock(songModule, songModuleSize);
+    runPresentation(window, clock);
+    return 1;
+}
+
+uint32_t runPresentation(DemoWindow& window, FrameClock& clock)
+{
     Presentation presentation;
     presentationStartUp(presentation, window);
-    runFrameLoop(window, presentation);
+    // Last of the start-up: the sound is ready but not yet playing, so the clock starts with the
+    // first frame. At the end the sound stops first; the curves go last.
+    clock.start();
+    const uint32_t frames = runFrameLoop(window, presentation, clock);
+    clock.stop();
     presentationShutdown(presentation);
     finishGpuWork(window);
-    return 1;
+    return frames;
 }
 
 }  // namespace Nimbra

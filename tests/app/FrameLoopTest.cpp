@@ -2,6 +2,8 @@
 
 #include "app/FrameLoop.h"
 #include "app/Screen.h"
+#include "app/SoundtrackClock.h"
+#include "content/song/Song.h"
 
 namespace Nimbra {
 namespace {
@@ -37,13 +39,10 @@ HWND openSelfClosingWindow()
     return hwnd;
 }
 
-uint32_t runPresentation(DemoWindow& window)
+uint32_t runWithSoundtrack(DemoWindow& window)
 {
-    Presentation presentation;
-    presentationStartUp(presentation, window);
-    const uint32_t frames = runFrameLoop(window, presentation);
-    presentationShutdown(presentation);
-    return frames;
+    SoundtrackClock clock(songModule, songModuleSize);
+    return runPresentation(window, clock);
 }
 
 // Without a device, or with a device but no swap chain, the loop cannot draw or present; it
@@ -54,7 +53,7 @@ TEST(FrameLoop, RunsWithoutDeviceUntilTheWindowCloses)
     DemoWindow window;
     window.hwnd = openSelfClosingWindow();
     ASSERT_NE(window.hwnd, nullptr);
-    const uint32_t frames = runPresentation(window);
+    const uint32_t frames = runWithSoundtrack(window);
     EXPECT_TRUE(window.quit);
     EXPECT_FALSE(IsWindow(window.hwnd));
     EXPECT_GE(frames, 2u);
@@ -70,8 +69,7 @@ TEST(FrameLoop, RunsWithDeviceButNoSwapChainUntilTheWindowCloses)
     ASSERT_NE(window.device, nullptr);
     window.hwnd = openSelfClosingWindow();
     ASSERT_NE(window.hwnd, nullptr);
-    const uint32_t frames = runPresentation(window);
-    finishGpuWork(window);
+    const uint32_t frames = runWithSoundtrack(window);
     EXPECT_TRUE(window.quit);
     EXPECT_GE(frames, 2u);
 }
@@ -84,10 +82,13 @@ TEST(FrameLoop, CloseDuringTheFirstTurnStillPresentsThatFrame)
     createWindowAndDevice(window);
     ASSERT_NE(window.swapChain, nullptr);
 
+    SoundtrackClock clock(songModule, songModuleSize);
     Presentation presentation;
     presentationStartUp(presentation, window);
+    clock.start();
     PostMessageW(window.hwnd, WM_CLOSE, 0, 0);
-    const uint32_t frames = runFrameLoop(window, presentation);
+    const uint32_t frames = runFrameLoop(window, presentation, clock);
+    clock.stop();
     presentationShutdown(presentation);
     finishGpuWork(window);
 
