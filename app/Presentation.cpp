@@ -3,7 +3,7 @@
 #include "app/Camera.h"
 #include "app/GraphicsContext.h"
 #include "app/Screen.h"
-#include "content/animation/ContentKeys.h"
+#include "app/ShippedEdits.h"
 #include "content/script/BuildContent.h"
 #include "gfx/DemoPlayer.h"
 #include "gfx/TextureRuntime.h"
@@ -26,13 +26,14 @@ void presentationStartUp(Presentation& presentation, DemoWindow& window)
 {
     Timeline& timeline = presentation.timeline;
     if (!presentationCanDraw(window)) {
-        loadContentTimeline(timeline);
+        loadShippedTimeline(timeline);
         return;
     }
     const ContextBuffer zeroHeader = {};
     installGraphicsContext(zeroHeader, window.device, window.immediateContext);
 
     buildContent(timeline, screenWidth, screenHeight);
+    applyShippedEdits(timeline);
 
     Gfx::DemoPlayer* player = timeline.player;
     player->initialize();

@@ -3,7 +3,6 @@
 #include "content/animation/BeatPatterns.h"
 #include "content/animation/ContentVariables.h"
 #include "content/animation/LiteralKeys.h"
-#include "content/animation/ShippedEdits.h"
 
 namespace Nimbra {
 
@@ -31,7 +30,7 @@ void generateCurve(uint32_t curve, GrowArray<Keyframe>& keys)
 
 } // namespace
 
-void appendBuiltInKeys(Timeline& timeline)
+void appendContentKeys(Timeline& timeline)
 {
     // A timeline with fewer curves gets the keys of the curves it has.
     const uint32_t curves = timeline.curves.count < contentVariableCount ? timeline.curves.count : contentVariableCount;
@@ -46,24 +45,12 @@ void appendBuiltInKeys(Timeline& timeline)
     }
 }
 
-void appendContentKeys(Timeline& timeline)
-{
-    appendBuiltInKeys(timeline);
-    applyShippedEdits(timeline);
-}
-
-void loadBuiltInTimeline(Timeline& timeline)
+void loadContentTimeline(Timeline& timeline)
 {
     timeline.bpm = contentBpm;
     timeline.rowsPerBeat = contentRowsPerBeat;
     timeline.curves.resize(contentVariableCount);
-    appendBuiltInKeys(timeline);
-}
-
-void loadContentTimeline(Timeline& timeline)
-{
-    loadBuiltInTimeline(timeline);
-    applyShippedEdits(timeline);
+    appendContentKeys(timeline);
 }
 
 } // namespace Nimbra

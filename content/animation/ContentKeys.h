@@ -11,20 +11,12 @@ constexpr float contentBpm = 125.0f;
 constexpr uint32_t contentRowsPerBeat = 8;
 constexpr uint32_t contentKeyCount = 4154;
 
-// Pushes every built-in key onto its curve, in curve order and then row order. The timeline's
-// curves are expected to be resized to contentVariableCount already; curves beyond its count
-// are skipped.
-void appendBuiltInKeys(Timeline& timeline);
-
-// The built-in keys, then the editor files shipped in content/animation: their tracks replace
-// the curves of the same names (ShippedEdits.h). With no such file, the built-in keys alone.
+// Pushes every key onto its curve, in curve order and then row order. The timeline's curves
+// are expected to be resized to contentVariableCount already; curves beyond its count are skipped.
 void appendContentKeys(Timeline& timeline);
 
 // What the content sets up in a timeline apart from the player and its objects: the tempo, 64
 // curves and all their keys. Used by the tools and tests that need the shipped choreography.
 void loadContentTimeline(Timeline& timeline);
-
-// The same with the built-in keys alone.
-void loadBuiltInTimeline(Timeline& timeline);
 
 } // namespace Nimbra

@@ -93,7 +93,7 @@ const CurveShape expectedShapes[contentVariableCount] = {
 struct ShippedTimeline : ::testing::Test {
     Timeline timeline;
 
-    void SetUp() override { loadBuiltInTimeline(timeline); }
+    void SetUp() override { loadContentTimeline(timeline); }
 
     const GrowArray<Keyframe>& keys(uint32_t curve) const { return timeline.curves.at(curve)->keys; }
 
@@ -219,7 +219,7 @@ TEST(ContentKeys, ShortTimelineGetsOnlyItsOwnCurves)
 {
     Timeline timeline;
     timeline.curves.resize(8);
-    appendBuiltInKeys(timeline);
+    appendContentKeys(timeline);
     EXPECT_EQ(timeline.curves.count, 8u);
     EXPECT_EQ(timeline.curves.at(6)->keys.count, 3u);  // CameraFOV
     EXPECT_EQ(timeline.curves.at(7)->keys.count, 0u);

@@ -11,7 +11,7 @@
 //
 // usage: sync-loopback-driver --port N [--retry-ms MS] [--greeting-timeout-ms MS] [--save PATH]
 
-#include "content/animation/ContentKeys.h"
+#include "app/ShippedEdits.h"
 #include "content/animation/ContentVariables.h"
 #include "sync/RocketFile.h"
 #include "sync/Rows.h"
@@ -90,7 +90,7 @@ int main(int argc, char** argv)
         names[i] = contentVariables[i].name;
 
     Timeline timeline;
-    loadContentTimeline(timeline);
+    loadShippedTimeline(timeline);
     SyncLink link(timeline, names, contentVariableCount);
 
     int fd = -1;

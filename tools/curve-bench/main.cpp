@@ -2,7 +2,7 @@
 // curve into its variable, at 1000 times spread evenly over the 107.58 s of the presentation.
 // Prints nanoseconds per frame (median and best of several rounds).
 
-#include "content/animation/ContentKeys.h"
+#include "app/ShippedEdits.h"
 #include "content/animation/ContentVariables.h"
 #include "core/Timeline.h"
 
@@ -34,7 +34,7 @@ float frameWork(const Timeline& timeline, float seconds, float* variables)
 int main()
 {
     Timeline timeline;
-    loadContentTimeline(timeline);
+    loadShippedTimeline(timeline);
 
     float times[framesPerRound];
     for (int f = 0; f < framesPerRound; ++f)

@@ -1,6 +1,6 @@
 #include "tools/preview/FrameConstants.h"
 
-#include "content/animation/ContentKeys.h"
+#include "app/ShippedEdits.h"
 #include "content/animation/ContentVariables.h"
 #include "core/Timeline.h"
 
@@ -128,7 +128,7 @@ FrameBuilder::FrameBuilder(int width, int height) : impl_(new Impl)
 {
     impl_->width = width;
     impl_->height = height;
-    loadContentTimeline(impl_->timeline);
+    loadShippedTimeline(impl_->timeline);
 }
 
 FrameBuilder::~FrameBuilder()

@@ -2,7 +2,7 @@
 // FILE:LINE: error: REASON for the first fault of each, and for a track that two files set.
 // Exit code 0 when every file reads, 1 otherwise, 2 for usage.
 
-#include "content/animation/ContentEdits.h"
+#include "app/ContentEdits.h"
 #include "tools/common/ReadFile.h"
 
 #include <cstdio>

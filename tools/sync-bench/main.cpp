@@ -85,7 +85,7 @@ double linkRun(const std::vector<uint8_t>& bytes, uint32_t keysBefore, uint32_t 
     for (uint32_t i = 0; i < contentVariableCount; ++i)
         names[i] = contentVariables[i].name;
     Timeline timeline;
-    loadBuiltInTimeline(timeline);
+    loadContentTimeline(timeline);
     SyncLink link(timeline, names, contentVariableCount);
     link.connected();
     const std::vector<uint8_t> hello(editorGreeting, editorGreeting + editorGreetingSize);

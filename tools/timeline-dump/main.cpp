@@ -2,7 +2,7 @@
 // timeline-dump at T          the 64 variables' values at T seconds, as the frame work writes them
 // timeline-dump rocket FILE   the 64 curves as a sync editor file, one track per variable
 
-#include "content/animation/ContentKeys.h"
+#include "app/ShippedEdits.h"
 #include "content/animation/ContentVariables.h"
 #include "core/Timeline.h"
 #include "sync/RocketFile.h"
@@ -80,7 +80,7 @@ int main(int argc, char** argv)
         return usage();
 
     Timeline timeline;
-    loadContentTimeline(timeline);
+    loadShippedTimeline(timeline);
     if (rocket)
         return writeRocket(timeline, argv[2]);
     if (keys)

@@ -1,4 +1,5 @@
-#include "content/animation/ContentEdits.h"
+#include "app/ContentEdits.h"
+#include "app/ShippedEdits.h"
 #include "content/animation/ContentKeys.h"
 #include "content/animation/ContentVariables.h"
 #include "content/animation/ShippedEdits.h"
@@ -52,7 +53,7 @@ TEST(ContentEdits, RefusesTracksThatNameNoVariableWithTheirLine)
 TEST(ContentEdits, TracksReplaceEmptyOrLeaveTheirCurves)
 {
     Timeline timeline;
-    loadBuiltInTimeline(timeline);
+    loadContentTimeline(timeline);
     const Read edits = read("<tracks>\n"
                             "<track name=\"FRAME\">\n"
                             "<key row=\"640\" value=\"3\" interpolation=\"0\"/>\n"
@@ -104,6 +105,6 @@ TEST(ContentEdits, EveryShippedFileReads)
             << file.name << ":" << error.line << ": " << error.message;
     }
     Timeline timeline;
-    loadBuiltInTimeline(timeline);
+    loadContentTimeline(timeline);
     EXPECT_EQ(applyShippedEdits(timeline), shippedEditFileCount);
 }

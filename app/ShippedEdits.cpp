@@ -1,6 +1,8 @@
-#include "content/animation/ShippedEdits.h"
+#include "app/ShippedEdits.h"
 
-#include "content/animation/ContentEdits.h"
+#include "app/ContentEdits.h"
+#include "content/animation/ContentKeys.h"
+#include "content/animation/ShippedEdits.h"
 
 namespace Nimbra {
 
@@ -17,6 +19,12 @@ uint32_t applyShippedEdits(Timeline& timeline)
         ++applied;
     }
     return applied;
+}
+
+void loadShippedTimeline(Timeline& timeline)
+{
+    loadContentTimeline(timeline);
+    applyShippedEdits(timeline);
 }
 
 } // namespace Nimbra

@@ -1,4 +1,4 @@
-#include "content/animation/ContentEdits.h"
+#include "app/ContentEdits.h"
 
 #include "content/animation/ContentVariables.h"
 
