@@ -10,27 +10,7 @@
 namespace Nimbra {
 namespace {
 
-// One channel playing the given rows (rows beyond them are empty) at the given speed.
-XmModule oneChannel(std::vector<XmCell> cells, uint16_t speed = 3, bool linear = true) {
-    XmModule m = basicModule(1, 16);
-    m.speed = speed;
-    m.linearFrequencies = linear;
-    for (size_t r = 0; r < cells.size(); ++r) cellAt(m, 0, int(r), 0) = cells[r];
-    return m;
-}
-
 const XmCell note49 = {49, 1, 0, 0, 0};
-
-// The channel's value of `field` after each of `ticks` ticks.
-template <typename F>
-std::vector<float> trace(ModulePlayer& p, int ticks, F field) {
-    std::vector<float> out;
-    for (int i = 0; i < ticks; ++i) {
-        p.playTick();
-        out.push_back(float(field(p.channels[0])));
-    }
-    return out;
-}
 
 TEST(Arpeggio, OffsetsFollowTheTicksOfTheRow) {
     PlayerPtr p = makePlayer(oneChannel({{49, 1, 0, 0x00, 0x37}}, 6));
