@@ -17,8 +17,9 @@ constexpr int32_t bufferInput = 1;
 constexpr int32_t t0 = 0, t1 = 1, t2 = 2, t3 = 3, t5 = 5, t6 = 6;
 
 // The rows are written with small builders, one named call per field, so that a row reads
-// as "target 7, blend mode 2, 6 vertices" rather than as a run of bare numbers. Every
-// builder starts from an all-zero row and is constexpr, so the tables stay constant data.
+// as "target 7, blend mode 2, 6 vertices" rather than as a run of bare numbers. A builder
+// starts from an empty row (zeros, and no depth target) and is constexpr, so the tables stay
+// constant data.
 
 // What an input or output reads or writes: a texture or a buffer, by resource key.
 struct Bound {
