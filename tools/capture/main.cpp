@@ -6,12 +6,17 @@
 //
 // With --constants T it renders the first frame at T seconds (counter 0, elapsed time T) and
 // prints the 864 bytes of constant data the shaders received, one 32-bit word a line.
+//
+// --passes writes, beside every frame, the picture each draw pass left in its target;
+// --set NAME=VALUE holds a variable at a value after the curves are evaluated.
 #include "tools/capture/CaptureFiles.h"
 #include "tools/capture/CaptureOptions.h"
 #include "tools/capture/CaptureRender.h"
 #include "tools/capture/CaptureSoundtrack.h"
+#include "tools/capture/PassDump.h"
 #include "tools/capture/PassTimer.h"
 #include "tools/capture/Readback.h"
+#include "tools/capture/VariableSettings.h"
 
 #include "app/DemoWindow.h"
 #include "app/Presentation.h"
@@ -28,6 +33,7 @@
 #include <io.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -39,7 +45,8 @@ void printUsage()
 {
     std::fprintf(stderr,
                  "usage: demo-capture [--width W] [--height H] [--fps F] [--from S] [--to E] [--out DIR]\n"
-                 "       demo-capture [--width W] [--height H] --constants T\n");
+                 "                    [--passes] [--set NAME=VALUE ...]\n"
+                 "       demo-capture [--width W] [--height H] [--set NAME=VALUE ...] --constants T\n");
 }
 
 // Creates `path` and any missing folders above it.
@@ -69,7 +76,9 @@ int printConstants(Presentation& presentation, DemoWindow& window, const Capture
                    float aspect)
 {
     float t = static_cast<float>(options.constantsTime);
-    presentationFrameWork(presentation, window, t, t, 0, aspect);
+    preparePictureFrame(presentation.timeline, t, t, 0, aspect);
+    applyVariableSettings(presentation.timeline, options.settings, t, t, 0, aspect);
+    renderPictureFrame(presentation.timeline);
     std::vector<unsigned char> bytes;
     if (!Gfx::readBackBuffer(window.device, window.immediateContext, Gfx::frameConstants.buffer[0], bytes)) {
         std::fprintf(stderr, "demo-capture: the constant buffer could not be read\n");
@@ -88,7 +97,10 @@ int captureFrames(Presentation& presentation, DemoWindow& window, FrameTarget& t
         return 1;
     }
     const uint32_t frames = captureFrameCount(options);
-    TimedRenderer renderer(*presentation.timeline.player, window.device, window.immediateContext);
+    std::unique_ptr<PassDump> passes;
+    if (options.passPictures)
+        passes = std::make_unique<PassDump>(*presentation.timeline.player, window.device, window.immediateContext);
+    TimedRenderer renderer(*presentation.timeline.player, window.device, window.immediateContext, passes.get());
     std::vector<unsigned char> pixels;
     double frameWorkSeconds = 0.0;
     float previous = 0.0f;
@@ -97,6 +109,7 @@ int captureFrames(Presentation& presentation, DemoWindow& window, FrameTarget& t
         LARGE_INTEGER start;
         QueryPerformanceCounter(&start);
         preparePictureFrame(presentation.timeline, t, t - previous, frame, aspect);
+        applyVariableSettings(presentation.timeline, options.settings, t, t - previous, frame, aspect);
         renderer.render();
         frameWorkSeconds += secondsSince(start);
         previous = t;
@@ -105,6 +118,11 @@ int captureFrames(Presentation& presentation, DemoWindow& window, FrameTarget& t
         if (!target.read(pixels) || !writeFramePng(path, pixels.data(), options.width, options.height,
                                                     static_cast<uint32_t>(options.width) * 4)) {
             std::fprintf(stderr, "demo-capture: cannot write %s\n", path.c_str());
+            return 1;
+        }
+        std::string error;
+        if (passes && !passes->write(options.outDir, frame, error)) {
+            std::fprintf(stderr, "demo-capture: %s\n", error.c_str());
             return 1;
         }
         renderer.collectTimings();
