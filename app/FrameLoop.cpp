@@ -30,6 +30,7 @@ void waitInsteadOfPresent()
 
 void finishGpuWork(DemoWindow& window)
 {
+    const DWORD gpuWorkLimitMs = 60000;
     if (!window.device || !window.immediateContext)
         return;
     D3D11_QUERY_DESC desc = {};
@@ -42,7 +43,7 @@ void finishGpuWork(DemoWindow& window)
     BOOL finished = FALSE;
     const DWORD start = GetTickCount();
     while (window.immediateContext->GetData(done, &finished, sizeof(finished), 0) == S_FALSE &&
-           GetTickCount() - start < 2000)
+           GetTickCount() - start < gpuWorkLimitMs)
         Sleep(1);
     done->Release();
 }

@@ -22,9 +22,12 @@ uint32_t runPresentation(DemoWindow& window, FrameClock& clock);
 // frame work, Present. Returns the number of turns that were completed (frames drawn).
 uint32_t runFrameLoop(DemoWindow& window, Presentation& presentation, FrameClock& clock);
 
-// Waits (at most two seconds) until the GPU has finished the frames in flight. Leaving the
-// process while the driver still works on the last Present can crash inside the driver (seen
-// under Wine), which would turn an orderly end into a failed exit code.
+// Waits until the GPU has finished the frames in flight. Leaving the process while the driver
+// still works on the last Present turns an orderly end into a failed exit code: the driver's
+// own exit waits for that work, and Wine kills a process that takes longer than a second to end
+// (exit code 137, seen with the software rasteriser, whose frames take seconds on a busy
+// machine). On a GPU this takes milliseconds; the minute's limit only guards against a device
+// that never answers.
 void finishGpuWork(DemoWindow& window);
 
 }  // namespace Nimbra

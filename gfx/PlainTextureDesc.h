@@ -1,6 +1,6 @@
 #pragma once
 // The description of an ordinary 2D texture: one mip level, one layer, no multisampling. Used by
-// the read-back, the preview tool and the shader tests; the content's own textures follow
+// the capture's frame target and the shader tests; the content's own textures follow
 // TextureRuntime's description instead.
 #include <d3d11.h>
 

@@ -61,6 +61,7 @@ float4 pixel_main(PixelInput input) : SV_Target0
 
     float2 cellPosition;
     uint cellIndex;
+    bool inLogoPanel = false;
     if (layer == 1)
     {
         // The strip: a band of three rows of big glyphs, scrolled by frame and offset.
@@ -83,6 +84,7 @@ float4 pixel_main(PixelInput input) : SV_Target0
         uint column = wrap(cellPosition.x, PageColumns);
         uint row = wrap(cellPosition.y, PageRows);
         cellIndex = (pageFrame * PageRows + row) * PageColumns + column;
+        inLogoPanel = layer == 2 && logoPanelLaidDown(pageFrame, column, row);
     }
 
     int3 cell = readCell(layer, cellIndex);
@@ -103,7 +105,10 @@ float4 pixel_main(PixelInput input) : SV_Target0
         float strength = layer == 4 ? 0.3 : 1.0;
         return float4(colour * scan * strength * (layer == 1 ? 1.6 : 1.0), 1.0);
     }
-    if (cell.z >= 0)
-        return float4(paletteColour(cell.z & 15) * 0.5, 0.8);
+    int background = cell.z;
+    if (background == NoBackground && inLogoPanel && cell.x == SpaceCode)
+        background = LogoPanelColour;
+    if (background != NoBackground)
+        return float4(paletteColour(background & 15) * 0.5, 0.8);
     return float4(0.0, 0.0, 0.0, 0.0);
 }

@@ -17,6 +17,8 @@ static const uint PageLines = 8;
 static const uint CellsPerPage = PageColumns * PageLines;
 static const uint TextFrames = 20;
 static const uint MaxSlices = 66;
+// The third value of a text cell: a hidden cell draws no cubes, whatever its code.
+static const int HiddenCell = -1;
 static const float CubeSize = 0.13;       // world units per glyph pixel
 static const float SliceSpacing = 1.25;   // glyph pixels between slices
 static const float SliceDelay = 0.045;    // seconds of wave between slices
@@ -87,7 +89,7 @@ VertexOutput vertex_main(uint vertexId : SV_VertexID, uint instanceId : SV_Insta
     uint textFrame = (uint)max(firstFrame, 0.0) % TextFrames;
     uint cellBase = (textFrame * CellsPerPage + cellInPage) * 3;
     int code = textBuffer[cellBase];
-    if (textBuffer[cellBase + 2] < 0 || code <= 0 || code == 32)
+    if (textBuffer[cellBase + 2] == HiddenCell || code <= 0 || code == 32)
         return nothing();
 
     uint pixelX = instanceId & 7;

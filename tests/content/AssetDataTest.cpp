@@ -30,22 +30,32 @@ struct CellRanges
     int codeMin, codeMax, colourMin, colourMax;
 };
 
-// Checks every cell of a text block; returns the number of cells whose third value is -1.
-size_t expectCells(const std::vector<int32_t>& cells, CellRanges r, bool thirdIsBackground)
+// What the third value of a cell may be: text-layer cells never carry a background of their
+// own (-1); scroller cells are shown (0) or hidden (-1).
+enum class ThirdValue
 {
-    size_t hidden = 0;
+    NoBackground,
+    Visibility,
+};
+
+// Checks every cell of a text block; returns the number of cells whose third value is -1.
+// Cells out of range are counted rather than reported one by one.
+size_t expectCells(const std::vector<int32_t>& cells, CellRanges r, ThirdValue third)
+{
+    size_t hidden = 0, badCodes = 0, badColours = 0, badThirds = 0;
     for (size_t i = 0; i + 2 < cells.size(); i += 3)
     {
-        EXPECT_GE(cells[i], r.codeMin) << "cell " << i / 3;
-        EXPECT_LE(cells[i], r.codeMax) << "cell " << i / 3;
-        EXPECT_GE(cells[i + 1], r.colourMin) << "cell " << i / 3;
-        EXPECT_LE(cells[i + 1], r.colourMax) << "cell " << i / 3;
-        if (thirdIsBackground)
-            EXPECT_TRUE(cells[i + 2] == -1 || (cells[i + 2] >= 0 && cells[i + 2] <= 15)) << "cell " << i / 3;
+        badCodes += cells[i] < r.codeMin || cells[i] > r.codeMax;
+        badColours += cells[i + 1] < r.colourMin || cells[i + 1] > r.colourMax;
+        if (third == ThirdValue::NoBackground)
+            badThirds += cells[i + 2] != -1;
         else
-            EXPECT_TRUE(cells[i + 2] == -1 || cells[i + 2] == 0) << "cell " << i / 3;
+            badThirds += cells[i + 2] != -1 && cells[i + 2] != 0;
         hidden += cells[i + 2] == -1;
     }
+    EXPECT_EQ(badCodes, 0u) << "codes outside " << r.codeMin << " to " << r.codeMax;
+    EXPECT_EQ(badColours, 0u) << "colours outside " << r.colourMin << " to " << r.colourMax;
+    EXPECT_EQ(badThirds, 0u) << "cells with an unexpected third value";
     return hidden;
 }
 
@@ -111,17 +121,17 @@ TEST(AssetData, TextLayersHaveTheirCellCountsAndRanges)
     ASSERT_EQ(layer2TextSize, 354960u * 4);
     ASSERT_EQ(layer3TextSize, 379440u * 4);
     ASSERT_EQ(layer4TextSize, 146880u * 4);
-    expectCells(ints(layer1Text, layer1TextSize), {1, 78, 1, 14}, true);
-    expectCells(ints(layer2Text, layer2TextSize), {1, 250, 0, 15}, true);
-    expectCells(ints(layer3Text, layer3TextSize), {32, 219, 1, 15}, true);
-    expectCells(ints(layer4Text, layer4TextSize), {1, 219, 1, 15}, true);
+    expectCells(ints(layer1Text, layer1TextSize), {1, 78, 1, 14}, ThirdValue::NoBackground);
+    expectCells(ints(layer2Text, layer2TextSize), {1, 250, 0, 15}, ThirdValue::NoBackground);
+    expectCells(ints(layer3Text, layer3TextSize), {32, 219, 1, 15}, ThirdValue::NoBackground);
+    expectCells(ints(layer4Text, layer4TextSize), {1, 219, 1, 15}, ThirdValue::NoBackground);
 }
 
 TEST(AssetData, ScrollerTextUsesTheScreenCodeFontAndTheSmallPalette)
 {
     ASSERT_EQ(scrollerTextSize, 15360u * 4);
     auto cells = ints(scrollerText, scrollerTextSize);
-    size_t hidden = expectCells(cells, {0, 345, 1, 31}, false);
+    size_t hidden = expectCells(cells, {0, 345, 1, 31}, ThirdValue::Visibility);
     EXPECT_GT(hidden, 0u);
     EXPECT_LT(hidden, cells.size() / 3);
 }

@@ -15,11 +15,9 @@
 #include "gfx/FrameConstants.h"
 #include "gfx/ImageRuntime.h"
 #include "gfx/TextureRuntime.h"
-#include "gfx/ReadBack.h"
+#include "tests/support/TestDevice.h"
 
 #include <gtest/gtest.h>
-
-#include <windows.h>
 
 #include <cstring>
 #include <vector>
@@ -32,11 +30,9 @@ namespace {
 constexpr int32_t screenW = 1920;
 constexpr int32_t screenH = 1080;
 
-// One device and one build for all cases: building uploads some 4 MB of data and compiles
-// every shader, and the content is never changed by the cases that only look at it.
+// One build for all cases, on the tests' shared device: building uploads some 4 MB of data and
+// compiles every shader, and the content is never changed by the cases that only look at it.
 struct Built {
-    ID3D11Device* device = nullptr;
-    ID3D11DeviceContext* context = nullptr;
     Presentation presentation;
     DemoPlayer* player = nullptr;
 };
@@ -47,17 +43,10 @@ Built& built()
     static bool done = false;
     if (!done) {
         done = true;
-        const D3D_FEATURE_LEVEL level = D3D_FEATURE_LEVEL_11_0;
-        D3D11CreateDevice(nullptr, D3D_DRIVER_TYPE_HARDWARE, nullptr, 0, &level, 1, D3D11_SDK_VERSION,
-                          &b.device, nullptr, &b.context);
-        if (b.device) {
-            const ContextBuffer zero = {};
-            installGraphicsContext(zero, b.device, b.context);
-            screenWidth = screenW;
-            screenHeight = screenH;
-            buildContent(b.presentation.timeline, screenW, screenH);
-            b.player = b.presentation.timeline.player;
-        }
+        screenWidth = screenW;
+        screenHeight = screenH;
+        buildContent(b.presentation.timeline, screenW, screenH);
+        b.player = b.presentation.timeline.player;
     }
     return b;
 }
@@ -84,7 +73,6 @@ class BuiltContent : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_NE(built().device, nullptr) << "no Direct3D 11 device";
         ASSERT_NE(built().player, nullptr);
     }
     Timeline& timeline = built().presentation.timeline;
@@ -267,8 +255,7 @@ TEST_F(BuiltContent, InitializeThenOneFrame)
     EXPECT_NE(rotation->parity, parity);
     EXPECT_FALSE(player->firstFrame);
 
-    std::vector<unsigned char> bytes;
-    ASSERT_TRUE(readBackBuffer(built().device, built().context, frameConstants.buffer[0], bytes));
+    const std::vector<uint8_t> bytes = Testing::readBuffer(frameConstants.buffer[0]);
     ASSERT_EQ(bytes.size(), 864u);
     float words[216];
     std::memcpy(words, bytes.data(), 864);
@@ -281,12 +268,4 @@ TEST_F(BuiltContent, InitializeThenOneFrame)
     EXPECT_EQ(words[5], float(screenH));
     for (uint32_t i = 0; i < 64; ++i)
         EXPECT_EQ(words[152 + i], evaluateCurve(timeline, i, t)) << contentVariables[i].name;
-}
-
-int main(int argc, char** argv)
-{
-    ::testing::InitGoogleTest(&argc, argv);
-    int result = RUN_ALL_TESTS();
-    // The content's GPU objects live to the end of the process, as in the demo.
-    ExitProcess(static_cast<UINT>(result));
 }

@@ -4,7 +4,9 @@
 
 #include "gfx/PlainTextureDesc.h"
 #include "gfx/Resource.h"
+#include "tests/support/TestDevice.h"
 
+#include <cstring>
 #include <vector>
 
 extern const unsigned char presentVS[];
@@ -16,31 +18,23 @@ namespace {
 
 using Nimbra::Gfx::releaseAndClear;
 
-// A device of its own, and the final copy pass's two programs built from the embedded bytecode.
+// The final copy pass's two programs, built from the embedded bytecode on the tests' shared
+// device.
 class PresentShaders : public testing::Test
 {
 protected:
     static void SetUpTestSuite()
     {
-        const D3D_FEATURE_LEVEL level = D3D_FEATURE_LEVEL_11_0;
-        D3D11CreateDevice(nullptr, D3D_DRIVER_TYPE_HARDWARE, nullptr, 0, &level, 1, D3D11_SDK_VERSION,
-                          &device, nullptr, &context);
-        if (!device)
-            return;
+        device = Nimbra::graphicsContext.device;
+        context = Nimbra::graphicsContext.context;
         vertexResult = device->CreateVertexShader(presentVS, presentVSSize, nullptr, &vertexShader);
         pixelResult = device->CreatePixelShader(presentPS, presentPSSize, nullptr, &pixelShader);
     }
 
     static void TearDownTestSuite()
     {
-        if (context) {
-            context->ClearState();
-            context->Flush();
-        }
         releaseAndClear(pixelShader);
         releaseAndClear(vertexShader);
-        releaseAndClear(context);
-        releaseAndClear(device);
     }
 
     static ID3D11SamplerState* sampler(D3D11_FILTER filter)
@@ -74,11 +68,6 @@ protected:
         device->CreateTexture2D(&desc, nullptr, &target);
         ID3D11RenderTargetView* targetView = nullptr;
         device->CreateRenderTargetView(target, nullptr, &targetView);
-        desc.BindFlags = 0;
-        desc.Usage = D3D11_USAGE_STAGING;
-        desc.CPUAccessFlags = D3D11_CPU_ACCESS_READ;
-        ID3D11Texture2D* readback = nullptr;
-        device->CreateTexture2D(&desc, nullptr, &readback);
 
         // Only s3 samples by point; a linear sampler everywhere else would blend the texels
         // if the program read the wrong slot.
@@ -87,7 +76,10 @@ protected:
         ID3D11SamplerState* samplers[6] = {linear, linear, linear, point, linear, linear};
 
         std::vector<uint32_t> pixels;
-        if (source && sourceView && target && targetView && readback && linear && point) {
+        if (source && sourceView && target && targetView && linear && point) {
+            // The shared samplers are put back afterwards.
+            ID3D11SamplerState* shared[6] = {};
+            context->PSGetSamplers(0, 6, shared);
             const float marker[4] = {1.0f, 0.0f, 1.0f, 0.0f};
             context->ClearRenderTargetView(targetView, marker);
             context->OMSetRenderTargets(1, &targetView, nullptr);
@@ -100,20 +92,21 @@ protected:
             context->PSSetShaderResources(0, 1, &sourceView);
             context->PSSetSamplers(0, 6, samplers);
             context->Draw(3, 0);
-            context->CopyResource(readback, target);
-            D3D11_MAPPED_SUBRESOURCE mapped = {};
-            if (SUCCEEDED(context->Map(readback, 0, D3D11_MAP_READ, 0, &mapped))) {
-                for (UINT y = 0; y < dstH; ++y) {
-                    const uint32_t* row = (const uint32_t*)((const uint8_t*)mapped.pData + y * mapped.RowPitch);
-                    pixels.insert(pixels.end(), row, row + dstW);
-                }
-                context->Unmap(readback, 0);
-            }
-            context->ClearState();
+            const std::vector<uint8_t> bytes = Nimbra::Testing::readTexture(target, 4);
+            pixels.resize(bytes.size() / 4);
+            if (!pixels.empty())
+                std::memcpy(pixels.data(), bytes.data(), bytes.size());
+            ID3D11ShaderResourceView* noView = nullptr;
+            context->PSSetShaderResources(0, 1, &noView);
+            context->OMSetRenderTargets(0, nullptr, nullptr);
+            context->VSSetShader(nullptr, nullptr, 0);
+            context->PSSetShader(nullptr, nullptr, 0);
+            context->PSSetSamplers(0, 6, shared);
+            for (ID3D11SamplerState*& state : shared)
+                releaseAndClear(state);
         }
         releaseAndClear(point);
         releaseAndClear(linear);
-        releaseAndClear(readback);
         releaseAndClear(targetView);
         releaseAndClear(target);
         releaseAndClear(sourceView);

@@ -1,8 +1,10 @@
 #include "tools/capture/CaptureFiles.h"
 #include "tools/capture/CaptureOptions.h"
+#include "tools/capture/PassPictures.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -71,6 +73,68 @@ TEST(CaptureOptions, RejectsMalformedInput)
         std::string error;
         EXPECT_FALSE(parse(args, options, error)) << args[0];
         EXPECT_FALSE(error.empty()) << args[0];
+    }
+}
+
+TEST(CaptureOptions, PassPicturesAndVariableSettings)
+{
+    CaptureOptions options;
+    std::string error;
+    ASSERT_TRUE(parse({"--passes", "--set", "WAVEAMP=0.5", "--to", "3", "--set", "CameraPosX=-3e1",
+                       "--set", "WAVEAMP=2"},
+                      options, error))
+        << error;
+    EXPECT_TRUE(options.passPictures);
+    EXPECT_DOUBLE_EQ(options.to, 3.0);
+    // WAVEAMP is variable 19 and CameraPosX variable 0 of the content; both settings of
+    // WAVEAMP are kept, in order, so that the later one wins.
+    ASSERT_EQ(options.settings.size(), 3u);
+    EXPECT_EQ(options.settings[0].index, 19u);
+    EXPECT_EQ(options.settings[0].value, 0.5f);
+    EXPECT_EQ(options.settings[1].index, 0u);
+    EXPECT_EQ(options.settings[1].value, -30.0f);
+    EXPECT_EQ(options.settings[2].index, 19u);
+    EXPECT_EQ(options.settings[2].value, 2.0f);
+
+    // The last variable, and settings with the constants.
+    CaptureOptions constants;
+    ASSERT_TRUE(parse({"--set", "LNWIDHT=1", "--constants", "2"}, constants, error)) << error;
+    EXPECT_FALSE(constants.passPictures);
+    ASSERT_EQ(constants.settings.size(), 1u);
+    EXPECT_EQ(constants.settings[0].index, 63u);
+
+    CaptureOptions none;
+    ASSERT_TRUE(parse({}, none, error));
+    EXPECT_FALSE(none.passPictures);
+    EXPECT_TRUE(none.settings.empty());
+}
+
+TEST(CaptureOptions, RefusesUnknownVariablesAndMalformedSettings)
+{
+    CaptureOptions options;
+    std::string error;
+    EXPECT_FALSE(parse({"--set", "WAVEAMPLITUDE=1"}, options, error));
+    EXPECT_NE(error.find("no variable named WAVEAMPLITUDE"), std::string::npos) << error;
+    // Names are spelt exactly as the content has them.
+    EXPECT_FALSE(parse({"--set", "waveamp=1"}, options, error));
+    EXPECT_NE(error.find("waveamp"), std::string::npos) << error;
+
+    const std::vector<std::vector<const char*>> bad = {
+        {"--set"},
+        {"--set", "WAVEAMP"},
+        {"--set", "=1"},
+        {"--set", "WAVEAMP="},
+        {"--set", "WAVEAMP=x"},
+        {"--set", "WAVEAMP=inf"},
+        {"--set", "WAVEAMP=1=2"},
+        {"--passes", "--constants", "1"},
+        {"--constants", "1", "--passes"},
+    };
+    for (const auto& args : bad) {
+        CaptureOptions refused;
+        error.clear();
+        EXPECT_FALSE(parse(args, refused, error)) << args.back();
+        EXPECT_FALSE(error.empty()) << args.back();
     }
 }
 
@@ -166,4 +230,70 @@ TEST(CaptureFiles, FramePngDropsAlphaAndHonoursRowPitch)
     const unsigned char expected[12] = {10, 20, 30, 40, 50, 60, 70, 80, 90, 1, 2, 3};
     EXPECT_EQ(std::memcmp(pixels, expected, sizeof expected), 0);
     stbi_image_free(pixels);
+}
+
+TEST(PassPictures, NamedAfterTheFrameAndThePass)
+{
+    EXPECT_EQ(passPicturePath("out", 42, "draw 5"), "out/frame_00042_draw5.png");
+    EXPECT_EQ(passPicturePath("a/b", 0, "compute 0"), "a/b/frame_00000_compute0.png");
+}
+
+TEST(PassPictures, HalfPrecisionToSingle)
+{
+    EXPECT_EQ(halfToFloat(0x3C00), 1.0f);
+    EXPECT_EQ(halfToFloat(0x3800), 0.5f);
+    EXPECT_EQ(halfToFloat(0x3E00), 1.5f);
+    EXPECT_EQ(halfToFloat(0xC000), -2.0f);
+    EXPECT_EQ(halfToFloat(0x7BFF), 65504.0f);               // the largest finite half
+    EXPECT_EQ(halfToFloat(0x0400), 1.0f / 16384.0f);        // the smallest normal, 2^-14
+    EXPECT_EQ(halfToFloat(0x0001), 1.0f / 16777216.0f);     // the smallest subnormal, 2^-24
+    EXPECT_EQ(halfToFloat(0x03FF), 1023.0f / 16777216.0f);  // the largest subnormal
+    EXPECT_EQ(halfToFloat(0x0000), 0.0f);
+    EXPECT_TRUE(std::signbit(halfToFloat(0x8000)));
+    EXPECT_EQ(halfToFloat(0x7C00), INFINITY);
+    EXPECT_EQ(halfToFloat(0xFC00), -INFINITY);
+    EXPECT_TRUE(std::isnan(halfToFloat(0x7E00)));
+    EXPECT_TRUE(std::isnan(halfToFloat(0x7C01)));
+}
+
+TEST(PassPictures, FloatTargetsAreClampedAndRounded)
+{
+    // Two texels of half floats in a row of 24 bytes (8 of padding, filled with 0xAB):
+    // (0.5, 1.5, -1, NaN) and (0.25, 1, 0, +inf).
+    const uint16_t halves[12] = {0x3800, 0x3E00, 0xBC00, 0x7E00, 0x3400, 0x3C00,
+                                 0x0000, 0x7C00, 0xABAB, 0xABAB, 0xABAB, 0xABAB};
+    uint8_t texels[48];
+    std::memcpy(texels, halves, 24);
+    std::memcpy(texels + 24, halves, 24);
+    std::vector<uint8_t> rgba;
+    // Rgba16Float (3): 0.5 x 255 = 127.5 rounds to 128, 0.25 x 255 = 63.75 to 64.
+    ASSERT_TRUE(targetTexelsToRgba8(3, texels, 2, 2, 24, rgba));
+    const std::vector<uint8_t> row = {128, 255, 0, 0, 64, 255, 0, 255};
+    ASSERT_EQ(rgba.size(), 16u);
+    EXPECT_EQ(std::vector<uint8_t>(rgba.begin(), rgba.begin() + 8), row);
+    EXPECT_EQ(std::vector<uint8_t>(rgba.begin() + 8, rgba.end()), row);
+
+    // Rgba32Float (4): one texel, 1/255 and 254.4/255 and the ends.
+    const float floats[4] = {1.0f / 255.0f, 254.4f / 255.0f, -0.0f, 2.0f};
+    ASSERT_TRUE(targetTexelsToRgba8(4, reinterpret_cast<const uint8_t*>(floats), 1, 1, 16, rgba));
+    EXPECT_EQ(rgba, (std::vector<uint8_t>{1, 254, 0, 255}));
+
+    // R32Float (0) as grey, opaque.
+    const float grey = 0.2f;  // 51
+    ASSERT_TRUE(targetTexelsToRgba8(0, reinterpret_cast<const uint8_t*>(&grey), 1, 1, 4, rgba));
+    EXPECT_EQ(rgba, (std::vector<uint8_t>{51, 51, 51, 255}));
+}
+
+TEST(PassPictures, EightBitTargetsAreCopiedAndDepthHasNoPicture)
+{
+    const uint8_t texel[4] = {10, 20, 30, 40};
+    std::vector<uint8_t> rgba;
+    ASSERT_TRUE(targetTexelsToRgba8(1, texel, 1, 1, 4, rgba));  // Rgba8Unorm
+    EXPECT_EQ(rgba, (std::vector<uint8_t>{10, 20, 30, 40}));
+    ASSERT_TRUE(targetTexelsToRgba8(2, texel, 1, 1, 4, rgba));  // Bgra8Unorm
+    EXPECT_EQ(rgba, (std::vector<uint8_t>{30, 20, 10, 40}));
+    for (int32_t format : {5, 6, 7}) {  // Depth24Stencil8, Depth32Float, R32Uint
+        EXPECT_FALSE(targetTexelsToRgba8(format, texel, 1, 1, 4, rgba)) << format;
+        EXPECT_TRUE(rgba.empty()) << format;
+    }
 }

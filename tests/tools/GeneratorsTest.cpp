@@ -8,6 +8,9 @@
 
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <regex>
+#include <sstream>
 #include <string>
 
 using namespace Nimbra::AssetGen;
@@ -135,7 +138,57 @@ TEST(Generators, EveryPrintableCharacterIsDrawnAndOnlySpacesAreHidden)
 
     auto cells = buildScrollerText();
     for (size_t i = 0; i < cells.size(); i += 3)
-        EXPECT_EQ(cells[i + 2] == -1, cells[i] == screenCodeOf(' ')) << "cell " << i / 3;
+        EXPECT_EQ(cells[i + 2] == HiddenCell, cells[i] == screenCodeOf(' ')) << "cell " << i / 3;
+}
+
+// The whole-number constants a program declares ("static const int Name = 3;").
+std::map<std::string, long> shaderConstants(const std::string& file)
+{
+    std::ifstream in(std::string(NIMBRA_SOURCE_DIR) + "/content/shaders/" + file);
+    std::stringstream text;
+    text << in.rdbuf();
+    const std::string source = text.str();
+    std::map<std::string, long> constants;
+    const std::regex declaration(R"(static const u?int (\w+) = (-?\d+);)");
+    for (std::sregex_iterator m(source.begin(), source.end(), declaration), end; m != end; ++m)
+        constants[(*m)[1]] = std::stol((*m)[2]);
+    return constants;
+}
+
+// The generators and the programs that read their cells agree on the shapes, the markers of
+// the third value and the logo's sweep and panel.
+TEST(Generators, ShapesAndMarkersMatchThePrograms)
+{
+    auto layers = shaderConstants("TextLayers.hlsli");
+    ASSERT_FALSE(layers.empty()) << "TextLayers.hlsli not found under " << NIMBRA_SOURCE_DIR;
+    const std::map<std::string, long> shared = {
+        {"PageColumns", PageColumns},
+        {"PageRows", PageRows},
+        {"StripColumns", StripColumns},
+        {"StripRows", StripRows},
+        {"Layer2Frames", LogoFrames},
+        {"Layer3Frames", InfoFrames},
+        {"Layer4Frames", PatternFrames},
+        {"NoBackground", NoBackground},
+        {"LogoSweepLength", LogoSweepLength},
+        {"LogoSweepFrames", LogoSweepFrames},
+        {"LogoSweepTrail", LogoSweepTrail},
+        {"LogoSweepOriginRow", LogoSweepOriginRow},
+        {"LogoPanelTop", LogoPanelTop},
+        {"LogoPanelBottom", LogoPanelBottom},
+    };
+    for (const auto& [name, value] : shared)
+    {
+        ASSERT_EQ(layers.count(name), 1u) << name << " is not declared in TextLayers.hlsli";
+        EXPECT_EQ(layers[name], value) << name;
+    }
+
+    auto scroller = shaderConstants("scrollerVS.hlsl");
+    EXPECT_EQ(scroller["PageColumns"], ScrollerColumns);
+    EXPECT_EQ(scroller["PageLines"], ScrollerLines);
+    EXPECT_EQ(scroller["TextFrames"], ScrollerFrames);
+    ASSERT_EQ(scroller.count("HiddenCell"), 1u);
+    EXPECT_EQ(scroller["HiddenCell"], HiddenCell);
 }
 
 } // namespace

@@ -14,7 +14,6 @@ struct Cell
 {
     int32_t code = 32;
     int32_t colour = 7;
-    int32_t background = -1;
 };
 
 // One frame of cells with clipped drawing.
@@ -23,17 +22,17 @@ class Page
 public:
     Page(int columns, int rows) : columns_(columns), rows_(rows), cells_(size_t(columns) * rows) {}
 
-    void put(int x, int y, int code, int colour, int background = -1)
+    void put(int x, int y, int code, int colour)
     {
         if (x < 0 || y < 0 || x >= columns_ || y >= rows_)
             return;
-        cells_[size_t(y) * columns_ + x] = Cell{code, colour, background};
+        cells_[size_t(y) * columns_ + x] = Cell{code, colour};
     }
 
-    void text(int x, int y, const char* s, int colour, int background = -1)
+    void text(int x, int y, const char* s, int colour)
     {
         for (int i = 0; s[i]; ++i)
-            put(x + i, y, (unsigned char)s[i], colour, background);
+            put(x + i, y, (unsigned char)s[i], colour);
     }
 
     const Cell& at(int x, int y) const { return cells_[size_t(y) * columns_ + x]; }
@@ -47,7 +46,7 @@ public:
         {
             out.push_back(c.code);
             out.push_back(c.colour);
-            out.push_back(c.background);
+            out.push_back(NoBackground);
         }
     }
 
@@ -189,11 +188,9 @@ Page logoPage()
     }
     p.text(17, LogoTop + 11, "a real-time audiovisual trip of 107 seconds", 7);
     p.text(27, LogoTop + 13, "\x10 code \x07 music \x07 pixels \x11", 3);
-    // A dark panel behind the whole title block hides the layers below it.
-    for (int y = LogoTop - 3; y <= LogoTop + 14; ++y)
-        for (int x = 0; x < PageColumns; ++x)
-            if (p.at(x, y).code == 32)
-                p.at(x, y).background = 0;
+    // The dark panel behind the title block, from the row above the upper rule to the row
+    // below the subtitle, is drawn by the layers program (LogoPanelTop to LogoPanelBottom).
+    static_assert(LogoPanelTop == LogoTop - 3 && LogoPanelBottom == LogoTop + 14, "panel around the title");
     return p;
 }
 
@@ -203,18 +200,19 @@ std::vector<int32_t> logoCells()
     std::vector<int32_t> out;
     // Frame 0 is empty; frames 1 to 28 sweep the logo in along a diagonal, the front of the
     // sweep glittering in light shades.
-    const int sweepLength = PageColumns + 2 * 24;
+    static_assert(LogoSweepLength == PageColumns + 2 * 24, "the front crosses the page and its slant");
+    static_assert(LogoSweepOriginRow == LogoTop - 2, "the sweep starts at the upper rule");
     for (int f = 0; f < LogoFrames; ++f)
     {
         Page p(PageColumns, PageRows);
-        float front = f == 0 ? -100.0f : (f / 27.0f) * sweepLength;
+        float front = f == 0 ? -100.0f : (f / float(LogoSweepFrames)) * LogoSweepLength;
         for (int y = 0; y < PageRows; ++y)
             for (int x = 0; x < PageColumns; ++x)
             {
                 const Cell& c = full.at(x, y);
-                float position = x + 2.0f * (y - LogoTop + 2);
+                float position = x + 2.0f * (y - LogoSweepOriginRow);
                 float behind = front - position;
-                if (behind >= 3.0f || (f >= 27 && c.code != 32))
+                if (behind >= float(LogoSweepTrail) || (f >= LogoSweepFrames && c.code != 32))
                     p.at(x, y) = c;
                 else if (behind >= 0.0f && c.code != 32)
                 {
@@ -419,7 +417,7 @@ std::vector<int32_t> scrollerCells()
                 int colour = 1 + (x / 3 + line + f) % 15;
                 out.push_back(screenCodeOf(c));
                 out.push_back(colour);
-                out.push_back(c == ' ' ? -1 : 0);
+                out.push_back(c == ' ' ? HiddenCell : ShownCell);
             }
         }
     return out;

@@ -1,6 +1,6 @@
 // The text cells of the four text layers and the scroller. A cell is three ints: character
-// code, colour index, and a third value (background colour index for the layers, visibility
-// for the scroller), -1 meaning none.
+// code, colour index, and a third value: for the layers a background colour index, which the
+// content never sets (NoBackground), for the scroller its visibility (ShownCell, HiddenCell).
 #pragma once
 #include <cstdint>
 #include <vector>
@@ -18,6 +18,22 @@ constexpr int PatternFrames = 12;
 constexpr int ScrollerColumns = 32;
 constexpr int ScrollerLines = 8;
 constexpr int ScrollerFrames = 20;
+
+// The third value of a cell (the programs name them alike).
+constexpr int32_t NoBackground = -1;
+constexpr int32_t ShownCell = 0;
+constexpr int32_t HiddenCell = -1;
+
+// The logo's sweep: in frame f the diagonal front has travelled f / LogoSweepFrames of
+// LogoSweepLength cells of position (column plus twice the row below LogoSweepOriginRow); a
+// cell is laid down once the front is LogoSweepTrail past it. Within rows LogoPanelTop to
+// LogoPanelBottom the layers program draws a dark panel under the empty cells laid down.
+constexpr int LogoSweepLength = 128;
+constexpr int LogoSweepFrames = 27;
+constexpr int LogoSweepTrail = 3;
+constexpr int LogoSweepOriginRow = 3;
+constexpr int LogoPanelTop = 2;
+constexpr int LogoPanelBottom = 19;
 
 // Layer 1: a strip of 3 x 85 cells of symbols and words, codes 1 to 78, colours 1 to 14.
 std::vector<int32_t> buildStripLayer();

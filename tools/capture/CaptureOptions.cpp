@@ -1,6 +1,7 @@
 #include "tools/capture/CaptureOptions.h"
 
 #include "app/AudioClock.h"
+#include "content/animation/ContentVariables.h"
 
 #include <cerrno>
 #include <cmath>
@@ -31,6 +32,32 @@ bool parseSize(const char* text, int32_t& value)
     return true;
 }
 
+// "NAME=VALUE" with NAME one of the content's variables and VALUE a finite number.
+bool parseSetting(const char* text, VariableSetting& setting, std::string& error)
+{
+    const char* equals = std::strchr(text, '=');
+    if (equals == nullptr || equals == text) {
+        error = std::string("--set takes NAME=VALUE, not ") + text;
+        return false;
+    }
+    const std::string name(text, equals);
+    double value = 0.0;
+    if (!parseNumber(equals + 1, value)) {
+        error = "bad value for --set " + name + ": " + (equals + 1);
+        return false;
+    }
+    for (uint32_t i = 0; i < contentVariableCount; ++i) {
+        if (name == contentVariables[i].name) {
+            setting.index = i;
+            setting.value = static_cast<float>(value);
+            return true;
+        }
+    }
+    error = "--set: the content has no variable named " + name +
+            " (names are spelt as in the content, e.g. CameraPosX, WAVEAMP, LNWIDHT)";
+    return false;
+}
+
 }  // namespace
 
 bool parseCaptureOptions(int argc, const char* const* argv, CaptureOptions& options,
@@ -38,6 +65,10 @@ bool parseCaptureOptions(int argc, const char* const* argv, CaptureOptions& opti
 {
     for (int i = 1; i < argc; ++i) {
         const char* name = argv[i];
+        if (std::strcmp(name, "--passes") == 0) {
+            options.passPictures = true;
+            continue;
+        }
         if (i + 1 >= argc) {
             error = std::string(name) + " needs a value";
             return false;
@@ -57,6 +88,11 @@ bool parseCaptureOptions(int argc, const char* const* argv, CaptureOptions& opti
         } else if (std::strcmp(name, "--out") == 0) {
             options.outDir = value;
             ok = value[0] != '\0';
+        } else if (std::strcmp(name, "--set") == 0) {
+            VariableSetting setting = {};
+            if (!parseSetting(value, setting, error))
+                return false;
+            options.settings.push_back(setting);
         } else if (std::strcmp(name, "--constants") == 0) {
             ok = parseNumber(value, options.constantsTime) && options.constantsTime >= 0.0;
             options.mode = CaptureMode::Constants;
@@ -68,6 +104,10 @@ bool parseCaptureOptions(int argc, const char* const* argv, CaptureOptions& opti
             error = std::string("bad value for ") + name + ": " + value;
             return false;
         }
+    }
+    if (options.mode == CaptureMode::Constants && options.passPictures) {
+        error = "--passes writes pictures of captured frames; --constants captures none";
+        return false;
     }
     if (options.mode == CaptureMode::Frames && presentationIsOver(static_cast<float>(options.from))) {
         error = "--from must lie before the end of the presentation (107.58 s)";

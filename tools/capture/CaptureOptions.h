@@ -1,16 +1,25 @@
 #pragma once
 // Command line of demo-capture. Two modes:
-//   demo-capture [--width W] [--height H] [--fps F] [--from S] [--to E] [--out DIR]
+//   demo-capture [--width W] [--height H] [--fps F] [--from S] [--to E] [--out DIR] [--passes]
 //       renders frames at S, S + 1/F, ... below E into DIR/frame_NNNNN.png and writes the
-//       soundtrack of the same span to DIR/soundtrack.wav
+//       soundtrack of the same span to DIR/soundtrack.wav; with --passes also the picture
+//       every draw pass leaves in its target, DIR/frame_NNNNN_drawK.png
 //   demo-capture [--width W] [--height H] --constants T
 //       prints the constant data of the first frame, rendered at T seconds
+// In both, --set NAME=VALUE (repeatable) holds a variable at VALUE in every frame.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace Nimbra {
 
 enum class CaptureMode { Frames, Constants };
+
+// A variable held at a value: written over the value its curve gives, every frame.
+struct VariableSetting {
+    uint32_t index;  // the variable's index, which is also its curve's
+    float value;
+};
 
 struct CaptureOptions {
     CaptureMode mode = CaptureMode::Frames;
@@ -21,6 +30,8 @@ struct CaptureOptions {
     double to = 107.58;
     double constantsTime = 0.0;
     std::string outDir = "out/capture";
+    bool passPictures = false;
+    std::vector<VariableSetting> settings;  // in command-line order; a later one wins
 };
 
 // Fills `options` from argv; on a malformed or unknown argument returns false and describes

@@ -4,12 +4,8 @@
 
 namespace Nimbra {
 
-namespace {
-
 using namespace Gfx;
 
-// "draw 5" or "compute 0" by the pass's key in the player's tables; the passes the player adds
-// itself have no key.
 std::string passName(DemoPlayer& player, const PassEntry& entry)
 {
     const bool draw = entry.kind == DrawPassKind;
@@ -25,13 +21,12 @@ std::string passName(DemoPlayer& player, const PassEntry& entry)
                     return "compute " + std::to_string(node->key);
         }
     }
-    return "final copy";
+    return finalCopyPassName;
 }
 
-}  // namespace
-
-TimedRenderer::TimedRenderer(DemoPlayer& player, ID3D11Device* device, ID3D11DeviceContext* context)
-    : timer(device, context, player.passes.count)
+TimedRenderer::TimedRenderer(DemoPlayer& player, ID3D11Device* device, ID3D11DeviceContext* context,
+                             PassObserver* follower)
+    : follower(follower), timer(device, context, player.passes.count)
 {
     for (const PassEntry& entry : player.passes)
         passNames.push_back(passName(player, entry));
@@ -41,16 +36,22 @@ void TimedRenderer::passesBegin()
 {
     timer.beginFrame();
     timer.mark(0);
+    if (follower)
+        follower->passesBegin();
 }
 
 void TimedRenderer::passDone(uint32_t index)
 {
+    if (follower)
+        follower->passDone(index);
     timer.mark(index + 1);
 }
 
 void TimedRenderer::passesEnd()
 {
     timer.endFrame();
+    if (follower)
+        follower->passesEnd();
 }
 
 void TimedRenderer::printTimings(std::FILE* out) const

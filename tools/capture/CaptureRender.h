@@ -10,9 +10,17 @@
 
 namespace Nimbra {
 
+// "draw 5" or "compute 0" by the pass's key in the player's tables; the pass the player adds
+// itself has no key and is the final copy.
+constexpr const char* finalCopyPassName = "final copy";
+std::string passName(Gfx::DemoPlayer& player, const Gfx::PassEntry& entry);
+
 class TimedRenderer : public Gfx::PassObserver {
 public:
-    TimedRenderer(Gfx::DemoPlayer& player, ID3D11Device* device, ID3D11DeviceContext* context);
+    // `follower`, when given, is told where every pass ends, before the timestamp that closes
+    // the pass, so that the GPU work it adds there counts with the pass.
+    TimedRenderer(Gfx::DemoPlayer& player, ID3D11Device* device, ID3D11DeviceContext* context,
+                  Gfx::PassObserver* follower = nullptr);
 
     // Adds the GPU times of the frame just rendered; waits for the GPU.
     void collectTimings() { timer.collect(); }
@@ -23,6 +31,7 @@ public:
     void passesEnd() override;
 
 private:
+    Gfx::PassObserver* follower;
     PassTimer timer;
     std::vector<std::string> passNames;
 };

@@ -6,13 +6,18 @@
 //
 // With --constants T it renders the first frame at T seconds (counter 0, elapsed time T) and
 // prints the 864 bytes of constant data the shaders received, one 32-bit word a line.
+//
+// --passes writes, beside every frame, the picture each draw pass left in its target;
+// --set NAME=VALUE holds a variable at a value for the whole capture (its curve is replaced).
 #include "tools/capture/CaptureClock.h"
 #include "tools/capture/CaptureFiles.h"
 #include "tools/capture/CaptureOptions.h"
 #include "tools/capture/CaptureRender.h"
 #include "tools/capture/CaptureSoundtrack.h"
+#include "tools/capture/PassDump.h"
 #include "tools/capture/PassTimer.h"
 #include "tools/capture/Readback.h"
+#include "tools/capture/VariableSettings.h"
 
 #include "app/DemoWindow.h"
 #include "app/Presentation.h"
@@ -28,6 +33,7 @@
 #include <io.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -39,7 +45,8 @@ void printUsage()
 {
     std::fprintf(stderr,
                  "usage: demo-capture [--width W] [--height H] [--fps F] [--from S] [--to E] [--out DIR]\n"
-                 "       demo-capture [--width W] [--height H] --constants T\n");
+                 "                    [--passes] [--set NAME=VALUE ...]\n"
+                 "       demo-capture [--width W] [--height H] [--set NAME=VALUE ...] --constants T\n");
 }
 
 // Creates `path` and any missing folders above it.
@@ -110,7 +117,10 @@ int captureFrames(Presentation& presentation, DemoWindow& window, FrameTarget& t
         return 1;
     }
     CaptureClock clock(options);
-    TimedRenderer renderer(*presentation.timeline.player, window.device, window.immediateContext);
+    std::unique_ptr<PassDump> passes;
+    if (options.passPictures)
+        passes = std::make_unique<PassDump>(*presentation.timeline.player, window.device, window.immediateContext);
+    TimedRenderer renderer(*presentation.timeline.player, window.device, window.immediateContext, passes.get());
     std::vector<unsigned char> pixels;
     double frameWorkSeconds = 0.0;
     LARGE_INTEGER frameStart;
@@ -121,6 +131,11 @@ int captureFrames(Presentation& presentation, DemoWindow& window, FrameTarget& t
         if (!target.read(pixels) || !writeFramePng(path, pixels.data(), options.width, options.height,
                                                     static_cast<uint32_t>(options.width) * 4)) {
             std::fprintf(stderr, "demo-capture: cannot write %s\n", path.c_str());
+            return false;
+        }
+        std::string error;
+        if (passes && !passes->write(options.outDir, frame, error)) {
+            std::fprintf(stderr, "demo-capture: %s\n", error.c_str());
             return false;
         }
         renderer.collectTimings();
@@ -183,6 +198,7 @@ int main(int argc, char** argv)
     // device is opened.
     Presentation presentation;
     presentationStartUp(presentation, window);
+    holdVariables(presentation.timeline, options.settings);
     int status = options.mode == CaptureMode::Constants
                      ? printConstants(presentation, window, options, aspect)
                      : captureFrames(presentation, window, target, options, aspect);

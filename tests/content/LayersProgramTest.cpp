@@ -1,0 +1,236 @@
+// The text layers' program on the tests' shared device, drawing the logo layer alone (the other
+// layers are pages of empty cells) over white: where the logo's sweep has laid down the empty
+// cells of the title block, a dark panel (black at 80 %) covers what lies behind; elsewhere an
+// empty cell lets it through.
+#include "app/Camera.h"
+#include "content/assets/Assets.h"
+#include "gfx/PlainTextureDesc.h"
+#include "gfx/Resource.h"
+#include "tests/support/TestDevice.h"
+
+#include <d3d11.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <initializer_list>
+#include <vector>
+
+namespace {
+
+// 80 columns of 2 pixels; the page shows 22.5 rows, 4 pixels each.
+constexpr UINT Width = 160, Height = 90;
+constexpr int Columns = 80, PageRows = 51, VisibleRows = 22;
+constexpr int SpaceCode = 32;
+
+constexpr UINT offsetOf(UINT variable)
+{
+    return 608 + 4 * variable;
+}
+constexpr UINT FrameManualOverride = 41, FlatL2Frame = 45;
+
+float halfToFloat(uint16_t h)
+{
+    int exponent = (h >> 10) & 31;
+    float mantissa = (h & 1023) / 1024.0f;
+    float value = exponent == 0 ? mantissa * std::ldexp(1.0f, -14) : (1.0f + mantissa) * std::ldexp(1.0f, exponent - 15);
+    return (h & 0x8000) ? -value : value;
+}
+
+class LayersProgram : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        device_ = Nimbra::graphicsContext.device;
+        context_ = Nimbra::graphicsContext.context;
+        ASSERT_EQ(device_->CreateVertexShader(layersVS, layersVSSize, nullptr, &vs_), S_OK);
+        ASSERT_EQ(device_->CreatePixelShader(layersPS, layersPSSize, nullptr, &ps_), S_OK);
+        // t0 font, t1 strip, t2 logo, t3 palette, t4 none, t5 and t6 pages: every layer but the
+        // logo is made of empty cells without a background.
+        const std::vector<int32_t> emptyStrip = emptyCells(765 / 3);
+        const std::vector<int32_t> emptyInfo = emptyCells(379440 / 3);
+        const std::vector<int32_t> emptyPattern = emptyCells(146880 / 3);
+        views_[0] = addBuffer(fontA, fontASize);
+        views_[1] = addBuffer(emptyStrip.data(), UINT(emptyStrip.size() * 4));
+        views_[2] = addBuffer(layer2Text, layer2TextSize);
+        views_[3] = addBuffer(palette256, palette256Size);
+        views_[5] = addBuffer(emptyInfo.data(), UINT(emptyInfo.size() * 4));
+        views_[6] = addBuffer(emptyPattern.data(), UINT(emptyPattern.size() * 4));
+        D3D11_BUFFER_DESC cb = {864, D3D11_USAGE_DEFAULT, D3D11_BIND_CONSTANT_BUFFER, 0, 0, 0};
+        ASSERT_EQ(device_->CreateBuffer(&cb, nullptr, &constants_), S_OK);
+        D3D11_TEXTURE2D_DESC t =
+            Nimbra::Gfx::plainTextureDesc(Width, Height, DXGI_FORMAT_R16G16B16A16_FLOAT, D3D11_BIND_RENDER_TARGET);
+        ASSERT_EQ(device_->CreateTexture2D(&t, nullptr, &target_), S_OK);
+        ASSERT_EQ(device_->CreateRenderTargetView(target_, nullptr, &rtv_), S_OK);
+        D3D11_RASTERIZER_DESC r = {};
+        r.FillMode = D3D11_FILL_SOLID;
+        r.CullMode = D3D11_CULL_NONE;
+        r.DepthClipEnable = TRUE;
+        ASSERT_EQ(device_->CreateRasterizerState(&r, &raster_), S_OK);
+        // The text pass's blending: alpha over, the source's alpha kept.
+        D3D11_BLEND_DESC b = {};
+        b.RenderTarget[0] = {TRUE, D3D11_BLEND_SRC_ALPHA, D3D11_BLEND_INV_SRC_ALPHA, D3D11_BLEND_OP_ADD,
+                             D3D11_BLEND_ONE, D3D11_BLEND_ZERO, D3D11_BLEND_OP_ADD, D3D11_COLOR_WRITE_ENABLE_ALL};
+        ASSERT_EQ(device_->CreateBlendState(&b, &blend_), S_OK);
+    }
+
+    static void TearDownTestSuite()
+    {
+        for (ID3D11ShaderResourceView*& view : views_)
+            Nimbra::Gfx::releaseAndClear(view);
+        for (ID3D11Buffer*& buffer : buffers_)
+            Nimbra::Gfx::releaseAndClear(buffer);
+        buffers_.clear();
+        for (IUnknown* p : std::initializer_list<IUnknown*>{blend_, raster_, rtv_, target_, constants_, ps_, vs_})
+            if (p)
+                p->Release();
+        blend_ = nullptr;
+    }
+
+    void SetUp() override { ASSERT_NE(blend_, nullptr); }
+
+    static std::vector<int32_t> emptyCells(size_t count)
+    {
+        std::vector<int32_t> cells;
+        for (size_t i = 0; i < count; ++i)
+            cells.insert(cells.end(), {SpaceCode, 7, -1});
+        return cells;
+    }
+
+    static ID3D11ShaderResourceView* addBuffer(const void* data, UINT size)
+    {
+        D3D11_BUFFER_DESC d = {size, D3D11_USAGE_DEFAULT, D3D11_BIND_SHADER_RESOURCE, 0,
+                               D3D11_RESOURCE_MISC_BUFFER_STRUCTURED, 4};
+        D3D11_SUBRESOURCE_DATA init = {data, 0, 0};
+        ID3D11Buffer* buffer = nullptr;
+        if (device_->CreateBuffer(&d, &init, &buffer) != S_OK)
+            return nullptr;
+        buffers_.push_back(buffer);
+        D3D11_SHADER_RESOURCE_VIEW_DESC v = {};
+        v.Format = DXGI_FORMAT_UNKNOWN;
+        v.ViewDimension = D3D11_SRV_DIMENSION_BUFFER;
+        v.Buffer.NumElements = size / 4;
+        ID3D11ShaderResourceView* view = nullptr;
+        device_->CreateShaderResourceView(buffer, &v, &view);
+        return view;
+    }
+
+    // Draws the five layer quads with logo frame `frame` over white and returns the red
+    // channel at the centre of every visible cell, row by row.
+    static std::vector<float> drawLogoFrame(int frame)
+    {
+        unsigned char data[864] = {};
+        const Nimbra::Matrix4 view = {{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}};
+        const Nimbra::Matrix4 projection = Nimbra::cameraProjection(60.0f, 16.0f / 9.0f);
+        std::memcpy(data + 32, &view, 64);
+        std::memcpy(data + 96, &projection, 64);
+        const float manual = 1.0f, logoFrame = float(frame);
+        std::memcpy(data + offsetOf(FrameManualOverride), &manual, 4);
+        std::memcpy(data + offsetOf(FlatL2Frame), &logoFrame, 4);
+        context_->UpdateSubresource(constants_, 0, nullptr, data, 0, 0);
+
+        const float white[4] = {1, 1, 1, 1};
+        context_->ClearRenderTargetView(rtv_, white);
+        D3D11_VIEWPORT viewport = {0, 0, float(Width), float(Height), 0, 1};
+        context_->RSSetViewports(1, &viewport);
+        context_->RSSetState(raster_);
+        context_->OMSetRenderTargets(1, &rtv_, nullptr);
+        context_->OMSetBlendState(blend_, nullptr, 0xffffffff);
+        context_->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
+        context_->VSSetConstantBuffers(8, 1, &constants_);
+        context_->PSSetConstantBuffers(8, 1, &constants_);
+        context_->PSSetShaderResources(0, 7, views_);
+        context_->VSSetShader(vs_, nullptr, 0);
+        context_->PSSetShader(ps_, nullptr, 0);
+        context_->DrawInstanced(6, 5, 0, 0);
+        ID3D11ShaderResourceView* none[7] = {};
+        context_->PSSetShaderResources(0, 7, none);
+        ID3D11RenderTargetView* noTarget = nullptr;
+        context_->OMSetRenderTargets(1, &noTarget, nullptr);
+        context_->OMSetBlendState(nullptr, nullptr, 0xffffffff);
+
+        const std::vector<uint8_t> texels = Nimbra::Testing::readTexture(target_, 8);
+        std::vector<float> red;
+        if (texels.size() != size_t(Width) * Height * 8)
+            return red;
+        for (int row = 0; row < VisibleRows; ++row)
+            for (int column = 0; column < Columns; ++column) {
+                const size_t x = 2 * column + 1, y = 4 * row + 2;
+                uint16_t half;
+                std::memcpy(&half, &texels[(y * Width + x) * 8], 2);
+                red.push_back(halfToFloat(half));
+            }
+        return red;
+    }
+
+    // The logo's cell at a column and row of a frame, from the embedded data.
+    static int32_t codeAt(int frame, int column, int row)
+    {
+        int32_t code;
+        std::memcpy(&code, layer2Text + (((size_t(frame) * PageRows + row) * Columns + column) * 3) * 4, 4);
+        return code;
+    }
+
+    // Checks every empty cell of the rows given: dark (panel over white) for the columns up to
+    // `lastPanelColumn` of the row, white beyond. Returns how many empty cells were checked.
+    static int expectPanel(int frame, const std::vector<float>& red, std::initializer_list<std::pair<int, int>> rows)
+    {
+        int checked = 0;
+        for (const auto& [row, lastPanelColumn] : rows)
+            for (int column = 0; column < Columns; ++column) {
+                if (codeAt(frame, column, row) != SpaceCode)
+                    continue;
+                const float value = red[size_t(row) * Columns + column];
+                if (column <= lastPanelColumn)
+                    EXPECT_NEAR(value, 0.2f, 0.01f) << "frame " << frame << ", row " << row << ", column " << column;
+                else
+                    EXPECT_EQ(value, 1.0f) << "frame " << frame << ", row " << row << ", column " << column;
+                ++checked;
+            }
+        return checked;
+    }
+
+    static inline ID3D11Device* device_ = nullptr;
+    static inline ID3D11DeviceContext* context_ = nullptr;
+    static inline ID3D11VertexShader* vs_ = nullptr;
+    static inline ID3D11PixelShader* ps_ = nullptr;
+    static inline ID3D11Buffer* constants_ = nullptr;
+    static inline ID3D11Texture2D* target_ = nullptr;
+    static inline ID3D11RenderTargetView* rtv_ = nullptr;
+    static inline ID3D11RasterizerState* raster_ = nullptr;
+    static inline ID3D11BlendState* blend_ = nullptr;
+    static inline ID3D11ShaderResourceView* views_[7] = {};
+    static inline std::vector<ID3D11Buffer*> buffers_;
+};
+
+constexpr int None = -1, All = Columns - 1;
+
+TEST_F(LayersProgram, NoPanelBeforeTheSweep)
+{
+    const std::vector<float> red = drawLogoFrame(0);
+    ASSERT_EQ(red.size(), size_t(Columns) * VisibleRows);
+    // Frame 0 is empty: every visible cell lets the white through.
+    EXPECT_EQ(expectPanel(0, red, {{0, None}, {2, None}, {10, None}, {19, None}, {21, None}}), 5 * Columns);
+}
+
+TEST_F(LayersProgram, ThePanelFollowsTheSweepFront)
+{
+    // In frame 14 the front has travelled 14 / 27 x 128 = 66.37 cells of position (column plus
+    // twice the row below row 3); a cell is laid down once the front is 3 past it, so in row 2
+    // up to column 65, in row 10 (position column + 14) up to 49, in row 19 up to 31.
+    const std::vector<float> red = drawLogoFrame(14);
+    ASSERT_EQ(red.size(), size_t(Columns) * VisibleRows);
+    EXPECT_GT(expectPanel(14, red, {{2, 65}, {10, 49}, {19, 31}}), 60);
+}
+
+TEST_F(LayersProgram, TheWholePanelLiesBehindTheTitleBlockOnly)
+{
+    // In the last frame every empty cell of rows 2 to 19 is dark, and none above or below.
+    const std::vector<float> red = drawLogoFrame(28);
+    ASSERT_EQ(red.size(), size_t(Columns) * VisibleRows);
+    EXPECT_GT(expectPanel(28, red, {{0, None}, {1, None}, {2, All}, {11, All}, {19, All}, {20, None}, {21, None}}),
+              300);
+}
+
+} // namespace
