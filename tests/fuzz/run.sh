@@ -13,7 +13,7 @@ engine=(audio/ModuleLoader.cpp audio/Replayer.cpp audio/Mixer.cpp audio/Pitch.cp
         audio/Envelope.cpp)
 clang++ -std=c++17 -O2 -g -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
     tests/fuzz/ModuleFuzzer.cpp "${engine[@]}" -o "$out/module_fuzzer"
-clang++ -std=c++17 -O2 -I. tools/xmseeds/xmseeds.cpp audio/XmWriter.cpp -o "$out/xmseeds"
+clang++ -std=c++17 -O2 -I. tools/xmseeds/xmseeds.cpp tools/xmseeds/Seeds.cpp audio/XmWriter.cpp -o "$out/xmseeds"
 "$out/xmseeds" "$out/seeds"
 
 echo "fuzz: running for ${seconds} s"
