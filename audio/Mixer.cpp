@@ -118,9 +118,9 @@ inline void advancePingPong(const SampleView& s, Cursor& c) {
 
 template <int LoopType>
 void advance(const SampleView& s, Cursor& c) {
-    if (LoopType == 1) {
+    if (LoopType == LoopForward) {
         advanceForward(s, c);
-    } else if (LoopType == 2) {
+    } else if (LoopType == LoopPingPong) {
         advancePingPong(s, c);
     } else {
         advanceOnce(s, c);
@@ -151,6 +151,76 @@ float fetchFrom(ModuleChannel& ch, const ModuleSample& sample) {
     return crossFade(ch.tail, ch.rampIndex, v);
 }
 
+// Mixes frames of one voice whose position moves by delta each frame and stays inside the
+// sample: from pos onward while the next position stays below bound (Rising, delta >= 0) or
+// above it (falling, delta <= 0). Stops at the frame whose move would cross the bound (a loop
+// end, a turn of a ping-pong loop, the end of the sample, or a position that is not a number):
+// that frame is mixed but not moved, and its move is left to the full loop rule. Returns the
+// frames mixed and moved; out and pos are advanced past them.
+template <typename T, bool Rising, bool Silent>
+uint32_t mixStretch(const T* data, float& pos, float delta, float bound, float left, float right, float*& out,
+                    uint32_t count) {
+    float p = pos;
+    float* o = out;
+    uint32_t i = 0;
+    for (;;) {
+        if (!Silent) {
+            // A gain of 0 would add +0 or -0 to a sum that is never -0: nothing to add.
+            float raw = float(data[uint32_t(int32_t(p))]);
+            o[0] += raw * left;
+            o[1] += raw * right;
+        }
+        float next = p + delta;
+        if (Rising ? !(next < bound) : !(next > bound)) break;
+        p = next;
+        o += 2;
+        if (++i == count) break;
+    }
+    pos = p;
+    out = o;
+    return i;
+}
+
+// Mixes the frames of a voice whose gains have settled: stretches of frames that only read the
+// sample and add the step, and the loop rule's events one frame at a time. Scaling a raw value
+// by a power of two and then by a gain rounds exactly like scaling it by the gain pre-multiplied
+// with that power of two, so left and right already carry the scale. Returns the frames mixed:
+// fewer than count when the voice stops.
+template <typename T, int LoopType, bool Silent>
+uint32_t mixSteady(const SampleView& s, Cursor& c, float left, float right, float* out, uint32_t count) {
+    const T* data = static_cast<const T*>(s.data);
+    uint32_t i = 0;
+    while (i < count) {
+        float pos = c.position;
+        // Within the sample, a move of step >= 0 never leaves it going down, and one of -step
+        // never leaves it going up; pos - step and pos + (-step) round alike.
+        bool inside = pos >= 0.0f && pos < s.length;
+        bool backward = LoopType == LoopPingPong && !c.forward;
+        if (inside && c.step >= 0.0f) {
+            uint32_t n;
+            if (backward) {
+                n = mixStretch<T, false, Silent>(data, pos, -c.step, s.loopStart, left, right, out, count - i);
+            } else {
+                n = mixStretch<T, true, Silent>(data, pos, c.step, LoopType == LoopNone ? s.length : s.loopEnd, left,
+                                                right, out, count - i);
+            }
+            c.position = pos;
+            i += n;
+            if (i == count) break;
+            // Frame i is mixed; its move crosses the bound.
+        } else if (!Silent) {
+            float raw = float(data[pos < s.length ? uint32_t(pos) : s.last]);
+            out[0] += raw * left;
+            out[1] += raw * right;
+        }
+        advance<LoopType>(s, c);
+        out += 2;
+        ++i;
+        if (c.position < 0.0f) break;  // stopped: the following frames skip this voice
+    }
+    return i;
+}
+
 // Mixes one sounding voice into count frames. The voice's state lives in locals for the run:
 // the output pointer could otherwise alias every channel field and force reloads per frame.
 template <typename T, int LoopType>
@@ -163,6 +233,7 @@ void mixVoice(ModuleChannel& ch, float* out, uint32_t count, float rampStep) {
     const float targetLeft = ch.targetLeft;
     const float targetRight = ch.targetRight;
     uint32_t i = 0;
+    bool stopped = false;
     // While the cross-fade runs or the gains move, every frame does the full work.
     for (; i < count && (k < crossFadeFrames || gainLeft != targetLeft || gainRight != targetRight); ++i, out += 2) {
         float v = crossFade(ch.tail, k, sampleValue<T>(s, c.position));
@@ -173,29 +244,20 @@ void mixVoice(ModuleChannel& ch, float* out, uint32_t count, float rampStep) {
         gainLeft = moveToward(gainLeft, targetLeft, rampStep);
         gainRight = moveToward(gainRight, targetRight, rampStep);
         if (c.position < 0.0f) {  // stopped: the following frames skip this voice
-            count = ++i;
+            ++i;
+            stopped = true;
             break;
         }
     }
     // Then the gains are steady and the voice only moves.
-    // Scaling a raw value by a power of two and then by a gain rounds exactly like scaling it
-    // by the gain pre-multiplied with that power of two, so one multiplication goes.
-    uint32_t steadyStart = i;
-    const float scale = sizeof(T) == 2 ? 1.0f / 32768.0f : 1.0f / 128.0f;
-    const float left = gainLeft * scale;
-    const float right = gainRight * scale;
-    const T* data = static_cast<const T*>(s.data);
-    for (; i < count; ++i, out += 2) {
-        float raw = float(data[c.position < s.length ? uint32_t(c.position) : s.last]);
-        advance<LoopType>(s, c);
-        out[0] += raw * left;
-        out[1] += raw * right;
-        if (c.position < 0.0f) {
-            ++i;
-            break;
-        }
+    if (!stopped && i < count) {
+        const float scale = sizeof(T) == 2 ? 1.0f / 32768.0f : 1.0f / 128.0f;
+        const float left = gainLeft * scale;
+        const float right = gainRight * scale;
+        uint32_t n = left == 0.0f && right == 0.0f ? mixSteady<T, LoopType, true>(s, c, left, right, out, count - i)
+                                                   : mixSteady<T, LoopType, false>(s, c, left, right, out, count - i);
+        k += n;
     }
-    k += i - steadyStart;
     ch.position = c.position;
     ch.forward = c.forward;
     ch.rampIndex = k;
@@ -215,18 +277,18 @@ void mixEmptyVoice(ModuleChannel& ch, uint32_t count, float rampStep) {
 template <typename T>
 void mixVoiceOfWidth(ModuleChannel& ch, float* out, uint32_t count, float rampStep) {
     switch (ch.sample->loopType) {
-        case 1: mixVoice<T, 1>(ch, out, count, rampStep); break;
-        case 2: mixVoice<T, 2>(ch, out, count, rampStep); break;
-        default: mixVoice<T, 0>(ch, out, count, rampStep); break;
+        case LoopForward: mixVoice<T, LoopForward>(ch, out, count, rampStep); break;
+        case LoopPingPong: mixVoice<T, LoopPingPong>(ch, out, count, rampStep); break;
+        default: mixVoice<T, LoopNone>(ch, out, count, rampStep); break;
     }
 }
 
 template <typename T>
 float fetchOfWidth(ModuleChannel& ch) {
     switch (ch.sample->loopType) {
-        case 1: return fetchFrom<T, 1>(ch, *ch.sample);
-        case 2: return fetchFrom<T, 2>(ch, *ch.sample);
-        default: return fetchFrom<T, 0>(ch, *ch.sample);
+        case LoopForward: return fetchFrom<T, LoopForward>(ch, *ch.sample);
+        case LoopPingPong: return fetchFrom<T, LoopPingPong>(ch, *ch.sample);
+        default: return fetchFrom<T, LoopNone>(ch, *ch.sample);
     }
 }
 
