@@ -1,5 +1,6 @@
 // Renders the song into 32-bit float stereo frames: runs the replayer's ticks on time, fetches
 // one sample per sounding channel and frame, and ramps the gains toward their targets.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -181,6 +182,81 @@ uint32_t mixStretch(const T* data, float& pos, float delta, float bound, float l
     return i;
 }
 
+// The same stretch with the position as an integer. Within one binade [2^e, 2^(e+1)) every
+// float is a multiple of its ulp u = 2^(e-23), and adding a step rounds to the nearest multiple
+// of u: the sum moves by round(step / u) ulps every time, the same count each frame, as long as
+// it stays inside the binade and step / u does not end in exactly half an ulp (that tie would
+// round to even and alternate). So the float additions can be counted ahead in integers: P ulps
+// at a time, the sample index being P >> shift. Positions below 1, at or above 2^23, steps of a
+// tie or of 2^30 ulps and more keep to the float stretch.
+struct FixedStretch {
+    int64_t p;       // position in ulps
+    int64_t delta;   // ulps per frame, negative going down
+    uint32_t shift;  // 23 - e: the sample index is p >> shift
+    int64_t moves;   // moves that stay inside the binade and before the bound
+};
+
+const int64_t binadeLow = int64_t(1) << 23;
+const int64_t binadeHigh = int64_t(1) << 24;
+
+bool fixedStretch(float pos, float step, float bound, bool rising, FixedStretch& f) {
+    if (!(pos >= 1.0f && pos < 8388608.0f)) return false;
+    uint32_t bits;
+    memcpy(&bits, &pos, sizeof(bits));
+    int e = int(bits >> 23) - 127;  // 0..22
+    f.shift = uint32_t(23 - e);
+    f.p = int64_t((bits & 0x7FFFFF) | 0x800000);
+    double scale = std::ldexp(1.0, int(f.shift));
+    double ulps = double(step) * scale;  // exact: a float times a power of two
+    if (!(ulps < 1073741824.0)) return false;
+    double whole = std::floor(ulps);
+    double fraction = ulps - whole;
+    if (fraction == 0.5) return false;
+    int64_t delta = int64_t(whole) + (fraction > 0.5 ? 1 : 0);
+    // The last position a move may reach: inside the binade (one ulp clear of its lower end,
+    // where the rounding would turn finer) and short of the bound.
+    double limit = bound * scale;  // exact
+    int64_t room;
+    if (rising) {
+        int64_t last = std::min(binadeHigh - 1, int64_t(std::ceil(limit)) - 1);
+        room = last - f.p;
+        f.delta = delta;
+    } else {
+        int64_t last = std::max(binadeLow + 1, int64_t(std::floor(limit)) + 1);
+        room = f.p - last;
+        f.delta = -delta;
+    }
+    f.moves = room < 0 ? 0 : (delta == 0 ? INT64_MAX : room / delta);
+    return true;
+}
+
+// mixStretch over a FixedStretch: the same frames, sums and final position.
+template <typename T, bool Silent>
+uint32_t mixFixed(const T* data, FixedStretch& f, float left, float right, float*& out, uint32_t count) {
+    uint32_t n = f.moves < int64_t(count) ? uint32_t(f.moves) : count;
+    int64_t p = f.p;
+    const int64_t delta = f.delta;
+    const uint32_t shift = f.shift;
+    float* o = out;
+    for (uint32_t i = 0; i < n; ++i, o += 2, p += delta) {
+        if (!Silent) {
+            float raw = float(data[p >> shift]);
+            o[0] += raw * left;
+            o[1] += raw * right;
+        }
+    }
+    if (n < count && !Silent) {  // the frame whose move leaves the stretch
+        float raw = float(data[p >> shift]);
+        o[0] += raw * left;
+        o[1] += raw * right;
+    }
+    f.p = p;
+    out = o;
+    return n;
+}
+
+float fixedPosition(const FixedStretch& f) { return std::ldexp(float(f.p), -int(f.shift)); }
+
 // Mixes the frames of a voice whose gains have settled: stretches of frames that only read the
 // sample and add the step, and the loop rule's events one frame at a time. Scaling a raw value
 // by a power of two and then by a gain rounds exactly like scaling it by the gain pre-multiplied
@@ -198,11 +274,15 @@ uint32_t mixSteady(const SampleView& s, Cursor& c, float left, float right, floa
         bool backward = LoopType == LoopPingPong && !c.forward;
         if (inside && c.step >= 0.0f) {
             uint32_t n;
-            if (backward) {
-                n = mixStretch<T, false, Silent>(data, pos, -c.step, s.loopStart, left, right, out, count - i);
+            float bound = backward ? s.loopStart : (LoopType == LoopNone ? s.length : s.loopEnd);
+            FixedStretch f;
+            if (fixedStretch(pos, c.step, bound, !backward, f)) {
+                n = mixFixed<T, Silent>(data, f, left, right, out, count - i);
+                pos = fixedPosition(f);
+            } else if (backward) {
+                n = mixStretch<T, false, Silent>(data, pos, -c.step, bound, left, right, out, count - i);
             } else {
-                n = mixStretch<T, true, Silent>(data, pos, c.step, LoopType == LoopNone ? s.length : s.loopEnd, left,
-                                                right, out, count - i);
+                n = mixStretch<T, true, Silent>(data, pos, c.step, bound, left, right, out, count - i);
             }
             c.position = pos;
             i += n;
