@@ -209,24 +209,24 @@ bool fixedStretch(float pos, float step, float bound, bool rising, FixedStretch&
     int e = int(bits >> 23) - 127;  // 0..22
     f.shift = uint32_t(23 - e);
     f.p = int64_t((bits & 0x7FFFFF) | 0x800000);
-    double scale = std::ldexp(1.0, int(f.shift));
+    double scale = double(int64_t(1) << f.shift);
     double ulps = double(step) * scale;  // exact: a float times a power of two
     if (!(ulps < 1073741824.0)) return false;
-    double whole = std::floor(ulps);
-    double fraction = ulps - whole;
+    int64_t whole = int64_t(ulps);  // step >= 0: truncation is the floor
+    double fraction = ulps - double(whole);
     if (fraction == 0.5) return false;
-    int64_t delta = int64_t(whole) + (fraction > 0.5 ? 1 : 0);
+    int64_t delta = whole + (fraction > 0.5 ? 1 : 0);
     // The last position a move may reach: inside the binade (one ulp clear of its lower end,
     // where the rounding would turn finer) and short of the bound.
-    double limit = bound * scale;  // exact
+    double limit = bound * scale;  // exact, and >= 0 like every bound
+    int64_t below = int64_t(limit);  // the floor
     int64_t room;
     if (rising) {
-        int64_t last = std::min(binadeHigh - 1, int64_t(std::ceil(limit)) - 1);
-        room = last - f.p;
+        int64_t ceiling = below + (double(below) < limit ? 1 : 0);
+        room = std::min(binadeHigh - 1, ceiling - 1) - f.p;
         f.delta = delta;
     } else {
-        int64_t last = std::max(binadeLow + 1, int64_t(std::floor(limit)) + 1);
-        room = f.p - last;
+        room = f.p - std::max(binadeLow + 1, below + 1);
         f.delta = -delta;
     }
     f.moves = room < 0 ? 0 : (delta == 0 ? INT64_MAX : room / delta);
@@ -276,7 +276,8 @@ uint32_t mixFixed(const T* data, FixedStretch& f, float left, float right, float
     return n;
 }
 
-float fixedPosition(const FixedStretch& f) { return std::ldexp(float(f.p), -int(f.shift)); }
+// p ulps as a float: exact, p < 2^24 times a power of two.
+float fixedPosition(const FixedStretch& f) { return float(f.p) * (1.0f / float(uint32_t(1) << f.shift)); }
 
 // Mixes the frames of a voice whose gains have settled: stretches of frames that only read the
 // sample and add the step, and the loop rule's events one frame at a time. Scaling a raw value
@@ -422,16 +423,32 @@ void ModulePlayer::mixSegment(float* frames, uint32_t count) {
     for (uint32_t i = 0; i < 2 * count; ++i) frames[i] *= scale;
 }
 
+// Frames until the next tick is due, at most count, counted with the same float steps as one
+// frame at a time would take: framesToNextTick -= 1 until it is <= 0. While the value is above
+// 1 and below 2^24 every subtraction is exact, so those go in one; the last one, which may
+// round, is taken as it comes.
+uint32_t ModulePlayer::framesUntilTick(uint32_t count) {
+    uint32_t n = 0;
+    float left = framesToNextTick;
+    if (left > 1.0f && left < 16777216.0f) {
+        uint32_t whole = uint32_t(left);                           // exact below 2^24
+        uint32_t exact = float(whole) == left ? whole - 1 : whole;  // subtractions that stay above 0
+        n = exact < count ? exact : count;
+        left -= float(n);  // exact: a multiple of the ulp of left, below it
+    }
+    while (n < count) {
+        left -= 1.0f;
+        ++n;
+        if (!(left > 0.0f)) break;
+    }
+    framesToNextTick = left;
+    return n;
+}
+
 void ModulePlayer::generate(float* frames, uint32_t count) {
     while (count > 0) {
         if (framesToNextTick <= 0.0f) playTick();
-        // Frames until the next tick is due, counted with the same float steps as one frame
-        // at a time would take.
-        uint32_t n = 0;
-        do {
-            framesToNextTick -= 1.0f;
-            ++n;
-        } while (n < count && framesToNextTick > 0.0f);
+        uint32_t n = framesUntilTick(count);
         mixSegment(frames, n);
         frames += 2 * n;
         count -= n;

@@ -198,6 +198,7 @@ private:
     void applyEffectTick(ModuleChannel& channel, const PatternCell& cell, int tickIndex);
     void computeGains(ModuleChannel& channel);
     void enterRow();
+    uint32_t framesUntilTick(uint32_t count);
     void mixSegment(float* frames, uint32_t count);
 };
 
