@@ -408,7 +408,7 @@ float fetchSample(ModuleChannel& ch) {
 void ModulePlayer::mixSegment(float* frames, uint32_t count) {
     memset(frames, 0, sizeof(float) * 2 * count);
     if (maxLoops != 0 && rowVisits >= maxLoops) return;  // the song has come round: silence
-    for (uint32_t c = 0; c < channelCount; ++c) {
+    for (uint32_t c = 0; c < walkedChannels; ++c) {
         ModuleChannel& ch = channels[c];
         if (!sounding(ch)) continue;
         if (ch.sample->length == 0) {

@@ -295,6 +295,8 @@ int createModulePlayer(ModulePlayer** out, const uint8_t* data, size_t size, uin
         c.vibratoRetrigger = 1;
         c.tremoloRetrigger = 1;
     }
+    player->walkedChannels = uint16_t(player->channelCount < alwaysWalkedChannels ? player->channelCount
+                                                                                  : alwaysWalkedChannels);
     player->visitCounts = reinterpret_cast<uint8_t*>(player->channels + player->channelCount);
     *out = player;
     return 0;

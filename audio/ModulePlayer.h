@@ -130,6 +130,10 @@ struct ModuleChannel {
     float gainRight;
 };
 
+// Channels always walked, however empty their cells: every real song fits in them, and the
+// channel records of such songs keep exactly what the format's rules give them.
+const uint32_t alwaysWalkedChannels = 64;
+
 // Flags of ModulePlayer::triggerNote.
 enum TriggerFlags : uint32_t {
     TriggerKeepVolume = 1,
@@ -164,6 +168,11 @@ struct ModulePlayer {
     uint8_t jumpOrder;
     uint8_t nextRow;
     uint16_t extraTicks;
+    // Channels the replayer and mixer walk: the first ones, and every channel up to the last
+    // that has had anything in its cells. Those beyond have never had a note or an effect, so
+    // they keep their initial state and nothing needs doing for them. This field sits in what
+    // was padding: every other field keeps its offset (see the assertions below).
+    uint16_t walkedChannels;
     uint8_t* visitCounts;
     uint8_t rowVisits;
     uint8_t maxLoops;  // 0 = play forever
@@ -200,7 +209,15 @@ private:
     void enterRow();
     uint32_t framesUntilTick(uint32_t count);
     void mixSegment(float* frames, uint32_t count);
+    void walkChannelsOfRow(const PatternCell* rowCells);
 };
+
+// The record's layout is shared with its users: walkedChannels took padding and moved nothing.
+static_assert(sizeof(void*) != 8 || (offsetof(ModulePlayer, extraTicks) == 328 &&
+                                     offsetof(ModulePlayer, walkedChannels) == 330 &&
+                                     offsetof(ModulePlayer, visitCounts) == 336 &&
+                                     offsetof(ModulePlayer, channels) == 352 && sizeof(ModulePlayer) == 360),
+              "ModulePlayer layout");
 
 // Results of checkModuleHeader, tested in the order TooShort, BadSignature, BadMarker, BadVersion.
 enum ModuleHeaderCheck : int {

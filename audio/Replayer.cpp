@@ -1,6 +1,7 @@
 // Advances the song tick by tick: reads rows, starts and releases notes, runs the effects and
 // sets each channel's target gains. Produces no samples itself.
 #include <cmath>
+#include <cstring>
 
 #include "audio/Envelope.h"
 #include "audio/ModulePlayer.h"
@@ -106,7 +107,7 @@ void ModulePlayer::refreshFrequency(ModuleChannel& ch) {
 // Channel loops count with 32-bit indexes: the format allows up to 65535 channels.
 void ModulePlayer::playTick() {
     if (tick == 0) advanceRow();
-    for (uint32_t i = 0; i < channelCount; ++i) stepChannel(channels[i], tick);
+    for (uint32_t i = 0; i < walkedChannels; ++i) stepChannel(channels[i], tick);
     tick = uint16_t(tick + 1);
     if (tick >= uint32_t(speed) + extraTicks) {
         tick = 0;
@@ -140,7 +141,8 @@ void ModulePlayer::advanceRow() {
     // A row beyond its pattern (a break to a large row, a carried-over loop row, a pattern of
     // no rows) plays as an empty row; the pattern then ends after it.
     bool rowExists = slot && row < slot->rowCount;
-    for (uint32_t i = 0; i < channelCount; ++i) {
+    if (rowExists) walkChannelsOfRow(&slot->cells[size_t(row) * channelCount]);
+    for (uint32_t i = 0; i < walkedChannels; ++i) {
         ModuleChannel& ch = channels[i];
         ch.cell = rowExists ? &slot->cells[size_t(row) * channelCount + i] : &emptyCell;
         if (isNoteDelayCell(*ch.cell)) {
@@ -151,7 +153,7 @@ void ModulePlayer::advanceRow() {
     }
 
     bool looping = false;
-    for (uint32_t i = 0; i < channelCount; ++i) looping = looping || channels[i].loopCount != 0;
+    for (uint32_t i = 0; i < walkedChannels; ++i) looping = looping || channels[i].loopCount != 0;
     // Order indexes at or beyond the song length have no counters: such rows are not counted
     // and rowVisits keeps its value.
     if (!looping && orderIndex < songLength) {
@@ -167,6 +169,25 @@ void ModulePlayer::advanceRow() {
     row = nextRow;
     nextRow = 0;
     if (orderIndex >= songLength) orderIndex = uint8_t(restartPosition);
+}
+
+// Extends the walked channels to the last one with a non-empty cell in this row. The channels
+// beyond are read as bytes from the end, eight at a time: a module may declare tens of thousands
+// of channels that never play, and those must cost next to nothing.
+void ModulePlayer::walkChannelsOfRow(const PatternCell* rowCells) {
+    if (walkedChannels >= channelCount) return;
+    const uint8_t* begin = reinterpret_cast<const uint8_t*>(rowCells + walkedChannels);
+    const uint8_t* end = reinterpret_cast<const uint8_t*>(rowCells + channelCount);
+    while (end - begin >= 8) {
+        uint64_t word;
+        memcpy(&word, end - 8, sizeof(word));
+        if (word != 0) break;
+        end -= 8;
+    }
+    while (end > begin && end[-1] == 0) --end;
+    if (end == begin) return;
+    size_t last = size_t(end - 1 - reinterpret_cast<const uint8_t*>(rowCells)) / sizeof(PatternCell);
+    walkedChannels = uint16_t(last + 1);
 }
 
 void ModulePlayer::triggerNote(ModuleChannel& ch, uint32_t flags) {
