@@ -58,7 +58,8 @@ REPS ?= 7
 bench-xm: host
 	@bash scripts/bench-xm.sh $(REPS)
 
-# Fuzzes the module player for SECONDS seconds (libFuzzer, clang): make fuzz SECONDS=600
+# Fuzzes the module loader alone, then loader, replayer and mixer, for SECONDS seconds each
+# (libFuzzer, clang), and prints each target's executions per second: make fuzz SECONDS=600
 SECONDS ?= 60
 fuzz:
 	bash tests/fuzz/run.sh $(SECONDS)

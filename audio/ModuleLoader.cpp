@@ -192,6 +192,12 @@ uint64_t walkModule(ModulePlayer* player, const uint8_t* data, size_t size, uint
 
     uint64_t at = 60 + uint64_t(in.u32(60));
     for (uint32_t p = 0; p < patternCount; ++p) {
+        if (at >= size) {
+            // Past the end every header reads as zeros: patterns of no rows, all starting here.
+            // A header may declare 65,535 of them; they need no reading.
+            for (; tables && p < patternCount; ++p) slots[p].cells = reinterpret_cast<PatternCell*>(tables + used);
+            break;
+        }
         uint32_t headerLength = in.u32(at);
         uint16_t rows = in.u16(at + 5);
         uint16_t packedSize = in.u16(at + 7);
@@ -208,6 +214,8 @@ uint64_t walkModule(ModulePlayer* player, const uint8_t* data, size_t size, uint
     }
 
     for (uint32_t i = 0; i < instrumentCount; ++i) {
+        // Past the end every instrument reads as zeros: no samples, nothing to fill.
+        if (at >= size) break;
         uint64_t start = at;
         uint32_t declared = in.u32(start);
         uint32_t effective = (declared >= 1 && declared <= maxInstrumentHeader) ? declared : maxInstrumentHeader;
@@ -229,7 +237,18 @@ uint64_t walkModule(ModulePlayer* player, const uint8_t* data, size_t size, uint
         }
         uint64_t dataAt = headerEnd + uint64_t(sampleCount) * sampleHeaderSize;
         for (uint32_t s = 0; s < sampleCount; ++s) {
-            SampleHeader h = readSampleHeader(in, headerEnd + uint64_t(s) * sampleHeaderSize);
+            uint64_t headerAt = headerEnd + uint64_t(s) * sampleHeaderSize;
+            if (headerAt >= size) {
+                // Past the end every header reads as zeros: 8-bit samples of no frames, whose
+                // data all starts here. An instrument may declare 65,535 of them.
+                used = alignUp(used);
+                for (; tables && s < sampleCount; ++s) {
+                    samples[s].bits = 8;
+                    samples[s].data = tables + used;
+                }
+                break;
+            }
+            SampleHeader h = readSampleHeader(in, headerAt);
             used = alignUp(used);
             if (tables) {
                 fillSample(h, samples[s]);

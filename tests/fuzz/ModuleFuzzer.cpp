@@ -1,5 +1,6 @@
 // libFuzzer harness: any input is offered to createModulePlayer as a module; when a player
-// results, up to three seconds of it are rendered. Faults are found by the sanitizers; a sample that
+// results, up to a quarter of a second of it is rendered (the loader alone has its own, faster
+// harness in LoaderFuzzer.cpp). Faults are found by the sanitizers; a sample that
 // is not a finite number stops the run as well, since it would poison the whole mix.
 //
 // Most inputs render at 8,000 Hz: the same ticks and effects at a fraction of the frames, and
@@ -13,11 +14,11 @@
 using namespace Nimbra;
 
 namespace {
-const double seconds = 3.0;
+const double seconds = 0.25;
 const uint32_t blockFrames = 1024;
-// Work per input, in channel-frames: three seconds of a 16-channel song at 8,000 Hz. Every tick
-// costs about as much per channel as this many frames.
-const double workBudget = 3.0 * 8000.0 * 16.0;
+// Work per input, in channel-frames: a quarter of a second of a 16-channel song at 8,000 Hz.
+// Every tick costs about as much per channel as this many frames.
+const double workBudget = 0.25 * 8000.0 * 16.0;
 const double tickCost = 16.0;
 const uint64_t minimumFrames = 16;
 
