@@ -58,7 +58,7 @@ void startAudioStream(AudioStream& stream, const unsigned char* song, uint32_t s
     stream.header.dwLoops = 0xFFFFFFFFu;
     waveOutPrepareHeader(stream.device, &stream.header, sizeof(stream.header));
 
-    if (createModulePlayer(&stream.player, song, songSize, kStreamRate) != 0)
+    if (createModulePlayer(&stream.player, song, songSize, kStreamRate) != CreatePlayerOk)
         stream.player = nullptr;
     if (stream.player) {
         stream.player->setMaxLoops(1);

@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "audio/ModulePlayer.h"
+#include "audio/Pitch.h"
+#include "audio/Waveform.h"
 
 namespace Nimbra {
 
@@ -67,7 +69,7 @@ void fillSample(const SampleHeader& h, ModuleSample& s) {
     if (length < loopStart) loopStart = length;
     if (length < loopEnd) loopEnd = length;
     uint32_t mode = h.type & 3;
-    s.loopType = (mode != 0 && loopStart != loopEnd) ? (mode == 1 ? 1 : 2) : 0;
+    s.loopType = (mode != 0 && loopStart != loopEnd) ? (mode == 1 ? LoopForward : LoopPingPong) : LoopNone;
     uint32_t divisor = h.sixteenBit() ? 2 : 1;
     s.bits = h.sixteenBit() ? 16 : 8;
     s.length = uint32_t(length / divisor);
@@ -151,8 +153,9 @@ void readInstrumentHeader(const BoundedReader& header, uint64_t at, ModuleInstru
         env.sustainEnabled = (flags >> 1) & 1;
         env.loopEnabled = (flags >> 2) & 1;
     }
+    // The file numbers square 1 and ramp down 2; the waveforms the other way round.
     uint8_t type = header.u8(at + 235);
-    ins.vibratoType = type == 1 ? 2 : type == 2 ? 1 : type;
+    ins.vibratoType = type == 1 ? WaveSquare : type == 2 ? WaveRampDown : type;
     ins.vibratoSweep = header.u8(at + 236);
     ins.vibratoDepth = header.u8(at + 237);
     ins.vibratoRate = header.u8(at + 238);
@@ -182,7 +185,7 @@ uint64_t walkModule(ModulePlayer* player, const uint8_t* data, size_t size, uint
         player->channelCount = channelCount;
         player->patternCount = patternCount;
         player->instrumentCount = instrumentCount;
-        player->frequencyMode = (in.u8(74) & 1) ? 0 : 1;
+        player->frequencyMode = (in.u8(74) & 1) ? LinearFrequencies : AmigaFrequencies;
         player->speed = in.u16(76);
         player->bpm = in.u16(78);
         for (int i = 0; i < 256; ++i) player->orderTable[i] = in.u8(80 + i);
@@ -266,11 +269,11 @@ uint64_t walkModule(ModulePlayer* player, const uint8_t* data, size_t size, uint
 }  // namespace
 
 int checkModuleHeader(const uint8_t* data, size_t size) {
-    if (size < 60) return 4;
-    if (memcmp(data, "Extended Module: ", 17) != 0) return 1;
-    if (data[37] != 0x1A) return 2;
-    if (data[58] != 0x04 || data[59] != 0x01) return 3;
-    return 0;
+    if (size < 60) return HeaderTooShort;
+    if (memcmp(data, "Extended Module: ", 17) != 0) return HeaderBadSignature;
+    if (data[37] != 0x1A) return HeaderBadMarker;
+    if (data[58] != 0x04 || data[59] != 0x01) return HeaderBadVersion;
+    return HeaderValid;
 }
 
 uint64_t computeModulePlayerSize(const uint8_t* data, size_t size) {
@@ -287,11 +290,11 @@ uint8_t* parseModule(ModulePlayer* player, const uint8_t* data, size_t size, uin
 }
 
 int createModulePlayer(ModulePlayer** out, const uint8_t* data, size_t size, uint32_t sampleRate) {
-    if (checkModuleHeader(data, size) != 0) return 1;
+    if (checkModuleHeader(data, size) != HeaderValid) return CreatePlayerBadHeader;
     uint64_t blockSize = computeModulePlayerSize(data, size);
-    if (blockSize > maxModulePlayerSize) return 2;
+    if (blockSize > maxModulePlayerSize) return CreatePlayerRefused;
     void* block = malloc(size_t(blockSize));
-    if (!block) return 2;
+    if (!block) return CreatePlayerRefused;
     memset(block, 0, size_t(blockSize));
 
     ModulePlayer* player = static_cast<ModulePlayer*>(block);
@@ -318,7 +321,7 @@ int createModulePlayer(ModulePlayer** out, const uint8_t* data, size_t size, uin
                                                                                   : alwaysWalkedChannels);
     player->visitCounts = reinterpret_cast<uint8_t*>(player->channels + player->channelCount);
     *out = player;
-    return 0;
+    return CreatePlayerOk;
 }
 
 void destroyModulePlayer(ModulePlayer* player) { free(player); }
