@@ -155,7 +155,7 @@ void readInstrumentHeader(const BoundedReader& header, uint64_t at, ModuleInstru
     }
     // The file numbers square 1 and ramp down 2; the waveforms the other way round.
     uint8_t type = header.u8(at + 235);
-    ins.vibratoType = type == 1 ? WaveSquare : type == 2 ? WaveRampDown : type;
+    ins.vibratoType = type == 1 ? int32_t(WaveSquare) : type == 2 ? int32_t(WaveRampDown) : int32_t(type);
     ins.vibratoSweep = header.u8(at + 236);
     ins.vibratoDepth = header.u8(at + 237);
     ins.vibratoRate = header.u8(at + 238);
