@@ -1,12 +1,12 @@
 #include "app/AudioClock.h"
 
+#include "audio/StreamFormat.h"
+
 namespace Nimbra {
 
-float clockSecondsFromBytes(uint32_t bytePosition)
+float clockSecondsFromFrames(uint32_t framesPlayed)
 {
-    // Whole frames only; the division runs in double precision so that long runs keep every
-    // frame distinct before the result is rounded to float.
-    return (float)((double)(bytePosition >> 3) / 44100.0);
+    return (float)((double)framesPlayed / (double)kStreamRate);
 }
 
 bool presentationIsOver(float t)

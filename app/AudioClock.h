@@ -1,6 +1,6 @@
 #pragma once
-// The presentation's clock is the play position of the audio device: 32-bit float stereo at
-// 44,100 Hz, so eight bytes are one frame of sound.
+// The presentation's clock is the play position of the sound stream, in frames of 44,100 a
+// second, and the music's end is the end of the run.
 #include <cstdint>
 
 namespace Nimbra {
@@ -8,8 +8,9 @@ namespace Nimbra {
 // The music's last moment; the loop stops before drawing a frame at or after it.
 constexpr float presentationEndSeconds = 107.58f;
 
-// Seconds of sound played for a byte position of the device.
-float clockSecondsFromBytes(uint32_t bytePosition);
+// Seconds of sound for a count of frames played. The division runs in double precision so
+// that long runs keep every frame distinct before the result is rounded to float.
+float clockSecondsFromFrames(uint32_t framesPlayed);
 
 // True once t has reached the end (compared in single precision).
 bool presentationIsOver(float t);

@@ -9,9 +9,8 @@ namespace Nimbra {
 namespace {
 
 const wchar_t windowClassName[] = L"Vellinor";
-const wchar_t windowTitle[] = L"demo";
 
-void registerWindowClass(DemoWindow& window)
+void registerWindowClass(DemoWindow& window, const WindowShape& shape)
 {
     WNDCLASSEXW& wc = window.windowClass;
     wc.cbSize = sizeof(WNDCLASSEXW);
@@ -21,7 +20,8 @@ void registerWindowClass(DemoWindow& window)
     wc.cbWndExtra = 0;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.hIcon = LoadIconW(wc.hInstance, MAKEINTRESOURCEW(demoIconResource));
-    wc.hCursor = nullptr;  // no class cursor: the cursor is hidden over the window
+    // The borderless window has no class cursor: the cursor is hidden over it.
+    wc.hCursor = shape.framed ? LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)) : nullptr;  // IDC_ARROW
     wc.hbrBackground = nullptr;
     wc.lpszMenuName = nullptr;
     wc.lpszClassName = windowClassName;
@@ -29,9 +29,23 @@ void registerWindowClass(DemoWindow& window)
     RegisterClassExW(&wc);
 }
 
-void openWindow(DemoWindow& window)
+void openFramedWindow(DemoWindow& window, const WindowShape& shape)
 {
-    window.hwnd = CreateWindowExW(0, windowClassName, windowTitle, WS_POPUP | WS_VISIBLE, 0, 0,
+    const DWORD style = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
+    RECT outside = {0, 0, screenWidth, screenHeight};
+    AdjustWindowRect(&outside, style, FALSE);
+    window.hwnd = CreateWindowExW(0, windowClassName, shape.title, style, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  outside.right - outside.left, outside.bottom - outside.top, nullptr,
+                                  nullptr, window.windowClass.hInstance, nullptr);
+}
+
+void openWindow(DemoWindow& window, const WindowShape& shape)
+{
+    if (shape.framed) {
+        openFramedWindow(window, shape);
+        return;
+    }
+    window.hwnd = CreateWindowExW(0, windowClassName, shape.title, WS_POPUP | WS_VISIBLE, 0, 0,
                                   screenWidth, screenHeight, nullptr, nullptr,
                                   window.windowClass.hInstance, nullptr);
     // Centre on the desktop; with a screen-sized window this keeps it at (0, 0).
@@ -124,10 +138,10 @@ IDXGISwapChain1* createSwapChain(DemoWindow& window)
 
 }  // namespace
 
-void createWindowAndDevice(DemoWindow& window)
+void createWindowAndDevice(DemoWindow& window, const WindowShape& shape)
 {
-    registerWindowClass(window);
-    openWindow(window);
+    registerWindowClass(window, shape);
+    openWindow(window, shape);
 
     const D3D_FEATURE_LEVEL wanted[] = {D3D_FEATURE_LEVEL_11_0};
     D3D_FEATURE_LEVEL obtained = {};
@@ -147,7 +161,8 @@ void createWindowAndDevice(DemoWindow& window)
 
     ShowWindow(window.hwnd, SW_SHOWDEFAULT);
     UpdateWindow(window.hwnd);
-    ShowCursor(FALSE);
+    if (!shape.framed)
+        ShowCursor(FALSE);
     ShowWindow(GetConsoleWindow(), SW_HIDE);
 }
 

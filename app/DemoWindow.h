@@ -20,12 +20,22 @@ struct DemoWindow
     WNDCLASSEXW windowClass = {};
 };
 
-// Opens the borderless screen-sized window ("Vellinor" / "demo"), creates the hardware device
-// at feature level 11_0 and a flip-model swap chain shown through DirectComposition, or, where
-// composition is missing, a swap chain for the window itself. Hides the cursor and the console.
-// A step that fails leaves its objects and the later ones null: without a device there is no
-// swap chain and no back-buffer view, and the window is still shown.
-void createWindowAndDevice(DemoWindow& window);
+// How the window shows the presentation, which is always screenWidth x screenHeight pixels: the
+// demo's borderless window over the whole screen with the cursor hidden, or (framed) a normal
+// window with a title bar whose inside is that size and the cursor kept, for working beside
+// other programs (the sync build).
+struct WindowShape
+{
+    bool framed = false;
+    const wchar_t* title = L"demo";
+};
+
+// Opens the window ("Vellinor" / "demo" by default), creates the hardware device at feature
+// level 11_0 and a flip-model swap chain shown through DirectComposition, or, where composition
+// is missing, a swap chain for the window itself. Hides the console, and the cursor over the
+// borderless window. A step that fails leaves its objects and the later ones null: without a
+// device there is no swap chain and no back-buffer view, and the window is still shown.
+void createWindowAndDevice(DemoWindow& window, const WindowShape& shape = WindowShape());
 
 // The window procedure: destruction becomes WM_QUIT, WM_SIZE is ignored (the swap chain keeps
 // its size) and the keyboard menu (Alt, F10) is swallowed.

@@ -1,7 +1,8 @@
 #include "app/FrameLoop.h"
 
-#include "app/AudioClock.h"
 #include "app/Screen.h"
+#include "app/SoundtrackClock.h"
+#include "content/song/Song.h"
 
 namespace Nimbra {
 
@@ -18,15 +19,6 @@ void drainMessages(DemoWindow& window)
     }
 }
 
-// The device's play position; the query fails and leaves 0 while no device is open.
-float readClock(HWAVEOUT device)
-{
-    MMTIME position = {};
-    position.wType = TIME_BYTES;
-    waveOutGetPosition(device, &position, sizeof(MMTIME));
-    return clockSecondsFromBytes(position.u.cb);
-}
-
 // Without a swap chain nothing paces the loop; wait about one refresh or until a message comes
 // so that the loop does not spin a core while it waits for Escape or the end of the music.
 void waitInsteadOfPresent()
@@ -38,6 +30,7 @@ void waitInsteadOfPresent()
 
 void finishGpuWork(DemoWindow& window)
 {
+    const DWORD gpuWorkLimitMs = 60000;
     if (!window.device || !window.immediateContext)
         return;
     D3D11_QUERY_DESC desc = {};
@@ -50,12 +43,12 @@ void finishGpuWork(DemoWindow& window)
     BOOL finished = FALSE;
     const DWORD start = GetTickCount();
     while (window.immediateContext->GetData(done, &finished, sizeof(finished), 0) == S_FALSE &&
-           GetTickCount() - start < 2000)
+           GetTickCount() - start < gpuWorkLimitMs)
         Sleep(1);
     done->Release();
 }
 
-uint32_t runFrameLoop(DemoWindow& window, Presentation& presentation)
+uint32_t runFrameLoop(DemoWindow& window, Presentation& presentation, FrameClock& clock)
 {
     float prevT = 0.0f;
     uint32_t frame = 0;
@@ -64,14 +57,14 @@ uint32_t runFrameLoop(DemoWindow& window, Presentation& presentation)
         if (!window.quit && GetAsyncKeyState(VK_ESCAPE) != 0)
             window.quit = true;
 
-        presentationTurnStart(presentation);
-        const float t = readClock(presentationAudioDevice(presentation));
+        clock.turnStart();
+        const float t = clock.seconds();
         const float elapsed = t - prevT;
-        if (presentationIsOver(t))
+        if (clock.finished(t))
             break;  // no frame is drawn for this time
 
-        if (window.device && window.backBufferView)
-            presentationFrameWork(presentation, window, t, elapsed, frame, aspect);
+        if (presentationCanDraw(window))
+            presentationFrameWork(presentation, t, elapsed, frame, aspect);
         if (window.swapChain)
             window.swapChain->Present(1, 0);
         else
@@ -92,12 +85,23 @@ int runDemo()
     DemoWindow window;
     createWindowAndDevice(window);
 
+    SoundtrackClock clock(songModule, songModuleSize);
+    runPresentation(window, clock);
+    return 1;
+}
+
+uint32_t runPresentation(DemoWindow& window, FrameClock& clock)
+{
     Presentation presentation;
     presentationStartUp(presentation, window);
-    runFrameLoop(window, presentation);
+    // Last of the start-up: the sound is ready but not yet playing, so the clock starts with the
+    // first frame. At the end the sound stops first; the curves go last.
+    clock.start();
+    const uint32_t frames = runFrameLoop(window, presentation, clock);
+    clock.stop();
     presentationShutdown(presentation);
     finishGpuWork(window);
-    return 1;
+    return frames;
 }
 
 }  // namespace Nimbra

@@ -3,22 +3,31 @@
 #include <cstdint>
 
 #include "app/DemoWindow.h"
+#include "app/FrameClock.h"
 #include "app/Presentation.h"
 
 namespace Nimbra {
 
 // Sizes everything to the primary screen, opens the window and the device, starts the
-// presentation, runs the frame loop until the music ends, Escape is pressed or the window is
-// closed, and shuts the presentation down. Returns 1.
+// presentation and its soundtrack, runs the frame loop until the music ends, Escape is pressed
+// or the window is closed, and shuts both down. Returns 1.
 int runDemo();
 
-// One turn per vertical blank: messages, Escape, turn start, clock, end test, frame work,
-// Present. Returns the number of turns that were completed (frames drawn).
-uint32_t runFrameLoop(DemoWindow& window, Presentation& presentation);
+// The run of a windowed program around the presentation's stages: start-up, the clock's start,
+// the frame loop, the clock's stop, shutdown, and the wait for the GPU. Returns the number of
+// frames drawn.
+uint32_t runPresentation(DemoWindow& window, FrameClock& clock);
 
-// Waits (at most two seconds) until the GPU has finished the frames in flight. Leaving the
-// process while the driver still works on the last Present can crash inside the driver (seen
-// under Wine), which would turn an orderly end into a failed exit code.
+// One turn per vertical blank: messages, Escape, the clock's turn start, its time, end test,
+// frame work, Present. Returns the number of turns that were completed (frames drawn).
+uint32_t runFrameLoop(DemoWindow& window, Presentation& presentation, FrameClock& clock);
+
+// Waits until the GPU has finished the frames in flight. Leaving the process while the driver
+// still works on the last Present turns an orderly end into a failed exit code: the driver's
+// own exit waits for that work, and Wine kills a process that takes longer than a second to end
+// (exit code 137, seen with the software rasteriser, whose frames take seconds on a busy
+// machine). On a GPU this takes milliseconds; the minute's limit only guards against a device
+// that never answers.
 void finishGpuWork(DemoWindow& window);
 
 }  // namespace Nimbra

@@ -1,45 +1,72 @@
 #include "app/Presentation.h"
 
-#include "app/PresentationPicture.h"
-#include "content/song/Song.h"
+#include "app/Camera.h"
+#include "app/GraphicsContext.h"
+#include "app/Screen.h"
+#include "content/animation/ContentKeys.h"
+#include "content/script/BuildContent.h"
+#include "gfx/DemoPlayer.h"
+#include "gfx/TextureRuntime.h"
 
 namespace Nimbra {
 
+namespace {
+
+// Curves 0 to 7 are the camera: position, direction, field of view and roll.
+constexpr uint32_t cameraCurveCount = 8;
+
+}  // namespace
+
+bool presentationCanDraw(const DemoWindow& window)
+{
+    return window.device && window.backBufferView;
+}
+
 void presentationStartUp(Presentation& presentation, DemoWindow& window)
 {
-    // Without a device or a swap chain the loop draws nothing, so no picture is built; the
-    // sound still plays.
-    if (window.device && window.backBufferView)
-        startPicture(presentation.timeline, window);
-    // Last of the start-up: the buffer is pre-filled here and submitted in the first turn, so
-    // the clock starts with the first frame.
-    startAudioStream(presentation.audio, songModule, songModuleSize);
-}
-
-void presentationTurnStart(Presentation& presentation)
-{
-    submitAudioStream(presentation.audio);  // starts playback in the first turn only
-}
-
-HWAVEOUT presentationAudioDevice(const Presentation& presentation)
-{
-    return presentation.audio.device;
-}
-
-void presentationFrameWork(Presentation& presentation, DemoWindow& window, float t, float elapsed,
-                           uint32_t frame, float aspect)
-{
-    if (!presentation.timeline.player)
+    Timeline& timeline = presentation.timeline;
+    if (!presentationCanDraw(window)) {
+        loadContentTimeline(timeline);
         return;
-    preparePictureFrame(presentation.timeline, t, elapsed, frame, aspect);
-    renderPictureFrame(presentation.timeline);
+    }
+    const ContextBuffer zeroHeader = {};
+    installGraphicsContext(zeroHeader, window.device, window.immediateContext);
+
+    buildContent(timeline, screenWidth, screenHeight);
+
+    Gfx::DemoPlayer* player = timeline.player;
+    player->initialize();
+    // The final copy pass draws into the swap chain's buffer instead of the texture it made.
+    Gfx::TextureRuntime* output = static_cast<Gfx::TextureRuntime*>(player->output);
+    output->rtvs[0] = window.backBufferView;
+}
+
+void presentationFrameWork(Presentation& presentation, float t, float elapsed, uint32_t frame, float aspect,
+                           Gfx::PassObserver* observer)
+{
+    Timeline& timeline = presentation.timeline;
+    Gfx::DemoPlayer* player = timeline.player;
+    if (!player)
+        return;
+
+    float camera[cameraCurveCount];
+    for (uint32_t i = 0; i < cameraCurveCount; ++i)
+        camera[i] = evaluateCurve(timeline, i, t);
+    CameraInput input = {camera[0], camera[1], camera[2], camera[3],
+                         camera[4], camera[5], camera[6], camera[7]};
+    updateFrameContext(makeFrameHeader(input, aspect, t, frame, elapsed, static_cast<float>(screenWidth),
+                                       static_cast<float>(screenHeight)));
+
+    // Curve i drives variable i; the camera variables receive their values here as well.
+    for (uint32_t i = 0; i < timeline.curves.count; ++i)
+        player->variables.at(i)->value[0] = evaluateCurve(timeline, i, t);
+
+    player->render(observer);
 }
 
 void presentationShutdown(Presentation& presentation)
 {
-    // The sound stops first (thread joined, device closed, player freed); the curves go last.
-    stopAudioStream(presentation.audio);
-    destroyCurves(presentation.timeline);
+    presentation.timeline.curves.release();
 }
 
 }  // namespace Nimbra

@@ -1,37 +1,45 @@
 #pragma once
-// The presentation as the frame loop sees it: four fixed points of runDemo.
-//   presentationStartUp    once, after the window and device exist, before the first turn
-//   presentationTurnStart  every turn, after input and before the clock is read
-//   presentationFrameWork  every turn that passes the end test, before Present
-//   presentationShutdown   once, after the loop
+// The presentation's own stages, the same for every program that shows it; each program hands
+// in the time of every frame (see FrameClock.h).
+//   presentationStartUp    once, after the window and device exist
+//   presentationFrameWork  every frame, with that frame's time
+//   presentationShutdown   once, at the end
 // The window's device, swap chain and back-buffer view may be null (no Direct3D device, or no
-// swap chain could be made). The loop then never calls presentationFrameWork, but start-up,
-// turn start and shutdown still run and must do no GPU work, so the sound can still play.
-#include <windows.h>
-#include <mmsystem.h>
-
+// swap chain could be made). Nothing is then drawn and no frame work is done, but the curves
+// are still loaded, so that a program without a picture follows the same choreography.
 #include <cstdint>
 
 #include "app/DemoWindow.h"
-#include "audio/AudioStream.h"
 #include "core/Timeline.h"
 
 namespace Nimbra {
+
+namespace Gfx {
+class PassObserver;
+}
 
 struct Presentation
 {
     // The content's curves and its DemoPlayer: 120 BPM and no curves until start-up builds them.
     Timeline timeline;
-    // The soundtrack's stream. Its device's play position is the clock of the loop; the device
-    // is null while none is open, which keeps the clock at 0.
-    AudioStream audio;
 };
 
+// True when the window can be drawn into: a device and the swap chain's back-buffer view.
+bool presentationCanDraw(const DemoWindow& window);
+
+// Installs the graphics context with an all-zero header (and the shared samplers), builds the
+// content into the timeline at the screen size, adds the player's screen texture and final copy
+// pass, and points that pass at the window's back buffer.
 void presentationStartUp(Presentation& presentation, DemoWindow& window);
-void presentationTurnStart(Presentation& presentation);
-HWAVEOUT presentationAudioDevice(const Presentation& presentation);
-void presentationFrameWork(Presentation& presentation, DemoWindow& window, float t, float elapsed,
-                           uint32_t frame, float aspect);
+
+// The frame's camera and context header from curves 0 to 7, every curve's value into its
+// variable, then every enabled pass, ending in the final copy into the back buffer. The observer,
+// if any, sees every pass (the capture times and reads them).
+void presentationFrameWork(Presentation& presentation, float t, float elapsed, uint32_t frame, float aspect,
+                           Gfx::PassObserver* observer = nullptr);
+
+// Releases every curve's keys and the curve array. The player and the GPU objects are left to
+// process exit.
 void presentationShutdown(Presentation& presentation);
 
 }  // namespace Nimbra

@@ -2,67 +2,65 @@
 
 #include "audio/ModulePlayer.h"
 
+#include <chrono>
 #include <cstdlib>
 
 namespace Nimbra {
 namespace {
 
-uint32_t framesPlayed(HWAVEOUT device)
-{
-    MMTIME time = {};
-    time.wType = TIME_BYTES;
-    waveOutGetPosition(device, &time, sizeof(time));
-    return time.u.cb / 8;
-}
+// How often the refill thread looks at the position: about 220 frames a visit, far inside the
+// 92.9 ms lap.
+constexpr std::chrono::milliseconds refillInterval(5);
 
 // Renders exactly the frames the device has played since the last visit into the slots they
 // vacated, so slot f mod kStreamFrames holds song frame f + kStreamFrames by the time the
 // device gets there. Without a player the ring keeps the silence it was cleared to.
 void refillLoop(AudioStream* stream)
 {
-    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
+    stream->output->enterRefillThread();
     uint32_t written = 0;
     while (!stream->stopRequested.load()) {
-        const uint32_t played = framesPlayed(stream->device);
+        const uint32_t played = audioFramesPlayed(*stream);
         while (uint32_t chunk = nextRefillChunk(written, played)) {
             if (stream->player)
-                stream->player->generate(stream->buffer + refillSlot(written) * 2, chunk);
+                stream->player->generate(stream->buffer + refillSlot(written) * kStreamChannels, chunk);
             written += chunk;
         }
-        Sleep(5);
+        std::this_thread::sleep_for(refillInterval);
+    }
+}
+
+// Renders and drops the song's first `frames` frames, a ring at a time.
+void skipSongFrames(ModulePlayer& player, float* scratch, uint32_t frames)
+{
+    while (frames > 0) {
+        const uint32_t chunk = frames < kStreamFrames ? frames : kStreamFrames;
+        player.generate(scratch, chunk);
+        frames -= chunk;
     }
 }
 
 } // namespace
 
-void startAudioStream(AudioStream& stream, const unsigned char* song, uint32_t songSize)
+void startAudioStream(AudioStream& stream, const unsigned char* song, uint32_t songSize,
+                      const AudioOutput& output, uint32_t firstFrame)
 {
-    WAVEFORMATEX format = {};
-    format.wFormatTag = WAVE_FORMAT_IEEE_FLOAT;
-    format.nChannels = 2;
-    format.nSamplesPerSec = kStreamRate;
-    format.nAvgBytesPerSec = kStreamRate * 8;
-    format.nBlockAlign = 8;
-    format.wBitsPerSample = 32;
-    format.cbSize = 0;
-    if (waveOutOpen(&stream.device, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) {
+    stream.output = &output;
+    if (!output.open(stream)) {
         stream.device = nullptr;
         return;
     }
-
-    // One buffer that is its own endless loop: the device plays it until the reset.
-    stream.header = {};
-    stream.header.lpData = reinterpret_cast<LPSTR>(stream.buffer);
-    stream.header.dwBufferLength = sizeof(stream.buffer);
-    stream.header.dwFlags = WHDR_BEGINLOOP | WHDR_ENDLOOP;
-    stream.header.dwLoops = 0xFFFFFFFFu;
-    waveOutPrepareHeader(stream.device, &stream.header, sizeof(stream.header));
+    output.prepare(stream);
 
     if (createModulePlayer(&stream.player, song, songSize, kStreamRate) != CreatePlayerOk)
         stream.player = nullptr;
     if (stream.player) {
         stream.player->setMaxLoops(1);
+        skipSongFrames(*stream.player, stream.buffer, firstFrame);
         stream.player->generate(stream.buffer, kStreamFrames);
+    } else {
+        for (float& sample : stream.buffer)
+            sample = 0.0f;
     }
 
     stream.stopRequested.store(false);
@@ -74,8 +72,25 @@ void submitAudioStream(AudioStream& stream)
 {
     if (!stream.writePending)
         return;
-    waveOutWrite(stream.device, &stream.header, sizeof(stream.header));
+    stream.output->write(stream);
     stream.writePending = false;
+}
+
+uint32_t audioFramesPlayed(const AudioStream& stream)
+{
+    return stream.device ? stream.output->bytesPlayed(stream) / kBytesPerFrame : 0;
+}
+
+void pauseAudioStream(AudioStream& stream)
+{
+    if (stream.device)
+        stream.output->pause(stream);
+}
+
+void resumeAudioStream(AudioStream& stream)
+{
+    if (stream.device)
+        stream.output->resume(stream);
 }
 
 void stopAudioStream(AudioStream& stream)
@@ -84,13 +99,10 @@ void stopAudioStream(AudioStream& stream)
     if (stream.thread.joinable())
         stream.thread.join();
     if (stream.device) {
-        waveOutPause(stream.device);
-        waveOutReset(stream.device);
-        // The device has returned the buffer after the reset; release it before closing.
-        waveOutUnprepareHeader(stream.device, &stream.header, sizeof(stream.header));
-        waveOutClose(stream.device);
+        stream.output->close(stream);
         stream.device = nullptr;
     }
+    stream.writePending = false;
     if (stream.player) {
         free(stream.player);
         stream.player = nullptr;

@@ -1,12 +1,10 @@
 #pragma once
 // The soundtrack's way out: one looping buffer of kStreamFrames float stereo frames on the
-// default waveform-audio device, kept filled by a refill thread. The device's play position
-// is the clock of the whole presentation.
+// output device, kept filled by a refill thread. The device's play position is the clock of
+// the whole presentation; audioFramesPlayed is the one place it is read.
+#include "audio/AudioOutput.h"
 #include "audio/RefillPlan.h"
-
-#include <windows.h>
-#include <mmsystem.h>
-#include <mmreg.h>
+#include "audio/StreamFormat.h"
 
 #include <atomic>
 #include <cstdint>
@@ -16,29 +14,38 @@ namespace Nimbra {
 
 struct ModulePlayer;
 
-constexpr uint32_t kStreamRate = 44100;
-
 struct AudioStream {
-    WAVEHDR header = {};
-    HWAVEOUT device = nullptr;                   // null when the device could not be opened
-    float buffer[kStreamFrames * 2] = {};        // left, right
-    ModulePlayer* player = nullptr;              // the refill thread's alone once it runs
+    AudioBufferHeader header = {};                 // the device's description of `buffer`
+    AudioDeviceHandle device = nullptr;            // null when the device could not be opened
+    float buffer[kStreamFrames * kStreamChannels] = {};  // left, right
+    ModulePlayer* player = nullptr;                // the refill thread's alone once it runs
     std::thread thread;
-    bool writePending = false;                   // prepared and pre-filled, not yet submitted
+    bool writePending = false;                     // prepared and pre-filled, not yet submitted
     std::atomic<bool> stopRequested{false};
+    const AudioOutput* output = nullptr;           // the device's operations, set by the start
 };
 
 // Opens the device, prepares the looping header, creates the player over the song (limited to
-// one play-through), pre-fills the whole ring, starts the refill thread and sets writePending.
-// Without a device nothing else happens and the stream stays silent; without a player the ring
-// holds silence.
-void startAudioStream(AudioStream& stream, const unsigned char* song, uint32_t songSize);
+// one play-through), skips its first `firstFrame` frames (rendered and dropped, so that a later
+// start plays exactly what the song holds there), pre-fills the whole ring, starts the refill
+// thread and sets writePending. Without a device nothing else happens: no header, player or
+// thread, and the clock stays 0. Without a player the ring holds silence.
+void startAudioStream(AudioStream& stream, const unsigned char* song, uint32_t songSize,
+                      const AudioOutput& output = defaultAudioOutput(), uint32_t firstFrame = 0);
 
 // First turn of the frame loop: hands the buffer to the device, which starts playback and the
 // clock. Later calls do nothing.
 void submitAudioStream(AudioStream& stream);
 
-// Stops the refill thread, then the device, and frees the player.
+// Frames the device has played since the submission; 0 without a device.
+uint32_t audioFramesPlayed(const AudioStream& stream);
+
+// Holds and resumes playback; the play position holds while paused. Nothing without a device.
+void pauseAudioStream(AudioStream& stream);
+void resumeAudioStream(AudioStream& stream);
+
+// Stops the refill thread, then the device, and frees the player. The stream can then be
+// started again.
 void stopAudioStream(AudioStream& stream);
 
 } // namespace Nimbra

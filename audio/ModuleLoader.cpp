@@ -88,7 +88,9 @@ void decodeSample(const BoundedReader& in, uint64_t at, const SampleHeader& h, v
     if (h.sixteenBit()) {
         int16_t* values = static_cast<int16_t*>(out);
         uint64_t count = h.byteLength / 2;
-        uint64_t stored = available / 2 < count ? available / 2 : count;
+        // A value cut off after its low byte (a truncated file) still adds that byte: its
+        // missing high byte reads as 0.
+        uint64_t stored = (available + 1) / 2 < count ? (available + 1) / 2 : count;
         uint16_t sum = 0;
         for (uint64_t i = 0; i < stored; ++i) {
             sum = uint16_t(sum + in.u16(at + 2 * i));

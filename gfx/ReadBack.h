@@ -1,6 +1,6 @@
 #pragma once
-// Reads GPU objects back to the CPU through a staging copy: for tests, the capture and the
-// preview tool, never for the frame loop (each call waits for the GPU).
+// Reads GPU objects back to the CPU through a staging copy: for the tests and the capture,
+// never for the frame loop (each call waits for the GPU).
 #include <d3d11.h>
 
 #include <cstdint>

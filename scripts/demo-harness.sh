@@ -16,16 +16,21 @@
 #   --record FILE.wav  record the sound sink for the whole run (float stereo 44,100 Hz)
 #   --log FILE         the program's standard error (with WINEDEBUG set, Wine's traces) to FILE
 #
-# Actions, after the window has appeared:
-#   sleep:S            wait S seconds (fractions allowed)
+# Actions, after the window has appeared (a time S is seconds, fractions allowed, or Nf: N
+# frame units, the time from the window to the first picture that picture: measured):
+#   sleep:S            wait S
 #   key:KEYS           press keys with xdotool (key:Escape, key:alt+F4)
+#   close:TOOL.exe     post WM_CLOSE to the window with TOOL (tests/e2e/PostClose.cpp) in the
+#                      same prefix; the moment it was posted counts as the event
 #   shot:FILE.png      screenshot of the whole screen
-#   picture:S          wait up to S seconds until the screen is not uniform black (the first
-#                      frame has been presented); reports picture_ms (process start to then)
-#                      or picture_ms=none
-#   exit:S             wait up to S seconds for the program to end by itself
-#   exit-if-sound:S    if the program plays into the sound sink, wait up to S seconds for it to
-#                      end by itself (reports sound=yes|no); otherwise go on at once
+#   picture:S          wait up to S until the screen is not uniform black (the first frame has
+#                      been presented); reports picture_ms (process start to then) or
+#                      picture_ms=none, and sets the frame unit
+#   changed:S          wait up to S until the screen differs from the last shot; reports
+#                      changed_ms (the last shot to then) or changed_ms=none
+#   exit:S             wait up to S for the program to end by itself
+#   exit-if-sound:S    if the program plays into the sound sink, wait up to S for it to end by
+#                      itself (reports sound=yes|no); otherwise go on at once
 # When the actions are done and the program still runs, it is killed (exit_code=killed).
 #
 # Report, on standard output, one key=value per line:
@@ -33,12 +38,15 @@
 #   window_id=N, window_name=NAME, window_geometry=WxH+X+Y
 #   shot=FILE shot_min=A shot_max=B shot_hash=H   darkest and brightest grey level of a
 #                               screenshot (0..255) and a hash of its pixels
-#   exit_after_key_ms=N         last key press to the end of the process
+#   frame_unit_ms=N             the frame unit, once picture: has seen the first picture
+#   event=key:KEYS|close        the last key press or WM_CLOSE
+#   exit_after_event_ms=N       that event to the end of the process
 #   exit_code=N|killed          the program's exit code, or killed when it had to be ended
 #   run_ms=N                    process start to its end
 # A program that never shows its window reports window_id=none and its exit code.
 # Messages go to standard error. Exit status: the program's exit code; 124 when it had to be
-# killed; 125 when the harness itself failed (bad arguments) or no window appeared.
+# killed; 125 when the harness itself failed (bad arguments, a missing tool) or no window
+# appeared.
 #
 # Runs share one Wine prefix of their own (build/wineprefix-e2e) and take turns through a lock,
 # because Wine programs of one prefix share the screen size and the keyboard state.
@@ -75,6 +83,12 @@ fi
 program=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 shift
 if [ ! -f "$program" ]; then echo "demo-harness: no program $program" >&2; exit 125; fi
+for tool in xdotool:xdotool import:imagemagick convert:imagemagick identify:imagemagick; do
+  if ! command -v "${tool%%:*}" >/dev/null; then
+    echo "demo-harness: ${tool%%:*} is missing; install it with scripts/setup.sh (Debian package ${tool#*:})" >&2
+    exit 125
+  fi
+done
 
 export NIMBRA_WINEPREFIX="${NIMBRA_E2E_WINEPREFIX:-$here/build/wineprefix-e2e}"
 export WINEPREFIX="$NIMBRA_WINEPREFIX"
@@ -147,7 +161,9 @@ pid=$!
 started+=("$pid")
 exitCode=""
 ended=""
-lastKey=""
+lastEvent=""
+frameUnit=""
+lastShot=""
 
 # Polls until the program ends or the deadline (in ms) passes; records its exit code.
 waitExit() {
@@ -178,7 +194,8 @@ if [ -z "$window" ]; then
   fi
   exit 125
 fi
-report window_ms $(( $(now_ms) - t0 ))
+windowMs=$(( $(now_ms) - t0 ))
+report window_ms "$windowMs"
 report window_id "$window"
 report window_name "$(xdotool getwindowname "$window" 2>/dev/null)"
 eval "$(xdotool getwindowgeometry --shell "$window" 2>/dev/null)"
@@ -186,17 +203,44 @@ report window_geometry "${WIDTH:-0}x${HEIGHT:-0}+${X:-0}+${Y:-0}"
 # Without a window manager the keyboard focus has to be given to the window explicitly.
 xdotool windowfocus "$window" 2>/dev/null
 
+# Milliseconds of a time argument: seconds, or Nf frame units (0 until picture: has measured one).
+duration_ms() {
+  case "$1" in
+    *f) awk -v n="${1%f}" -v u="${frameUnit:-0}" 'BEGIN { printf "%d", n * u }' ;;
+    *) awk -v s="$1" 'BEGIN { printf "%d", s * 1000 }' ;;
+  esac
+}
+# The deadline of a wait of `duration`, never beyond the run's own limit.
+deadline_of() {
+  local end=$(( $(now_ms) + $(duration_ms "$1") ))
+  [ "$end" -gt "$runDeadline" ] && end=$runDeadline
+  echo "$end"
+}
+screen_hash() { import -window root png:- 2>/dev/null | identify -format '%#' - 2>/dev/null; }
+
 runDeadline=$(( $(now_ms) + runTimeout * 1000 ))
 for action in "$@"; do
   [ "$(now_ms)" -ge "$runDeadline" ] && { echo "demo-harness: run time limit reached" >&2; break; }
   verb=${action%%:*}
   arg=${action#*:}
   case "$verb" in
-    sleep) sleep "$arg" ;;
+    sleep) sleep "$(awk -v m="$(duration_ms "$arg")" 'BEGIN { printf "%.3f", m / 1000 }')" ;;
     key)
       if alive "$pid"; then
+        lastEvent=$(now_ms)
         xdotool key "$arg" 2>/dev/null
-        lastKey=$(now_ms)
+        report event "key:$arg"
+      fi ;;
+    close)
+      if alive "$pid"; then
+        posted=$(bash "$here/scripts/wine-run.sh" "$arg" "$(xdotool getwindowname "$window" 2>/dev/null)" |
+                 tr -d '\r' | sed -n 's/^posted_unix_ms=//p')
+        if [ -n "$posted" ]; then
+          lastEvent=$posted
+          report event close
+        else
+          echo "demo-harness: WM_CLOSE could not be posted" >&2
+        fi
       fi ;;
     shot)
       mkdir -p "$(dirname "$arg")"
@@ -204,19 +248,14 @@ for action in "$@"; do
         report shot "$arg"
         report shot_min "$(convert "$arg" -colorspace Gray -format '%[fx:int(255*minima+0.5)]' info:)"
         report shot_max "$(convert "$arg" -colorspace Gray -format '%[fx:int(255*maxima+0.5)]' info:)"
-        report shot_hash "$(identify -format '%#' "$arg")"
+        lastShot=$(identify -format '%#' "$arg")
+        report shot_hash "$lastShot"
       else
         echo "demo-harness: screenshot $arg failed" >&2
       fi ;;
-    exit)
-      limit=$(awk -v s="$arg" 'BEGIN { printf "%d", s * 1000 }')
-      end=$(( $(now_ms) + limit ))
-      [ "$end" -gt "$runDeadline" ] && end=$runDeadline
-      waitExit "$end" ;;
+    exit) waitExit "$(deadline_of "$arg")" ;;
     picture)
-      limit=$(awk -v s="$arg" 'BEGIN { printf "%d", s * 1000 }')
-      end=$(( $(now_ms) + limit ))
-      [ "$end" -gt "$runDeadline" ] && end=$runDeadline
+      end=$(deadline_of "$arg")
       seen=none
       probe="${XDG_RUNTIME_DIR:-/tmp}/harness-picture.png"
       while alive "$pid" && [ "$(now_ms)" -lt "$end" ]; do
@@ -227,14 +266,29 @@ for action in "$@"; do
         fi
         sleep 0.2
       done
-      report picture_ms "$seen" ;;
+      report picture_ms "$seen"
+      if [ "$seen" != none ]; then
+        frameUnit=$(( seen - windowMs ))
+        [ "$frameUnit" -lt 100 ] && frameUnit=100
+        report frame_unit_ms "$frameUnit"
+      fi ;;
+    changed)
+      end=$(deadline_of "$arg")
+      from=$(now_ms)
+      seen=none
+      while alive "$pid" && [ "$(now_ms)" -lt "$end" ]; do
+        hash=$(screen_hash)
+        if [ -n "$hash" ] && [ "$hash" != "$lastShot" ]; then
+          seen=$(( $(now_ms) - from ))
+          break
+        fi
+        sleep 0.2
+      done
+      report changed_ms "$seen" ;;
     exit-if-sound)
       if pactl list short sink-inputs 2>/dev/null | grep -q .; then
         report sound yes
-        limit=$(awk -v s="$arg" 'BEGIN { printf "%d", s * 1000 }')
-        end=$(( $(now_ms) + limit ))
-        [ "$end" -gt "$runDeadline" ] && end=$runDeadline
-        waitExit "$end"
+        waitExit "$(deadline_of "$arg")"
       else
         report sound no
       fi ;;
@@ -250,7 +304,7 @@ if [ -z "$exitCode" ]; then
   report exit_code killed
   status=124
 else
-  [ -n "$lastKey" ] && report exit_after_key_ms $(( ended - lastKey ))
+  [ -n "$lastEvent" ] && report exit_after_event_ms $(( ended - lastEvent ))
   report exit_code "$exitCode"
   report run_ms $(( ended - t0 ))
   status=$exitCode

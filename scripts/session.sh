@@ -18,6 +18,19 @@ while [ $# -gt 0 ]; do
   esac
 done
 
+# A missing tool is a failed run that says how to get it, never a silent skip.
+need() {
+  if ! command -v "$1" >/dev/null; then
+    echo "session: $1 is missing; install it with scripts/setup.sh (Debian package $2)" >&2
+    exit 1
+  fi
+}
+need Xvfb xvfb
+if [ "$sound" = 1 ]; then
+  need pulseaudio pulseaudio
+  need pactl pulseaudio-utils
+fi
+
 pids=()
 cleanup() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
@@ -43,7 +56,8 @@ if [ "$sound" = 1 ]; then
     --load="module-null-sink sink_name=nimbra" --load="module-native-protocol-unix" \
     >"$runtime/pulse.log" 2>&1 &
   pids+=($!)
-  for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+  for _ in $(seq 300); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+  if ! pactl info >/dev/null 2>&1; then echo "session: the sound server did not start" >&2; exit 1; fi
   pactl set-default-sink nimbra >/dev/null 2>&1
   export NIMBRA_SINK=nimbra
 fi

@@ -6,13 +6,24 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 export WINEPREFIX="${NIMBRA_WINEPREFIX:-$here/build/wineprefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+if ! command -v wine >/dev/null; then
+  echo "wine-run: wine is missing; install it with scripts/setup.sh (Debian packages wine, wine64)" >&2
+  exit 127
+fi
 mkdir -p "$(dirname "$WINEPREFIX")"
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
+# The project's displays (Xvfb) have no window manager. Wine is told not to hand windows to one:
+# otherwise hiding or destroying a full-screen window waits two seconds for a window manager that
+# never answers. The marker records that the prefix has the setting.
+marker="$WINEPREFIX/.nimbra-unmanaged"
+if [ ! -f "$marker" ]; then
   # The first run creates the prefix (10 to 20 s); a lock keeps parallel tests from racing.
   (
     flock 9
-    if [ ! -f "$WINEPREFIX/system.reg" ]; then
-      wineboot -i >/dev/null 2>&1
+    if [ ! -f "$marker" ]; then
+      [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
+      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 &&
+        touch "$marker"
+      # Its server ends before the first program starts, so that every run starts its own.
       wineserver -w
     fi
   ) 9>"$WINEPREFIX.lock"

@@ -1,36 +1,13 @@
 // What each effect, volume column command and note column value does, tick by tick.
 #include <gtest/gtest.h>
 
-#include <cmath>
 
 #include "TestModules.h"
-#include "audio/Pitch.h"
-#include "audio/Waveform.h"
 
 namespace Nimbra {
 namespace {
 
-// One channel playing the given rows (rows beyond them are empty) at the given speed.
-XmModule oneChannel(std::vector<XmCell> cells, uint16_t speed = 3, bool linear = true) {
-    XmModule m = basicModule(1, 16);
-    m.speed = speed;
-    m.linearFrequencies = linear;
-    for (size_t r = 0; r < cells.size(); ++r) cellAt(m, 0, int(r), 0) = cells[r];
-    return m;
-}
-
 const XmCell note49 = {49, 1, 0, 0, 0};
-
-// The channel's value of `field` after each of `ticks` ticks.
-template <typename F>
-std::vector<float> trace(ModulePlayer& p, int ticks, F field) {
-    std::vector<float> out;
-    for (int i = 0; i < ticks; ++i) {
-        p.playTick();
-        out.push_back(float(field(p.channels[0])));
-    }
-    return out;
-}
 
 TEST(Arpeggio, OffsetsFollowTheTicksOfTheRow) {
     PlayerPtr p = makePlayer(oneChannel({{49, 1, 0, 0x00, 0x37}}, 6));
@@ -100,7 +77,7 @@ TEST(TonePortamento, SlidesTowardTheNewNoteAndStopsThere) {
     EXPECT_EQ(p->channels[0].tonePortaSpeed, 255);
     EXPECT_FLOAT_EQ(p->channels[0].position, position);
     runTicks(*p, 1);
-    EXPECT_FLOAT_EQ(p->channels[0].period, notePeriod(LinearFrequencies, 59.0f));
+    EXPECT_FLOAT_EQ(p->channels[0].period, 3904.0f);  // note 59: 7680 - 64 x 59
 }
 
 TEST(Vibrato, ModulatesThePeriodOffsetAndEnds) {
@@ -108,8 +85,10 @@ TEST(Vibrato, ModulatesThePeriodOffsetAndEnds) {
     runTicks(*p, 2);
     const ModuleChannel& c = p->channels[0];
     EXPECT_EQ(c.vibratoPos, 4);
-    EXPECT_FLOAT_EQ(c.vibratoDelta, waveform(0, 4) * -2.0f * 15.0f / 15.0f);
-    EXPECT_FLOAT_EQ(c.frequency, periodFrequency(LinearFrequencies, 4608.0f, 0, c.vibratoDelta));
+    // Sine at position 4: -sin(2 pi x 4 / 64) = -0.3826834; times -2 x 15 / 15.
+    EXPECT_NEAR(c.vibratoDelta, 0.7653669f, 1e-6f);
+    // 8363 x 2^((4608 - (4608 - 16 x 0.7653669)) / 768) = 8363 x 2^(12.24587 / 768)
+    EXPECT_NEAR(c.frequency, 8455.943f, 0.01f);
     runTicks(*p, 3);  // the next row keeps the parameter
     EXPECT_EQ(c.vibratoPos, 12);
     runTicks(*p, 4);  // an empty row ends it on its first tick
@@ -125,8 +104,8 @@ TEST(Tremolo, OffsetsTheVolume) {
     EXPECT_EQ(c.tremoloWaveform, 1u);
     EXPECT_FLOAT_EQ(c.tremoloDelta, 0.0f);  // nothing on the row's first tick
     runTicks(*p, 2);
-    // Second tremolo tick: n = 1, position 1 x 8 of the ramp down.
-    EXPECT_FLOAT_EQ(c.tremoloDelta, -waveform(1, 8));
+    // Second tremolo tick: n = 1, position 1 x 8 of the ramp down: -(32 - 8) / 32 x 15 / 15.
+    EXPECT_FLOAT_EQ(c.tremoloDelta, -0.75f);
 }
 
 TEST(VolumeEffects, SetSlideAndFineSlide) {
@@ -372,9 +351,10 @@ TEST(InstrumentVibrato, SweepsIn) {
     m.instruments[0].vibratoSweep = 4;
     PlayerPtr p = makePlayer(m);
     std::vector<float> d = trace(*p, 3, [](const ModuleChannel& c) { return c.autoVibratoDelta; });
+    // Ramp down at (n x 4) >> 2 = n, times 0.25 x 15 / 15, times the sweep n / 4.
     EXPECT_FLOAT_EQ(d[0], 0.0f);
-    EXPECT_FLOAT_EQ(d[1], waveform(1, 1) * 0.25f * 0.25f);
-    EXPECT_FLOAT_EQ(d[2], waveform(1, 2) * 0.25f * 0.5f);
+    EXPECT_FLOAT_EQ(d[1], 0.060546875f);  // 31/32 x 0.25 x 1/4
+    EXPECT_FLOAT_EQ(d[2], 0.1171875f);    // 30/32 x 0.25 x 2/4
 }
 
 TEST(Gains, PanLawAndEnvelopes) {
@@ -382,12 +362,12 @@ TEST(Gains, PanLawAndEnvelopes) {
     runTicks(*p, 1);
     const ModuleChannel& c = p->channels[0];
     EXPECT_FLOAT_EQ(c.panning, 128.0f / 255.0f);  // the sample's panning
-    EXPECT_FLOAT_EQ(c.targetLeft, std::sqrt(1.0f - c.panning));
-    EXPECT_FLOAT_EQ(c.targetRight, std::sqrt(c.panning));
+    EXPECT_FLOAT_EQ(c.targetLeft, 0.70571894f);   // sqrt(127 / 255)
+    EXPECT_FLOAT_EQ(c.targetRight, 0.70849191f);  // sqrt(128 / 255)
     p->channels[0].panning = 0.5f;  // centre
     runTicks(*p, 1);
-    EXPECT_FLOAT_EQ(c.targetLeft, std::sqrt(0.5f));
-    EXPECT_FLOAT_EQ(c.targetRight, std::sqrt(0.5f));
+    EXPECT_FLOAT_EQ(c.targetLeft, 0.70710678f);  // sqrt(1 / 2)
+    EXPECT_FLOAT_EQ(c.targetRight, 0.70710678f);
 
     // A panning envelope point above 64 cannot push the pan past the right edge.
     XmModule m = oneChannel({note49});

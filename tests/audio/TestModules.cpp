@@ -45,6 +45,14 @@ XmCell& cellAt(XmModule& m, int pattern, int row, int channel) {
     return m.patterns[pattern].at(row, channel, m.channelCount);
 }
 
+XmModule oneChannel(std::vector<XmCell> cells, uint16_t speed, bool linear) {
+    XmModule m = basicModule(1, 16);
+    m.speed = speed;
+    m.linearFrequencies = linear;
+    for (size_t r = 0; r < cells.size(); ++r) cellAt(m, 0, int(r), 0) = cells[r];
+    return m;
+}
+
 PlayerPtr makePlayer(const std::vector<uint8_t>& bytes, uint32_t sampleRate) {
     ModulePlayer* p = nullptr;
     EXPECT_EQ(createModulePlayer(&p, bytes.data(), bytes.size(), sampleRate), 0);

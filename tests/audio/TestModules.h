@@ -28,6 +28,10 @@ XmModule basicModule(uint16_t channels = 2, uint16_t rows = 16);
 
 XmCell& cellAt(XmModule& m, int pattern, int row, int channel);
 
+// basicModule with one channel playing the given rows of pattern 0 (rows beyond them are
+// empty) at the given speed.
+XmModule oneChannel(std::vector<XmCell> cells, uint16_t speed = 3, bool linear = true);
+
 // Writes the module and creates a player at 44,100 Hz; fails the test if creation fails.
 PlayerPtr makePlayer(const XmModule& m, uint32_t sampleRate = 44100);
 PlayerPtr makePlayer(const std::vector<uint8_t>& bytes, uint32_t sampleRate = 44100);
@@ -36,6 +40,17 @@ PlayerPtr makePlayer(const std::vector<uint8_t>& bytes, uint32_t sampleRate = 44
 void runTicks(ModulePlayer& p, int ticks);
 // Renders frames and returns them interleaved.
 std::vector<float> render(ModulePlayer& p, uint32_t frames);
+
+// Channel 0's value of `field` after each of `ticks` ticks.
+template <typename F>
+std::vector<float> trace(ModulePlayer& p, int ticks, F field) {
+    std::vector<float> out;
+    for (int i = 0; i < ticks; ++i) {
+        p.playTick();
+        out.push_back(float(field(p.channels[0])));
+    }
+    return out;
+}
 
 // A played row: the pattern and row whose cells the channels read (pattern -1 for a row that
 // plays empty because it lies outside its pattern).

@@ -25,9 +25,20 @@ TEST(Waveforms, ShapesOverOnePeriod) {
     EXPECT_FLOAT_EQ(waveform(0, 0), 0.0f);
     EXPECT_FLOAT_EQ(waveform(5, 10), 0.0f);
     EXPECT_FLOAT_EQ(waveform(-1, 10), 0.0f);
-    for (int type : {0, 1, 2, 4}) {
-        EXPECT_EQ(waveform(type, 64), waveform(type, 0));
-        EXPECT_EQ(waveform(type, 64 * 7 + 5), waveform(type, 5));
+    // Positions count modulo 64: 64 plays as 0, 64 x 7 + 5 as 5.
+    struct Wrap {
+        int type;
+        float at0, at5;
+    };
+    const Wrap wraps[] = {
+        {0, 0.0f, -0.47139674f},  // -sin(2 pi x 5 / 64)
+        {1, 1.0f, 27.0f / 32.0f},  // (32 - 5) / 32
+        {2, -1.0f, -1.0f},
+        {4, -1.0f, -27.0f / 32.0f},  // (5 - 32) / 32
+    };
+    for (const Wrap& w : wraps) {
+        EXPECT_FLOAT_EQ(waveform(w.type, 64), w.at0) << w.type;
+        EXPECT_NEAR(waveform(w.type, 64 * 7 + 5), w.at5, 1e-6f) << w.type;
     }
 }
 

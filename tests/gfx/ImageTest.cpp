@@ -1,5 +1,5 @@
 #include "gfx/ImageRuntime.h"
-#include "tests/gfx/TestDevice.h"
+#include "tests/support/TestDevice.h"
 
 #include <gtest/gtest.h>
 

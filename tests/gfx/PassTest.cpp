@@ -1,7 +1,7 @@
 #include "gfx/ComputePass.h"
 #include "gfx/DrawPass.h"
 #include "gfx/FrameConstants.h"
-#include "tests/gfx/TestDevice.h"
+#include "tests/support/TestDevice.h"
 #include "tests/gfx/TestShaders.h"
 
 #include <gtest/gtest.h>

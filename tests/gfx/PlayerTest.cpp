@@ -1,7 +1,7 @@
 #include "gfx/DemoPlayer.h"
 #include "gfx/FrameConstants.h"
 #include "gfx/TextureRuntime.h"
-#include "tests/gfx/TestDevice.h"
+#include "tests/support/TestDevice.h"
 #include "tests/gfx/TestShaders.h"
 
 #include <gtest/gtest.h>

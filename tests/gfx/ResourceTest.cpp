@@ -2,7 +2,7 @@
 #include "gfx/BufferRuntime.h"
 #include "gfx/ImageRuntime.h"
 #include "gfx/TextureRuntime.h"
-#include "tests/gfx/TestDevice.h"
+#include "tests/support/TestDevice.h"
 
 #include <gtest/gtest.h>
 

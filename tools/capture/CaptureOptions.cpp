@@ -1,5 +1,7 @@
 #include "tools/capture/CaptureOptions.h"
 
+#include "app/AudioClock.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -8,9 +10,6 @@
 namespace Nimbra {
 
 namespace {
-
-// The demo stops before drawing a frame at this time.
-constexpr double presentationEnd = 107.58;
 
 bool parseNumber(const char* text, double& value)
 {
@@ -70,7 +69,7 @@ bool parseCaptureOptions(int argc, const char* const* argv, CaptureOptions& opti
             return false;
         }
     }
-    if (options.mode == CaptureMode::Frames && options.from >= presentationEnd) {
+    if (options.mode == CaptureMode::Frames && presentationIsOver(static_cast<float>(options.from))) {
         error = "--from must lie before the end of the presentation (107.58 s)";
         return false;
     }
@@ -84,7 +83,8 @@ bool parseCaptureOptions(int argc, const char* const* argv, CaptureOptions& opti
 uint32_t captureFrameCount(const CaptureOptions& options)
 {
     // Compared in single precision, as the frame loop compares its clock with the end.
-    float end = static_cast<float>(options.to < presentationEnd ? options.to : presentationEnd);
+    float end = static_cast<float>(options.to) < presentationEndSeconds ? static_cast<float>(options.to)
+                                                                        : presentationEndSeconds;
     uint32_t count = 0;
     while (captureFrameTime(options, count) < end)
         ++count;

@@ -31,15 +31,10 @@ std::string passName(DemoPlayer& player, const PassEntry& entry)
 }  // namespace
 
 TimedRenderer::TimedRenderer(DemoPlayer& player, ID3D11Device* device, ID3D11DeviceContext* context)
-    : player(player), timer(device, context, player.passes.count)
+    : timer(device, context, player.passes.count)
 {
     for (const PassEntry& entry : player.passes)
         passNames.push_back(passName(player, entry));
-}
-
-void TimedRenderer::render()
-{
-    player.render(this);
 }
 
 void TimedRenderer::passesBegin()

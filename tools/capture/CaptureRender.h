@@ -1,6 +1,6 @@
 #pragma once
-// The player's frame, rendered pass by pass with a GPU timestamp after every pass, so that the
-// capture can report where the GPU time of a frame goes.
+// Watches the player's render and takes a GPU timestamp before the first pass and after every
+// pass, so that the capture can report where the GPU time of a frame goes.
 #include "gfx/DemoPlayer.h"
 #include "tools/capture/PassTimer.h"
 
@@ -14,8 +14,6 @@ class TimedRenderer : public Gfx::PassObserver {
 public:
     TimedRenderer(Gfx::DemoPlayer& player, ID3D11Device* device, ID3D11DeviceContext* context);
 
-    // One frame of the player, with a timestamp before the first pass and after every pass.
-    void render();
     // Adds the GPU times of the frame just rendered; waits for the GPU.
     void collectTimings() { timer.collect(); }
     void printTimings(std::FILE* out) const;
@@ -25,7 +23,6 @@ public:
     void passesEnd() override;
 
 private:
-    Gfx::DemoPlayer& player;
     PassTimer timer;
     std::vector<std::string> passNames;
 };

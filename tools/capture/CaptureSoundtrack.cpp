@@ -3,6 +3,8 @@
 #include "tools/capture/CaptureFiles.h"
 
 #include "audio/ModulePlayer.h"
+#include "audio/RefillPlan.h"
+#include "audio/StreamFormat.h"
 #include "content/song/Song.h"
 
 #include <cmath>
@@ -13,9 +15,9 @@ namespace Nimbra {
 
 namespace {
 
-constexpr uint32_t sampleRate = 44100;
+constexpr uint32_t sampleRate = kStreamRate;
 // Rendered in blocks of the stream's buffer size.
-constexpr uint32_t blockFrames = 4096;
+constexpr uint32_t blockFrames = kStreamFrames;
 
 }  // namespace
 

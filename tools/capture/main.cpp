@@ -1,11 +1,12 @@
-// demo-capture: the presentation rendered offline. It runs the same start-up (without the
-// sound device) and the same frame work as demo.exe, but takes the time of every frame from a
-// fixed step instead of the audio clock, reads each frame back into a numbered PNG and writes
-// the soundtrack of the same span, rendered offline, as a WAV. At the end it prints the CPU
+// demo-capture: the presentation rendered offline. It runs the same start-up, frame work and
+// shutdown as demo.exe, but takes the time of every frame from a fixed step (CaptureClock)
+// instead of the sound device, reads each frame back into a numbered PNG and writes the
+// soundtrack of the same span, rendered offline, as a WAV. At the end it prints the CPU
 // time of the frame work and the GPU time of every pass, averaged over the frames.
 //
 // With --constants T it renders the first frame at T seconds (counter 0, elapsed time T) and
 // prints the 864 bytes of constant data the shaders received, one 32-bit word a line.
+#include "tools/capture/CaptureClock.h"
 #include "tools/capture/CaptureFiles.h"
 #include "tools/capture/CaptureOptions.h"
 #include "tools/capture/CaptureRender.h"
@@ -15,7 +16,6 @@
 
 #include "app/DemoWindow.h"
 #include "app/Presentation.h"
-#include "app/PresentationPicture.h"
 #include "app/Screen.h"
 #include "gfx/DemoPlayer.h"
 #include "gfx/FrameConstants.h"
@@ -65,11 +65,33 @@ double secondsSince(const LARGE_INTEGER& start)
     return static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
+// Runs the presentation's frames at the clock's times; after each frame `frameDone` gets the
+// frame's index and returns false to stop the capture.
+template <typename FrameDone>
+bool runCaptureFrames(Presentation& presentation, CaptureClock& clock, Gfx::PassObserver* observer,
+                      float aspect, FrameDone frameDone)
+{
+    float previous = 0.0f;
+    clock.start();
+    for (;;) {
+        clock.turnStart();
+        const float t = clock.seconds();
+        if (clock.finished(t))
+            break;
+        presentationFrameWork(presentation, t, t - previous, clock.frame(), aspect, observer);
+        if (!frameDone(clock.frame()))
+            return false;
+        previous = t;
+    }
+    clock.stop();
+    return true;
+}
+
 int printConstants(Presentation& presentation, DemoWindow& window, const CaptureOptions& options,
                    float aspect)
 {
-    float t = static_cast<float>(options.constantsTime);
-    presentationFrameWork(presentation, window, t, t, 0, aspect);
+    CaptureClock clock(options);
+    runCaptureFrames(presentation, clock, nullptr, aspect, [](uint32_t) { return true; });
     std::vector<unsigned char> bytes;
     if (!Gfx::readBackBuffer(window.device, window.immediateContext, Gfx::frameConstants.buffer[0], bytes)) {
         std::fprintf(stderr, "demo-capture: the constant buffer could not be read\n");
@@ -87,29 +109,28 @@ int captureFrames(Presentation& presentation, DemoWindow& window, FrameTarget& t
         std::fprintf(stderr, "demo-capture: cannot create %s\n", options.outDir.c_str());
         return 1;
     }
-    const uint32_t frames = captureFrameCount(options);
+    CaptureClock clock(options);
     TimedRenderer renderer(*presentation.timeline.player, window.device, window.immediateContext);
     std::vector<unsigned char> pixels;
     double frameWorkSeconds = 0.0;
-    float previous = 0.0f;
-    for (uint32_t frame = 0; frame < frames; ++frame) {
-        float t = captureFrameTime(options, frame);
-        LARGE_INTEGER start;
-        QueryPerformanceCounter(&start);
-        preparePictureFrame(presentation.timeline, t, t - previous, frame, aspect);
-        renderer.render();
-        frameWorkSeconds += secondsSince(start);
-        previous = t;
-
+    LARGE_INTEGER frameStart;
+    QueryPerformanceCounter(&frameStart);
+    const bool written = runCaptureFrames(presentation, clock, &renderer, aspect, [&](uint32_t frame) {
+        frameWorkSeconds += secondsSince(frameStart);
         std::string path = captureFramePath(options.outDir, frame);
         if (!target.read(pixels) || !writeFramePng(path, pixels.data(), options.width, options.height,
                                                     static_cast<uint32_t>(options.width) * 4)) {
             std::fprintf(stderr, "demo-capture: cannot write %s\n", path.c_str());
-            return 1;
+            return false;
         }
         renderer.collectTimings();
-    }
+        QueryPerformanceCounter(&frameStart);
+        return true;
+    });
+    if (!written)
+        return 1;
 
+    const uint32_t frames = clock.frameCount();
     std::string wav = options.outDir + "/soundtrack.wav";
     if (!writeSoundtrack(wav, options.from, captureFrameTime(options, frames - 1) + 1.0 / options.fps)) {
         std::fprintf(stderr, "demo-capture: cannot write %s\n", wav.c_str());
@@ -158,14 +179,14 @@ int main(int argc, char** argv)
     }
     window.backBufferView = target.view();
 
+    // The capture takes its time from the frame step and renders the sound offline, so no audio
+    // device is opened.
     Presentation presentation;
-    // The picture's start-up only: the capture takes its time from the frame step and renders
-    // the sound offline, so no audio device is opened.
-    startPicture(presentation.timeline, window);
-
+    presentationStartUp(presentation, window);
     int status = options.mode == CaptureMode::Constants
                      ? printConstants(presentation, window, options, aspect)
                      : captureFrames(presentation, window, target, options, aspect);
+    presentationShutdown(presentation);
     std::fflush(stdout);
     // The player and its GPU objects live to the end of the process, as in the demo.
     ExitProcess(static_cast<UINT>(status));

@@ -11,6 +11,8 @@
 #include "app/FrameLoop.h"
 #include "app/Presentation.h"
 #include "app/Screen.h"
+#include "app/SoundtrackClock.h"
+#include "content/song/Song.h"
 
 namespace {
 
@@ -52,13 +54,15 @@ int main()
     aspect = (float)screenWidth / (float)screenHeight;
     DemoWindow window;
     createWindowAndDevice(window);
+    SoundtrackClock clock(songModule, songModuleSize);
     Presentation presentation;
     presentationStartUp(presentation, window);
+    clock.start();
     if (!window.swapChain) {
         std::printf("shell_bench: no swap chain, nothing to measure\n");
         ExitProcess(1);
     }
-    presentationFrameWork(presentation, window, 0.0f, 0.0f, 0, aspect);
+    presentationFrameWork(presentation, 0.0f, 0.0f, 0, aspect);
     window.swapChain->Present(1, 0);
     const unsigned long long firstPresent = nowUnixMicroseconds();
 
@@ -75,11 +79,12 @@ int main()
     SetTimer(window.hwnd, 1, 5000, endLoop);
     LARGE_INTEGER start, end;
     QueryPerformanceCounter(&start);
-    const uint32_t frames = runFrameLoop(window, presentation);
+    const uint32_t frames = runFrameLoop(window, presentation, clock);
     QueryPerformanceCounter(&end);
     std::printf("frame loop                        %8.1f frames per second (%u frames in %.2f s)\n",
                 frames / seconds(start, end), frames, seconds(start, end));
     std::fflush(stdout);
+    clock.stop();
     presentationShutdown(presentation);
     finishGpuWork(window);
     ExitProcess(0);

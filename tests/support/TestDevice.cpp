@@ -1,4 +1,4 @@
-#include "tests/gfx/TestDevice.h"
+#include "tests/support/TestDevice.h"
 
 #include "gfx/ReadBack.h"
 

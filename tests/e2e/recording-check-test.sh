@@ -9,6 +9,10 @@ xmrender=$2
 song=$3
 work=$4
 end=107.58
+if ! command -v sox >/dev/null; then
+  echo "FAIL: sox is missing; install it with scripts/setup.sh (Debian package sox)"
+  exit 1
+fi
 rm -rf "$work" && mkdir -p "$work" || exit 1
 "$xmrender" "$song" "$work/render.wav" --seconds 112 --loops 1 >/dev/null || exit 1
 status=0

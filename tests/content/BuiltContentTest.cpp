@@ -1,7 +1,7 @@
 // The content as buildContent leaves it on a 1920 x 1080 screen, the player before and after
 // initialize, and one frame of the frame work.
 #include "app/GraphicsContext.h"
-#include "app/PresentationPicture.h"
+#include "app/Presentation.h"
 #include "app/Screen.h"
 #include "content/animation/ContentKeys.h"
 #include "content/animation/ContentVariables.h"
@@ -37,7 +37,7 @@ constexpr int32_t screenH = 1080;
 struct Built {
     ID3D11Device* device = nullptr;
     ID3D11DeviceContext* context = nullptr;
-    Timeline timeline;
+    Presentation presentation;
     DemoPlayer* player = nullptr;
 };
 
@@ -55,8 +55,8 @@ Built& built()
             installGraphicsContext(zero, b.device, b.context);
             screenWidth = screenW;
             screenHeight = screenH;
-            buildContent(b.timeline, screenW, screenH);
-            b.player = b.timeline.player;
+            buildContent(b.presentation.timeline, screenW, screenH);
+            b.player = b.presentation.timeline.player;
         }
     }
     return b;
@@ -87,7 +87,7 @@ protected:
         ASSERT_NE(built().device, nullptr) << "no Direct3D 11 device";
         ASSERT_NE(built().player, nullptr);
     }
-    Timeline& timeline = built().timeline;
+    Timeline& timeline = built().presentation.timeline;
     DemoPlayer*& player = built().player;
 };
 
@@ -263,8 +263,7 @@ TEST_F(BuiltContent, InitializeThenOneFrame)
     Resource* rotation = player->resources.slot(12);
     bool parity = rotation->parity;
     const float t = 1.5f;
-    preparePictureFrame(timeline, t, t, 0, float(screenW) / float(screenH));
-    renderPictureFrame(timeline);
+    presentationFrameWork(built().presentation, t, t, 0, float(screenW) / float(screenH));
     EXPECT_NE(rotation->parity, parity);
     EXPECT_FALSE(player->firstFrame);
 

@@ -1,4 +1,4 @@
-#include "tests/soundtrack/SongAnalysis.h"
+#include "tools/song-report/SongAnalysis.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Renders the frames at 2, 10, 40, 70 and 105 s with demo-capture at 320 x 180 and compares
-# them with the reference pictures in tests/presentation/reference/.
+# them with the reference pictures in tests/e2e/reference/.
 #   frames-test.sh path/to/demo-capture.exe            compare
 #   frames-test.sh path/to/demo-capture.exe --update   write new references (when the look
 #                                                      changes on purpose; commit them)
@@ -13,12 +13,19 @@ set -u
 exe=$1
 update=${2:-}
 here=$(cd "$(dirname "$0")/../.." && pwd)
-refs="$here/tests/presentation/reference"
+refs="$here/tests/e2e/reference"
 times=(2 10 40 70 105)
 width=320
 height=180
 FUZZ=8%
 MAX_DIFFERENT_PERMILLE=10
+
+for tool in convert compare; do
+  if ! command -v "$tool" >/dev/null; then
+    echo "frames-test: $tool is missing; install it with scripts/setup.sh (Debian package imagemagick)"
+    exit 1
+  fi
+done
 
 if [ -z "${NIMBRA_FRAMES_INNER:-}" ]; then
   export NIMBRA_FRAMES_INNER=1

@@ -30,7 +30,7 @@ for _ in $(seq 24); do
   sleep 5
 done
 if ! awk -v l="$(cut -d' ' -f1 /proc/loadavg)" -v c="$cores" 'BEGIN { exit !(l < c) }'; then
-  echo "demo-recording: SKIPPED, the machine is busy (load $(cut -d' ' -f1 /proc/loadavg) on $cores cores)"
+  echo "demo-recording: SKIPPED (code 77), the machine stayed busy for two minutes (load $(cut -d' ' -f1 /proc/loadavg) on $cores cores): Wine's sound would underrun and the recording would measure the machine, not the demo"
   exit 77
 fi
 
@@ -42,9 +42,15 @@ if [ -z "${NIMBRA_RECORDING_SESSION:-}" ]; then
   NIMBRA_RECORDING_SESSION=1 exec bash "$src/scripts/session.sh" "${display[@]}" -- bash "$0" "$@"
 fi
 
+for tool in parec:pulseaudio-utils; do
+  if ! command -v "${tool%%:*}" >/dev/null; then
+    echo "demo-recording: ${tool%%:*} is missing; install it with scripts/setup.sh (Debian package ${tool#*:})" >&2
+    exit 1
+  fi
+done
 host=$src/build/host
 xmrender=$host/tools/xmrender/xmrender
-check=$host/tests/soundtrack/recording-check
+check=$host/tests/e2e/recording-check
 for tool in "$xmrender" "$check"; do
   if [ ! -x "$tool" ]; then
     echo "demo-recording: $tool is missing; build the host tools first (make host)" >&2
@@ -113,6 +119,12 @@ fi
 if awk -v e="$elapsed" -v s="$end" 'BEGIN { exit !(e < s) }'; then
   echo "FAILED: demo.exe ended before the show did"
   result=1
+fi
+# A WAV header alone is 44 bytes: anything less than a second of sound means nothing arrived.
+recorded=$(stat -c %s "$work/recording.wav" 2>/dev/null || echo 0)
+if [ "$recorded" -lt $(( 44100 * 8 )) ]; then
+  echo "FAILED: no sound recorded ($recorded bytes from the sink's monitor)"
+  exit 1
 fi
 "$check" "$work/recording.wav" "$work/render.wav" "$end" "${limits[@]}" || result=1
 exit $result

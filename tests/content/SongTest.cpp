@@ -2,7 +2,7 @@
 // as the audio stream will play it (one play-through), then judged by numbers.
 #include "audio/ModulePlayer.h"
 #include "content/song/Song.h"
-#include "tests/soundtrack/SongAnalysis.h"
+#include "tools/song-report/SongAnalysis.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // song-report RENDER.wav: peak and loudness section by section, for judging a render of the
 // song (make listen) by numbers.
-#include "tests/soundtrack/SongAnalysis.h"
+#include "tools/song-report/SongAnalysis.h"
 
 #include <cstdio>
 #include <iterator>

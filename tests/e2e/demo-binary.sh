@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# tests/app/demo-binary.sh DEMO.exe: demo.exe is one self-contained GUI program (no console,
+# tests/e2e/demo-binary.sh DEMO.exe: demo.exe is one self-contained GUI program (no console,
 # no compiler runtime DLLs beside it) that carries icon group 101 with a 16 x 16 and a
 # 32 x 32 image at 8 bits per pixel.
 set -u

@@ -9,7 +9,7 @@
 // the lag within --spread 150 ms (Wine's sink steps it by 20 to 60 ms now and then), at most
 // --missing 300 ms of the song lost. Prints its figures;
 // exit code 0 on success.
-#include "tests/soundtrack/SongAnalysis.h"
+#include "tools/song-report/SongAnalysis.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,0 +1,184 @@
+// The audio stream's own logic, natively, over a stand-in device: what start-up, the first
+// turn, the refill thread and shutdown do, with a device and without one.
+#include "audio/AudioStream.h"
+#include "audio/ModulePlayer.h"
+#include "content/song/Song.h"
+#include "tests/support/FakeAudioOutput.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+#include <vector>
+
+namespace Nimbra {
+namespace {
+
+using Testing::FakeAudioDevice;
+using Testing::fakeAudioOutput;
+using Testing::resetFakeAudioDevice;
+
+// Frames 0 .. count-1 of one play-through of the song, rendered straight from the player.
+std::vector<float> offlineSong(uint32_t frames)
+{
+    std::vector<float> out(size_t(frames) * 2);
+    ModulePlayer* player = nullptr;
+    if (createModulePlayer(&player, songModule, songModuleSize, kStreamRate) == 0) {
+        player->setMaxLoops(1);
+        player->generate(out.data(), frames);
+        std::free(player);
+    }
+    return out;
+}
+
+// Slot `slot` of the ring holds song frame `songFrame`.
+::testing::AssertionResult slotHolds(const AudioStream& stream, const std::vector<float>& song, uint32_t slot,
+                                     uint32_t songFrame)
+{
+    if (stream.buffer[slot * 2] == song[songFrame * 2] && stream.buffer[slot * 2 + 1] == song[songFrame * 2 + 1])
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "slot " << slot << " does not hold song frame " << songFrame;
+}
+
+// Waits until the refill thread has read the position three more times: the last two reads came
+// after the caller's change, and the refill after the first of them is done. The wait ends on
+// the thread's progress, not on the clock (the limit only keeps a broken thread from hanging).
+void waitForRefill(FakeAudioDevice& device)
+{
+    const int seen = device.positionReads.load();
+    for (int i = 0; i < 20000 && device.positionReads.load() < seen + 3; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_GE(device.positionReads.load(), seen + 3) << "the refill thread stopped reading the position";
+}
+
+TEST(AudioStreamWithoutDevice, StartsNoHeaderPlayerOrThread)
+{
+    FakeAudioDevice& device = resetFakeAudioDevice(false);
+    device.bytesPlayed = 8 * 44100;
+    AudioStream stream;
+    startAudioStream(stream, songModule, songModuleSize, fakeAudioOutput());
+    EXPECT_EQ(device.opened.load(), 1);
+    EXPECT_EQ(stream.device, nullptr);
+    EXPECT_EQ(device.prepared.load(), 0);
+    EXPECT_EQ(stream.player, nullptr);
+    EXPECT_FALSE(stream.thread.joinable());
+    EXPECT_FALSE(stream.writePending);
+
+    // Every turn: nothing to submit, and the clock stays at 0 whatever a device would say.
+    for (int turn = 0; turn < 3; ++turn) {
+        submitAudioStream(stream);
+        EXPECT_EQ(audioFramesPlayed(stream), 0u);
+    }
+    pauseAudioStream(stream);
+    resumeAudioStream(stream);
+    stopAudioStream(stream);
+    EXPECT_EQ(device.written.load(), 0);
+    EXPECT_EQ(device.positionReads.load(), 0);
+    EXPECT_EQ(device.paused.load() + device.resumed.load() + device.closed.load(), 0);
+}
+
+TEST(AudioStreamOnADevice, StartsPrefilledAndSubmitsInTheFirstTurnOnly)
+{
+    FakeAudioDevice& device = resetFakeAudioDevice(true);
+    AudioStream stream;
+    startAudioStream(stream, songModule, songModuleSize, fakeAudioOutput());
+    EXPECT_EQ(device.prepared.load(), 1);
+    ASSERT_NE(stream.player, nullptr);
+    EXPECT_TRUE(stream.thread.joinable());
+    EXPECT_TRUE(stream.writePending);
+    EXPECT_EQ(device.written.load(), 0);
+
+    submitAudioStream(stream);
+    submitAudioStream(stream);
+    EXPECT_EQ(device.written.load(), 1);
+    EXPECT_FALSE(stream.writePending);
+
+    stopAudioStream(stream);
+    EXPECT_EQ(device.closed.load(), 1);
+    EXPECT_EQ(device.refillThreads.load(), 1);
+    EXPECT_EQ(stream.device, nullptr);
+    EXPECT_EQ(stream.player, nullptr);
+    EXPECT_FALSE(stream.thread.joinable());
+
+    // The whole ring held song frames 0 .. 4095 before anything played.
+    const std::vector<float> song = offlineSong(kStreamFrames);
+    for (uint32_t slot = 0; slot < kStreamFrames; ++slot)
+        ASSERT_TRUE(slotHolds(stream, song, slot, slot));
+}
+
+TEST(AudioStreamOnADevice, CountsWholeFramesOfEightBytes)
+{
+    FakeAudioDevice& device = resetFakeAudioDevice(true);
+    AudioStream stream;
+    startAudioStream(stream, songModule, songModuleSize, fakeAudioOutput());
+    device.bytesPlayed = 7;
+    EXPECT_EQ(audioFramesPlayed(stream), 0u);
+    device.bytesPlayed = 15;
+    EXPECT_EQ(audioFramesPlayed(stream), 1u);
+    device.bytesPlayed = 8 * 44100;
+    EXPECT_EQ(audioFramesPlayed(stream), 44100u);
+    stopAudioStream(stream);
+}
+
+// 4200 frames played: the refill renders song frames 4096 .. 8191 into the whole ring, then 8192
+// .. 8295 into slots 0 .. 103, so every slot holds the next frame the device will play there.
+TEST(AudioStreamOnADevice, RefillsTheSlotsThePositionHasPassed)
+{
+    FakeAudioDevice& device = resetFakeAudioDevice(true);
+    AudioStream stream;
+    startAudioStream(stream, songModule, songModuleSize, fakeAudioOutput());
+    submitAudioStream(stream);
+    device.bytesPlayed = 4200 * kBytesPerFrame;
+    waitForRefill(device);
+    stopAudioStream(stream);
+
+    const std::vector<float> song = offlineSong(3 * kStreamFrames);
+    for (uint32_t slot = 0; slot < 104; ++slot)
+        ASSERT_TRUE(slotHolds(stream, song, slot, 8192 + slot));
+    for (uint32_t slot = 104; slot < kStreamFrames; ++slot)
+        ASSERT_TRUE(slotHolds(stream, song, slot, 4096 + slot));
+}
+
+TEST(AudioStreamOnADevice, StartsLaterInTheSongWhenAsked)
+{
+    resetFakeAudioDevice(true);
+    AudioStream stream;
+    startAudioStream(stream, songModule, songModuleSize, fakeAudioOutput(), 10000);
+    stopAudioStream(stream);
+    const std::vector<float> song = offlineSong(10000 + kStreamFrames);
+    for (uint32_t slot = 0; slot < kStreamFrames; ++slot)
+        ASSERT_TRUE(slotHolds(stream, song, slot, 10000 + slot));
+}
+
+TEST(AudioStreamOnADevice, PausesAndResumesTheDevice)
+{
+    FakeAudioDevice& device = resetFakeAudioDevice(true);
+    AudioStream stream;
+    startAudioStream(stream, songModule, songModuleSize, fakeAudioOutput());
+    pauseAudioStream(stream);
+    resumeAudioStream(stream);
+    stopAudioStream(stream);
+    EXPECT_EQ(device.paused.load(), 1);
+    EXPECT_EQ(device.resumed.load(), 1);
+}
+
+// A song the loader refuses leaves the stream without a player: the ring plays silence, even
+// where an earlier run of the same stream left music in it.
+TEST(AudioStreamOnADevice, WithoutASongPlaysSilenceAfterARestart)
+{
+    static const unsigned char notASong[16] = {};
+    resetFakeAudioDevice(true);
+    AudioStream stream;
+    startAudioStream(stream, songModule, songModuleSize, fakeAudioOutput(), 44100);
+    stopAudioStream(stream);
+    startAudioStream(stream, notASong, sizeof(notASong), fakeAudioOutput());
+    EXPECT_EQ(stream.player, nullptr);
+    EXPECT_TRUE(stream.writePending);
+    stopAudioStream(stream);
+    for (float v : stream.buffer)
+        ASSERT_EQ(v, 0.0f);
+}
+
+} // namespace
+} // namespace Nimbra
