@@ -6,7 +6,7 @@ WIN := build/win64
 ASAN := build/asan
 GEN := -G Ninja
 
-.PHONY: all setup build host win64 asan test test-host test-win64 test-asan run bench bench-shell clean fuzz assets
+.PHONY: all setup build host win64 asan test test-host test-win64 test-asan run bench bench-shell bench-xm clean fuzz assets
 
 all: build
 
@@ -46,18 +46,25 @@ run: build
 	@bash scripts/play.sh
 
 # Every benchmark; each area adds its own target as a prerequisite.
-bench: bench-shell bench-sync
+bench: bench-shell bench-xm bench-sync
 
 # Start-up time and frame rate of the window, device and frame loop under Wine at 640 x 360.
 bench-shell: setup win64
 	@bash scripts/bench-shell.sh 640x360
+
+# The XM engine against xmp and openmpt123 (installed here if missing): real-time factor and
+# user CPU per render, medians of REPS runs.
+REPS ?= 7
+bench-xm: host
+	@bash scripts/bench-xm.sh $(REPS)
 
 # Message rate of the sync editor link under a burst of 10,000 SET_KEY messages.
 .PHONY: bench-sync
 bench-sync: host
 	$(HOST)/tools/sync-bench/sync-bench 10000
 
-# Fuzzes the module player for SECONDS seconds (libFuzzer, clang): make fuzz SECONDS=600
+# Fuzzes the module loader alone, then loader, replayer and mixer, for SECONDS seconds each
+# (libFuzzer, clang), and prints each target's executions per second: make fuzz SECONDS=600
 SECONDS ?= 60
 fuzz:
 	bash tests/fuzz/run.sh $(SECONDS)

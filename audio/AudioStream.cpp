@@ -52,7 +52,7 @@ void startAudioStream(AudioStream& stream, const unsigned char* song, uint32_t s
     }
     output.prepare(stream);
 
-    if (createModulePlayer(&stream.player, song, songSize, kStreamRate) != 0)
+    if (createModulePlayer(&stream.player, song, songSize, kStreamRate) != CreatePlayerOk)
         stream.player = nullptr;
     if (stream.player) {
         stream.player->setMaxLoops(1);

@@ -1,7 +1,11 @@
 // Renders the song into 32-bit float stereo frames: runs the replayer's ticks on time, fetches
 // one sample per sounding channel and frame, and ramps the gains toward their targets.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "audio/ModulePlayer.h"
 
@@ -118,9 +122,9 @@ inline void advancePingPong(const SampleView& s, Cursor& c) {
 
 template <int LoopType>
 void advance(const SampleView& s, Cursor& c) {
-    if (LoopType == 1) {
+    if (LoopType == LoopForward) {
         advanceForward(s, c);
-    } else if (LoopType == 2) {
+    } else if (LoopType == LoopPingPong) {
         advancePingPong(s, c);
     } else {
         advanceOnce(s, c);
@@ -151,6 +155,174 @@ float fetchFrom(ModuleChannel& ch, const ModuleSample& sample) {
     return crossFade(ch.tail, ch.rampIndex, v);
 }
 
+// Mixes frames of one voice whose position moves by delta each frame and stays inside the
+// sample: from pos onward while the next position stays below bound (Rising, delta >= 0) or
+// above it (falling, delta <= 0). Stops at the frame whose move would cross the bound (a loop
+// end, a turn of a ping-pong loop, the end of the sample, or a position that is not a number):
+// that frame is mixed but not moved, and its move is left to the full loop rule. Returns the
+// frames mixed and moved; out and pos are advanced past them.
+template <typename T, bool Rising, bool Silent>
+uint32_t mixStretch(const T* data, float& pos, float delta, float bound, float left, float right, float*& out,
+                    uint32_t count) {
+    float p = pos;
+    float* o = out;
+    uint32_t i = 0;
+    for (;;) {
+        if (!Silent) {
+            // A gain of 0 would add +0 or -0 to a sum that is never -0: nothing to add.
+            float raw = float(data[uint32_t(int32_t(p))]);
+            o[0] += raw * left;
+            o[1] += raw * right;
+        }
+        float next = p + delta;
+        if (Rising ? !(next < bound) : !(next > bound)) break;
+        p = next;
+        o += 2;
+        if (++i == count) break;
+    }
+    pos = p;
+    out = o;
+    return i;
+}
+
+// The same stretch with the position as an integer. Within one binade [2^e, 2^(e+1)) every
+// float is a multiple of its ulp u = 2^(e-23), and adding a step rounds to the nearest multiple
+// of u: the sum moves by round(step / u) ulps every time, the same count each frame, as long as
+// it stays inside the binade and step / u does not end in exactly half an ulp (that tie would
+// round to even and alternate). So the float additions can be counted ahead in integers: P ulps
+// at a time, the sample index being P >> shift. Positions below 1, at or above 2^23, steps of a
+// tie or of 2^30 ulps and more keep to the float stretch.
+struct FixedStretch {
+    int64_t p;       // position in ulps
+    int64_t delta;   // ulps per frame, negative going down
+    uint32_t shift;  // 23 - e: the sample index is p >> shift
+    int64_t moves;   // moves that stay inside the binade and before the bound
+};
+
+const int64_t binadeLow = int64_t(1) << 23;
+const int64_t binadeHigh = int64_t(1) << 24;
+
+bool fixedStretch(float pos, float step, float bound, bool rising, FixedStretch& f) {
+    if (!(pos >= 1.0f && pos < 8388608.0f)) return false;
+    uint32_t bits;
+    memcpy(&bits, &pos, sizeof(bits));
+    int e = int(bits >> 23) - 127;  // 0..22
+    f.shift = uint32_t(23 - e);
+    f.p = int64_t((bits & 0x7FFFFF) | 0x800000);
+    double scale = double(int64_t(1) << f.shift);
+    double ulps = double(step) * scale;  // exact: a float times a power of two
+    if (!(ulps < 1073741824.0)) return false;
+    int64_t whole = int64_t(ulps);  // step >= 0: truncation is the floor
+    double fraction = ulps - double(whole);
+    if (fraction == 0.5) return false;
+    int64_t delta = whole + (fraction > 0.5 ? 1 : 0);
+    // The last position a move may reach: inside the binade (one ulp clear of its lower end,
+    // where the rounding would turn finer) and short of the bound.
+    double limit = bound * scale;  // exact, and >= 0 like every bound
+    int64_t below = int64_t(limit);  // the floor
+    int64_t room;
+    if (rising) {
+        int64_t ceiling = below + (double(below) < limit ? 1 : 0);
+        room = std::min(binadeHigh - 1, ceiling - 1) - f.p;
+        f.delta = delta;
+    } else {
+        room = f.p - std::max(binadeLow + 1, below + 1);
+        f.delta = -delta;
+    }
+    f.moves = room < 0 ? 0 : (delta == 0 ? INT64_MAX : room / delta);
+    return true;
+}
+
+// mixStretch over a FixedStretch: the same frames, sums and final position. Four frames at a
+// time where SSE2 is there: each lane multiplies and adds exactly like the scalar code.
+template <typename T, bool Silent>
+uint32_t mixFixed(const T* data, FixedStretch& f, float left, float right, float*& out, uint32_t count) {
+    uint32_t n = f.moves < int64_t(count) ? uint32_t(f.moves) : count;
+    int64_t p = f.p;
+    const int64_t delta = f.delta;
+    const uint32_t shift = f.shift;
+    float* o = out;
+    if (Silent) {
+        p += int64_t(n) * delta;
+        o += 2 * size_t(n);
+    } else {
+        uint32_t i = 0;
+#if defined(__SSE2__)
+        const __m128 gains = _mm_setr_ps(left, right, left, right);
+        for (; i + 4 <= n; i += 4, o += 8) {
+            int32_t a = data[p >> shift];
+            int32_t b = data[(p + delta) >> shift];
+            int32_t c = data[(p + 2 * delta) >> shift];
+            int32_t d = data[(p + 3 * delta) >> shift];
+            p += 4 * delta;
+            __m128 raw = _mm_cvtepi32_ps(_mm_setr_epi32(a, b, c, d));
+            _mm_storeu_ps(o, _mm_add_ps(_mm_loadu_ps(o), _mm_mul_ps(_mm_unpacklo_ps(raw, raw), gains)));
+            _mm_storeu_ps(o + 4, _mm_add_ps(_mm_loadu_ps(o + 4), _mm_mul_ps(_mm_unpackhi_ps(raw, raw), gains)));
+        }
+#endif
+        for (; i < n; ++i, o += 2, p += delta) {
+            float raw = float(data[p >> shift]);
+            o[0] += raw * left;
+            o[1] += raw * right;
+        }
+    }
+    if (n < count && !Silent) {  // the frame whose move leaves the stretch
+        float raw = float(data[p >> shift]);
+        o[0] += raw * left;
+        o[1] += raw * right;
+    }
+    f.p = p;
+    out = o;
+    return n;
+}
+
+// p ulps as a float: exact, p < 2^24 times a power of two.
+float fixedPosition(const FixedStretch& f) { return float(f.p) * (1.0f / float(uint32_t(1) << f.shift)); }
+
+// Mixes the frames of a voice whose gains have settled: stretches of frames that only read the
+// sample and add the step, and the loop rule's events one frame at a time. Scaling a raw value
+// by a power of two and then by a gain rounds exactly like scaling it by the gain pre-multiplied
+// with that power of two, so left and right already carry the scale. Returns the frames mixed:
+// fewer than count when the voice stops.
+template <typename T, int LoopType, bool Silent>
+uint32_t mixSteady(const SampleView& s, Cursor& c, float left, float right, float* out, uint32_t count) {
+    const T* data = static_cast<const T*>(s.data);
+    uint32_t i = 0;
+    while (i < count) {
+        float pos = c.position;
+        // Within the sample, a move of step >= 0 never leaves it going down, and one of -step
+        // never leaves it going up; pos - step and pos + (-step) round alike.
+        bool inside = pos >= 0.0f && pos < s.length;
+        bool backward = LoopType == LoopPingPong && !c.forward;
+        if (inside && c.step >= 0.0f) {
+            uint32_t n;
+            float bound = backward ? s.loopStart : (LoopType == LoopNone ? s.length : s.loopEnd);
+            FixedStretch f;
+            if (fixedStretch(pos, c.step, bound, !backward, f)) {
+                n = mixFixed<T, Silent>(data, f, left, right, out, count - i);
+                pos = fixedPosition(f);
+            } else if (backward) {
+                n = mixStretch<T, false, Silent>(data, pos, -c.step, bound, left, right, out, count - i);
+            } else {
+                n = mixStretch<T, true, Silent>(data, pos, c.step, bound, left, right, out, count - i);
+            }
+            c.position = pos;
+            i += n;
+            if (i == count) break;
+            // Frame i is mixed; its move crosses the bound.
+        } else if (!Silent) {
+            float raw = float(data[pos < s.length ? uint32_t(pos) : s.last]);
+            out[0] += raw * left;
+            out[1] += raw * right;
+        }
+        advance<LoopType>(s, c);
+        out += 2;
+        ++i;
+        if (c.position < 0.0f) break;  // stopped: the following frames skip this voice
+    }
+    return i;
+}
+
 // Mixes one sounding voice into count frames. The voice's state lives in locals for the run:
 // the output pointer could otherwise alias every channel field and force reloads per frame.
 template <typename T, int LoopType>
@@ -163,6 +335,7 @@ void mixVoice(ModuleChannel& ch, float* out, uint32_t count, float rampStep) {
     const float targetLeft = ch.targetLeft;
     const float targetRight = ch.targetRight;
     uint32_t i = 0;
+    bool stopped = false;
     // While the cross-fade runs or the gains move, every frame does the full work.
     for (; i < count && (k < crossFadeFrames || gainLeft != targetLeft || gainRight != targetRight); ++i, out += 2) {
         float v = crossFade(ch.tail, k, sampleValue<T>(s, c.position));
@@ -173,29 +346,20 @@ void mixVoice(ModuleChannel& ch, float* out, uint32_t count, float rampStep) {
         gainLeft = moveToward(gainLeft, targetLeft, rampStep);
         gainRight = moveToward(gainRight, targetRight, rampStep);
         if (c.position < 0.0f) {  // stopped: the following frames skip this voice
-            count = ++i;
+            ++i;
+            stopped = true;
             break;
         }
     }
     // Then the gains are steady and the voice only moves.
-    // Scaling a raw value by a power of two and then by a gain rounds exactly like scaling it
-    // by the gain pre-multiplied with that power of two, so one multiplication goes.
-    uint32_t steadyStart = i;
-    const float scale = sizeof(T) == 2 ? 1.0f / 32768.0f : 1.0f / 128.0f;
-    const float left = gainLeft * scale;
-    const float right = gainRight * scale;
-    const T* data = static_cast<const T*>(s.data);
-    for (; i < count; ++i, out += 2) {
-        float raw = float(data[c.position < s.length ? uint32_t(c.position) : s.last]);
-        advance<LoopType>(s, c);
-        out[0] += raw * left;
-        out[1] += raw * right;
-        if (c.position < 0.0f) {
-            ++i;
-            break;
-        }
+    if (!stopped && i < count) {
+        const float scale = sizeof(T) == 2 ? 1.0f / 32768.0f : 1.0f / 128.0f;
+        const float left = gainLeft * scale;
+        const float right = gainRight * scale;
+        uint32_t n = left == 0.0f && right == 0.0f ? mixSteady<T, LoopType, true>(s, c, left, right, out, count - i)
+                                                   : mixSteady<T, LoopType, false>(s, c, left, right, out, count - i);
+        k += n;
     }
-    k += i - steadyStart;
     ch.position = c.position;
     ch.forward = c.forward;
     ch.rampIndex = k;
@@ -215,18 +379,18 @@ void mixEmptyVoice(ModuleChannel& ch, uint32_t count, float rampStep) {
 template <typename T>
 void mixVoiceOfWidth(ModuleChannel& ch, float* out, uint32_t count, float rampStep) {
     switch (ch.sample->loopType) {
-        case 1: mixVoice<T, 1>(ch, out, count, rampStep); break;
-        case 2: mixVoice<T, 2>(ch, out, count, rampStep); break;
-        default: mixVoice<T, 0>(ch, out, count, rampStep); break;
+        case LoopForward: mixVoice<T, LoopForward>(ch, out, count, rampStep); break;
+        case LoopPingPong: mixVoice<T, LoopPingPong>(ch, out, count, rampStep); break;
+        default: mixVoice<T, LoopNone>(ch, out, count, rampStep); break;
     }
 }
 
 template <typename T>
 float fetchOfWidth(ModuleChannel& ch) {
     switch (ch.sample->loopType) {
-        case 1: return fetchFrom<T, 1>(ch, *ch.sample);
-        case 2: return fetchFrom<T, 2>(ch, *ch.sample);
-        default: return fetchFrom<T, 0>(ch, *ch.sample);
+        case LoopForward: return fetchFrom<T, LoopForward>(ch, *ch.sample);
+        case LoopPingPong: return fetchFrom<T, LoopPingPong>(ch, *ch.sample);
+        default: return fetchFrom<T, LoopNone>(ch, *ch.sample);
     }
 }
 
@@ -244,7 +408,7 @@ float fetchSample(ModuleChannel& ch) {
 void ModulePlayer::mixSegment(float* frames, uint32_t count) {
     memset(frames, 0, sizeof(float) * 2 * count);
     if (maxLoops != 0 && rowVisits >= maxLoops) return;  // the song has come round: silence
-    for (uint32_t c = 0; c < channelCount; ++c) {
+    for (uint32_t c = 0; c < walkedChannels; ++c) {
         ModuleChannel& ch = channels[c];
         if (!sounding(ch)) continue;
         if (ch.sample->length == 0) {
@@ -259,16 +423,32 @@ void ModulePlayer::mixSegment(float* frames, uint32_t count) {
     for (uint32_t i = 0; i < 2 * count; ++i) frames[i] *= scale;
 }
 
+// Frames until the next tick is due, at most count, counted with the same float steps as one
+// frame at a time would take: framesToNextTick -= 1 until it is <= 0. While the value is above
+// 1 and below 2^24 every subtraction is exact, so those go in one; the last one, which may
+// round, is taken as it comes.
+uint32_t ModulePlayer::framesUntilTick(uint32_t count) {
+    uint32_t n = 0;
+    float left = framesToNextTick;
+    if (left > 1.0f && left < 16777216.0f) {
+        uint32_t whole = uint32_t(left);                           // exact below 2^24
+        uint32_t exact = float(whole) == left ? whole - 1 : whole;  // subtractions that stay above 0
+        n = exact < count ? exact : count;
+        left -= float(n);  // exact: a multiple of the ulp of left, below it
+    }
+    while (n < count) {
+        left -= 1.0f;
+        ++n;
+        if (!(left > 0.0f)) break;
+    }
+    framesToNextTick = left;
+    return n;
+}
+
 void ModulePlayer::generate(float* frames, uint32_t count) {
     while (count > 0) {
         if (framesToNextTick <= 0.0f) playTick();
-        // Frames until the next tick is due, counted with the same float steps as one frame
-        // at a time would take.
-        uint32_t n = 0;
-        do {
-            framesToNextTick -= 1.0f;
-            ++n;
-        } while (n < count && framesToNextTick > 0.0f);
+        uint32_t n = framesUntilTick(count);
         mixSegment(frames, n);
         frames += 2 * n;
         count -= n;

@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "audio/ModulePlayer.h"
+#include "audio/Pitch.h"
+#include "audio/Waveform.h"
 
 namespace Nimbra {
 
@@ -67,7 +69,7 @@ void fillSample(const SampleHeader& h, ModuleSample& s) {
     if (length < loopStart) loopStart = length;
     if (length < loopEnd) loopEnd = length;
     uint32_t mode = h.type & 3;
-    s.loopType = (mode != 0 && loopStart != loopEnd) ? (mode == 1 ? 1 : 2) : 0;
+    s.loopType = (mode != 0 && loopStart != loopEnd) ? (mode == 1 ? LoopForward : LoopPingPong) : LoopNone;
     uint32_t divisor = h.sixteenBit() ? 2 : 1;
     s.bits = h.sixteenBit() ? 16 : 8;
     s.length = uint32_t(length / divisor);
@@ -153,8 +155,9 @@ void readInstrumentHeader(const BoundedReader& header, uint64_t at, ModuleInstru
         env.sustainEnabled = (flags >> 1) & 1;
         env.loopEnabled = (flags >> 2) & 1;
     }
+    // The file numbers square 1 and ramp down 2; the waveforms the other way round.
     uint8_t type = header.u8(at + 235);
-    ins.vibratoType = type == 1 ? 2 : type == 2 ? 1 : type;
+    ins.vibratoType = type == 1 ? int32_t(WaveSquare) : type == 2 ? int32_t(WaveRampDown) : int32_t(type);
     ins.vibratoSweep = header.u8(at + 236);
     ins.vibratoDepth = header.u8(at + 237);
     ins.vibratoRate = header.u8(at + 238);
@@ -184,7 +187,7 @@ uint64_t walkModule(ModulePlayer* player, const uint8_t* data, size_t size, uint
         player->channelCount = channelCount;
         player->patternCount = patternCount;
         player->instrumentCount = instrumentCount;
-        player->frequencyMode = (in.u8(74) & 1) ? 0 : 1;
+        player->frequencyMode = (in.u8(74) & 1) ? LinearFrequencies : AmigaFrequencies;
         player->speed = in.u16(76);
         player->bpm = in.u16(78);
         for (int i = 0; i < 256; ++i) player->orderTable[i] = in.u8(80 + i);
@@ -194,6 +197,12 @@ uint64_t walkModule(ModulePlayer* player, const uint8_t* data, size_t size, uint
 
     uint64_t at = 60 + uint64_t(in.u32(60));
     for (uint32_t p = 0; p < patternCount; ++p) {
+        if (at >= size) {
+            // Past the end every header reads as zeros: patterns of no rows, all starting here.
+            // A header may declare 65,535 of them; they need no reading.
+            for (; tables && p < patternCount; ++p) slots[p].cells = reinterpret_cast<PatternCell*>(tables + used);
+            break;
+        }
         uint32_t headerLength = in.u32(at);
         uint16_t rows = in.u16(at + 5);
         uint16_t packedSize = in.u16(at + 7);
@@ -210,6 +219,8 @@ uint64_t walkModule(ModulePlayer* player, const uint8_t* data, size_t size, uint
     }
 
     for (uint32_t i = 0; i < instrumentCount; ++i) {
+        // Past the end every instrument reads as zeros: no samples, nothing to fill.
+        if (at >= size) break;
         uint64_t start = at;
         uint32_t declared = in.u32(start);
         uint32_t effective = (declared >= 1 && declared <= maxInstrumentHeader) ? declared : maxInstrumentHeader;
@@ -231,7 +242,18 @@ uint64_t walkModule(ModulePlayer* player, const uint8_t* data, size_t size, uint
         }
         uint64_t dataAt = headerEnd + uint64_t(sampleCount) * sampleHeaderSize;
         for (uint32_t s = 0; s < sampleCount; ++s) {
-            SampleHeader h = readSampleHeader(in, headerEnd + uint64_t(s) * sampleHeaderSize);
+            uint64_t headerAt = headerEnd + uint64_t(s) * sampleHeaderSize;
+            if (headerAt >= size) {
+                // Past the end every header reads as zeros: 8-bit samples of no frames, whose
+                // data all starts here. An instrument may declare 65,535 of them.
+                used = alignUp(used);
+                for (; tables && s < sampleCount; ++s) {
+                    samples[s].bits = 8;
+                    samples[s].data = tables + used;
+                }
+                break;
+            }
+            SampleHeader h = readSampleHeader(in, headerAt);
             used = alignUp(used);
             if (tables) {
                 fillSample(h, samples[s]);
@@ -249,11 +271,11 @@ uint64_t walkModule(ModulePlayer* player, const uint8_t* data, size_t size, uint
 }  // namespace
 
 int checkModuleHeader(const uint8_t* data, size_t size) {
-    if (size < 60) return 4;
-    if (memcmp(data, "Extended Module: ", 17) != 0) return 1;
-    if (data[37] != 0x1A) return 2;
-    if (data[58] != 0x04 || data[59] != 0x01) return 3;
-    return 0;
+    if (size < 60) return HeaderTooShort;
+    if (memcmp(data, "Extended Module: ", 17) != 0) return HeaderBadSignature;
+    if (data[37] != 0x1A) return HeaderBadMarker;
+    if (data[58] != 0x04 || data[59] != 0x01) return HeaderBadVersion;
+    return HeaderValid;
 }
 
 uint64_t computeModulePlayerSize(const uint8_t* data, size_t size) {
@@ -270,11 +292,11 @@ uint8_t* parseModule(ModulePlayer* player, const uint8_t* data, size_t size, uin
 }
 
 int createModulePlayer(ModulePlayer** out, const uint8_t* data, size_t size, uint32_t sampleRate) {
-    if (checkModuleHeader(data, size) != 0) return 1;
+    if (checkModuleHeader(data, size) != HeaderValid) return CreatePlayerBadHeader;
     uint64_t blockSize = computeModulePlayerSize(data, size);
-    if (blockSize > maxModulePlayerSize) return 2;
+    if (blockSize > maxModulePlayerSize) return CreatePlayerRefused;
     void* block = malloc(size_t(blockSize));
-    if (!block) return 2;
+    if (!block) return CreatePlayerRefused;
     memset(block, 0, size_t(blockSize));
 
     ModulePlayer* player = static_cast<ModulePlayer*>(block);
@@ -297,9 +319,11 @@ int createModulePlayer(ModulePlayer** out, const uint8_t* data, size_t size, uin
         c.vibratoRetrigger = 1;
         c.tremoloRetrigger = 1;
     }
+    player->walkedChannels = uint16_t(player->channelCount < alwaysWalkedChannels ? player->channelCount
+                                                                                  : alwaysWalkedChannels);
     player->visitCounts = reinterpret_cast<uint8_t*>(player->channels + player->channelCount);
     *out = player;
-    return 0;
+    return CreatePlayerOk;
 }
 
 void destroyModulePlayer(ModulePlayer* player) { free(player); }

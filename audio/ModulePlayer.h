@@ -36,6 +36,13 @@ struct ModuleEnvelope {
     uint8_t loopEnabled;
 };
 
+// ModuleSample::loopType.
+enum SampleLoopType : int32_t {
+    LoopNone = 0,
+    LoopForward = 1,
+    LoopPingPong = 2,
+};
+
 struct ModuleSample {
     uint8_t bits;  // 8 or 16
     uint32_t length;  // in sample frames
@@ -44,7 +51,7 @@ struct ModuleSample {
     uint32_t loopEnd;
     float volume;  // 0..1 (a header volume above 64 gives more)
     int8_t finetune;
-    int32_t loopType;  // 0 none, 1 forward, 2 ping-pong
+    int32_t loopType;  // SampleLoopType: 0 none, 1 forward, 2 ping-pong
     float panning;     // 0..1
     int8_t relativeNote;
     void* data;  // int8_t or int16_t values
@@ -123,6 +130,10 @@ struct ModuleChannel {
     float gainRight;
 };
 
+// Channels always walked, however empty their cells: every real song fits in them, and the
+// channel records of such songs keep exactly what the format's rules give them.
+const uint32_t alwaysWalkedChannels = 64;
+
 // Flags of ModulePlayer::triggerNote.
 enum TriggerFlags : uint32_t {
     TriggerKeepVolume = 1,
@@ -138,7 +149,7 @@ struct ModulePlayer {
     uint16_t channelCount;
     uint16_t patternCount;
     uint16_t instrumentCount;
-    uint32_t frequencyMode;  // 0 linear, 1 Amiga
+    uint32_t frequencyMode;  // LinearFrequencies (0) or AmigaFrequencies (1), see audio/Pitch.h
     uint8_t orderTable[256];
     PatternSlot* patterns;
     ModuleInstrument* instruments;
@@ -157,6 +168,11 @@ struct ModulePlayer {
     uint8_t jumpOrder;
     uint8_t nextRow;
     uint16_t extraTicks;
+    // Channels the replayer and mixer walk: the first ones, and every channel up to the last
+    // that has had anything in its cells. Those beyond have never had a note or an effect, so
+    // they keep their initial state and nothing needs doing for them. This field sits in what
+    // was padding: every other field keeps its offset (see the assertions below).
+    uint16_t walkedChannels;
     uint8_t* visitCounts;
     uint8_t rowVisits;
     uint8_t maxLoops;  // 0 = play forever
@@ -191,11 +207,28 @@ private:
     void applyEffectTick(ModuleChannel& channel, const PatternCell& cell, int tickIndex);
     void computeGains(ModuleChannel& channel);
     void enterRow();
+    uint32_t framesUntilTick(uint32_t count);
     void mixSegment(float* frames, uint32_t count);
+    void walkChannelsOfRow(const PatternCell* rowCells);
 };
 
-// Header check: 0 valid, 1 signature wrong, 2 marker byte not 0x1A, 3 version not 0x0104,
-// 4 fewer than 60 bytes.
+// The record's layout is shared with its users: walkedChannels took padding and moved nothing.
+static_assert(sizeof(void*) != 8 || (offsetof(ModulePlayer, extraTicks) == 328 &&
+                                     offsetof(ModulePlayer, walkedChannels) == 330 &&
+                                     offsetof(ModulePlayer, visitCounts) == 336 &&
+                                     offsetof(ModulePlayer, channels) == 352 && sizeof(ModulePlayer) == 360),
+              "ModulePlayer layout");
+
+// Results of checkModuleHeader, tested in the order TooShort, BadSignature, BadMarker, BadVersion.
+enum ModuleHeaderCheck : int {
+    HeaderValid = 0,
+    HeaderBadSignature = 1,  // "Extended Module: " missing
+    HeaderBadMarker = 2,     // byte 37 is not 0x1A
+    HeaderBadVersion = 3,    // not version 0x0104
+    HeaderTooShort = 4,      // fewer than 60 bytes
+};
+
+// One of ModuleHeaderCheck.
 int checkModuleHeader(const uint8_t* data, size_t size);
 
 // Bytes the player block for this module needs.
@@ -209,8 +242,14 @@ uint8_t* parseModule(ModulePlayer* player, const uint8_t* data, size_t size, uin
 // zero-fill gigabytes.
 const uint64_t maxModulePlayerSize = uint64_t(256) << 20;
 
-// 0 success, 1 header check failed, 2 block refused or allocation failed. out is untouched
-// unless the result is 0.
+// Results of createModulePlayer.
+enum CreatePlayerResult : int {
+    CreatePlayerOk = 0,
+    CreatePlayerBadHeader = 1,  // checkModuleHeader failed
+    CreatePlayerRefused = 2,    // block above maxModulePlayerSize, or the allocation failed
+};
+
+// One of CreatePlayerResult. out is untouched unless the result is CreatePlayerOk.
 int createModulePlayer(ModulePlayer** out, const uint8_t* data, size_t size, uint32_t sampleRate);
 
 // Same as free(player).

@@ -1,6 +1,7 @@
 // Advances the song tick by tick: reads rows, starts and releases notes, runs the effects and
 // sets each channel's target gains. Produces no samples itself.
 #include <cmath>
+#include <cstring>
 
 #include "audio/Envelope.h"
 #include "audio/ModulePlayer.h"
@@ -106,7 +107,7 @@ void ModulePlayer::refreshFrequency(ModuleChannel& ch) {
 // Channel loops count with 32-bit indexes: the format allows up to 65535 channels.
 void ModulePlayer::playTick() {
     if (tick == 0) advanceRow();
-    for (uint32_t i = 0; i < channelCount; ++i) stepChannel(channels[i], tick);
+    for (uint32_t i = 0; i < walkedChannels; ++i) stepChannel(channels[i], tick);
     tick = uint16_t(tick + 1);
     if (tick >= uint32_t(speed) + extraTicks) {
         tick = 0;
@@ -140,7 +141,8 @@ void ModulePlayer::advanceRow() {
     // A row beyond its pattern (a break to a large row, a carried-over loop row, a pattern of
     // no rows) plays as an empty row; the pattern then ends after it.
     bool rowExists = slot && row < slot->rowCount;
-    for (uint32_t i = 0; i < channelCount; ++i) {
+    if (rowExists) walkChannelsOfRow(&slot->cells[size_t(row) * channelCount]);
+    for (uint32_t i = 0; i < walkedChannels; ++i) {
         ModuleChannel& ch = channels[i];
         ch.cell = rowExists ? &slot->cells[size_t(row) * channelCount + i] : &emptyCell;
         if (isNoteDelayCell(*ch.cell)) {
@@ -151,7 +153,7 @@ void ModulePlayer::advanceRow() {
     }
 
     bool looping = false;
-    for (uint32_t i = 0; i < channelCount; ++i) looping = looping || channels[i].loopCount != 0;
+    for (uint32_t i = 0; i < walkedChannels; ++i) looping = looping || channels[i].loopCount != 0;
     // Order indexes at or beyond the song length have no counters: such rows are not counted
     // and rowVisits keeps its value.
     if (!looping && orderIndex < songLength) {
@@ -167,6 +169,25 @@ void ModulePlayer::advanceRow() {
     row = nextRow;
     nextRow = 0;
     if (orderIndex >= songLength) orderIndex = uint8_t(restartPosition);
+}
+
+// Extends the walked channels to the last one with a non-empty cell in this row. The channels
+// beyond are read as bytes from the end, eight at a time: a module may declare tens of thousands
+// of channels that never play, and those must cost next to nothing.
+void ModulePlayer::walkChannelsOfRow(const PatternCell* rowCells) {
+    if (walkedChannels >= channelCount) return;
+    const uint8_t* begin = reinterpret_cast<const uint8_t*>(rowCells + walkedChannels);
+    const uint8_t* end = reinterpret_cast<const uint8_t*>(rowCells + channelCount);
+    while (end - begin >= 8) {
+        uint64_t word;
+        memcpy(&word, end - 8, sizeof(word));
+        if (word != 0) break;
+        end -= 8;
+    }
+    while (end > begin && end[-1] == 0) --end;
+    if (end == begin) return;
+    size_t last = size_t(end - 1 - reinterpret_cast<const uint8_t*>(rowCells)) / sizeof(PatternCell);
+    walkedChannels = uint16_t(last + 1);
 }
 
 void ModulePlayer::triggerNote(ModuleChannel& ch, uint32_t flags) {
@@ -251,16 +272,17 @@ void ModulePlayer::processCell(ModuleChannel& ch, const PatternCell& cell) {
 
 void ModulePlayer::applyVolumeColumnFirstTick(ModuleChannel& ch, uint8_t v) {
     uint8_t x = v & 0x0F;
-    if (v >= 0x10 && v <= 0x50) {
+    if (v >= 0x10 && v <= 0x50) {  // 10..50 set volume
         ch.volume = float(v - 0x10) / 64.0f;
         return;
     }
     switch (v >> 4) {
-        case 0x8: ch.volume = lower(ch.volume, float(x) / 64.0f); break;
-        case 0x9: ch.volume = raise(ch.volume, float(x) / 64.0f); break;
+        case 0x8: ch.volume = lower(ch.volume, float(x) / 64.0f); break;  // 8x fine volume down
+        case 0x9: ch.volume = raise(ch.volume, float(x) / 64.0f); break;  // 9x fine volume up
+        // Ax set vibrato speed
         case 0xA: ch.vibratoParam = uint8_t((ch.vibratoParam & 0x0F) | (x << 4)); break;
-        case 0xC: ch.panning = float(17 * x) / 255.0f; break;
-        case 0xF:
+        case 0xC: ch.panning = float(17 * x) / 255.0f; break;  // Cx set panning
+        case 0xF:  // Fx tone portamento speed
             if (x != 0) ch.tonePortaSpeed = uint8_t(17 * x);
             break;
         default: break;
@@ -272,36 +294,36 @@ void ModulePlayer::applyEffectFirstTick(ModuleChannel& ch, const PatternCell& ce
     uint8_t x = p >> 4;
     uint8_t y = p & 0x0F;
     switch (cell.effect) {
-        case PortaUp: remember(ch.portaUpMemory, p); break;
-        case PortaDown: remember(ch.portaDownMemory, p); break;
-        case TonePorta: remember(ch.tonePortaSpeed, p); break;
-        case Vibrato: setNibbles(ch.vibratoParam, p); break;
-        case TonePortaVolumeSlide:
-        case VibratoVolumeSlide:
-        case VolumeSlide: remember(ch.volumeSlideMemory, p); break;
-        case Tremolo: setNibbles(ch.tremoloParam, p); break;
-        case SetPanning: ch.panning = float(p) / 255.0f; break;
-        case SampleOffset:
+        case PortaUp: remember(ch.portaUpMemory, p); break;  // 1xx portamento up
+        case PortaDown: remember(ch.portaDownMemory, p); break;  // 2xx portamento down
+        case TonePorta: remember(ch.tonePortaSpeed, p); break;  // 3xx tone portamento
+        case Vibrato: setNibbles(ch.vibratoParam, p); break;  // 4xy vibrato
+        case TonePortaVolumeSlide:  // 5xy tone portamento and volume slide
+        case VibratoVolumeSlide:  // 6xy vibrato and volume slide
+        case VolumeSlide: remember(ch.volumeSlideMemory, p); break;  // Axy volume slide
+        case Tremolo: setNibbles(ch.tremoloParam, p); break;  // 7xy tremolo
+        case SetPanning: ch.panning = float(p) / 255.0f; break;  // 8xx set panning
+        case SampleOffset:  // 9xx sample offset
             if (ch.sample && playableNote(cell.note)) {
                 // p x 256 bytes of sample data: half as many frames of 16-bit data.
                 uint32_t offset = ch.sample->bits == 16 ? uint32_t(p) * 128 : uint32_t(p) * 256;
                 ch.position = offset < ch.sample->length ? float(offset) : -1.0f;
             }
             break;
-        case PositionJump:
+        case PositionJump:  // Bxx position jump
             if (p < songLength) {
                 jumpPending = 1;
                 jumpOrder = p;
                 nextRow = 0;
             }
             break;
-        case SetVolume: ch.volume = float(p < 64 ? p : 64) / 64.0f; break;
-        case PatternBreak:
+        case SetVolume: ch.volume = float(p < 64 ? p : 64) / 64.0f; break;  // Cxx set volume
+        case PatternBreak:  // Dxy pattern break
             breakPending = 1;
             nextRow = uint8_t(10 * x + y);
             break;
-        case Extended: applyExtendedFirstTick(ch, cell); break;
-        case SetSpeed:
+        case Extended: applyExtendedFirstTick(ch, cell); break;  // Exy extended effects
+        case SetSpeed:  // Fxx set speed (below 32) or tempo
             if (p == 0) break;
             if (p <= 31) {
                 speed = p;
@@ -309,18 +331,18 @@ void ModulePlayer::applyEffectFirstTick(ModuleChannel& ch, const PatternCell& ce
                 bpm = p;
             }
             break;
-        case SetGlobalVolume: globalVolume = float(p < 64 ? p : 64) / 64.0f; break;
-        case GlobalVolumeSlide: remember(ch.globalSlideMemory, p); break;
-        case SetEnvelopePosition:
+        case SetGlobalVolume: globalVolume = float(p < 64 ? p : 64) / 64.0f; break;  // Gxx set global volume
+        case GlobalVolumeSlide: remember(ch.globalSlideMemory, p); break;  // Hxy global volume slide
+        case SetEnvelopePosition:  // Lxx set envelope position
             ch.volumeEnvelopePos = p;
             ch.panningEnvelopePos = p;
             break;
-        case PanningSlide: remember(ch.panningSlideMemory, p); break;
-        case MultiRetrigger:
+        case PanningSlide: remember(ch.panningSlideMemory, p); break;  // Pxy panning slide
+        case MultiRetrigger:  // Rxy multi retrigger
             if (p != 0) ch.retrigMemory = p <= 15 ? uint8_t((ch.retrigMemory & 0xF0) | p) : p;
             break;
-        case Tremor: remember(ch.tremorParam, p); break;
-        case ExtraFinePorta:
+        case Tremor: remember(ch.tremorParam, p); break;  // Txy tremor
+        case ExtraFinePorta:  // X1y / X2y extra fine portamento
             // Extra fine slides are a quarter of fine ones (see extraFinePortamento).
             if (x == 1) extraFinePortamento(ch, -int(remember(ch.extraFineUpMemory, y)));
             if (x == 2) extraFinePortamento(ch, int(remember(ch.extraFineDownMemory, y)));
@@ -332,20 +354,22 @@ void ModulePlayer::applyEffectFirstTick(ModuleChannel& ch, const PatternCell& ce
 void ModulePlayer::applyExtendedFirstTick(ModuleChannel& ch, const PatternCell& cell) {
     uint8_t y = cell.param & 0x0F;
     switch (cell.param >> 4) {
+        // E1y fine portamento up
         case FinePortaUp: portamento(ch, -int(remember(ch.finePortaUpMemory, y))); break;
+        // E2y fine portamento down
         case FinePortaDown: portamento(ch, int(remember(ch.finePortaDownMemory, y))); break;
-        case VibratoControl:
+        case VibratoControl:  // E4y vibrato waveform
             ch.vibratoWaveform = y & 3;
             ch.vibratoRetrigger = (y & 4) == 0 ? 1 : 0;
             break;
-        case SetFinetune:
+        case SetFinetune:  // E5y set finetune
             if (playableNote(cell.note) && ch.sample) {
                 ch.note = float(ch.sample->relativeNote) + float(cell.note) + float((int(y) - 8) * 16) / 128.0f - 1.0f;
                 ch.period = notePeriod(frequencyMode, ch.note);
                 refreshFrequency(ch);
             }
             break;
-        case PatternLoop:
+        case PatternLoop:  // E6y pattern loop
             if (y == 0) {
                 ch.loopRow = row;
                 nextRow = row;
@@ -358,13 +382,15 @@ void ModulePlayer::applyExtendedFirstTick(ModuleChannel& ch, const PatternCell& 
                 nextRow = ch.loopRow;
             }
             break;
-        case TremoloControl:
+        case TremoloControl:  // E7y tremolo waveform
             ch.tremoloWaveform = y & 3;
             ch.tremoloRetrigger = (y & 4) == 0 ? 1 : 0;
             break;
+        // EAy fine volume up
         case FineVolumeUp: ch.volume = raise(ch.volume, float(remember(ch.fineVolumeMemory, y)) / 64.0f); break;
+        // EBy fine volume down
         case FineVolumeDown: ch.volume = lower(ch.volume, float(remember(ch.fineVolumeMemory, y)) / 64.0f); break;
-        case NoteDelay:
+        case NoteDelay:  // EDy note delay
             // Reached when the delayed cell is finally processed.
             if (hasNote(cell) || cell.instrument != 0) break;
             if (y != 0) {
@@ -374,7 +400,7 @@ void ModulePlayer::applyExtendedFirstTick(ModuleChannel& ch, const PatternCell& 
                 triggerNote(ch, TriggerKeepVolume | TriggerKeepPeriod | TriggerKeepPosition);
             }
             break;
-        case PatternDelay: {
+        case PatternDelay: {  // EEy pattern delay
             uint32_t ticks = uint32_t(y) * speed;
             extraTicks = uint16_t(ticks > 0xFFFF ? 0xFFFF : ticks);
             break;
@@ -486,15 +512,15 @@ void ModulePlayer::stepChannel(ModuleChannel& ch, int t) {
 void ModulePlayer::applyVolumeColumnTick(ModuleChannel& ch, uint8_t v) {
     float x = float(v & 0x0F);
     switch (v >> 4) {
-        case 0x6: ch.volume = lower(ch.volume, x / 64.0f); break;
-        case 0x7: ch.volume = raise(ch.volume, x / 64.0f); break;
-        case 0xB:
+        case 0x6: ch.volume = lower(ch.volume, x / 64.0f); break;  // 6x volume slide down
+        case 0x7: ch.volume = raise(ch.volume, x / 64.0f); break;  // 7x volume slide up
+        case 0xB:  // Bx vibrato
             ch.vibratoActive = 0;
             vibrato(ch, ch.vibratoParam);
             break;
-        case 0xD: ch.panning = lower(ch.panning, x / 255.0f); break;
-        case 0xE: ch.panning = raise(ch.panning, x / 255.0f); break;
-        case 0xF: tonePortamento(ch); break;
+        case 0xD: ch.panning = lower(ch.panning, x / 255.0f); break;  // Dx panning slide left
+        case 0xE: ch.panning = raise(ch.panning, x / 255.0f); break;  // Ex panning slide right
+        case 0xF: tonePortamento(ch); break;  // Fx tone portamento
         default: break;
     }
 }
@@ -502,7 +528,7 @@ void ModulePlayer::applyVolumeColumnTick(ModuleChannel& ch, uint8_t v) {
 void ModulePlayer::applyEffectTick(ModuleChannel& ch, const PatternCell& cell, int t) {
     uint8_t p = cell.param;
     switch (cell.effect) {
-        case Arpeggio: {
+        case Arpeggio: {  // 0xy arpeggio
             if (p == 0) break;
             int k = 0;
             if (t > 0) k = ((int(speed) - t) % 3 + 3) % 3;
@@ -511,35 +537,35 @@ void ModulePlayer::applyEffectTick(ModuleChannel& ch, const PatternCell& cell, i
             refreshFrequency(ch);
             break;
         }
-        case PortaUp:
+        case PortaUp:  // 1xx portamento up
             if (t > 0) portamento(ch, -int(ch.portaUpMemory));
             break;
-        case PortaDown:
+        case PortaDown:  // 2xx portamento down
             if (t > 0) portamento(ch, int(ch.portaDownMemory));
             break;
-        case TonePorta:
+        case TonePorta:  // 3xx tone portamento
             if (t > 0) tonePortamento(ch);
             break;
-        case Vibrato:
+        case Vibrato:  // 4xy vibrato
             if (t > 0) {
                 ch.vibratoActive = 1;
                 vibrato(ch, ch.vibratoParam);
             }
             break;
-        case TonePortaVolumeSlide:
+        case TonePortaVolumeSlide:  // 5xy tone portamento and volume slide
             if (t > 0) {
                 tonePortamento(ch);
                 slideVolume(ch, ch.volumeSlideMemory);
             }
             break;
-        case VibratoVolumeSlide:
+        case VibratoVolumeSlide:  // 6xy vibrato and volume slide
             if (t > 0) {
                 ch.vibratoActive = 1;
                 vibrato(ch, ch.vibratoParam);
                 slideVolume(ch, ch.volumeSlideMemory);
             }
             break;
-        case Tremolo:
+        case Tremolo:  // 7xy tremolo
             if (t > 0) {
                 uint32_t n = ch.tremoloPos;
                 ch.tremoloPos = uint8_t(ch.tremoloPos + 1);
@@ -547,10 +573,10 @@ void ModulePlayer::applyEffectTick(ModuleChannel& ch, const PatternCell& cell, i
                                   float(ch.tremoloParam & 0x0F) / 15.0f;
             }
             break;
-        case VolumeSlide:
+        case VolumeSlide:  // Axy volume slide
             if (t > 0) slideVolume(ch, ch.volumeSlideMemory);
             break;
-        case GlobalVolumeSlide:
+        case GlobalVolumeSlide:  // Hxy global volume slide
             if (t > 0) {
                 uint8_t h = ch.globalSlideMemory >> 4;
                 uint8_t l = ch.globalSlideMemory & 0x0F;
@@ -562,13 +588,13 @@ void ModulePlayer::applyEffectTick(ModuleChannel& ch, const PatternCell& cell, i
                 }
             }
             break;
-        case KeyOff:
+        case KeyOff:  // Kxx key off
             if (t == p) releaseKey(ch);
             break;
-        case PanningSlide:
+        case PanningSlide:  // Pxy panning slide
             if (t > 0) slidePanning(ch, ch.panningSlideMemory);
             break;
-        case MultiRetrigger: {
+        case MultiRetrigger: {  // Rxy multi retrigger
             int interval = ch.retrigMemory & 0x0F;
             if (t == 0 || interval == 0 || t % interval != 0) break;
             triggerNote(ch, TriggerKeepVolume | TriggerKeepEnvelopes);
@@ -580,26 +606,26 @@ void ModulePlayer::applyEffectTick(ModuleChannel& ch, const PatternCell& cell, i
             }
             break;
         }
-        case Tremor:
+        case Tremor:  // Txy tremor
             if (t > 0) {
                 int a = ch.tremorParam >> 4;
                 int b = ch.tremorParam & 0x0F;
                 ch.tremorMuted = ((t - 1) % (a + b + 2)) > a ? 1 : 0;
             }
             break;
-        case Extended: {
+        case Extended: {  // Exy extended effects
             int y = p & 0x0F;
             switch (p >> 4) {
-                case Retrigger:
+                case Retrigger:  // E9y retrigger
                     if (t > 0 && y != 0 && t % y == 0) {
                         triggerNote(ch, TriggerKeepVolume);
                         stepEnvelopes(ch);
                     }
                     break;
-                case NoteCut:
+                case NoteCut:  // ECy note cut
                     if (t == y) ch.volume = 0.0f;
                     break;
-                case NoteDelay:
+                case NoteDelay:  // EDy note delay
                     if (t == ch.noteDelay) {
                         processCell(ch, cell);
                         stepEnvelopes(ch);

@@ -14,16 +14,16 @@ void resetWaveformRandomState() { randomState = randomSeed; }
 float waveform(int32_t type, uint32_t pos) {
     uint32_t p = pos % 64;
     switch (type) {
-        case 0:
+        case WaveSine:
             return -std::sin(6.283184f * float(p) / 64.0f);
-        case 1:
+        case WaveRampDown:
             return float(32 - int(p)) / 32.0f;
-        case 2:
+        case WaveSquare:
             return p < 32 ? -1.0f : 1.0f;
-        case 3:
+        case WaveRandom:
             randomState = randomState * 1103515245u + 12345u;
             return float((randomState >> 16) & 0x7FFF) / 16384.0f - 1.0f;
-        case 4:
+        case WaveRampUp:
             return float(int(p) - 32) / 32.0f;
         default:
             return 0.0f;

@@ -330,5 +330,65 @@ TEST(Mixing, RunsMatchTheFrameByFrameRule) {
     for (size_t i = 0; i < a.size(); ++i) ASSERT_EQ(a[i], b[i]) << "sample " << i;
 }
 
+// Settled voices are mixed in stretches, with the position counted in integers inside each
+// binade of the float: these starts and steps cross binades, land on rounding ties, stand
+// still, go backward through a ping-pong loop and run off the end.
+TEST(Mixing, SettledVoicesMatchTheFrameByFrameRuleAtRoundingEdges) {
+    struct Start {
+        float position;
+        float step;
+        uint8_t forward;
+    };
+    const Start starts[] = {
+        {0.0f, 1.0f, 1},          {0.3f, 0.7f, 1},          {1.0f, 0.5f, 1},
+        {65535.0f, 0.00390625f, 1},    // into the binade from 2^16, where the step is half an ulp
+        {65530.25f, 0.01171875f, 1},  // 1.5 ulps above 2^16: every sum is a tie
+        {32767.5f, 0.001953125f, 1},  // a tie only after 2^15
+        {40000.1f, 1.3333334f, 1}, {69990.0f, 2.5f, 1},      {1000.5f, 0.999999f, 1},
+        {3.0f, 1e-7f, 1},           // a step that rounds away: the voice stands still
+        {50000.0f, 0.75f, 0},       // backward through the ping-pong loop
+        {30001.0f, 0.125f, 0},      {59999.0f, 3.0f, 1},      {8191.9f, 0.0f, 1},
+        {20000.0f, -0.5f, 1},       {1234.0f, 5000.0f, 1},
+        {65536.0f, 0.0078125f, 0},  // backward out of a binade: the ulp halves below 2^16
+        {65537.0f, 1.0029296875f, 0},  // 128.375 ulps back: lands 0.375 ulps below 2^16
+    };
+    const XmLoop types[] = {XmLoop::None, XmLoop::Forward, XmLoop::PingPong};
+    for (bool sixteenBit : {false, true}) {
+        for (XmLoop type : types) {
+            XmSample sample = rampSample(70000, sixteenBit);
+            sample.loopType = type;
+            if (type != XmLoop::None) {
+                sample.loopStart = 30000;
+                sample.loopLength = 30000;
+            }
+            for (const Start& start : starts) {
+                for (float gain : {0.7f, 0.0f}) {
+                    SCOPED_TRACE(::testing::Message() << "16-bit " << sixteenBit << " loop " << int(type) << " position "
+                                                      << start.position << " step " << start.step << " gain " << gain);
+                    Voice fast = voiceWith(sample, start.position, start.step);
+                    Voice plain = voiceWith(sample, start.position, start.step);
+                    for (Voice* v : {&fast, &plain}) {
+                        v->channel->forward = start.forward;
+                        v->channel->gainLeft = v->channel->targetLeft = gain;
+                        v->channel->gainRight = v->channel->targetRight = 0.3f;
+                    }
+                    std::vector<float> a;
+                    const uint32_t sizes[] = {700, 1, 2048, 5, 1300};
+                    for (uint32_t n : sizes) {
+                        std::vector<float> part = render(*fast.player, n);
+                        a.insert(a.end(), part.begin(), part.end());
+                    }
+                    std::vector<float> b = renderFrameByFrame(*plain.player, uint32_t(a.size() / 2));
+                    ASSERT_EQ(memcmp(a.data(), b.data(), a.size() * sizeof(float)), 0);
+                    EXPECT_EQ(memcmp(&fast.channel->position, &plain.channel->position, sizeof(float)), 0)
+                        << fast.channel->position << " against " << plain.channel->position;
+                    EXPECT_EQ(fast.channel->forward, plain.channel->forward);
+                    EXPECT_EQ(fast.channel->rampIndex, plain.channel->rampIndex);
+                }
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace Nimbra

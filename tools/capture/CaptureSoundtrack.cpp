@@ -29,7 +29,7 @@ bool writeSoundtrack(const std::string& path, double fromSeconds, double toSecon
     std::vector<float> samples(static_cast<size_t>(frames) * 2, 0.0f);
 
     ModulePlayer* player = nullptr;
-    if (createModulePlayer(&player, songModule, songModuleSize, sampleRate) == 0 && player) {
+    if (createModulePlayer(&player, songModule, songModuleSize, sampleRate) == CreatePlayerOk && player) {
         player->setMaxLoops(1);
         std::vector<float> block(blockFrames * 2);
         uint32_t position = 0;

@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
     }
     ModulePlayer* player = nullptr;
     int code = createModulePlayer(&player, data.data(), data.size(), sampleRate);
-    if (code != 0) {
+    if (code != CreatePlayerOk) {
         fprintf(stderr, "xmbench: %s: cannot create a player (code %d)\n", argv[1], code);
         return 1;
     }

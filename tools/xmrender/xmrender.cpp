@@ -1,15 +1,20 @@
-// xmrender IN.xm OUT.wav [--seconds S] [--loops N]   renders to 32-bit float stereo WAV
+// xmrender IN.xm OUT.wav [--seconds S] [--loops N] [--max-cpu-ratio R]
+//                                                     renders to 32-bit float stereo WAV
 // xmrender --info IN.xm                               prints the module's header figures
 //
 // By default rendering stops where the song comes round to a row it has already played (the
-// output turns silent with one loop allowed) or after 600 s, whichever comes first.
+// output turns silent with one loop allowed) or after 600 s, whichever comes first. The frames
+// go to the file as they are rendered, so memory does not grow with the length of the song.
+// --max-cpu-ratio R stops the render (exit status 3, no output file) once the CPU time spent
+// exceeds R seconds per second of output: a guard against legal modules that are merely slow.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
+#include <ctime>
 #include <vector>
 
 #include "audio/ModulePlayer.h"
+#include "audio/Pitch.h"
 #include "tools/common/ReadFile.h"
 
 using namespace Nimbra;
@@ -18,13 +23,17 @@ namespace {
 
 const uint32_t sampleRate = 44100;
 const double maxSeconds = 600.0;
+const uint32_t chunkFrames = 8192;  // frames written to the file at a time
+const uint64_t checkFrames = 1024;  // frames between two looks at the CPU time
+const uint32_t wavHeaderBytes = 44;
+const int exitCpuLimit = 3;
 
 const char* headerProblem(int code) {
     switch (code) {
-        case 1: return "not an XM module (signature \"Extended Module: \" missing)";
-        case 2: return "not an XM module (marker byte 0x1A missing)";
-        case 3: return "unsupported XM version (only 0x0104 is played)";
-        case 4: return "file too short for an XM header";
+        case HeaderBadSignature: return "not an XM module (signature \"Extended Module: \" missing)";
+        case HeaderBadMarker: return "not an XM module (marker byte 0x1A missing)";
+        case HeaderBadVersion: return "unsupported XM version (only 0x0104 is played)";
+        case HeaderTooShort: return "file too short for an XM header";
         default: return "invalid header";
     }
 }
@@ -37,12 +46,12 @@ ModulePlayer* openModule(const char* path) {
         return nullptr;
     }
     int header = checkModuleHeader(data.data(), data.size());
-    if (header != 0) {
+    if (header != HeaderValid) {
         fprintf(stderr, "xmrender: %s: %s\n", path, headerProblem(header));
         return nullptr;
     }
     ModulePlayer* player = nullptr;
-    if (createModulePlayer(&player, data.data(), data.size(), sampleRate) != 0) {
+    if (createModulePlayer(&player, data.data(), data.size(), sampleRate) != CreatePlayerOk) {
         fprintf(stderr, "xmrender: %s: refused, the player would need %llu bytes (limit %llu)\n", path,
                 (unsigned long long)computeModulePlayerSize(data.data(), data.size()),
                 (unsigned long long)maxModulePlayerSize);
@@ -59,7 +68,7 @@ int printInfo(const char* path) {
     printf("instruments %u\n", player->instrumentCount);
     printf("length %u\n", player->songLength);
     printf("restart %u\n", player->restartPosition);
-    printf("frequency %s\n", player->frequencyMode == 0 ? "linear" : "amiga");
+    printf("frequency %s\n", player->frequencyMode == LinearFrequencies ? "linear" : "amiga");
     printf("speed %u\n", player->speed);
     printf("tempo %u\n", player->bpm);
     printf("blockSize %llu\n", (unsigned long long)player->blockSize);
@@ -69,64 +78,119 @@ int printInfo(const char* path) {
 
 bool silenced(const ModulePlayer& p) { return p.maxLoops != 0 && p.rowVisits >= p.maxLoops; }
 
-// Renders until the limit or until the song falls silent, tick by tick so that the cut lands
-// on the exact frame where the output turns silent.
-std::vector<float> render(ModulePlayer& player, uint64_t frameLimit) {
-    std::vector<float> out;
-    uint64_t done = 0;
-    while (done < frameLimit) {
-        if (player.framesToNextTick <= 0.0f) {
-            float frame[2];
-            player.generate(frame, 1);
-            if (silenced(player)) break;
-            out.insert(out.end(), frame, frame + 2);
-            ++done;
-            continue;
-        }
-        // No tick falls within the next frames, so the silence state cannot change there.
-        uint64_t n = frameLimit - done;
-        if (player.framesToNextTick < float(n)) {  // also false for a tempo of 0 (no more ticks)
-            uint64_t untilTick = uint64_t(player.framesToNextTick);
-            if (float(untilTick) < player.framesToNextTick) ++untilTick;
-            n = untilTick;
-        }
-        size_t at = out.size();
-        out.resize(at + 2 * n);
-        player.generate(out.data() + at, uint32_t(n));
-        done += n;
-    }
-    return out;
+void put16(uint8_t* at, uint16_t v) { at[0] = uint8_t(v), at[1] = uint8_t(v >> 8); }
+void put32(uint8_t* at, uint32_t v) { put16(at, uint16_t(v)), put16(at + 2, uint16_t(v >> 16)); }
+
+// The 44-byte header of a 32-bit float stereo WAV file holding `frames` frames.
+void wavHeader(uint8_t* h, uint64_t frames) {
+    uint32_t dataBytes = uint32_t(frames * 8);
+    memcpy(h, "RIFF", 4);
+    put32(h + 4, 36 + dataBytes);
+    memcpy(h + 8, "WAVEfmt ", 8);
+    put32(h + 16, 16);
+    put16(h + 20, 3);  // IEEE float
+    put16(h + 22, 2);
+    put32(h + 24, sampleRate);
+    put32(h + 28, sampleRate * 8);
+    put16(h + 32, 8);
+    put16(h + 34, 32);
+    memcpy(h + 36, "data", 4);
+    put32(h + 40, dataBytes);
 }
 
-void put16(FILE* f, uint16_t v) { fputc(v & 0xFF, f), fputc(v >> 8, f); }
-void put32(FILE* f, uint32_t v) { put16(f, uint16_t(v)), put16(f, uint16_t(v >> 16)); }
+enum class RenderEnd { Done, WriteFailed, CpuLimit };
 
-bool writeWav(const char* path, const std::vector<float>& samples) {
+struct RenderResult {
+    RenderEnd end;
+    uint64_t frames;
+    double cpuSeconds;
+};
+
+// Renders into the open file until the limit or until the song falls silent, tick by tick so
+// that the cut lands on the exact frame where the output turns silent. A maxCpuRatio below 0
+// sets no limit on the CPU time.
+RenderResult render(ModulePlayer& player, FILE* f, uint64_t frameLimit, double maxCpuRatio) {
+    std::vector<float> chunk(2 * size_t(chunkFrames));
+    uint32_t filled = 0;
+    uint64_t done = 0;
+    uint64_t nextCheck = checkFrames;
+    while (done < frameLimit) {
+        uint32_t room = chunkFrames - filled;
+        float* at = chunk.data() + 2 * size_t(filled);
+        uint64_t n;
+        if (player.framesToNextTick <= 0.0f) {
+            player.generate(at, 1);
+            if (silenced(player)) break;
+            n = 1;
+        } else {
+            // No tick falls within the next frames, so the silence state cannot change there.
+            n = frameLimit - done;
+            if (player.framesToNextTick < float(n)) {  // also false for a tempo of 0 (no more ticks)
+                uint64_t untilTick = uint64_t(player.framesToNextTick);
+                if (float(untilTick) < player.framesToNextTick) ++untilTick;
+                n = untilTick;
+            }
+            if (n > room) n = room;
+            player.generate(at, uint32_t(n));
+        }
+        filled += uint32_t(n);
+        done += n;
+        if (filled == chunkFrames) {
+            if (fwrite(chunk.data(), sizeof(float), 2 * size_t(filled), f) != 2 * size_t(filled)) {
+                return {RenderEnd::WriteFailed, done, 0.0};
+            }
+            filled = 0;
+        }
+        if (maxCpuRatio >= 0.0 && done >= nextCheck) {
+            nextCheck = done + checkFrames;
+            double cpu = double(clock()) / CLOCKS_PER_SEC;
+            if (cpu > maxCpuRatio * double(done) / sampleRate) return {RenderEnd::CpuLimit, done, cpu};
+        }
+    }
+    if (fwrite(chunk.data(), sizeof(float), 2 * size_t(filled), f) != 2 * size_t(filled)) {
+        return {RenderEnd::WriteFailed, done, 0.0};
+    }
+    return {RenderEnd::Done, done, 0.0};
+}
+
+// Writes the file: a header with the sizes still open, the frames as they come, then the sizes.
+int renderToFile(ModulePlayer& player, const char* path, uint64_t frameLimit, double maxCpuRatio) {
     FILE* f = fopen(path, "wb");
-    if (!f) return false;
-    uint32_t dataBytes = uint32_t(samples.size() * sizeof(float));
-    fwrite("RIFF", 1, 4, f);
-    put32(f, 36 + dataBytes);
-    fwrite("WAVEfmt ", 1, 8, f);
-    put32(f, 16);
-    put16(f, 3);  // IEEE float
-    put16(f, 2);
-    put32(f, sampleRate);
-    put32(f, sampleRate * 8);
-    put16(f, 8);
-    put16(f, 32);
-    fwrite("data", 1, 4, f);
-    put32(f, dataBytes);
-    // Little-endian hosts only, like every machine this builds on.
-    size_t written = fwrite(samples.data(), sizeof(float), samples.size(), f);
-    bool ok = fclose(f) == 0 && written == samples.size();
-    if (!ok) remove(path);
-    return ok;
+    if (!f) {
+        fprintf(stderr, "xmrender: cannot write %s\n", path);
+        return 1;
+    }
+    uint8_t header[wavHeaderBytes];
+    wavHeader(header, 0);
+    bool ok = fwrite(header, 1, sizeof(header), f) == sizeof(header);
+    RenderResult r = ok ? render(player, f, frameLimit, maxCpuRatio) : RenderResult{RenderEnd::WriteFailed, 0, 0.0};
+    if (r.end == RenderEnd::Done) {
+        // Little-endian hosts only, like every machine this builds on: the floats went out as
+        // they are in memory.
+        wavHeader(header, r.frames);
+        ok = fseek(f, 0, SEEK_SET) == 0 && fwrite(header, 1, sizeof(header), f) == sizeof(header);
+    }
+    ok = fclose(f) == 0 && ok && r.end == RenderEnd::Done;
+    if (ok) {
+        printf("%s: %.3f s\n", path, double(r.frames) / sampleRate);
+        return 0;
+    }
+    remove(path);
+    if (r.end == RenderEnd::CpuLimit) {
+        double seconds = double(r.frames) / sampleRate;
+        fprintf(stderr,
+                "xmrender: stopped after %.3f s of output: %.3f s of CPU time is %.3f s per second of output, "
+                "above --max-cpu-ratio %g\n",
+                seconds, r.cpuSeconds, r.cpuSeconds / seconds, maxCpuRatio);
+        return exitCpuLimit;
+    }
+    fprintf(stderr, "xmrender: cannot write %s\n", path);
+    return 1;
 }
 
 int usage() {
     fprintf(stderr,
-            "usage: xmrender IN.xm OUT.wav [--seconds S] [--loops N]\n"
+            "usage: xmrender IN.xm OUT.wav [--seconds S] [--loops N] [--max-cpu-ratio R]\n"
             "       xmrender --info IN.xm\n");
     return 2;
 }
@@ -140,6 +204,7 @@ int main(int argc, char** argv) {
     const char* outPath = argv[2];
     double seconds = maxSeconds;
     int loops = 1;
+    double maxCpuRatio = -1.0;  // no limit
     for (int i = 3; i < argc; ++i) {
         if (strcmp(argv[i], "--seconds") == 0 && i + 1 < argc) {
             seconds = atof(argv[++i]);
@@ -147,6 +212,10 @@ int main(int argc, char** argv) {
         } else if (strcmp(argv[i], "--loops") == 0 && i + 1 < argc) {
             loops = atoi(argv[++i]);
             if (loops < 0 || loops > 255) return usage();
+        } else if (strcmp(argv[i], "--max-cpu-ratio") == 0 && i + 1 < argc) {
+            char* end = nullptr;
+            maxCpuRatio = strtod(argv[++i], &end);
+            if (end == argv[i] || *end != '\0' || !(maxCpuRatio >= 0.0 && maxCpuRatio <= 1e9)) return usage();
         } else {
             return usage();
         }
@@ -155,12 +224,7 @@ int main(int argc, char** argv) {
     ModulePlayer* player = openModule(in);
     if (!player) return 1;
     player->setMaxLoops(uint8_t(loops));
-    std::vector<float> samples = render(*player, uint64_t(seconds * sampleRate + 0.5));
+    int status = renderToFile(*player, outPath, uint64_t(seconds * sampleRate + 0.5), maxCpuRatio);
     destroyModulePlayer(player);
-    if (!writeWav(outPath, samples)) {
-        fprintf(stderr, "xmrender: cannot write %s\n", outPath);
-        return 1;
-    }
-    printf("%s: %.3f s\n", outPath, double(samples.size() / 2) / sampleRate);
-    return 0;
+    return status;
 }
