@@ -58,10 +58,14 @@ REPS ?= 7
 bench-xm: host
 	@bash scripts/bench-xm.sh $(REPS)
 
-# Message rate of the sync editor link under a burst of 10,000 SET_KEY messages.
+# Message rate of the sync editor link under a burst of 10,000 SET_KEY messages, in memory (the
+# reader alone beside the link) and through demo-sync.exe under Wine, and its seek to row 1600.
 .PHONY: bench-sync
-bench-sync: host
+bench-sync: setup host win64
 	$(HOST)/tools/sync-bench/sync-bench 10000
+	@python3 tests/e2e/demo-sync-test.py $(WIN)/demo-sync.exe $(CURDIR) $(WIN)/bench-sync \
+		DemoSyncTest.test_burst_of_ten_thousand_keys DemoSyncTest.test_edits_seeks_pauses_reports_and_saves \
+		2>&1 | grep -E '^(burst|seek|Escape)'
 
 # Fuzzes the module loader alone, then loader, replayer and mixer, for SECONDS seconds each
 # (libFuzzer, clang), and prints each target's executions per second: make fuzz SECONDS=600

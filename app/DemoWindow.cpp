@@ -161,9 +161,11 @@ void createWindowAndDevice(DemoWindow& window, const WindowShape& shape)
 
     ShowWindow(window.hwnd, SW_SHOWDEFAULT);
     UpdateWindow(window.hwnd);
-    if (!shape.framed)
+    // The framed window works beside a console that shows the program's log.
+    if (!shape.framed) {
         ShowCursor(FALSE);
-    ShowWindow(GetConsoleWindow(), SW_HIDE);
+        ShowWindow(GetConsoleWindow(), SW_HIDE);
+    }
 }
 
 LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)

@@ -32,8 +32,8 @@ struct WindowShape
 
 // Opens the window ("Vellinor" / "demo" by default), creates the hardware device at feature
 // level 11_0 and a flip-model swap chain shown through DirectComposition, or, where composition
-// is missing, a swap chain for the window itself. Hides the console, and the cursor over the
-// borderless window. A step that fails leaves its objects and the later ones null: without a
+// is missing, a swap chain for the window itself. The borderless window hides the cursor over
+// it and the console. A step that fails leaves its objects and the later ones null: without a
 // device there is no swap chain and no back-buffer view, and the window is still shown.
 void createWindowAndDevice(DemoWindow& window, const WindowShape& shape = WindowShape());
 

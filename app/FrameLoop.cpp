@@ -85,14 +85,14 @@ int runDemo()
     DemoWindow window;
     createWindowAndDevice(window);
 
+    Presentation presentation;
     SoundtrackClock clock(songModule, songModuleSize);
-    runPresentation(window, clock);
+    runPresentation(window, presentation, clock);
     return 1;
 }
 
-uint32_t runPresentation(DemoWindow& window, FrameClock& clock)
+uint32_t runPresentation(DemoWindow& window, Presentation& presentation, FrameClock& clock)
 {
-    Presentation presentation;
     presentationStartUp(presentation, window);
     // Last of the start-up: the sound is ready but not yet playing, so the clock starts with the
     // first frame. At the end the sound stops first; the curves go last.

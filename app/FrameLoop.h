@@ -16,7 +16,7 @@ int runDemo();
 // The run of a windowed program around the presentation's stages: start-up, the clock's start,
 // the frame loop, the clock's stop, shutdown, and the wait for the GPU. Returns the number of
 // frames drawn.
-uint32_t runPresentation(DemoWindow& window, FrameClock& clock);
+uint32_t runPresentation(DemoWindow& window, Presentation& presentation, FrameClock& clock);
 
 // One turn per vertical blank: messages, Escape, the clock's turn start, its time, end test,
 // frame work, Present. Returns the number of turns that were completed (frames drawn).

@@ -64,7 +64,8 @@ TEST(FrameLoop, RunsWithoutDeviceUntilTheWindowCloses)
     window.hwnd = openWindow();
     ASSERT_NE(window.hwnd, nullptr);
     ClosingClock clock(window.hwnd);
-    const uint32_t frames = runPresentation(window, clock);
+    Presentation presentation;
+    const uint32_t frames = runPresentation(window, presentation, clock);
     EXPECT_TRUE(window.quit);
     EXPECT_FALSE(IsWindow(window.hwnd));
     EXPECT_EQ(frames, 4u);
@@ -84,7 +85,8 @@ TEST(FrameLoop, RunsWithDeviceButNoSwapChainUntilTheWindowCloses)
     window.hwnd = openWindow();
     ASSERT_NE(window.hwnd, nullptr);
     ClosingClock clock(window.hwnd);
-    const uint32_t frames = runPresentation(window, clock);
+    Presentation presentation;
+    const uint32_t frames = runPresentation(window, presentation, clock);
     EXPECT_TRUE(window.quit);
     EXPECT_EQ(frames, 4u);
 }
@@ -108,7 +110,8 @@ TEST(FrameLoop, EndsWithoutDrawingTheFrameOfTheEnd)
     window.hwnd = openWindow();
     ASSERT_NE(window.hwnd, nullptr);
     EndingClock clock;
-    const uint32_t frames = runPresentation(window, clock);
+    Presentation presentation;
+    const uint32_t frames = runPresentation(window, presentation, clock);
     EXPECT_EQ(clock.turns, 3);
     EXPECT_EQ(frames, 2u);
     EXPECT_FALSE(window.quit);

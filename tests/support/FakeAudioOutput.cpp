@@ -14,6 +14,7 @@ bool fakeOpen(AudioStream& stream)
     if (!fake.opens)
         return false;
     stream.device = reinterpret_cast<AudioDeviceHandle>(&fake);
+    fake.bytesPlayed = 0;  // a device opened afresh has played nothing
     return true;
 }
 

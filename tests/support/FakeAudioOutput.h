@@ -1,6 +1,6 @@
 #pragma once
 // A stand-in output device for the tests of the audio stream and the clocks built on it: it
-// counts every call and has played exactly as many bytes as the test says.
+// counts every call and has played exactly as many bytes as the test says (none when opened).
 #include "audio/AudioOutput.h"
 
 #include <atomic>

@@ -1,6 +1,6 @@
 #include "sync/MessageReader.h"
 
-#include "EditorBytes.h"
+#include "tests/support/EditorBytes.h"
 
 #include <gtest/gtest.h>
 

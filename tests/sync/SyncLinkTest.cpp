@@ -1,6 +1,6 @@
 #include "sync/SyncLink.h"
 
-#include "EditorBytes.h"
+#include "tests/support/EditorBytes.h"
 
 #include <gtest/gtest.h>
 

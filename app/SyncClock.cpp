@@ -1,0 +1,283 @@
+#include "app/SyncClock.h"
+
+#include "app/AudioClock.h"
+#include "audio/SilentOutput.h"
+#include "content/animation/ContentVariables.h"
+#include "sync/RocketFile.h"
+#include "sync/Rows.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+
+namespace Nimbra {
+namespace {
+
+// Bytes taken from the editor per turn at most, so that a flood cannot stall the picture; the
+// rest waits in the socket for the next turn.
+constexpr size_t maxBytesPerTurn = 1 << 20;
+
+const char* const* variableNames()
+{
+    static const char* names[contentVariableCount];
+    for (uint32_t i = 0; i < contentVariableCount; ++i)
+        names[i] = contentVariables[i].name;
+    return names;
+}
+
+} // namespace
+
+uint32_t firstFrameOfRow(const Timeline& timeline, uint32_t row)
+{
+    const double seconds = Sync::secondsForRow(timeline, row);
+    double guess = std::ceil(seconds * kStreamRate);
+    uint32_t frame = guess < 4294967295.0 ? uint32_t(guess) : 0xFFFFFFFFu;
+    while (frame < 0xFFFFFFFFu && Sync::rowAt(timeline, clockSecondsFromFrames(frame)) < row)
+        ++frame;
+    while (frame > 0 && Sync::rowAt(timeline, clockSecondsFromFrames(frame - 1)) >= row)
+        --frame;
+    return frame;
+}
+
+uint64_t SyncClock::steadyMilliseconds()
+{
+    using namespace std::chrono;
+    return uint64_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+SyncClock::SyncClock(Timeline& timeline, const unsigned char* song, uint32_t songSize,
+                     Sync::EditorConnection& connection, const AudioOutput& output, SyncClockOptions options,
+                     SyncLog log, uint64_t (*nowMs)())
+    : timeline(timeline), song(song), songSize(songSize), connection(connection), output(&output),
+      options(std::move(options)), log(std::move(log)), nowMs(nowMs)
+{
+}
+
+SyncClock::~SyncClock()
+{
+    stop();
+}
+
+void SyncClock::start()
+{
+    link = std::make_unique<Sync::SyncLink>(timeline, variableNames(), contentVariableCount);
+    restartMusicAt(0);
+}
+
+void SyncClock::turnStart()
+{
+    const uint64_t now = nowMs();
+    tendConnection(now);
+    if (linked)
+        readEditor(now);
+
+    // The first turn starts the music, as in the demo; a seek while paused waits for the resume.
+    if (isPlaying)
+        submitAudioStream(audio);
+    time = clockSecondsFromFrames(musicFrame());
+    if (isPlaying && presentationIsOver(time)) {
+        seekToRow(0);
+        time = clockSecondsFromFrames(musicFrame());
+    }
+
+    const size_t before = link->pendingOutputSize();
+    const uint32_t row = Sync::rowAt(timeline, time);
+    link->playRow(row, isPlaying);
+    if (link->pendingOutputSize() > before)
+        log("report " + std::to_string(row));
+    if (linked)
+        flushToEditor(now);
+    if (!options.dumpPath.empty())
+        writeDump();
+}
+
+void SyncClock::stop()
+{
+    if (linked || connecting)
+        connection.close();
+    linked = connecting = false;
+    stopAudioStream(audio);
+}
+
+void SyncClock::tendConnection(uint64_t now)
+{
+    if (linked)
+        return;
+    if (!connecting) {
+        if (attempted && now - lastAttempt < options.retryMs)
+            return;
+        attempted = true;
+        lastAttempt = now;
+        connection.connect();
+        connecting = true;
+    }
+    switch (connection.state()) {
+    case Sync::ConnectionState::Connecting:
+        return;
+    case Sync::ConnectionState::Closed:
+        connecting = false;
+        log("connect-failed");
+        return;
+    case Sync::ConnectionState::Open:
+        connecting = false;
+        linked = true;
+        connectedAt = now;
+        link->connected();
+        log("connected");
+        return;
+    }
+}
+
+void SyncClock::readEditor(uint64_t now)
+{
+    uint8_t buffer[4096];
+    for (size_t taken = 0; taken < maxBytesPerTurn;) {
+        const ptrdiff_t n = connection.receive(buffer, sizeof buffer);
+        if (n == 0)
+            break;
+        if (n < 0) {
+            link->disconnected();
+            closeLink(now, link->fault()[0] ? std::string("closed ") + link->fault() : "closed");
+            return;
+        }
+        taken += size_t(n);
+        const Sync::LinkUpdate update = link->receive(buffer, size_t(n));
+        if (update.greeted)
+            log("greeted");
+        if (update.keysChanged)
+            log("keys");
+        // Pause or play first: a seek then restarts the music in the state the editor wants,
+        // whichever order the two came in.
+        if (update.pauseChanged)
+            update.paused ? pause() : resume();
+        if (update.seek)
+            seekToRow(update.seekRow);
+        if (update.saveRequested)
+            save();
+        if (update.failed) {
+            closeLink(now, std::string("fault ") + link->fault());
+            return;
+        }
+    }
+    if (link->state() == Sync::LinkState::AwaitingGreeting && now - connectedAt > options.greetingTimeoutMs)
+        closeLink(now, "timeout greeting");
+}
+
+void SyncClock::closeLink(uint64_t now, const std::string& line)
+{
+    log(line);
+    connection.close();
+    if (link->state() != Sync::LinkState::Disconnected)
+        link->disconnected();
+    linked = false;
+    lastAttempt = now;
+}
+
+void SyncClock::flushToEditor(uint64_t now)
+{
+    while (link->pendingOutputSize() > 0) {
+        const ptrdiff_t sent = connection.send(link->pendingOutput(), link->pendingOutputSize());
+        if (sent < 0) {
+            closeLink(now, "closed sending failed");
+            return;
+        }
+        if (sent == 0)
+            return;  // the rest goes next turn
+        link->consumeOutput(size_t(sent));
+    }
+}
+
+void SyncClock::seekToRow(uint32_t row)
+{
+    log("seek " + std::to_string(row));
+    const uint64_t begun = nowMs();
+    const uint32_t frame = firstFrameOfRow(timeline, row);
+    restartMusicAt(frame);
+    log("music " + std::to_string(frame) + " " + std::to_string(nowMs() - begun));
+}
+
+void SyncClock::restartMusicAt(uint32_t frame)
+{
+    stopAudioStream(audio);
+    startFrame = frame;
+    startAudioStream(audio, song, songSize, *output, frame);
+    if (!audio.device && output != &silentAudioOutput()) {
+        // Without a sound device the music still keeps time, unheard: the picture, the rows
+        // and the editor follow it as they would the sound.
+        log("no sound device: the music runs silent");
+        output = &silentAudioOutput();
+        startAudioStream(audio, song, songSize, *output, frame);
+    }
+    if (isPlaying)
+        submitAudioStream(audio);
+}
+
+void SyncClock::pause()
+{
+    log("pause 1");
+    if (!isPlaying)
+        return;
+    isPlaying = false;
+    if (!audio.writePending)
+        pauseAudioStream(audio);
+}
+
+void SyncClock::resume()
+{
+    log("pause 0");
+    if (isPlaying)
+        return;
+    isPlaying = true;
+    if (audio.writePending)
+        submitAudioStream(audio);
+    else
+        resumeAudioStream(audio);
+}
+
+bool SyncClock::saveTracks(const std::string& path, std::string& error) const
+{
+    std::string text;
+    if (!Sync::writeRocketFile(timeline, variableNames(), contentVariableCount, Sync::rowsCovering(timeline), text,
+                               error))
+        return false;
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) {
+        error = "cannot create the file";
+        return false;
+    }
+    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    if (std::fclose(file) != 0 || !written) {
+        error = "cannot write the file";
+        return false;
+    }
+    return true;
+}
+
+void SyncClock::save()
+{
+    std::string error;
+    if (saveTracks(options.savePath, error))
+        log("save " + options.savePath);
+    else
+        log("save-failed " + options.savePath + ": " + error);
+}
+
+// time, row, music frame, paused and link state, then every variable as the frame work writes
+// it; written beside and renamed over, so that a reader never sees half a dump.
+void SyncClock::writeDump() const
+{
+    const std::string partial = options.dumpPath + ".part";
+    FILE* file = std::fopen(partial.c_str(), "wb");
+    if (!file)
+        return;
+    std::fprintf(file, "time %.9g\nrow %u\nmusic %u\nplaying %d\nlinked %d\n", double(time),
+                 Sync::rowAt(timeline, time), musicFrame(), isPlaying ? 1 : 0,
+                 linkState() == Sync::LinkState::Live ? 1 : 0);
+    for (uint32_t i = 0; i < timeline.curves.count && i < contentVariableCount; ++i)
+        std::fprintf(file, "%s %.9g\n", contentVariables[i].name, double(evaluateCurve(timeline, i, time)));
+    std::fclose(file);
+    std::remove(options.dumpPath.c_str());
+    std::rename(partial.c_str(), options.dumpPath.c_str());
+}
+
+} // namespace Nimbra

@@ -1,0 +1,100 @@
+#pragma once
+// demo-sync's time: the editor's. The music plays from the song's start; the editor moves it
+// (SET_ROW restarts the stream at that row's first frame, rendering the song silently up to
+// there), pauses and resumes it, and edits the curves, which the frame work evaluates as they
+// are. While playing, every new row goes back to the editor. Without an editor the built-in keys
+// play and a connection is tried again every second. The music loops at the show's end.
+//
+// Nothing here waits on the network: a refused connection, an editor that never answers the
+// greeting or goes away mid-message, and bad bytes all leave the loop turning; a link that
+// failed is closed, the curves keep the keys they have, and a new connection is tried. Without
+// a sound device the music keeps time unheard (silentAudioOutput).
+#include "app/FrameClock.h"
+#include "audio/AudioStream.h"
+#include "core/Timeline.h"
+#include "sync/EditorConnection.h"
+#include "sync/SyncLink.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace Nimbra {
+
+struct SyncClockOptions {
+    uint32_t retryMs = 1000;            // a closed link is tried again after this long
+    uint32_t greetingTimeoutMs = 3000;  // an editor that does not answer the greeting is left
+    std::string savePath = "demo-sync.rocket";  // where SAVE_TRACKS writes the tracks
+    std::string dumpPath;  // when set, every turn's time, row, music and variables go there
+};
+
+// One line per event, for the program's log and the tests:
+//   connect-failed | connected | greeted | keys | seek ROW | music FRAME MS (the restart took
+//   MS ms) | pause 0|1 | report ROW | save PATH | save-failed PATH: WHY | fault WHY |
+//   timeout greeting | closed [WHY]
+using SyncLog = std::function<void(const std::string& line)>;
+
+class SyncClock : public FrameClock
+{
+public:
+    // `timeline` is the presentation's, filled by its start-up before start(). `nowMs` reads a
+    // millisecond clock (tests step their own).
+    SyncClock(Timeline& timeline, const unsigned char* song, uint32_t songSize, Sync::EditorConnection& connection,
+              const AudioOutput& output, SyncClockOptions options, SyncLog log,
+              uint64_t (*nowMs)() = steadyMilliseconds);
+    ~SyncClock() override;
+
+    void start() override;
+    void turnStart() override;
+    float seconds() override { return time; }
+    bool finished(float) const override { return false; }  // it runs until Escape or close
+    void stop() override;
+
+    bool playing() const { return isPlaying; }
+    uint32_t musicFrame() const { return startFrame + audioFramesPlayed(audio); }
+    const AudioStream& stream() const { return audio; }
+    Sync::LinkState linkState() const { return link ? link->state() : Sync::LinkState::Disconnected; }
+    // Writes the tracks as an editor file to `path` (what SAVE_TRACKS does with the save path).
+    bool saveTracks(const std::string& path, std::string& error) const;
+
+    static uint64_t steadyMilliseconds();
+
+private:
+    void tendConnection(uint64_t now);
+    void readEditor(uint64_t now);
+    void closeLink(uint64_t now, const std::string& line);
+    void flushToEditor(uint64_t now);
+    void seekToRow(uint32_t row);
+    void restartMusicAt(uint32_t frame);
+    void pause();
+    void resume();
+    void save();
+    void writeDump() const;
+
+    Timeline& timeline;
+    const unsigned char* song;
+    uint32_t songSize;
+    Sync::EditorConnection& connection;
+    const AudioOutput* output;  // the silent one once the given one has no device
+    SyncClockOptions options;
+    SyncLog log;
+    uint64_t (*nowMs)();
+
+    std::unique_ptr<Sync::SyncLink> link;
+    AudioStream audio;
+    uint32_t startFrame = 0;  // the song frame the stream started at
+    bool isPlaying = true;
+    float time = 0.0f;
+    bool connecting = false;
+    bool linked = false;      // the connection is open and the link knows it
+    bool attempted = false;
+    uint64_t lastAttempt = 0;
+    uint64_t connectedAt = 0;
+};
+
+// The first song frame whose time (clockSecondsFromFrames) falls on `row` of the timeline, so
+// that the curves are evaluated on that row and not, by a rounding, on the row before.
+uint32_t firstFrameOfRow(const Timeline& timeline, uint32_t row);
+
+} // namespace Nimbra

@@ -1,0 +1,80 @@
+#include "audio/SilentOutput.h"
+
+#include "audio/AudioStream.h"
+
+#include <chrono>
+#include <mutex>
+
+namespace Nimbra {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The stream's device handle points at one of these. The refill thread reads the position
+// while the main thread pauses and resumes, hence the lock.
+struct SilentDevice {
+    std::mutex lock;
+    bool playing = false;
+    Clock::time_point since;         // when playback last started or resumed
+    Clock::duration playedBefore{};  // played up to then
+};
+
+SilentDevice& deviceOf(const AudioStream& stream)
+{
+    return *reinterpret_cast<SilentDevice*>(stream.device);
+}
+
+bool openSilence(AudioStream& stream)
+{
+    stream.device = reinterpret_cast<AudioDeviceHandle>(new SilentDevice);
+    return true;
+}
+
+void prepareSilence(AudioStream&) {}
+
+void startSilence(AudioStream& stream)
+{
+    SilentDevice& device = deviceOf(stream);
+    std::lock_guard<std::mutex> guard(device.lock);
+    device.playing = true;
+    device.since = Clock::now();
+}
+
+uint32_t silenceBytesPlayed(const AudioStream& stream)
+{
+    SilentDevice& device = deviceOf(stream);
+    std::lock_guard<std::mutex> guard(device.lock);
+    Clock::duration played = device.playedBefore;
+    if (device.playing)
+        played += Clock::now() - device.since;
+    const auto frames = std::chrono::duration_cast<std::chrono::microseconds>(played).count() * kStreamRate / 1000000;
+    return uint32_t(frames) * kBytesPerFrame;
+}
+
+void pauseSilence(AudioStream& stream)
+{
+    SilentDevice& device = deviceOf(stream);
+    std::lock_guard<std::mutex> guard(device.lock);
+    if (device.playing)
+        device.playedBefore += Clock::now() - device.since;
+    device.playing = false;
+}
+
+void closeSilence(AudioStream& stream)
+{
+    delete &deviceOf(stream);
+}
+
+void nothingToSetUp() {}
+
+const AudioOutput output = {openSilence, prepareSilence, startSilence, silenceBytesPlayed,
+                            pauseSilence, startSilence,  closeSilence, nothingToSetUp};
+
+} // namespace
+
+const AudioOutput& silentAudioOutput()
+{
+    return output;
+}
+
+} // namespace Nimbra

@@ -1,0 +1,341 @@
+// demo-sync's clock natively: an editor connection in memory, a stand-in sound device and a
+// millisecond clock the tests step, so that retries, time-outs, seeks and pauses are checked
+// turn by turn without waiting on anything.
+#include "app/AudioClock.h"
+#include "app/SyncClock.h"
+#include "content/animation/ContentKeys.h"
+#include "content/song/Song.h"
+#include "sync/Rows.h"
+#include "tests/support/EditorBytes.h"
+#include "tests/support/FakeAudioOutput.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace Nimbra {
+namespace {
+
+using namespace EditorBytes;
+using Testing::FakeAudioDevice;
+using Testing::fakeAudioOutput;
+using Testing::resetFakeAudioDevice;
+
+uint64_t now = 0;
+uint64_t steppedClock() { return now; }
+
+// An editor at the other end of a connection held in memory.
+class MemoryConnection : public Sync::EditorConnection {
+public:
+    bool refuse = false;  // connect() fails at once
+    int connects = 0;
+    Bytes fromEditor;      // waiting for the demo
+    Bytes toEditor;        // what the demo sent
+    bool editorGone = false;
+
+    void connect() override
+    {
+        ++connects;
+        open = !refuse;
+        editorGone = false;
+    }
+    Sync::ConnectionState state() override
+    {
+        return open ? Sync::ConnectionState::Open : Sync::ConnectionState::Closed;
+    }
+    ptrdiff_t receive(uint8_t* buffer, size_t size) override
+    {
+        if (!open)
+            return -1;
+        if (fromEditor.empty())
+            return editorGone ? -1 : 0;
+        const size_t n = fromEditor.size() < size ? fromEditor.size() : size;
+        std::memcpy(buffer, fromEditor.data(), n);
+        fromEditor.erase(fromEditor.begin(), fromEditor.begin() + ptrdiff_t(n));
+        return ptrdiff_t(n);
+    }
+    ptrdiff_t send(const uint8_t* data, size_t size) override
+    {
+        if (!open)
+            return -1;
+        toEditor.insert(toEditor.end(), data, data + size);
+        return ptrdiff_t(size);
+    }
+    void close() override { open = false; }
+    void editorSends(const Bytes& bytes) { fromEditor.insert(fromEditor.end(), bytes.begin(), bytes.end()); }
+    bool isOpen() const { return open; }
+
+private:
+    bool open = false;
+};
+
+// The demo's greeting, then GET_TRACK for every content variable in order.
+Bytes expectedRequests(const Timeline&)
+{
+    Bytes out;
+    const char* greeting = "hello, synctracker!";
+    out.insert(out.end(), greeting, greeting + std::strlen(greeting));
+    static const char* firstNames[] = {"CameraPosX", "CameraPosY", "CameraPosZ"};
+    for (const char* name : firstNames) {
+        const Bytes request = getTrack(name);
+        out.insert(out.end(), request.begin(), request.end());
+    }
+    return out;
+}
+
+class SyncClockTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        now = 0;
+        device = &resetFakeAudioDevice(true);
+        loadContentTimeline(timeline);
+    }
+    void makeClock(SyncClockOptions options = SyncClockOptions())
+    {
+        clock = std::make_unique<SyncClock>(timeline, songModule, songModuleSize, connection, fakeAudioOutput(),
+                                            options, [this](const std::string& line) { lines.push_back(line); },
+                                            steppedClock);
+        clock->start();
+    }
+    // One turn at `ms` on the stepped clock.
+    void turnAt(uint64_t ms)
+    {
+        now = ms;
+        clock->turnStart();
+    }
+    void greet()
+    {
+        turnAt(now);
+        connection.editorSends(greeting());
+        turnAt(now);
+        ASSERT_EQ(clock->linkState(), Sync::LinkState::Live);
+        connection.toEditor.clear();
+    }
+    bool logged(const std::string& line) const
+    {
+        for (const std::string& l : lines)
+            if (l == line)
+                return true;
+        return false;
+    }
+    // The SET_ROW reports in what the demo sent.
+    std::vector<uint32_t> reports() const
+    {
+        std::vector<uint32_t> rows;
+        const Bytes& b = connection.toEditor;
+        for (size_t i = 0; i + 5 <= b.size(); i += 5) {
+            EXPECT_EQ(b[i], 3) << "only row reports after the tracks";
+            rows.push_back(uint32_t(b[i + 1]) << 24 | uint32_t(b[i + 2]) << 16 | uint32_t(b[i + 3]) << 8 | b[i + 4]);
+        }
+        return rows;
+    }
+
+    Timeline timeline;
+    MemoryConnection connection;
+    FakeAudioDevice* device = nullptr;
+    std::vector<std::string> lines;
+    std::unique_ptr<SyncClock> clock;
+};
+
+// Row 1600 is 96 s: 4,233,600 frames. In single precision 16.666666 x 96 is 1599.99994, which
+// rounds to 1600.0 (a tie, to even), so that frame is on the row; the frame before, 95.99998 s,
+// is on row 1599.
+TEST(FirstFrameOfRow, IsTheFirstFrameTheCurvesSeeOnTheRow)
+{
+    Timeline timeline;
+    loadContentTimeline(timeline);
+    EXPECT_EQ(firstFrameOfRow(timeline, 0), 0u);
+    EXPECT_EQ(firstFrameOfRow(timeline, 1600), 4233600u);
+    // Rows are 2,646 frames apart (44,100 / 16.666666); each first frame is on its row and the
+    // frame before it is not.
+    for (uint32_t row = 1; row < 2000; ++row) {
+        const uint32_t frame = firstFrameOfRow(timeline, row);
+        ASSERT_EQ(Sync::rowAt(timeline, clockSecondsFromFrames(frame)), row) << row;
+        ASSERT_EQ(Sync::rowAt(timeline, clockSecondsFromFrames(frame - 1)), row - 1) << row;
+        ASSERT_NEAR(double(frame), row * 2646.0, 2.0) << row;
+    }
+}
+
+TEST_F(SyncClockTest, WithoutAnEditorPlaysAndTriesAgainEverySecond)
+{
+    connection.refuse = true;
+    makeClock();
+    turnAt(0);
+    EXPECT_EQ(connection.connects, 1);
+    EXPECT_EQ(device->written.load(), 1);  // the music starts in the first turn
+    turnAt(999);
+    EXPECT_EQ(connection.connects, 1);
+    turnAt(1000);
+    EXPECT_EQ(connection.connects, 2);
+    EXPECT_TRUE(logged("connect-failed"));
+
+    device->bytesPlayed = 66150 * 8;  // 1.5 s of music
+    turnAt(1100);
+    EXPECT_EQ(clock->seconds(), 1.5f);
+}
+
+TEST_F(SyncClockTest, GreetsAsksForTheTracksAndTakesTheEditorsKeys)
+{
+    makeClock();
+    turnAt(0);
+    ASSERT_TRUE(connection.isOpen());
+    EXPECT_EQ(clock->linkState(), Sync::LinkState::AwaitingGreeting);
+    connection.editorSends(greeting());
+    turnAt(10);
+    const Bytes expected = expectedRequests(timeline);
+    ASSERT_GE(connection.toEditor.size(), expected.size());
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), connection.toEditor.begin()));
+    // Once asked for, the tracks hold what the editor holds: nothing, then its keys.
+    EXPECT_EQ(timeline.curves.at(10)->keys.count, 0u);
+
+    connection.editorSends(setKey(10, 16, 0.75f, 0));  // FCSRANGE 0.75 from row 16 on
+    turnAt(20);
+    EXPECT_EQ(evaluateCurve(timeline, 10, 1.0f), 0.75f);  // row 16.67
+    EXPECT_EQ(evaluateCurve(timeline, 10, 0.9f), 0.0f);   // row 15, before the key
+    connection.editorSends(deleteKey(10, 16));
+    turnAt(30);
+    EXPECT_EQ(timeline.curves.at(10)->keys.count, 0u);
+}
+
+TEST_F(SyncClockTest, LeavesAnEditorThatNeverAnswersTheGreeting)
+{
+    makeClock();
+    turnAt(0);
+    turnAt(3000);
+    EXPECT_TRUE(connection.isOpen());
+    turnAt(3001);
+    EXPECT_FALSE(connection.isOpen());
+    EXPECT_TRUE(logged("timeout greeting"));
+    turnAt(4000);
+    EXPECT_FALSE(connection.isOpen());
+    turnAt(4001);
+    EXPECT_TRUE(connection.isOpen());  // a second later it tries again
+}
+
+TEST_F(SyncClockTest, BadBytesCloseTheLinkAndKeepTheKeys)
+{
+    makeClock();
+    greet();
+    connection.editorSends(setKey(10, 0, 0.5f, 1));
+    connection.editorSends(Bytes{0x7f});
+    turnAt(100);
+    EXPECT_FALSE(connection.isOpen());
+    EXPECT_TRUE(logged("fault unknown command 0x7f"));
+    ASSERT_EQ(timeline.curves.at(10)->keys.count, 1u);
+    EXPECT_EQ(timeline.curves.at(10)->keys.at(0)->value, 0.5f);
+    turnAt(1100);
+    EXPECT_TRUE(connection.isOpen());
+}
+
+TEST_F(SyncClockTest, AnEditorGoneMidMessageLeavesTheKeysAndIsCalledAgain)
+{
+    makeClock();
+    greet();
+    const Bytes key = setKey(10, 0, 0.5f, 1);
+    connection.editorSends(Bytes(key.begin(), key.begin() + 7));
+    connection.editorGone = true;
+    turnAt(100);
+    EXPECT_FALSE(connection.isOpen());
+    EXPECT_TRUE(logged("closed the editor closed the link in the middle of a message"));
+    EXPECT_EQ(timeline.curves.at(10)->keys.count, 0u);
+    turnAt(1100);
+    EXPECT_TRUE(connection.isOpen());
+}
+
+// Paused, a seek puts the music on the row's first frame and nothing plays until the resume;
+// then the rows go back to the editor as the music reaches them, the seeked one excepted.
+TEST_F(SyncClockTest, SeeksPausesAndReportsRows)
+{
+    makeClock();
+    greet();
+    const int opened = device->opened.load();
+    connection.editorSends(join({pause(1), setRow(1600)}));
+    turnAt(100);
+    EXPECT_FALSE(clock->playing());
+    EXPECT_EQ(device->opened.load(), opened + 1);  // the stream started again at the row
+    EXPECT_EQ(clock->musicFrame(), 4233600u);
+    EXPECT_EQ(Sync::rowAt(timeline, clock->seconds()), 1600u);
+    EXPECT_TRUE(logged("seek 1600"));
+    const int written = device->written.load();
+    turnAt(200);
+    EXPECT_EQ(device->written.load(), written);  // paused: not submitted
+    EXPECT_TRUE(reports().empty());
+
+    connection.editorSends(pause(0));
+    turnAt(300);
+    EXPECT_EQ(device->written.load(), written + 1);
+    // Worked out in single precision: frame 4,233,600 + 2,646 is still on row 1600, one frame
+    // more is on 1601; 4,233,600 + 3 x 2,646 is on 1603.
+    device->bytesPlayed = 2646 * 8;
+    turnAt(350);
+    EXPECT_TRUE(reports().empty());
+    device->bytesPlayed = 2647 * 8;
+    turnAt(400);
+    device->bytesPlayed = 3 * 2646 * 8;
+    turnAt(500);
+    EXPECT_EQ(reports(), (std::vector<uint32_t>{1601, 1603}));
+
+    // Paused again, the device holds and no rows are reported.
+    connection.editorSends(pause(1));
+    turnAt(600);
+    EXPECT_EQ(device->paused.load(), 2);  // the first pause came before the seek
+    turnAt(700);
+    EXPECT_EQ(reports().size(), 2u);
+}
+
+TEST_F(SyncClockTest, LoopsTheMusicAtTheShowsEnd)
+{
+    makeClock();
+    turnAt(0);
+    const int opened = device->opened.load();
+    device->bytesPlayed = 4744278u * 8;  // 107.58 s
+    turnAt(100);
+    EXPECT_EQ(device->opened.load(), opened + 1);
+    EXPECT_EQ(clock->musicFrame(), 0u);
+    EXPECT_EQ(clock->seconds(), 0.0f);
+}
+
+TEST_F(SyncClockTest, WithoutASoundDeviceTheMusicRunsSilent)
+{
+    resetFakeAudioDevice(false);
+    makeClock();
+    EXPECT_TRUE(logged("no sound device: the music runs silent"));
+    EXPECT_NE(clock->stream().device, nullptr);
+}
+
+TEST_F(SyncClockTest, SavesAndDumpsWhatItPlays)
+{
+    const std::string save = ::testing::TempDir() + "sync-clock-test.rocket";
+    const std::string dump = ::testing::TempDir() + "sync-clock-test.dump";
+    SyncClockOptions options;
+    options.savePath = save;
+    options.dumpPath = dump;
+    makeClock(options);
+    greet();
+    connection.editorSends(join({setKey(63, 0, 2.5f, 0), saveTracks()}));
+    turnAt(100);
+    EXPECT_TRUE(logged("save " + save));
+
+    std::ifstream saved(save);
+    std::stringstream text;
+    text << saved.rdbuf();
+    EXPECT_NE(text.str().find("<track name=\"LNWIDHT\">"), std::string::npos);
+    EXPECT_NE(text.str().find("<key row=\"0\" value=\"2.5\" interpolation=\"0\"/>"), std::string::npos);
+
+    std::ifstream dumped(dump);
+    std::stringstream lines;
+    lines << dumped.rdbuf();
+    EXPECT_EQ(lines.str().rfind("time 0\nrow 0\nmusic 0\nplaying 1\nlinked 1\nCameraPosX 0\n", 0), 0u);
+    EXPECT_NE(lines.str().find("\nLNWIDHT 2.5\n"), std::string::npos);
+    std::remove(save.c_str());
+    std::remove(dump.c_str());
+}
+
+} // namespace
+} // namespace Nimbra

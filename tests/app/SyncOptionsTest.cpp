@@ -1,0 +1,67 @@
+#include "app/SyncOptions.h"
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <vector>
+
+namespace Nimbra {
+namespace {
+
+bool parse(std::initializer_list<const char*> args, SyncOptions& options, std::string& error)
+{
+    std::vector<const char*> argv = {"demo-sync"};
+    argv.insert(argv.end(), args);
+    return parseSyncOptions(int(argv.size()), argv.data(), options, error);
+}
+
+TEST(SyncOptions, DefaultsToAnEditorOnThisMachineAndA720pWindow)
+{
+    SyncOptions options;
+    std::string error;
+    ASSERT_TRUE(parse({}, options, error));
+    EXPECT_EQ(options.width, 1280);
+    EXPECT_EQ(options.height, 720);
+    EXPECT_EQ(options.host, "127.0.0.1");
+    EXPECT_EQ(options.port, 1338);
+    EXPECT_EQ(options.clock.retryMs, 1000u);
+    EXPECT_EQ(options.clock.savePath, "demo-sync.rocket");
+    EXPECT_TRUE(options.clock.dumpPath.empty());
+    EXPECT_FALSE(options.verbose);
+}
+
+TEST(SyncOptions, TakesEveryOption)
+{
+    SyncOptions options;
+    std::string error;
+    ASSERT_TRUE(parse({"--width", "640", "--height", "360", "--host", "editor.local", "--port", "65535", "--save",
+                       "a.rocket", "--dump", "d.txt", "--verbose", "--retry-ms", "100", "--greeting-timeout-ms", "250"},
+                      options, error))
+        << error;
+    EXPECT_EQ(options.width, 640);
+    EXPECT_EQ(options.height, 360);
+    EXPECT_EQ(options.host, "editor.local");
+    EXPECT_EQ(options.port, 65535);
+    EXPECT_EQ(options.clock.savePath, "a.rocket");
+    EXPECT_EQ(options.clock.dumpPath, "d.txt");
+    EXPECT_TRUE(options.verbose);
+    EXPECT_EQ(options.clock.retryMs, 100u);
+    EXPECT_EQ(options.clock.greetingTimeoutMs, 250u);
+}
+
+TEST(SyncOptions, RefusesWhatItCannotUse)
+{
+    for (auto args : {std::vector<const char*>{"--port", "0"}, {"--port", "65536"}, {"--port", "13x"},
+                      {"--width", "0"}, {"--height", "-5"}, {"--width"}, {"--host", ""}, {"--retry-ms", "0"},
+                      {"--frames", "3"}, {"stray"}}) {
+        SyncOptions options;
+        std::string error;
+        std::vector<const char*> argv = {"demo-sync"};
+        argv.insert(argv.end(), args.begin(), args.end());
+        EXPECT_FALSE(parseSyncOptions(int(argv.size()), argv.data(), options, error)) << args[0];
+        EXPECT_FALSE(error.empty()) << args[0];
+    }
+}
+
+} // namespace
+} // namespace Nimbra
