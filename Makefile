@@ -65,7 +65,7 @@ bench-sync: setup host win64
 	$(HOST)/tools/sync-bench/sync-bench 10000
 	@python3 tests/e2e/demo-sync-test.py $(WIN)/demo-sync.exe $(CURDIR) $(WIN)/bench-sync \
 		DemoSyncTest.test_burst_of_ten_thousand_keys DemoSyncTest.test_edits_seeks_pauses_reports_and_saves \
-		2>&1 | grep -E '^(burst|seek|Escape)'
+		2>&1 | grep -oE '(burst|seek to row 1600|Escape): .*'
 
 # Fuzzes the module loader alone, then loader, replayer and mixer, for SECONDS seconds each
 # (libFuzzer, clang), and prints each target's executions per second: make fuzz SECONDS=600
