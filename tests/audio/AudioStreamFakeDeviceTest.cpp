@@ -3,6 +3,7 @@
 #include "audio/AudioStream.h"
 #include "audio/ModulePlayer.h"
 #include "content/song/Song.h"
+#include "tests/audio/OfflineSong.h"
 #include "tests/support/FakeAudioOutput.h"
 
 #include <gtest/gtest.h>
@@ -17,20 +18,8 @@ namespace {
 
 using Testing::FakeAudioDevice;
 using Testing::fakeAudioOutput;
+using Testing::offlineSong;
 using Testing::resetFakeAudioDevice;
-
-// Frames 0 .. count-1 of one play-through of the song, rendered straight from the player.
-std::vector<float> offlineSong(uint32_t frames)
-{
-    std::vector<float> out(size_t(frames) * 2);
-    ModulePlayer* player = nullptr;
-    if (createModulePlayer(&player, songModule, songModuleSize, kStreamRate) == 0) {
-        player->setMaxLoops(1);
-        player->generate(out.data(), frames);
-        std::free(player);
-    }
-    return out;
-}
 
 // Slot `slot` of the ring holds song frame `songFrame`.
 ::testing::AssertionResult slotHolds(const AudioStream& stream, const std::vector<float>& song, uint32_t slot,

@@ -2,6 +2,7 @@
 #include "audio/AudioStream.h"
 #include "audio/ModulePlayer.h"
 #include "content/song/Song.h"
+#include "tests/audio/OfflineSong.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@
 namespace {
 
 using namespace Nimbra;
+using Testing::offlineSong;
 
 uint32_t bytesPlayed(HWAVEOUT device)
 {
@@ -18,19 +20,6 @@ uint32_t bytesPlayed(HWAVEOUT device)
     time.wType = TIME_BYTES;
     waveOutGetPosition(device, &time, sizeof(time));
     return time.u.cb;
-}
-
-// The song as the stream must play it: frames 0 .. count-1 of one play-through.
-std::vector<float> offlineSong(uint32_t frames)
-{
-    std::vector<float> out(size_t(frames) * 2);
-    ModulePlayer* player = nullptr;
-    if (createModulePlayer(&player, songModule, songModuleSize, kStreamRate) == 0) {
-        player->setMaxLoops(1);
-        player->generate(out.data(), frames);
-        std::free(player);
-    }
-    return out;
 }
 
 bool sameFrame(const float* a, const float* b) { return a[0] == b[0] && a[1] == b[1]; }

@@ -4,6 +4,7 @@
 // empty cell lets it through.
 #include "app/Camera.h"
 #include "content/assets/Assets.h"
+#include "gfx/HalfFloat.h"
 #include "gfx/PlainTextureDesc.h"
 #include "gfx/Resource.h"
 #include "tests/support/TestDevice.h"
@@ -28,14 +29,6 @@ constexpr UINT offsetOf(UINT variable)
     return 608 + 4 * variable;
 }
 constexpr UINT FrameManualOverride = 41, FlatL2Frame = 45;
-
-float halfToFloat(uint16_t h)
-{
-    int exponent = (h >> 10) & 31;
-    float mantissa = (h & 1023) / 1024.0f;
-    float value = exponent == 0 ? mantissa * std::ldexp(1.0f, -14) : (1.0f + mantissa) * std::ldexp(1.0f, exponent - 15);
-    return (h & 0x8000) ? -value : value;
-}
 
 class LayersProgram : public ::testing::Test
 {
@@ -159,7 +152,7 @@ protected:
                 const size_t x = 2 * column + 1, y = 4 * row + 2;
                 uint16_t half;
                 std::memcpy(&half, &texels[(y * Width + x) * 8], 2);
-                red.push_back(halfToFloat(half));
+                red.push_back(Nimbra::Gfx::halfToFloat(half));
             }
         return red;
     }

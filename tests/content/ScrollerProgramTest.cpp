@@ -3,6 +3,7 @@
 // place: the front slice of a text page covers pixels with the blur code in alpha, while
 // instances past the last slice and a block moved out of view draw nothing at all.
 #include "content/assets/Assets.h"
+#include "gfx/HalfFloat.h"
 #include "gfx/PlainTextureDesc.h"
 #include "tests/support/TestDevice.h"
 
@@ -23,14 +24,6 @@ constexpr UINT InstancesPerSlice = 256 * 64;
 constexpr UINT offsetOf(UINT index)
 {
     return 608 + 4 * index;
-}
-
-float halfToFloat(uint16_t h)
-{
-    int exponent = (h >> 10) & 31;
-    float mantissa = (h & 1023) / 1024.0f;
-    float value = exponent == 0 ? mantissa * std::ldexp(1.0f, -14) : (1.0f + mantissa) * std::ldexp(1.0f, exponent - 15);
-    return (h & 0x8000) ? -value : value;
 }
 
 class ScrollerProgram : public ::testing::Test
@@ -147,7 +140,7 @@ protected:
         {
             uint16_t half;
             std::memcpy(&half, &texels[i + 6], 2);
-            alpha.push_back(halfToFloat(half));
+            alpha.push_back(Nimbra::Gfx::halfToFloat(half));
         }
         return alpha;
     }

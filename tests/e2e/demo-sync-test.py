@@ -16,7 +16,6 @@ import socket
 import struct
 import subprocess
 import sys
-import threading
 import time
 import unittest
 from xml.etree import ElementTree
@@ -34,9 +33,9 @@ for tool, package in (('xdotool', 'xdotool'), ('wine', 'wine')):
     if not shutil.which(tool):
         sys.exit(f'{tool} is missing; install it with scripts/setup.sh (Debian package {package})')
 
-spec = importlib.util.spec_from_file_location('rocket_editor', os.path.join(SOURCE, 'tests/e2e/rocket-editor.py'))
-rocket_editor = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(rocket_editor)
+found = importlib.util.spec_from_file_location('rocket_editor', os.path.join(SOURCE, 'tests/e2e/rocket-editor.py'))
+rocket_editor = importlib.util.module_from_spec(found)
+found.loader.exec_module(rocket_editor)
 
 # Limits on waits for things that must happen: they keep a broken run from hanging, and no
 # verdict depends on them (each wait ends as soon as its condition holds).
@@ -70,38 +69,15 @@ class Demo:
             ['bash', os.path.join(SOURCE, 'scripts/wine-run.sh'), DEMO, '--port', str(port), '--width', '320',
              '--height', '180', '--dump', 'dump.txt', '--save', 'saved.rocket', *extra],
             cwd=WORK, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
-        self.lines = []
-        self._condition = threading.Condition()
-        threading.Thread(target=self._read, daemon=True).start()
-
-    def _read(self):
-        for line in self.process.stderr:
-            line = line.rstrip('\r\n')
-            if line.startswith('demo-sync: '):
-                with self._condition:
-                    self.lines.append(line[len('demo-sync: '):])
-                    self._condition.notify_all()
+        self.log = rocket_editor.LogLines(self.process.stderr, 'demo-sync: ', self.process)
 
     def expect(self, pattern, after=0, timeout=WAIT):
         """Index of the first log line at `after` or later that matches `pattern` whole."""
-        expression = re.compile(pattern)
-        deadline = time.monotonic() + timeout
-        with self._condition:
-            while True:
-                for index in range(after, len(self.lines)):
-                    if expression.fullmatch(self.lines[index]):
-                        return index
-                if self.process.poll() is not None:
-                    raise AssertionError(f'demo-sync ended (code {self.process.returncode}) before "{pattern}"; '
-                                         f'log: {self.lines[-20:]}')
-                left = deadline - time.monotonic()
-                if left <= 0:
-                    raise AssertionError(f'demo-sync never logged "{pattern}"; log: {self.lines[-20:]}')
-                self._condition.wait(left)
+        return self.log.expect(pattern, after, timeout)
 
-    def count(self):
-        with self._condition:
-            return len(self.lines)
+    @property
+    def lines(self):
+        return self.log.matching()
 
     def state(self):
         """The last dump as a dictionary of numbers (None while there is none)."""

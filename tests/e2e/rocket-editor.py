@@ -9,8 +9,8 @@ message, send garbage.
 
 As a library (the file name has a dash, so load it by path):
 
-    spec = importlib.util.spec_from_file_location('rocket_editor', 'tests/e2e/rocket-editor.py')
-    rocket_editor = importlib.util.module_from_spec(spec); spec.loader.exec_module(rocket_editor)
+    found = importlib.util.spec_from_file_location('rocket_editor', 'tests/e2e/rocket-editor.py')
+    rocket_editor = importlib.util.module_from_spec(found); found.loader.exec_module(rocket_editor)
     editor = rocket_editor.RocketEditor(port=1338)
     editor.accept(); editor.greet(); editor.wait_tracks(64)
     editor.set_key('FRAME', 0, 0.5, 4); editor.set_row(1600); editor.pause(False)
@@ -21,6 +21,7 @@ From the command line, commands run in order (see --help):
     rocket-editor.py --port 1338 tracks 64 key FRAME 0 0.5 4 row 1600 pause 0 rows 10 save
 """
 import argparse
+import re
 import socket
 import struct
 import sys
@@ -260,6 +261,51 @@ class RocketEditor:
         """Sends the first `cut` bytes of a SET_KEY and closes the connection."""
         self.send_raw(self.set_key_bytes(0, 1, 1.0, 0)[:cut])
         self.close()
+
+
+class LogLines:
+    """The lines a demo writes to `stream` (those that start with `prefix`, without it),
+    collected in the background so that a test can wait for them in order."""
+
+    def __init__(self, stream, prefix='', process=None):
+        self.lines = []
+        self.prefix = prefix
+        self.process = process
+        self._condition = threading.Condition()
+        threading.Thread(target=self._read, args=(stream,), daemon=True).start()
+
+    def _read(self, stream):
+        for line in stream:
+            line = line.rstrip('\r\n')
+            if line.startswith(self.prefix):
+                with self._condition:
+                    self.lines.append(line[len(self.prefix):])
+                    self._condition.notify_all()
+
+    def expect(self, pattern, after=0, timeout=10.0):
+        """The index of the first line at `after` or later that matches `pattern` whole."""
+        expression = re.compile(pattern)
+        deadline = time.monotonic() + timeout
+        with self._condition:
+            while True:
+                for index in range(after, len(self.lines)):
+                    if expression.fullmatch(self.lines[index]):
+                        return index
+                if self.process is not None and self.process.poll() is not None:
+                    raise AssertionError(f'the demo ended (code {self.process.returncode}) before a line like '
+                                         f'{pattern!r}; last lines: {self.lines[-20:]}')
+                left = deadline - time.monotonic()
+                if left <= 0:
+                    raise AssertionError(f'no line like {pattern!r} after {after}; last lines: {self.lines[-20:]}')
+                self._condition.wait(min(left, 0.5))
+
+    def count(self):
+        with self._condition:
+            return len(self.lines)
+
+    def matching(self, start=0, end=None):
+        with self._condition:
+            return list(self.lines[start:end])
 
 
 def main():

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# tests/fuzz/run.sh [SECONDS]: fuzzes the module engine with libFuzzer (clang, AddressSanitizer
-# and UndefinedBehaviorSanitizer), SECONDS for each of two targets, from a seed corpus of
-# modules written by tools/xmseeds:
-#   loader_fuzzer  header check, size walk and parse only, thousands of inputs a second
-#   module_fuzzer  the same, then a short render through the replayer and mixer
-# Crashing inputs land in build/fuzz/artifacts; each target's executions per second are printed
-# at the end.
+# tests/fuzz/run.sh [SECONDS]: fuzzes with libFuzzer (clang, AddressSanitizer and
+# UndefinedBehaviorSanitizer), SECONDS for each of four targets:
+#   loader_fuzzer      header check, size walk and parse only, thousands of inputs a second
+#   module_fuzzer      the same, then a short render through the replayer and mixer
+#   synclink_fuzzer    the sync editor link over an editor's byte stream
+#   rocketfile_fuzzer  the sync editor's file reader and writer
+# The module targets start from modules written by tools/xmseeds, the sync targets from seeds
+# written here. Crashing inputs land in build/fuzz/artifacts; each target's executions per
+# second are printed at the end.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$here"
@@ -27,19 +29,25 @@ clang++ -std=c++17 -O2 -I. tools/xmseeds/xmseeds.cpp tools/xmseeds/Seeds.cpp aud
 
 summary=()
 status=0
-for target in loader_fuzzer module_fuzzer; do
+# fuzz TARGET SEEDS: runs build/fuzz/TARGET for the given seconds over its own corpus and SEEDS,
+# and adds its executions to the summary.
+fuzz() {
+  local target=$1 seeds=$2 log="$out/$1.log"
   mkdir -p "$out/corpus-$target"
   echo "fuzz: $target for ${seconds} s"
-  log="$out/$target.log"
   if ! "$out/$target" -max_total_time="$seconds" -max_len=65536 -timeout=20 -rss_limit_mb=2048 \
-      -print_final_stats=1 -artifact_prefix="$out/artifacts/" "$out/corpus-$target" "$out/seeds" 2>"$log"; then
+      -print_final_stats=1 -artifact_prefix="$out/artifacts/$target-" "$out/corpus-$target" "$seeds" 2>"$log"; then
     status=1
     tail -n 40 "$log"
   fi
+  local runs rate
   runs=$(grep -m1 'stat::number_of_executed_units' "$log" | awk '{print $2}')
   rate=$(grep -m1 'stat::average_exec_per_sec' "$log" | awk '{print $2}')
   summary+=("$target: ${runs:-?} executions in ${seconds} s, ${rate:-?} per second")
-done
+}
+fuzz loader_fuzzer "$out/seeds"
+fuzz module_fuzzer "$out/seeds"
+
 # The sync editor link (an editor's byte stream) and the editor's file reader, the same number
 # of seconds each, from seeds written here: an exchange of every message, and small files.
 sync_engine=(sync/MessageReader.cpp sync/TrackKeys.cpp sync/SyncLink.cpp sync/RocketFileReader.cpp
@@ -55,20 +63,8 @@ printf '<?xml version="1.0"?>\n<sync rows="32">\n\t<tracks>\n\t\t<track name="a&
     > "$out/seeds-rocketfile_fuzzer/sync.rocket"
 printf '<rootElement>\n<group name="g"/>\n<tracks rows="10000" startRow="0">\n<track name="g:x" folded="1" color="ff00ff00">\n<key row="3" value="0.000000" interpolation="2" />\n</track>\n</tracks>\n</rootElement>\n' \
     > "$out/seeds-rocketfile_fuzzer/tracks.rocket"
-for target in synclink_fuzzer rocketfile_fuzzer; do
-  mkdir -p "$out/corpus-$target"
-  echo "fuzz: $target for ${seconds} s"
-  log="$out/$target.log"
-  if ! "$out/$target" -max_total_time="$seconds" -max_len=65536 -timeout=20 -rss_limit_mb=2048 \
-      -print_final_stats=1 -artifact_prefix="$out/artifacts/$target-" "$out/corpus-$target" "$out/seeds-$target" \
-      2>"$log"; then
-    status=1
-    tail -n 40 "$log"
-  fi
-  runs=$(grep -m1 'stat::number_of_executed_units' "$log" | awk '{print $2}')
-  rate=$(grep -m1 'stat::average_exec_per_sec' "$log" | awk '{print $2}')
-  summary+=("$target: ${runs:-?} executions in ${seconds} s, ${rate:-?} per second")
-done
+fuzz synclink_fuzzer "$out/seeds-synclink_fuzzer"
+fuzz rocketfile_fuzzer "$out/seeds-rocketfile_fuzzer"
 
 printf 'fuzz: %s\n' "${summary[@]}"
 exit $status

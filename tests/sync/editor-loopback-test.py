@@ -12,7 +12,6 @@ import socket
 import struct
 import subprocess
 import sys
-import threading
 import time
 import unittest
 import xml.etree.ElementTree as ElementTree
@@ -20,9 +19,9 @@ import xml.etree.ElementTree as ElementTree
 DRIVER, EDITOR_SCRIPT, SCRATCH = sys.argv[1:4]
 del sys.argv[1:4]
 
-spec = importlib.util.spec_from_file_location('rocket_editor', EDITOR_SCRIPT)
-rocket_editor = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(rocket_editor)
+found = importlib.util.spec_from_file_location('rocket_editor', EDITOR_SCRIPT)
+rocket_editor = importlib.util.module_from_spec(found)
+found.loader.exec_module(rocket_editor)
 
 WAIT = 20.0  # seconds to wait for an event that must come; only a hung run takes this long
 
@@ -39,38 +38,21 @@ class Driver:
             [DRIVER, '--port', str(port), '--retry-ms', '100', '--greeting-timeout-ms', str(greeting_timeout_ms),
              '--save', save_path],
             stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True, bufsize=1)
-        self.lines = []
-        self._condition = threading.Condition()
-        self._thread = threading.Thread(target=self._read, daemon=True)
-        self._thread.start()
-
-    def _read(self):
-        for line in self.process.stdout:
-            with self._condition:
-                self.lines.append(line.rstrip('\n'))
-                self._condition.notify_all()
+        self.log = rocket_editor.LogLines(self.process.stdout, process=self.process)
 
     def expect(self, pattern, after=0, timeout=WAIT):
         """Waits for a line matching `pattern` at index `after` or later; returns its index."""
-        expression = re.compile(pattern)
-        deadline = time.monotonic() + timeout
-        with self._condition:
-            while True:
-                for index in range(after, len(self.lines)):
-                    if expression.fullmatch(self.lines[index]):
-                        return index
-                left = deadline - time.monotonic()
-                if left <= 0:
-                    raise AssertionError(f'no line like {pattern!r} after {after}; lines: {self.lines[-30:]}')
-                self._condition.wait(left)
+        return self.log.expect(pattern, after, timeout)
 
     def count(self):
-        with self._condition:
-            return len(self.lines)
+        return self.log.count()
+
+    @property
+    def lines(self):
+        return self.log.matching()
 
     def reports(self, start=0, end=None):
-        with self._condition:
-            return [int(line.split()[1]) for line in self.lines[start:end] if line.startswith('report ')]
+        return [int(line.split()[1]) for line in self.log.matching(start, end) if line.startswith('report ')]
 
     def command(self, text):
         self.process.stdin.write(text + '\n')
@@ -84,7 +66,7 @@ class Driver:
             except subprocess.TimeoutExpired:
                 self.process.kill()
                 self.process.wait()
-        self._thread.join(5)
+        self.process.stdout.close()
 
 
 def read_tracks(path):

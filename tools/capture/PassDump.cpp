@@ -1,5 +1,6 @@
 #include "tools/capture/PassDump.h"
 
+#include "gfx/ReadBack.h"
 #include "gfx/Resource.h"
 #include "gfx/TextureRuntime.h"
 #include "tools/capture/CaptureFiles.h"
@@ -20,17 +21,8 @@ ID3D11Texture2D* stagingFor(ID3D11Device* device, TextureRuntime* target)
     if (resource == nullptr ||
         FAILED(resource->QueryInterface(__uuidof(ID3D11Texture2D), reinterpret_cast<void**>(&texture))))
         return nullptr;
-    D3D11_TEXTURE2D_DESC desc = {};
-    texture->GetDesc(&desc);
+    ID3D11Texture2D* staging = createStagingTextureFor(device, texture);
     texture->Release();
-    desc.MipLevels = 1;
-    desc.ArraySize = 1;
-    desc.Usage = D3D11_USAGE_STAGING;
-    desc.BindFlags = 0;
-    desc.CPUAccessFlags = D3D11_CPU_ACCESS_READ;
-    desc.MiscFlags = 0;
-    ID3D11Texture2D* staging = nullptr;
-    device->CreateTexture2D(&desc, nullptr, &staging);
     return staging;
 }
 

@@ -1,5 +1,6 @@
 #include "tools/capture/PassPictures.h"
 
+#include "gfx/HalfFloat.h"
 #include "gfx/TextureFormat.h"
 
 #include <cmath>
@@ -30,7 +31,7 @@ float halfAt(const uint8_t* bytes)
 {
     uint16_t half;
     std::memcpy(&half, bytes, 2);
-    return halfToFloat(half);
+    return Gfx::halfToFloat(half);
 }
 
 uint32_t bytesPerTexel(int32_t format)
@@ -60,18 +61,6 @@ std::string passPicturePath(const std::string& dir, uint32_t frame, const std::s
         if (c != ' ')
             path += c;
     return path + ".png";
-}
-
-float halfToFloat(uint16_t half)
-{
-    const float sign = (half & 0x8000) ? -1.0f : 1.0f;
-    const int exponent = (half >> 10) & 31;
-    const int mantissa = half & 1023;
-    if (exponent == 0)
-        return sign * std::ldexp(static_cast<float>(mantissa), -24);
-    if (exponent == 31)
-        return mantissa == 0 ? sign * INFINITY : NAN;
-    return sign * std::ldexp(static_cast<float>(1024 + mantissa), exponent - 25);
 }
 
 bool targetTexelsToRgba8(int32_t format, const uint8_t* texels, uint32_t width, uint32_t height,

@@ -11,8 +11,6 @@ namespace Nimbra {
 // name with the pass's name, spaces dropped, appended.
 std::string passPicturePath(const std::string& dir, uint32_t frame, const std::string& passName);
 
-// IEEE half precision to single: subnormals, infinities and NaN included.
-float halfToFloat(uint16_t half);
 
 // `height` rows of `width` texels of a render target in TextureFormat `format`, rows
 // `rowPitch` bytes apart, as tightly packed 8-bit RGBA. Each float channel is clamped to 0..1
