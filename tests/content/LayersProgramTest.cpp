@@ -50,17 +50,10 @@ protected:
         views_[3] = addBuffer(palette256, palette256Size);
         views_[5] = addBuffer(emptyInfo.data(), UINT(emptyInfo.size() * 4));
         views_[6] = addBuffer(emptyPattern.data(), UINT(emptyPattern.size() * 4));
-        D3D11_BUFFER_DESC cb = {864, D3D11_USAGE_DEFAULT, D3D11_BIND_CONSTANT_BUFFER, 0, 0, 0};
-        ASSERT_EQ(device_->CreateBuffer(&cb, nullptr, &constants_), S_OK);
-        D3D11_TEXTURE2D_DESC t =
-            Nimbra::Gfx::plainTextureDesc(Width, Height, DXGI_FORMAT_R16G16B16A16_FLOAT, D3D11_BIND_RENDER_TARGET);
-        ASSERT_EQ(device_->CreateTexture2D(&t, nullptr, &target_), S_OK);
-        ASSERT_EQ(device_->CreateRenderTargetView(target_, nullptr, &rtv_), S_OK);
-        D3D11_RASTERIZER_DESC r = {};
-        r.FillMode = D3D11_FILL_SOLID;
-        r.CullMode = D3D11_CULL_NONE;
-        r.DepthClipEnable = TRUE;
-        ASSERT_EQ(device_->CreateRasterizerState(&r, &raster_), S_OK);
+        ASSERT_NE(constants_ = Nimbra::Testing::createConstantBuffer(864), nullptr);
+        ASSERT_NE(target_ = Nimbra::Testing::createColourTarget(Width, Height, &rtv_), nullptr);
+        ASSERT_NE(rtv_, nullptr);
+        ASSERT_NE(raster_ = Nimbra::Testing::createUnculledRasterizer(), nullptr);
         // The text pass's blending: alpha over, the source's alpha kept.
         D3D11_BLEND_DESC b = {};
         b.RenderTarget[0] = {TRUE, D3D11_BLEND_SRC_ALPHA, D3D11_BLEND_INV_SRC_ALPHA, D3D11_BLEND_OP_ADD,
@@ -93,19 +86,10 @@ protected:
 
     static ID3D11ShaderResourceView* addBuffer(const void* data, UINT size)
     {
-        D3D11_BUFFER_DESC d = {size, D3D11_USAGE_DEFAULT, D3D11_BIND_SHADER_RESOURCE, 0,
-                               D3D11_RESOURCE_MISC_BUFFER_STRUCTURED, 4};
-        D3D11_SUBRESOURCE_DATA init = {data, 0, 0};
         ID3D11Buffer* buffer = nullptr;
-        if (device_->CreateBuffer(&d, &init, &buffer) != S_OK)
-            return nullptr;
-        buffers_.push_back(buffer);
-        D3D11_SHADER_RESOURCE_VIEW_DESC v = {};
-        v.Format = DXGI_FORMAT_UNKNOWN;
-        v.ViewDimension = D3D11_SRV_DIMENSION_BUFFER;
-        v.Buffer.NumElements = size / 4;
-        ID3D11ShaderResourceView* view = nullptr;
-        device_->CreateShaderResourceView(buffer, &v, &view);
+        ID3D11ShaderResourceView* view = Nimbra::Testing::createStructuredView(data, size, &buffer);
+        if (buffer)
+            buffers_.push_back(buffer);
         return view;
     }
 

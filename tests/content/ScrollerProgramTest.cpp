@@ -38,22 +38,14 @@ protected:
         addBuffer(fontB, fontBSize);
         addBuffer(scrollerText, scrollerTextSize);
         addBuffer(palette32, palette32Size);
-        D3D11_BUFFER_DESC cb = {864, D3D11_USAGE_DEFAULT, D3D11_BIND_CONSTANT_BUFFER, 0, 0, 0};
-        ASSERT_EQ(device_->CreateBuffer(&cb, nullptr, &constants_), S_OK);
-
+        ASSERT_NE(constants_ = Nimbra::Testing::createConstantBuffer(864), nullptr);
+        ASSERT_NE(target_ = Nimbra::Testing::createColourTarget(Width, Height, &rtv_), nullptr);
+        ASSERT_NE(rtv_, nullptr);
         D3D11_TEXTURE2D_DESC t =
-            Nimbra::Gfx::plainTextureDesc(Width, Height, DXGI_FORMAT_R16G16B16A16_FLOAT, D3D11_BIND_RENDER_TARGET);
-        ASSERT_EQ(device_->CreateTexture2D(&t, nullptr, &target_), S_OK);
-        ASSERT_EQ(device_->CreateRenderTargetView(target_, nullptr, &rtv_), S_OK);
-        t.Format = DXGI_FORMAT_D32_FLOAT;
-        t.BindFlags = D3D11_BIND_DEPTH_STENCIL;
+            Nimbra::Gfx::plainTextureDesc(Width, Height, DXGI_FORMAT_D32_FLOAT, D3D11_BIND_DEPTH_STENCIL);
         ASSERT_EQ(device_->CreateTexture2D(&t, nullptr, &depth_), S_OK);
         ASSERT_EQ(device_->CreateDepthStencilView(depth_, nullptr, &dsv_), S_OK);
-        D3D11_RASTERIZER_DESC r = {};
-        r.FillMode = D3D11_FILL_SOLID;
-        r.CullMode = D3D11_CULL_NONE;
-        r.DepthClipEnable = TRUE;
-        ASSERT_EQ(device_->CreateRasterizerState(&r, &raster_), S_OK);
+        ASSERT_NE(raster_ = Nimbra::Testing::createUnculledRasterizer(), nullptr);
     }
 
     static void TearDownTestSuite()
@@ -78,17 +70,9 @@ protected:
 
     static void addBuffer(const unsigned char* data, unsigned int size)
     {
-        D3D11_BUFFER_DESC d = {size, D3D11_USAGE_DEFAULT, D3D11_BIND_SHADER_RESOURCE, 0,
-                               D3D11_RESOURCE_MISC_BUFFER_STRUCTURED, 4};
-        D3D11_SUBRESOURCE_DATA init = {data, 0, 0};
         ID3D11Buffer* buffer = nullptr;
-        ASSERT_EQ(device_->CreateBuffer(&d, &init, &buffer), S_OK);
-        D3D11_SHADER_RESOURCE_VIEW_DESC v = {};
-        v.Format = DXGI_FORMAT_UNKNOWN;
-        v.ViewDimension = D3D11_SRV_DIMENSION_BUFFER;
-        v.Buffer.NumElements = size / 4;
-        ID3D11ShaderResourceView* view = nullptr;
-        ASSERT_EQ(device_->CreateShaderResourceView(buffer, &v, &view), S_OK);
+        ID3D11ShaderResourceView* view = Nimbra::Testing::createStructuredView(data, size, &buffer);
+        ASSERT_NE(view, nullptr);
         buffers_.push_back(buffer);
         views_.push_back(view);
     }
