@@ -3,6 +3,7 @@
 #include "app/Screen.h"
 #include "app/SoundtrackClock.h"
 #include "content/song/Song.h"
+#include "gfx/GpuIdle.h"
 
 namespace Nimbra {
 
@@ -30,22 +31,9 @@ void waitInsteadOfPresent()
 
 void finishGpuWork(DemoWindow& window)
 {
-    const DWORD gpuWorkLimitMs = 60000;
-    if (!window.device || !window.immediateContext)
-        return;
-    D3D11_QUERY_DESC desc = {};
-    desc.Query = D3D11_QUERY_EVENT;
-    ID3D11Query* done = nullptr;
-    if (FAILED(window.device->CreateQuery(&desc, &done)) || !done)
-        return;
-    window.immediateContext->End(done);
-    window.immediateContext->Flush();
-    BOOL finished = FALSE;
-    const DWORD start = GetTickCount();
-    while (window.immediateContext->GetData(done, &finished, sizeof(finished), 0) == S_FALSE &&
-           GetTickCount() - start < gpuWorkLimitMs)
-        Sleep(1);
-    done->Release();
+    // On a GPU this takes milliseconds; the minute's limit only guards against a device that
+    // never answers (the software rasteriser's frames take seconds on a busy machine).
+    Gfx::waitForGpuIdle(window.device, window.immediateContext, 60000);
 }
 
 uint32_t runFrameLoop(DemoWindow& window, Presentation& presentation, FrameClock& clock)

@@ -22,12 +22,9 @@ uint32_t runPresentation(DemoWindow& window, Presentation& presentation, FrameCl
 // frame work, Present. Returns the number of turns that were completed (frames drawn).
 uint32_t runFrameLoop(DemoWindow& window, Presentation& presentation, FrameClock& clock);
 
-// Waits until the GPU has finished the frames in flight. Leaving the process while the driver
-// still works on the last Present turns an orderly end into a failed exit code: the driver's
-// own exit waits for that work, and Wine kills a process that takes longer than a second to end
-// (exit code 137, seen with the software rasteriser, whose frames take seconds on a busy
-// machine). On a GPU this takes milliseconds; the minute's limit only guards against a device
-// that never answers.
+// Waits until the GPU has finished the frames in flight before the process leaves (see
+// gfx/GpuIdle.h): with the software rasteriser on a busy machine a frame takes seconds, and Wine
+// kills a process whose exit waits that long (exit code 137).
 void finishGpuWork(DemoWindow& window);
 
 }  // namespace Nimbra

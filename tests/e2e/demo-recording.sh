@@ -93,7 +93,7 @@ limits=()
 if [ -n "$render" ]; then
   # Wine's sound threads still share the demo's cores and underrun now and then; a turn on one
   # core takes seconds, so the end is seen late.
-  limits=(--late 10 --spread 300 --missing 1000)
+  limits=(--late 10 --spread 2000 --missing 1000)
 fi
 if [ -n "$render" ] && [ "$(nproc)" -ge 2 ] && command -v taskset >/dev/null; then
   last=$(( $(nproc) - 1 ))

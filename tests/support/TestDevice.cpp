@@ -1,5 +1,6 @@
 #include "tests/support/TestDevice.h"
 
+#include "gfx/GpuIdle.h"
 #include "gfx/PlainTextureDesc.h"
 #include "gfx/ReadBack.h"
 
@@ -81,8 +82,10 @@ ID3D11RasterizerState* createUnculledRasterizer()
 } // namespace Testing
 } // namespace Nimbra
 
-// One device for the whole program, installed before any test runs. The process ends with
-// ExitProcess so that no Direct3D object outlives the runtime at exit.
+// One device for the whole program, installed before any test runs. Once the results are out,
+// the process ends without tearing the driver down (TerminateProcess skips the libraries' detach):
+// the software rasteriser under Wine has crashed in that teardown now and then, after every test
+// had passed.
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
@@ -99,5 +102,8 @@ int main(int argc, char** argv)
     Nimbra::installGraphicsContext(zeroHeader, device, context);
     const int result = RUN_ALL_TESTS();
     std::fflush(stdout);
-    ExitProcess(static_cast<UINT>(result));
+    std::fflush(stderr);
+    Nimbra::Gfx::waitForGpuIdle(device, context, 60000);
+    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(result));
+    return result;
 }

@@ -24,6 +24,7 @@
 #include "app/Screen.h"
 #include "gfx/DemoPlayer.h"
 #include "gfx/FrameConstants.h"
+#include "gfx/GpuIdle.h"
 #include "gfx/ReadBack.h"
 
 #include <windows.h>
@@ -204,6 +205,7 @@ int main(int argc, char** argv)
                      : captureFrames(presentation, window, target, options, aspect);
     presentationShutdown(presentation);
     std::fflush(stdout);
+    Gfx::waitForGpuIdle(window.device, window.immediateContext, 60000);
     // The player and its GPU objects live to the end of the process, as in the demo.
     ExitProcess(static_cast<UINT>(status));
 }

@@ -1,0 +1,16 @@
+#pragma once
+// Waits until the GPU has finished the work queued so far. A process must not end while the
+// driver still works on it: the driver's own exit then waits for that work or trips over it
+// (under Wine, a process whose exit takes more than a second is killed, and the software
+// rasteriser has crashed at exit with work in flight), turning an orderly end into a failed
+// exit code.
+#include <d3d11.h>
+
+#include <cstdint>
+
+namespace Nimbra::Gfx {
+
+// Flushes and waits, at most `limitMs`; returns at once without a device.
+void waitForGpuIdle(ID3D11Device* device, ID3D11DeviceContext* context, uint32_t limitMs);
+
+} // namespace Nimbra::Gfx
