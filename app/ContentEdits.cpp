@@ -2,18 +2,10 @@
 
 #include "content/animation/ContentVariables.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace Nimbra {
-
-uint32_t contentVariableIndex(const char* name)
-{
-    for (uint32_t i = 0; i < contentVariableCount; ++i) {
-        if (std::strcmp(contentVariables[i].name, name) == 0)
-            return i;
-    }
-    return contentVariableCount;
-}
 
 bool readContentEdits(const char* text, size_t size, Sync::RocketDocument& document, Sync::RocketError& error)
 {
@@ -41,6 +33,25 @@ void applyContentEdits(Timeline& timeline, const Sync::RocketDocument& document)
         for (const Keyframe& key : track.keys)
             keys.push(key);
     }
+}
+
+bool writeContentEdits(const Timeline& timeline, const char* path, std::string& error)
+{
+    std::string text;
+    if (!Sync::writeRocketFile(timeline, contentVariableNames(), contentVariableCount, Sync::rowsCovering(timeline),
+                               text, error))
+        return false;
+    FILE* file = std::fopen(path, "wb");
+    if (!file) {
+        error = "cannot create the file";
+        return false;
+    }
+    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    if (std::fclose(file) != 0 || !written) {
+        error = "cannot write the file";
+        return false;
+    }
+    return true;
 }
 
 } // namespace Nimbra

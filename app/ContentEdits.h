@@ -2,16 +2,15 @@
 // Edits made in a sync editor and saved to its file: each track names a content variable, and
 // its keys replace that variable's curve.
 
+#include "content/animation/ContentVariables.h"
 #include "core/Timeline.h"
 #include "sync/RocketFile.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace Nimbra {
-
-// The index of the content variable called `name`, or contentVariableCount when there is none.
-uint32_t contentVariableIndex(const char* name);
 
 // Reads an editor file and checks that every track names a content variable. On failure
 // `error` holds the line and the reason.
@@ -21,5 +20,9 @@ bool readContentEdits(const char* text, size_t size, Sync::RocketDocument& docum
 // empties its curve). Tracks that name no content variable, or a curve the timeline does not
 // have, are left out.
 void applyContentEdits(Timeline& timeline, const Sync::RocketDocument& document);
+
+// Writes every curve as an editor file at `path`, one track per content variable. On failure
+// `error` says why: the file could not be made or written, or a key cannot be saved.
+bool writeContentEdits(const Timeline& timeline, const char* path, std::string& error);
 
 } // namespace Nimbra

@@ -66,9 +66,7 @@ uint32_t runFrameLoop(DemoWindow& window, Presentation& presentation, FrameClock
 
 int runDemo()
 {
-    screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    screenHeight = GetSystemMetrics(SM_CYSCREEN);
-    aspect = (float)screenWidth / (float)screenHeight;
+    setScreenSize(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
 
     DemoWindow window;
     createWindowAndDevice(window);

@@ -50,17 +50,17 @@ void presentationFrameWork(Presentation& presentation, float t, float elapsed, u
     if (!player)
         return;
 
+    // Curve i drives variable i, each evaluated once a frame; the first eight are the camera.
+    for (uint32_t i = 0; i < timeline.curves.count; ++i)
+        player->variables.at(i)->value[0] = evaluateCurve(timeline, i, t);
+
     float camera[cameraCurveCount];
     for (uint32_t i = 0; i < cameraCurveCount; ++i)
-        camera[i] = evaluateCurve(timeline, i, t);
+        camera[i] = player->variables.at(i)->value[0];
     CameraInput input = {camera[0], camera[1], camera[2], camera[3],
                          camera[4], camera[5], camera[6], camera[7]};
     updateFrameContext(makeFrameHeader(input, aspect, t, frame, elapsed, static_cast<float>(screenWidth),
                                        static_cast<float>(screenHeight)));
-
-    // Curve i drives variable i; the camera variables receive their values here as well.
-    for (uint32_t i = 0; i < timeline.curves.count; ++i)
-        player->variables.at(i)->value[0] = evaluateCurve(timeline, i, t);
 
     player->render(observer);
 }

@@ -10,4 +10,7 @@ extern int32_t screenHeight;
 // screenWidth / screenHeight in single precision, for the camera projection.
 extern float aspect;
 
+// Sets all three.
+void setScreenSize(int32_t width, int32_t height);
+
 }  // namespace Nimbra

@@ -1,6 +1,7 @@
 #include "app/SyncClock.h"
 
 #include "app/AudioClock.h"
+#include "app/ContentEdits.h"
 #include "audio/SilentOutput.h"
 #include "content/animation/ContentVariables.h"
 #include "sync/RocketFile.h"
@@ -16,14 +17,6 @@ namespace {
 // Bytes taken from the editor per turn at most, so that a flood cannot stall the picture; the
 // rest waits in the socket for the next turn.
 constexpr size_t maxBytesPerTurn = 1 << 20;
-
-const char* const* variableNames()
-{
-    static const char* names[contentVariableCount];
-    for (uint32_t i = 0; i < contentVariableCount; ++i)
-        names[i] = contentVariables[i].name;
-    return names;
-}
 
 } // namespace
 
@@ -60,7 +53,7 @@ SyncClock::~SyncClock()
 
 void SyncClock::start()
 {
-    link = std::make_unique<Sync::SyncLink>(timeline, variableNames(), contentVariableCount);
+    link = std::make_unique<Sync::SyncLink>(timeline, contentVariableNames(), contentVariableCount);
     restartMusicAt(0);
 }
 
@@ -71,9 +64,8 @@ void SyncClock::turnStart()
     if (linked)
         readEditor(now);
 
-    // The first turn starts the music, as in the demo; a seek while paused waits for the resume.
-    if (isPlaying)
-        submitAudioStream(audio);
+    // The music was handed to the device when it (re)started while playing; a seek while paused
+    // waits for the resume.
     time = clockSecondsFromFrames(musicFrame());
     if (isPlaying && presentationIsOver(time)) {
         seekToRow(0);
@@ -236,21 +228,7 @@ void SyncClock::resume()
 
 bool SyncClock::saveTracks(const std::string& path, std::string& error) const
 {
-    std::string text;
-    if (!Sync::writeRocketFile(timeline, variableNames(), contentVariableCount, Sync::rowsCovering(timeline), text,
-                               error))
-        return false;
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
-        error = "cannot create the file";
-        return false;
-    }
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    if (std::fclose(file) != 0 || !written) {
-        error = "cannot write the file";
-        return false;
-    }
-    return true;
+    return writeContentEdits(timeline, path.c_str(), error);
 }
 
 void SyncClock::save()

@@ -26,9 +26,7 @@ int main(int argc, char** argv)
     }
 
     // The presentation is the window's inside: every screen-sized texture takes this size.
-    screenWidth = options.width;
-    screenHeight = options.height;
-    aspect = (float)screenWidth / (float)screenHeight;
+    setScreenSize(options.width, options.height);
 
     DemoWindow window;
     WindowShape shape;

@@ -1,5 +1,7 @@
 #include "content/animation/ContentVariables.h"
 
+#include <cstring>
+
 namespace Nimbra {
 
 // Registration order: the index is the variable's place in the shaders' variable block and
@@ -70,5 +72,28 @@ const ContentVariable contentVariables[contentVariableCount] = {
     {"NEGT", 0.0f},
     {"LNWIDHT", 0.0f},
 };
+
+const char* const* contentVariableNames()
+{
+    struct Names {
+        const char* at[contentVariableCount];
+    };
+    static const Names names = [] {
+        Names made = {};
+        for (uint32_t i = 0; i < contentVariableCount; ++i)
+            made.at[i] = contentVariables[i].name;
+        return made;
+    }();
+    return names.at;
+}
+
+uint32_t contentVariableIndex(const char* name)
+{
+    for (uint32_t i = 0; i < contentVariableCount; ++i) {
+        if (std::strcmp(contentVariables[i].name, name) == 0)
+            return i;
+    }
+    return contentVariableCount;
+}
 
 } // namespace Nimbra

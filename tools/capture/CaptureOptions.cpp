@@ -46,13 +46,10 @@ bool parseSetting(const char* text, VariableSetting& setting, std::string& error
         error = "bad value for --set " + name + ": " + (equals + 1);
         return false;
     }
-    for (uint32_t i = 0; i < contentVariableCount; ++i) {
-        if (name == contentVariables[i].name) {
-            setting.index = i;
-            setting.value = static_cast<float>(value);
-            return true;
-        }
-    }
+    setting.index = contentVariableIndex(name.c_str());
+    setting.value = static_cast<float>(value);
+    if (setting.index < contentVariableCount)
+        return true;
     error = "--set: the content has no variable named " + name +
             " (names are spelt as in the content, e.g. CameraPosX, WAVEAMP, LNWIDHT)";
     return false;

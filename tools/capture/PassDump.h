@@ -38,7 +38,6 @@ private:
         bool copied = false;
     };
 
-    Gfx::DemoPlayer& player;
     ID3D11DeviceContext* context;
     std::vector<Picture> pictures;
 };

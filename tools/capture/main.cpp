@@ -20,11 +20,11 @@
 #include "tools/capture/VariableSettings.h"
 
 #include "app/DemoWindow.h"
+#include "app/FrameLoop.h"
 #include "app/Presentation.h"
 #include "app/Screen.h"
 #include "gfx/DemoPlayer.h"
 #include "gfx/FrameConstants.h"
-#include "gfx/GpuIdle.h"
 #include "gfx/ReadBack.h"
 
 #include <windows.h>
@@ -175,9 +175,7 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    screenWidth = options.width;
-    screenHeight = options.height;
-    aspect = static_cast<float>(screenWidth) / static_cast<float>(screenHeight);
+    setScreenSize(options.width, options.height);
 
     // A device without a window: the frames end in a texture of the capture size that stands in
     // for the swap chain's buffer.
@@ -205,7 +203,7 @@ int main(int argc, char** argv)
                      : captureFrames(presentation, window, target, options, aspect);
     presentationShutdown(presentation);
     std::fflush(stdout);
-    Gfx::waitForGpuIdle(window.device, window.immediateContext, 60000);
+    finishGpuWork(window);
     // The player and its GPU objects live to the end of the process, as in the demo.
     ExitProcess(static_cast<UINT>(status));
 }

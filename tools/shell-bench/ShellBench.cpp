@@ -49,9 +49,7 @@ VOID CALLBACK endLoop(HWND, UINT, UINT_PTR, DWORD)
 int main()
 {
     using namespace Nimbra;
-    screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    screenHeight = GetSystemMetrics(SM_CYSCREEN);
-    aspect = (float)screenWidth / (float)screenHeight;
+    setScreenSize(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     DemoWindow window;
     createWindowAndDevice(window);
     SoundtrackClock clock(songModule, songModuleSize);

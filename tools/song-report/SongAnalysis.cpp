@@ -85,31 +85,6 @@ bool readWav(const std::string& path, Wave& wave)
     return false;
 }
 
-bool writeWav(const std::string& path, const Wave& wave)
-{
-    std::ofstream out(path, std::ios::binary);
-    auto put32 = [&out](uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
-    auto put16 = [&out](uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
-    const uint32_t dataBytes = uint32_t(wave.frames() * 8);
-    out.write("RIFF", 4);
-    put32(36 + dataBytes);
-    out.write("WAVEfmt ", 8);
-    put32(16);
-    put16(3);
-    put16(2);
-    put32(uint32_t(wave.rate));
-    put32(uint32_t(wave.rate * 8));
-    put16(8);
-    put16(32);
-    out.write("data", 4);
-    put32(dataBytes);
-    for (size_t f = 0; f < wave.frames(); ++f) {
-        out.write(reinterpret_cast<const char*>(&wave.left[f]), 4);
-        out.write(reinterpret_cast<const char*>(&wave.right[f]), 4);
-    }
-    return bool(out);
-}
-
 std::vector<float> lowBand(const Wave& wave, double cutoffHz)
 {
     Biquad first(cutoffHz, wave.rate), second(cutoffHz, wave.rate);

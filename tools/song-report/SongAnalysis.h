@@ -18,7 +18,6 @@ struct Wave {
 
 // 16-bit PCM or 32-bit float WAV, mono or stereo. False when it cannot be read.
 bool readWav(const std::string& path, Wave& wave);
-bool writeWav(const std::string& path, const Wave& wave);
 
 // Sum of both channels run through a fourth-order low-pass at `cutoffHz`: where the kick lives.
 std::vector<float> lowBand(const Wave& wave, double cutoffHz);

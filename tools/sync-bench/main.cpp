@@ -81,12 +81,9 @@ double readerRun(const std::vector<uint8_t>& bytes)
 
 double linkRun(const std::vector<uint8_t>& bytes, uint32_t keysBefore, uint32_t expectMessages)
 {
-    const char* names[contentVariableCount];
-    for (uint32_t i = 0; i < contentVariableCount; ++i)
-        names[i] = contentVariables[i].name;
     Timeline timeline;
     loadContentTimeline(timeline);
-    SyncLink link(timeline, names, contentVariableCount);
+    SyncLink link(timeline, contentVariableNames(), contentVariableCount);
     link.connected();
     const std::vector<uint8_t> hello(editorGreeting, editorGreeting + editorGreetingSize);
     link.receive(hello.data(), hello.size());

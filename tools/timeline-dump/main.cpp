@@ -2,6 +2,7 @@
 // timeline-dump at T          the 64 variables' values at T seconds, as the frame work writes them
 // timeline-dump rocket FILE   the 64 curves as a sync editor file, one track per variable
 
+#include "app/ContentEdits.h"
 #include "app/ShippedEdits.h"
 #include "content/animation/ContentVariables.h"
 #include "core/Timeline.h"
@@ -49,20 +50,9 @@ void printValues(const Timeline& timeline, float seconds)
 
 int writeRocket(const Timeline& timeline, const char* path)
 {
-    const char* names[contentVariableCount];
-    for (uint32_t i = 0; i < contentVariableCount; ++i)
-        names[i] = contentVariables[i].name;
-    std::string text, error;
-    if (!Sync::writeRocketFile(timeline, names, contentVariableCount, Sync::rowsCovering(timeline), text, error)) {
-        std::fprintf(stderr, "timeline-dump: %s\n", error.c_str());
-        return 1;
-    }
-    FILE* file = std::fopen(path, "wb");
-    bool written = file && std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    if (file && std::fclose(file) != 0)
-        written = false;
-    if (!written) {
-        std::fprintf(stderr, "timeline-dump: cannot write %s\n", path);
+    std::string error;
+    if (!writeContentEdits(timeline, path, error)) {
+        std::fprintf(stderr, "timeline-dump: cannot write %s: %s\n", path, error.c_str());
         return 1;
     }
     return 0;
