@@ -7,6 +7,7 @@
 // collapse to one point after at most three buffer reads, so they cost next to nothing.
 // The L1_ variables move, turn and mirror the block; the camera's matrices do the rest.
 #include "ContextBuffer.hlsli"
+#include "Rotation.hlsli"
 
 StructuredBuffer<int> c64fontBuffer : register(t0);
 StructuredBuffer<int> textBuffer : register(t1);
@@ -47,16 +48,6 @@ VertexOutput nothing()
     o.worldPosition = float3(0.0, 0.0, 0.0);
     o.colour = float4(0.0, 0.0, 0.0, 0.0);
     return o;
-}
-
-float3x3 rotation(float3 a)
-{
-    float3 s = sin(a);
-    float3 c = cos(a);
-    float3x3 rx = float3x3(1, 0, 0, 0, c.x, -s.x, 0, s.x, c.x);
-    float3x3 ry = float3x3(c.y, 0, s.y, 0, 1, 0, -s.y, 0, c.y);
-    float3x3 rz = float3x3(c.z, -s.z, 0, s.z, c.z, 0, 0, 0, 1);
-    return mul(rz, mul(ry, rx));
 }
 
 // Corner `vertexId` of a unit cube (-0.5 .. 0.5): face vertexId / 6, two triangles a face.

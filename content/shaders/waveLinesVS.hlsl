@@ -3,6 +3,7 @@
 // instance % 6 a run of six segments, and each segment is a quad of six vertices. The rings
 // turn with the angles of the rotation state and ripple with WAVEAMP; LNWIDHT sets the width.
 #include "ContextBuffer.hlsli"
+#include "Rotation.hlsli"
 #include "RotationState.hlsli"
 
 StructuredBuffer<RotationState> bufferSRV2 : register(t0);
@@ -19,16 +20,6 @@ struct VertexOutput
     float4 position : SV_POSITION;
     float across : TEXCOORD0;
 };
-
-float3x3 rotation(float3 a)
-{
-    float3 s = sin(a);
-    float3 c = cos(a);
-    float3x3 rx = float3x3(1, 0, 0, 0, c.x, -s.x, 0, s.x, c.x);
-    float3x3 ry = float3x3(c.y, 0, s.y, 0, 1, 0, -s.y, 0, c.y);
-    float3x3 rz = float3x3(c.z, -s.z, 0, s.z, c.z, 0, 0, 0, 1);
-    return mul(rz, mul(ry, rx));
-}
 
 // A point of ring `ring` at angle index `segment`, on a sphere whose rings ripple in time.
 float3 ringPoint(uint ring, uint segment)
