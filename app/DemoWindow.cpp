@@ -2,7 +2,7 @@
 
 #include <dcomp.h>
 
-#include "app/Screen.h"
+#include "gfx/frame/Screen.h"
 
 namespace Nimbra {
 

@@ -1,6 +1,6 @@
 #include "app/FrameLoop.h"
 
-#include "app/Screen.h"
+#include "gfx/frame/Screen.h"
 #include "app/SoundtrackClock.h"
 #include "content/song/Song.h"
 #include "gfx/GpuIdle.h"

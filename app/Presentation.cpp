@@ -1,8 +1,8 @@
 #include "app/Presentation.h"
 
-#include "app/Camera.h"
-#include "app/GraphicsContext.h"
-#include "app/Screen.h"
+#include "gfx/frame/Camera.h"
+#include "gfx/frame/GraphicsContext.h"
+#include "gfx/frame/Screen.h"
 #include "app/ShippedEdits.h"
 #include "content/script/BuildContent.h"
 #include "gfx/DemoPlayer.h"

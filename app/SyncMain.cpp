@@ -4,7 +4,7 @@
 // console; see SyncOptions.h for the command line.
 #include "app/DemoWindow.h"
 #include "app/FrameLoop.h"
-#include "app/Screen.h"
+#include "gfx/frame/Screen.h"
 #include "app/SyncClock.h"
 #include "app/SyncOptions.h"
 #include "content/song/Song.h"

@@ -1,6 +1,6 @@
 #include "gfx/BufferRuntime.h"
 
-#include "app/GraphicsContext.h"
+#include "gfx/frame/GraphicsContext.h"
 
 namespace Nimbra {
 namespace Gfx {

@@ -1,6 +1,6 @@
 #include "gfx/ComputePass.h"
 
-#include "app/GraphicsContext.h"
+#include "gfx/frame/GraphicsContext.h"
 #include "gfx/FrameConstants.h"
 #include "gfx/NullViews.h"
 

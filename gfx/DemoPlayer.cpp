@@ -1,21 +1,13 @@
 #include "gfx/DemoPlayer.h"
 
-#include "app/GraphicsContext.h"
 #include "gfx/TextureRuntime.h"
+#include "gfx/frame/GraphicsContext.h"
+#include "gfx/frame/Screen.h"
+#include "gfx/shaders/PresentShaders.h"
 
 #include <cstdlib>
 
-extern const unsigned char presentVS[];
-extern const unsigned int presentVSSize;
-extern const unsigned char presentPS[];
-extern const unsigned int presentPSSize;
-
 namespace Nimbra {
-
-// The primary screen's size, read once at start-up by the application shell.
-extern int32_t screenWidth;
-extern int32_t screenHeight;
-
 namespace Gfx {
 
 bool DemoPlayer::initialize()

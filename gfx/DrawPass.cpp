@@ -1,6 +1,6 @@
 #include "gfx/DrawPass.h"
 
-#include "app/GraphicsContext.h"
+#include "gfx/frame/GraphicsContext.h"
 #include "gfx/FrameConstants.h"
 #include "gfx/NullViews.h"
 

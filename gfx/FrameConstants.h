@@ -1,7 +1,7 @@
 #pragma once
 // The one constant buffer every pass binds at b8: the frame's ContextBuffer followed by the
 // packed variable values.
-#include "app/GraphicsContext.h"
+#include "gfx/frame/GraphicsContext.h"
 #include "gfx/BufferRuntime.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "gfx/TextureRuntime.h"
 
-#include "app/GraphicsContext.h"
+#include "gfx/frame/GraphicsContext.h"
 
 #include <algorithm>
 

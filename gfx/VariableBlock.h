@@ -1,7 +1,7 @@
 #pragma once
 // The frame's variable values packed back to back, and the constant data they travel in:
 // the 608-byte ContextBuffer, the packed values, padding to a multiple of 16 bytes.
-#include "app/ContextBuffer.h"
+#include "gfx/frame/ContextBuffer.h"
 #include "core/DemoVariable.h"
 #include "core/GrowArray.h"
 

@@ -4,7 +4,7 @@
 
 #include "app/DemoWindow.h"
 #include "app/FrameLoop.h"
-#include "app/Screen.h"
+#include "gfx/frame/Screen.h"
 
 namespace Nimbra {
 namespace {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/FrameLoop.h"
-#include "app/Screen.h"
+#include "gfx/frame/Screen.h"
 #include "app/SoundtrackClock.h"
 #include "content/song/Song.h"
 

@@ -1,8 +1,8 @@
 // The content as buildContent leaves it on a 1920 x 1080 screen, the player before and after
 // initialize, and one frame of the frame work.
-#include "app/GraphicsContext.h"
+#include "gfx/frame/GraphicsContext.h"
 #include "app/Presentation.h"
-#include "app/Screen.h"
+#include "gfx/frame/Screen.h"
 #include "content/animation/ContentKeys.h"
 #include "content/animation/ContentVariables.h"
 #include "content/assets/Assets.h"

@@ -2,7 +2,7 @@
 // layers are pages of empty cells) over white: where the logo's sweep has laid down the empty
 // cells of the title block, a dark panel (black at 80 %) covers what lies behind; elsewhere an
 // empty cell lets it through.
-#include "app/Camera.h"
+#include "gfx/frame/Camera.h"
 #include "content/assets/Assets.h"
 #include "gfx/HalfFloat.h"
 #include "gfx/PlainTextureDesc.h"

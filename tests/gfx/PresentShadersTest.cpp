@@ -4,15 +4,11 @@
 
 #include "gfx/PlainTextureDesc.h"
 #include "gfx/Resource.h"
+#include "gfx/shaders/PresentShaders.h"
 #include "tests/support/TestDevice.h"
 
 #include <cstring>
 #include <vector>
-
-extern const unsigned char presentVS[];
-extern const unsigned int presentVSSize;
-extern const unsigned char presentPS[];
-extern const unsigned int presentPSSize;
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The Direct3D 11 device the Windows tests share, installed as the GraphicsContext, and
 // helpers to read GPU contents back.
-#include "app/GraphicsContext.h"
+#include "gfx/frame/GraphicsContext.h"
 
 #include <cstdint>
 #include <cstring>

@@ -138,29 +138,6 @@ TEST(CaptureOptions, RefusesUnknownVariablesAndMalformedSettings)
     }
 }
 
-TEST(CaptureOptions, FramesFollowTheFixedStepUpToTheEnd)
-{
-    CaptureOptions options;
-    options.fps = 60.0;
-    options.from = 0.0;
-    options.to = 1.0;
-    EXPECT_EQ(captureFrameCount(options), 60u);
-    EXPECT_FLOAT_EQ(captureFrameTime(options, 59), 59.0f / 60.0f);
-
-    // The whole presentation at 60 fps stops before 107.58 s, like the frame loop.
-    options.to = 500.0;
-    uint32_t frames = captureFrameCount(options);
-    EXPECT_EQ(frames, 6455u);
-    EXPECT_LT(captureFrameTime(options, frames - 1), 107.58f);
-    EXPECT_GE(captureFrameTime(options, frames), 107.58f);
-
-    // A span of zero length still gives the frame at its start.
-    options.from = 40.0;
-    options.to = 40.0;
-    EXPECT_EQ(captureFrameCount(options), 1u);
-    EXPECT_FLOAT_EQ(captureFrameTime(options, 0), 40.0f);
-}
-
 TEST(CaptureFiles, ConstantDataPrintsFloatsAndTheFrameCounter)
 {
     float words[216] = {};

@@ -117,20 +117,4 @@ bool parseCaptureOptions(int argc, const char* const* argv, CaptureOptions& opti
     return true;
 }
 
-uint32_t captureFrameCount(const CaptureOptions& options)
-{
-    // Compared in single precision, as the frame loop compares its clock with the end.
-    float end = static_cast<float>(options.to) < presentationEndSeconds ? static_cast<float>(options.to)
-                                                                        : presentationEndSeconds;
-    uint32_t count = 0;
-    while (captureFrameTime(options, count) < end)
-        ++count;
-    return count == 0 ? 1 : count;
-}
-
-float captureFrameTime(const CaptureOptions& options, uint32_t index)
-{
-    return static_cast<float>(options.from + static_cast<double>(index) / options.fps);
-}
-
 }  // namespace Nimbra

@@ -39,11 +39,4 @@ struct CaptureOptions {
 bool parseCaptureOptions(int argc, const char* const* argv, CaptureOptions& options,
                          std::string& error);
 
-// Number of frames the capture renders: one per 1/fps from `from` while below `to` and below
-// the end of the presentation; a span of zero length still yields the one frame at `from`.
-uint32_t captureFrameCount(const CaptureOptions& options);
-
-// Presentation time of capture frame `index`, rounded to float like the audio clock.
-float captureFrameTime(const CaptureOptions& options, uint32_t index);
-
 }  // namespace Nimbra

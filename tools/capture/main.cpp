@@ -9,7 +9,7 @@
 //
 // --passes writes, beside every frame, the picture each draw pass left in its target;
 // --set NAME=VALUE holds a variable at a value for the whole capture (its curve is replaced).
-#include "tools/capture/CaptureClock.h"
+#include "app/CaptureClock.h"
 #include "tools/capture/CaptureFiles.h"
 #include "tools/capture/CaptureOptions.h"
 #include "tools/capture/CaptureRender.h"
@@ -22,7 +22,7 @@
 #include "app/DemoWindow.h"
 #include "app/FrameLoop.h"
 #include "app/Presentation.h"
-#include "app/Screen.h"
+#include "gfx/frame/Screen.h"
 #include "gfx/DemoPlayer.h"
 #include "gfx/FrameConstants.h"
 #include "gfx/ReadBack.h"
@@ -98,7 +98,8 @@ bool runCaptureFrames(Presentation& presentation, CaptureClock& clock, Gfx::Pass
 int printConstants(Presentation& presentation, DemoWindow& window, const CaptureOptions& options,
                    float aspect)
 {
-    CaptureClock clock(options);
+    // The constants are those of a single first frame at their time.
+    CaptureClock clock(options.constantsTime, options.constantsTime, options.fps);
     runCaptureFrames(presentation, clock, nullptr, aspect, [](uint32_t) { return true; });
     std::vector<unsigned char> bytes;
     if (!Gfx::readBackBuffer(window.device, window.immediateContext, Gfx::frameConstants.buffer[0], bytes)) {
@@ -117,7 +118,7 @@ int captureFrames(Presentation& presentation, DemoWindow& window, FrameTarget& t
         std::fprintf(stderr, "demo-capture: cannot create %s\n", options.outDir.c_str());
         return 1;
     }
-    CaptureClock clock(options);
+    CaptureClock clock(options.from, options.to, options.fps);
     std::unique_ptr<PassDump> passes;
     if (options.passPictures)
         passes = std::make_unique<PassDump>(*presentation.timeline.player, window.device, window.immediateContext);
@@ -148,7 +149,7 @@ int captureFrames(Presentation& presentation, DemoWindow& window, FrameTarget& t
 
     const uint32_t frames = clock.frameCount();
     std::string wav = options.outDir + "/soundtrack.wav";
-    if (!writeSoundtrack(wav, options.from, captureFrameTime(options, frames - 1) + 1.0 / options.fps)) {
+    if (!writeSoundtrack(wav, options.from, fixedStepFrameTime(options.from, options.fps, frames - 1) + 1.0 / options.fps)) {
         std::fprintf(stderr, "demo-capture: cannot write %s\n", wav.c_str());
         return 1;
     }

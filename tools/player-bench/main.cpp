@@ -2,7 +2,7 @@
 // one compute pass and eight draw passes of trivial shaders, then the final copy. The wait for
 // the GPU after each frame is kept out of the measurement.
 //   player-bench [frames]      (run under Wine inside scripts/session.sh)
-#include "app/GraphicsContext.h"
+#include "gfx/frame/GraphicsContext.h"
 #include "gfx/BufferRuntime.h"
 #include "gfx/DemoPlayer.h"
 #include "gfx/TextureRuntime.h"

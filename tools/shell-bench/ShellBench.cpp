@@ -10,7 +10,7 @@
 #include "app/DemoWindow.h"
 #include "app/FrameLoop.h"
 #include "app/Presentation.h"
-#include "app/Screen.h"
+#include "gfx/frame/Screen.h"
 #include "app/SoundtrackClock.h"
 #include "content/song/Song.h"
 

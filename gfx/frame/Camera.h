@@ -1,6 +1,6 @@
 #pragma once
 // The camera of one frame, from the eight camera curves.
-#include "app/ContextBuffer.h"
+#include "gfx/frame/ContextBuffer.h"
 
 namespace Nimbra {
 

@@ -1,4 +1,4 @@
-#include "app/Screen.h"
+#include "gfx/frame/Screen.h"
 
 namespace Nimbra {
 

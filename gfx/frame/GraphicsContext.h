@@ -1,7 +1,7 @@
 #pragma once
 // The process-wide frame constants with the device and immediate context that all GPU code
 // uses, and the six samplers every shader shares.
-#include "app/ContextBuffer.h"
+#include "gfx/frame/ContextBuffer.h"
 #include "gfx/BufferDesc.h"
 
 #include <d3d11.h>

@@ -1,6 +1,6 @@
-#include "app/ContextBuffer.h"
+#include "gfx/frame/ContextBuffer.h"
 
-#include "app/MatrixMath.h"
+#include "gfx/frame/MatrixMath.h"
 
 namespace Nimbra {
 

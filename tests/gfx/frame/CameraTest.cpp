@@ -1,5 +1,5 @@
-#include "app/Camera.h"
-#include "app/MatrixMath.h"
+#include "gfx/frame/Camera.h"
+#include "gfx/frame/MatrixMath.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/GraphicsContext.h"
+#include "gfx/frame/GraphicsContext.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "app/Camera.h"
+#include "gfx/frame/Camera.h"
 
-#include "app/MatrixMath.h"
+#include "gfx/frame/MatrixMath.h"
 
 #include <cmath>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "app/MatrixMath.h"
+#include "gfx/frame/MatrixMath.h"
 
 #include <cmath>
 

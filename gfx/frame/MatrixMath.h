@@ -1,7 +1,7 @@
 #pragma once
 // Single-precision vector and matrix helpers of the camera. The order of every sum is fixed
 // so that results are the same bit for bit on every compiler.
-#include "app/ContextBuffer.h"
+#include "gfx/frame/ContextBuffer.h"
 
 namespace Nimbra {
 
