@@ -20,20 +20,20 @@ void drainMessages(DemoWindow& window)
     }
 }
 
-// Without a swap chain nothing paces the loop; wait about one refresh or until a message comes
-// so that the loop does not spin a core while it waits for Escape or the end of the music.
+// Without a swap chain nothing paces the loop; it waits about one refresh at 60 Hz or until a
+// message comes, so that it does not spin a core while it waits for Escape or the end of the music.
+constexpr DWORD refreshWaitMs = 16;
+
 void waitInsteadOfPresent()
 {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 16, QS_ALLINPUT);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, refreshWaitMs, QS_ALLINPUT);
 }
 
 }  // namespace
 
 void finishGpuWork(DemoWindow& window)
 {
-    // On a GPU this takes milliseconds; the minute's limit only guards against a device that
-    // never answers (the software rasteriser's frames take seconds on a busy machine).
-    Gfx::waitForGpuIdle(window.device, window.immediateContext, 60000);
+    Gfx::waitForGpuIdle(window.device, window.immediateContext, Gfx::gpuIdleLimitMs);
 }
 
 uint32_t runFrameLoop(DemoWindow& window, Presentation& presentation, FrameClock& clock)

@@ -3,6 +3,7 @@
 #include "gfx/frame/GraphicsContext.h"
 #include "gfx/FrameConstants.h"
 #include "gfx/NullViews.h"
+#include "gfx/PassSetUp.h"
 
 #include <algorithm>
 
@@ -18,11 +19,7 @@ void ComputePassDesc::releaseContents()
 
 bool ComputePass::initialize(ComputePassDesc& desc)
 {
-    static_cast<ComputePassDesc&>(*this) = desc;
-    kind = ComputeShader;
-    program.create(*this);
-    desc.releaseContents();
-    return true;
+    return initializePass(*this, desc, ComputeShader);
 }
 
 void ComputePass::execute(const void* constantData, uint32_t constantSize)
@@ -32,17 +29,7 @@ void ComputePass::execute(const void* constantData, uint32_t constantSize)
     ID3D11DeviceContext* context = graphicsContext.context;
 
     refreshFrameConstants(constantData, constantSize);
-    ID3D11Buffer* constants = frameConstants.buffer[0];
-    context->CSSetConstantBuffers(8, 1, &constants);
-
-    const uint32_t inputCount = std::min(inputs.count, inputRegisterCount);
-    for (uint32_t i = 0; i < inputCount; ++i) {
-        Resource* input = inputs[i].resource;
-        if (input == nullptr)
-            continue;
-        ID3D11ShaderResourceView* view = input->srv(true);
-        context->CSSetShaderResources(i, 1, &view);
-    }
+    const uint32_t inputCount = bindConstantsAndInputs(context, inputs, ComputeStage);
 
     // Output registers follow the input registers: with two inputs the first output is u2.
     const uint32_t firstOutput = inputs.count;
@@ -59,8 +46,7 @@ void ComputePass::execute(const void* constantData, uint32_t constantSize)
     context->CSSetShader(program.computeShader, nullptr, 0);
     context->Dispatch(threadGroupsFor(sizeX), threadGroupsFor(sizeY), threadGroupsFor(sizeZ));
 
-    if (inputCount > 0)
-        context->CSSetShaderResources(0, inputCount, nullShaderResources);
+    unbindInputs(context, inputCount, ComputeStage);
     if (outputCount > 0)
         context->CSSetUnorderedAccessViews(firstOutput, outputCount, nullUnorderedAccess, nullptr);
     context->CSSetShader(nullptr, nullptr, 0);

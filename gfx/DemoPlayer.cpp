@@ -12,17 +12,8 @@ namespace Gfx {
 
 bool DemoPlayer::initialize()
 {
-    TextureDesc screenDesc;
-    screenDesc.dimension = Texture2D;
-    screenDesc.width = screenWidth;
-    screenDesc.height = screenHeight;
-    screenDesc.depth = 0;
-    screenDesc.fixedSize = false;
-    screenDesc.scale = 1.0f;
-    screenDesc.mips = false;
-    screenDesc.format = Rgba16Float;
     TextureRuntime* screen = new TextureRuntime();
-    screen->create(screenDesc, false);
+    screen->create(textureDesc2D(screenWidth, screenHeight, Rgba16Float), false);
 
     DrawPassDesc copyDesc;
     copyDesc.vertexCode = presentVS;

@@ -3,6 +3,7 @@
 #include "gfx/frame/GraphicsContext.h"
 #include "gfx/FrameConstants.h"
 #include "gfx/NullViews.h"
+#include "gfx/PassSetUp.h"
 
 #include <algorithm>
 
@@ -91,11 +92,7 @@ void DrawPassDesc::releaseContents()
 
 bool DrawPass::initialize(DrawPassDesc& desc)
 {
-    static_cast<DrawPassDesc&>(*this) = desc;
-    kind = VertexPixelShaders;
-    program.create(*this);
-    desc.releaseContents();
-    return true;
+    return initializePass(*this, desc, VertexPixelShaders);
 }
 
 void DrawPass::execute(const void* constantData, uint32_t constantSize)
@@ -139,29 +136,14 @@ void DrawPass::execute(const void* constantData, uint32_t constantSize)
     ID3D11BlendState* blendState = createBlendState(blend, blendMode);
     context->OMSetBlendState(blendState, nullptr, 0xFFFFFFFFu);
 
-    ID3D11Buffer* constants = frameConstants.buffer[0];
-    context->VSSetConstantBuffers(8, 1, &constants);
-    context->PSSetConstantBuffers(8, 1, &constants);
-
-    const uint32_t inputCount = std::min(inputs.count, inputRegisterCount);
-    for (uint32_t i = 0; i < inputCount; ++i) {
-        Resource* input = inputs[i].resource;
-        if (input == nullptr)
-            continue;
-        ID3D11ShaderResourceView* view = input->srv(true);
-        context->VSSetShaderResources(i, 1, &view);
-        context->PSSetShaderResources(i, 1, &view);
-    }
+    const uint32_t inputCount = bindConstantsAndInputs(context, inputs, VertexStage | PixelStage);
 
     context->VSSetShader(program.vertexShader, nullptr, 0);
     context->PSSetShader(program.pixelShader, nullptr, 0);
     context->DrawInstanced(vertexCount, instanceCount, 0, 0);
 
     // Leave nothing bound, so the next pass may read what this one wrote.
-    if (inputCount > 0) {
-        context->VSSetShaderResources(0, inputCount, nullShaderResources);
-        context->PSSetShaderResources(0, inputCount, nullShaderResources);
-    }
+    unbindInputs(context, inputCount, VertexStage | PixelStage);
     context->OMSetRenderTargets(targetCount, nullRenderTargets, nullptr);
     context->VSSetShader(nullptr, nullptr, 0);
     context->PSSetShader(nullptr, nullptr, 0);

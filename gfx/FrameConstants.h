@@ -9,6 +9,9 @@
 namespace Nimbra {
 namespace Gfx {
 
+// Register b8 of every shader: the ContextBuffer.hlsli declaration binds the block there.
+constexpr UINT frameConstantsSlot = 8;
+
 extern BufferRuntime frameConstants;
 
 // Re-creates the buffer when it is missing or the recorded size differs from `size` (the frame

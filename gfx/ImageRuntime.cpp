@@ -47,14 +47,7 @@ bool ImageRuntime::create(const ImageDesc& desc)
     if (pixels == nullptr)
         return false;
 
-    TextureDesc textureDesc;
-    textureDesc.dimension = Texture2D;
-    textureDesc.width = imageWidth;
-    textureDesc.height = imageHeight;
-    textureDesc.depth = 0;
-    textureDesc.mips = false;
-    textureDesc.format = Rgba8Unorm;
-    TextureRuntime::create(textureDesc, false);
+    TextureRuntime::create(textureDesc2D(imageWidth, imageHeight, Rgba8Unorm), false);
 
     flipRows(pixels, imageWidth, imageHeight);
     upload(pixels, imageWidth, imageHeight, 4);

@@ -22,6 +22,16 @@ struct TextureDesc
     int32_t reservedB = 1;
 };
 
+// A 2D texture of this size and format without mips; the other fields keep their defaults.
+inline TextureDesc textureDesc2D(int32_t width, int32_t height, int32_t format)
+{
+    TextureDesc desc;
+    desc.width = width;
+    desc.height = height;
+    desc.format = format;
+    return desc;
+}
+
 // The DXGI format of a TextureFormat; DXGI_FORMAT_UNKNOWN outside the table.
 DXGI_FORMAT dxgiFormatOf(int32_t format);
 

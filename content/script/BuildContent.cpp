@@ -26,17 +26,7 @@ constexpr int32_t literalTextureHeight = 720;
 
 TextureDesc textureDescFor(const ContentResource& row, int32_t screenWidth, int32_t screenHeight)
 {
-    TextureDesc desc;
-    desc.dimension = Texture2D;
-    desc.width = literalTextureWidth;
-    desc.height = literalTextureHeight;
-    desc.depth = 0;
-    desc.fixedSize = false;
-    desc.scale = 1.0f;
-    desc.mips = false;
-    desc.format = row.format;
-    desc.reservedA = 1;
-    desc.reservedB = 1;
+    TextureDesc desc = textureDesc2D(literalTextureWidth, literalTextureHeight, row.format);
     if (!desc.fixedSize) {
         // Product in single precision, truncated toward zero.
         desc.width = static_cast<int32_t>(static_cast<float>(screenWidth) * desc.scale);

@@ -4,33 +4,30 @@
 #include "gfx/frame/Screen.h"
 #include "app/SoundtrackClock.h"
 #include "content/song/Song.h"
+#include "tests/support/TestWindow.h"
 
 namespace Nimbra {
 namespace {
 
-void useScreenSize()
-{
-    screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    screenHeight = GetSystemMetrics(SM_CYSCREEN);
-    aspect = (float)screenWidth / (float)screenHeight;
-}
-
 // A small window of its own for a loop that has no swap chain.
-HWND openWindow()
+class FrameLoop : public testing::Test
 {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSEXW wc = {};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = windowProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"NimbraLoopTest";
-        RegisterClassExW(&wc);
-        registered = true;
+protected:
+    void SetUp() override
+    {
+        setScreenSize(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+        window.hwnd = openTestWindow(L"NimbraLoopTest", windowProc, WS_POPUP, {0, 0, 64, 64});
+        ASSERT_NE(window.hwnd, nullptr);
     }
-    return CreateWindowExW(0, L"NimbraLoopTest", L"loop", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr,
-                           GetModuleHandleW(nullptr), nullptr);
-}
+
+    uint32_t run(FrameClock& clock)
+    {
+        Presentation presentation;
+        return runPresentation(window, presentation, clock);
+    }
+
+    DemoWindow window;
+};
 
 // Time stands at 0; in its third turn the clock destroys the window, as closing it would. The
 // loop is counted in turns, so the verdict does not depend on how fast the machine is.
@@ -57,15 +54,10 @@ public:
 // Without a device, or with a device but no swap chain, the loop cannot draw or present; it
 // must still run, wait for input, and end when the window goes: the window goes in the third
 // turn, the fourth finds WM_QUIT while draining, is still completed, and is the last.
-TEST(FrameLoop, RunsWithoutDeviceUntilTheWindowCloses)
+TEST_F(FrameLoop, RunsWithoutDeviceUntilTheWindowCloses)
 {
-    useScreenSize();
-    DemoWindow window;
-    window.hwnd = openWindow();
-    ASSERT_NE(window.hwnd, nullptr);
     ClosingClock clock(window.hwnd);
-    Presentation presentation;
-    const uint32_t frames = runPresentation(window, presentation, clock);
+    const uint32_t frames = run(clock);
     EXPECT_TRUE(window.quit);
     EXPECT_FALSE(IsWindow(window.hwnd));
     EXPECT_EQ(frames, 4u);
@@ -74,19 +66,14 @@ TEST(FrameLoop, RunsWithoutDeviceUntilTheWindowCloses)
     EXPECT_EQ(clock.stops, 1);
 }
 
-TEST(FrameLoop, RunsWithDeviceButNoSwapChainUntilTheWindowCloses)
+TEST_F(FrameLoop, RunsWithDeviceButNoSwapChainUntilTheWindowCloses)
 {
-    useScreenSize();
-    DemoWindow window;
     const D3D_FEATURE_LEVEL level = D3D_FEATURE_LEVEL_11_0;
     D3D11CreateDevice(nullptr, D3D_DRIVER_TYPE_HARDWARE, nullptr, 0, &level, 1, D3D11_SDK_VERSION,
                       &window.device, nullptr, &window.immediateContext);
     ASSERT_NE(window.device, nullptr);
-    window.hwnd = openWindow();
-    ASSERT_NE(window.hwnd, nullptr);
     ClosingClock clock(window.hwnd);
-    Presentation presentation;
-    const uint32_t frames = runPresentation(window, presentation, clock);
+    const uint32_t frames = run(clock);
     EXPECT_TRUE(window.quit);
     EXPECT_EQ(frames, 4u);
 }
@@ -103,15 +90,10 @@ public:
     int turns = 0;
 };
 
-TEST(FrameLoop, EndsWithoutDrawingTheFrameOfTheEnd)
+TEST_F(FrameLoop, EndsWithoutDrawingTheFrameOfTheEnd)
 {
-    useScreenSize();
-    DemoWindow window;
-    window.hwnd = openWindow();
-    ASSERT_NE(window.hwnd, nullptr);
     EndingClock clock;
-    Presentation presentation;
-    const uint32_t frames = runPresentation(window, presentation, clock);
+    const uint32_t frames = run(clock);
     EXPECT_EQ(clock.turns, 3);
     EXPECT_EQ(frames, 2u);
     EXPECT_FALSE(window.quit);
@@ -119,9 +101,9 @@ TEST(FrameLoop, EndsWithoutDrawingTheFrameOfTheEnd)
 }
 
 // WM_QUIT found while draining: the turn is still drawn and presented, then the loop ends.
-TEST(FrameLoop, CloseDuringTheFirstTurnStillPresentsThatFrame)
+TEST(FrameLoopWithSwapChain, CloseDuringTheFirstTurnStillPresentsThatFrame)
 {
-    useScreenSize();
+    setScreenSize(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     DemoWindow window;
     createWindowAndDevice(window);
     ASSERT_NE(window.swapChain, nullptr);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/DemoWindow.h"
+#include "tests/support/TestWindow.h"
 
 namespace Nimbra {
 namespace {
@@ -9,20 +10,9 @@ namespace {
 class WindowProcTest : public testing::Test
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        WNDCLASSEXW wc = {};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = windowProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"NimbraWindowProcTest";
-        RegisterClassExW(&wc);
-    }
-
     void SetUp() override
     {
-        hwnd = CreateWindowExW(0, L"NimbraWindowProcTest", L"test", WS_POPUP, 10, 20,
-                               200, 100, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        hwnd = openTestWindow(L"NimbraWindowProcTest", windowProc, WS_POPUP, {10, 20, 210, 120});
         ASSERT_NE(hwnd, nullptr);
     }
 
@@ -30,9 +20,7 @@ protected:
     {
         if (IsWindow(hwnd))
             DestroyWindow(hwnd);
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        }
+        discardMessages();
     }
 
     bool quitWasPosted(WPARAM* code)
@@ -77,31 +65,18 @@ VOID CALLBACK endMenuLoop(HWND, UINT, UINT_PTR, DWORD)
 
 bool keyboardMenuOpens(WNDPROC procedure, WPARAM command, LPARAM key)
 {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSEXW wc = {};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = menuWatchingProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"NimbraMenuTest";
-        RegisterClassExW(&wc);
-        registered = true;
-    }
     procedureUnderTest = procedure;
     menuLoopEntered = false;
     HMENU bar = CreateMenu();
     HMENU file = CreatePopupMenu();
     AppendMenuW(file, MF_STRING, 1, L"&Open");
     AppendMenuW(bar, MF_POPUP, (UINT_PTR)file, L"&File");
-    HWND hwnd = CreateWindowExW(0, L"NimbraMenuTest", L"menu", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
-                                nullptr, bar, GetModuleHandleW(nullptr), nullptr);
+    HWND hwnd = openTestWindow(L"NimbraMenuTest", menuWatchingProc, WS_OVERLAPPEDWINDOW, {0, 0, 200, 100}, bar);
     SetTimer(hwnd, 1, 100, endMenuLoop);
     SendMessageW(hwnd, WM_SYSCOMMAND, command, key);
     KillTimer(hwnd, 1);
     DestroyWindow(hwnd);
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    }
+    discardMessages();
     return menuLoopEntered;
 }
 

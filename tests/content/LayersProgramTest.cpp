@@ -6,8 +6,7 @@
 #include "content/assets/Assets.h"
 #include "gfx/HalfFloat.h"
 #include "gfx/PlainTextureDesc.h"
-#include "gfx/Resource.h"
-#include "tests/support/TestDevice.h"
+#include "tests/support/ProgramTest.h"
 
 #include <d3d11.h>
 #include <gtest/gtest.h>
@@ -24,10 +23,7 @@ constexpr UINT Width = 160, Height = 90;
 constexpr int Columns = 80, PageRows = 51, VisibleRows = 22;
 constexpr int SpaceCode = 32;
 
-constexpr UINT offsetOf(UINT variable)
-{
-    return 608 + 4 * variable;
-}
+using Nimbra::Testing::ConstantData;
 constexpr UINT FrameManualOverride = 41, FlatL2Frame = 45;
 
 class LayersProgram : public ::testing::Test
@@ -35,42 +31,37 @@ class LayersProgram : public ::testing::Test
 protected:
     static void SetUpTestSuite()
     {
-        device_ = Nimbra::graphicsContext.device;
-        context_ = Nimbra::graphicsContext.context;
-        ASSERT_EQ(device_->CreateVertexShader(layersVS, layersVSSize, nullptr, &vs_), S_OK);
-        ASSERT_EQ(device_->CreatePixelShader(layersPS, layersPSSize, nullptr, &ps_), S_OK);
+        ID3D11Device* device = Nimbra::graphicsContext.device;
+        ASSERT_EQ(device->CreateVertexShader(layersVS, layersVSSize, nullptr, &vs_), S_OK);
+        ASSERT_EQ(device->CreatePixelShader(layersPS, layersPSSize, nullptr, &ps_), S_OK);
+        kept_.keep(vs_);
+        kept_.keep(ps_);
         // t0 font, t1 strip, t2 logo, t3 palette, t4 none, t5 and t6 pages: every layer but the
         // logo is made of empty cells without a background.
         const std::vector<int32_t> emptyStrip = emptyCells(765 / 3);
         const std::vector<int32_t> emptyInfo = emptyCells(379440 / 3);
         const std::vector<int32_t> emptyPattern = emptyCells(146880 / 3);
-        views_[0] = addBuffer(fontA, fontASize);
-        views_[1] = addBuffer(emptyStrip.data(), UINT(emptyStrip.size() * 4));
-        views_[2] = addBuffer(layer2Text, layer2TextSize);
-        views_[3] = addBuffer(palette256, palette256Size);
-        views_[5] = addBuffer(emptyInfo.data(), UINT(emptyInfo.size() * 4));
-        views_[6] = addBuffer(emptyPattern.data(), UINT(emptyPattern.size() * 4));
-        ASSERT_NE(constants_ = Nimbra::Testing::createConstantBuffer(864), nullptr);
-        ASSERT_NE(target_ = Nimbra::Testing::createColourTarget(Width, Height, &rtv_), nullptr);
-        ASSERT_NE(rtv_, nullptr);
-        ASSERT_NE(raster_ = Nimbra::Testing::createUnculledRasterizer(), nullptr);
+        views_[0] = kept_.structuredView(fontA, fontASize);
+        views_[1] = kept_.structuredView(emptyStrip.data(), UINT(emptyStrip.size() * 4));
+        views_[2] = kept_.structuredView(layer2Text, layer2TextSize);
+        views_[3] = kept_.structuredView(palette256, palette256Size);
+        views_[5] = kept_.structuredView(emptyInfo.data(), UINT(emptyInfo.size() * 4));
+        views_[6] = kept_.structuredView(emptyPattern.data(), UINT(emptyPattern.size() * 4));
+        ASSERT_NE(constants_ = kept_.keep(Nimbra::Testing::createConstantBuffer(ConstantData::size)), nullptr);
+        ASSERT_NE(target_ = kept_.keep(Nimbra::Testing::createColourTarget(Width, Height, &rtv_)), nullptr);
+        ASSERT_NE(kept_.keep(rtv_), nullptr);
+        ASSERT_NE(raster_ = kept_.keep(Nimbra::Testing::createUnculledRasterizer()), nullptr);
         // The text pass's blending: alpha over, the source's alpha kept.
         D3D11_BLEND_DESC b = {};
         b.RenderTarget[0] = {TRUE, D3D11_BLEND_SRC_ALPHA, D3D11_BLEND_INV_SRC_ALPHA, D3D11_BLEND_OP_ADD,
                              D3D11_BLEND_ONE, D3D11_BLEND_ZERO, D3D11_BLEND_OP_ADD, D3D11_COLOR_WRITE_ENABLE_ALL};
-        ASSERT_EQ(device_->CreateBlendState(&b, &blend_), S_OK);
+        ASSERT_EQ(device->CreateBlendState(&b, &blend_), S_OK);
+        kept_.keep(blend_);
     }
 
     static void TearDownTestSuite()
     {
-        for (ID3D11ShaderResourceView*& view : views_)
-            Nimbra::Gfx::releaseAndClear(view);
-        for (ID3D11Buffer*& buffer : buffers_)
-            Nimbra::Gfx::releaseAndClear(buffer);
-        buffers_.clear();
-        for (IUnknown* p : std::initializer_list<IUnknown*>{blend_, raster_, rtv_, target_, constants_, ps_, vs_})
-            if (p)
-                p->Release();
+        kept_.releaseAll();
         blend_ = nullptr;
     }
 
@@ -84,48 +75,39 @@ protected:
         return cells;
     }
 
-    static ID3D11ShaderResourceView* addBuffer(const void* data, UINT size)
-    {
-        ID3D11Buffer* buffer = nullptr;
-        ID3D11ShaderResourceView* view = Nimbra::Testing::createStructuredView(data, size, &buffer);
-        if (buffer)
-            buffers_.push_back(buffer);
-        return view;
-    }
-
     // Draws the five layer quads with logo frame `frame` over white and returns the red
     // channel at the centre of every visible cell, row by row.
     static std::vector<float> drawLogoFrame(int frame)
     {
-        unsigned char data[864] = {};
+        ID3D11DeviceContext* context = Nimbra::graphicsContext.context;
+        ConstantData data;
         const Nimbra::Matrix4 view = {{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}};
         const Nimbra::Matrix4 projection = Nimbra::cameraProjection(60.0f, 16.0f / 9.0f);
-        std::memcpy(data + 32, &view, 64);
-        std::memcpy(data + 96, &projection, 64);
-        const float manual = 1.0f, logoFrame = float(frame);
-        std::memcpy(data + offsetOf(FrameManualOverride), &manual, 4);
-        std::memcpy(data + offsetOf(FlatL2Frame), &logoFrame, 4);
-        context_->UpdateSubresource(constants_, 0, nullptr, data, 0, 0);
+        data.setMatrix(offsetof(Nimbra::ContextBuffer, viewMatrix), view.m);
+        data.setMatrix(offsetof(Nimbra::ContextBuffer, projectionMatrix), projection.m);
+        data.setVariable(FrameManualOverride, 1.0f);
+        data.setVariable(FlatL2Frame, float(frame));
+        context->UpdateSubresource(constants_, 0, nullptr, data.bytes, 0, 0);
 
         const float white[4] = {1, 1, 1, 1};
-        context_->ClearRenderTargetView(rtv_, white);
+        context->ClearRenderTargetView(rtv_, white);
         D3D11_VIEWPORT viewport = {0, 0, float(Width), float(Height), 0, 1};
-        context_->RSSetViewports(1, &viewport);
-        context_->RSSetState(raster_);
-        context_->OMSetRenderTargets(1, &rtv_, nullptr);
-        context_->OMSetBlendState(blend_, nullptr, 0xffffffff);
-        context_->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
-        context_->VSSetConstantBuffers(8, 1, &constants_);
-        context_->PSSetConstantBuffers(8, 1, &constants_);
-        context_->PSSetShaderResources(0, 7, views_);
-        context_->VSSetShader(vs_, nullptr, 0);
-        context_->PSSetShader(ps_, nullptr, 0);
-        context_->DrawInstanced(6, 5, 0, 0);
+        context->RSSetViewports(1, &viewport);
+        context->RSSetState(raster_);
+        context->OMSetRenderTargets(1, &rtv_, nullptr);
+        context->OMSetBlendState(blend_, nullptr, 0xffffffff);
+        context->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
+        context->VSSetConstantBuffers(Nimbra::Gfx::frameConstantsSlot, 1, &constants_);
+        context->PSSetConstantBuffers(Nimbra::Gfx::frameConstantsSlot, 1, &constants_);
+        context->PSSetShaderResources(0, 7, views_);
+        context->VSSetShader(vs_, nullptr, 0);
+        context->PSSetShader(ps_, nullptr, 0);
+        context->DrawInstanced(6, 5, 0, 0);
         ID3D11ShaderResourceView* none[7] = {};
-        context_->PSSetShaderResources(0, 7, none);
+        context->PSSetShaderResources(0, 7, none);
         ID3D11RenderTargetView* noTarget = nullptr;
-        context_->OMSetRenderTargets(1, &noTarget, nullptr);
-        context_->OMSetBlendState(nullptr, nullptr, 0xffffffff);
+        context->OMSetRenderTargets(1, &noTarget, nullptr);
+        context->OMSetBlendState(nullptr, nullptr, 0xffffffff);
 
         const std::vector<uint8_t> texels = Nimbra::Testing::readTexture(target_, 8);
         std::vector<float> red;
@@ -168,8 +150,7 @@ protected:
         return checked;
     }
 
-    static inline ID3D11Device* device_ = nullptr;
-    static inline ID3D11DeviceContext* context_ = nullptr;
+    static inline Nimbra::Testing::SuiteObjects kept_;
     static inline ID3D11VertexShader* vs_ = nullptr;
     static inline ID3D11PixelShader* ps_ = nullptr;
     static inline ID3D11Buffer* constants_ = nullptr;
@@ -178,7 +159,6 @@ protected:
     static inline ID3D11RasterizerState* raster_ = nullptr;
     static inline ID3D11BlendState* blend_ = nullptr;
     static inline ID3D11ShaderResourceView* views_[7] = {};
-    static inline std::vector<ID3D11Buffer*> buffers_;
 };
 
 constexpr int None = -1, All = Columns - 1;

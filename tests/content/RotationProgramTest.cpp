@@ -2,18 +2,18 @@
 // frame's duration, starts from zero in the first frame, limits a stall to a tenth of a second
 // and keeps the angles within one turn.
 #include "content/assets/Assets.h"
-#include "tests/support/TestDevice.h"
+#include "tests/support/ProgramTest.h"
 
 #include <d3d11.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <initializer_list>
 #include <vector>
 
 namespace {
 
 constexpr float TwoPi = 6.28318531f;
+using Nimbra::Testing::ConstantData;
 
 class RotationProgram : public ::testing::Test
 {
@@ -21,32 +21,33 @@ protected:
     // The program and its buffers, once for the suite, on the tests' shared device.
     static void SetUpTestSuite()
     {
-        device_ = Nimbra::graphicsContext.device;
-        context_ = Nimbra::graphicsContext.context;
-        ASSERT_EQ(device_->CreateComputeShader(rotationCS, rotationCSSize, nullptr, &shader_), S_OK);
-        D3D11_BUFFER_DESC cb = {864, D3D11_USAGE_DEFAULT, D3D11_BIND_CONSTANT_BUFFER, 0, 0, 0};
-        ASSERT_EQ(device_->CreateBuffer(&cb, nullptr, &constants_), S_OK);
+        ID3D11Device* device = Nimbra::graphicsContext.device;
+        ASSERT_EQ(device->CreateComputeShader(rotationCS, rotationCSSize, nullptr, &shader_), S_OK);
+        kept_.keep(shader_);
+        ASSERT_NE(constants_ = kept_.keep(Nimbra::Testing::createConstantBuffer(ConstantData::size)), nullptr);
         D3D11_BUFFER_DESC state = {16, D3D11_USAGE_DEFAULT, D3D11_BIND_SHADER_RESOURCE | D3D11_BIND_UNORDERED_ACCESS, 0,
                                    D3D11_RESOURCE_MISC_BUFFER_STRUCTURED, 16};
-        ASSERT_EQ(device_->CreateBuffer(&state, nullptr, &previous_), S_OK);
-        ASSERT_EQ(device_->CreateBuffer(&state, nullptr, &next_), S_OK);
+        ASSERT_EQ(device->CreateBuffer(&state, nullptr, &previous_), S_OK);
+        ASSERT_EQ(device->CreateBuffer(&state, nullptr, &next_), S_OK);
+        kept_.keep(previous_);
+        kept_.keep(next_);
         D3D11_SHADER_RESOURCE_VIEW_DESC sv = {};
         sv.Format = DXGI_FORMAT_UNKNOWN;
         sv.ViewDimension = D3D11_SRV_DIMENSION_BUFFER;
         sv.Buffer.NumElements = 1;
-        ASSERT_EQ(device_->CreateShaderResourceView(previous_, &sv, &input_), S_OK);
+        ASSERT_EQ(device->CreateShaderResourceView(previous_, &sv, &input_), S_OK);
         D3D11_UNORDERED_ACCESS_VIEW_DESC uv = {};
         uv.Format = DXGI_FORMAT_UNKNOWN;
         uv.ViewDimension = D3D11_UAV_DIMENSION_BUFFER;
         uv.Buffer.NumElements = 1;
-        ASSERT_EQ(device_->CreateUnorderedAccessView(next_, &uv, &output_), S_OK);
+        ASSERT_EQ(device->CreateUnorderedAccessView(next_, &uv, &output_), S_OK);
+        kept_.keep(input_);
+        kept_.keep(output_);
     }
 
     static void TearDownTestSuite()
     {
-        for (IUnknown* p : std::initializer_list<IUnknown*>{output_, input_, next_, previous_, constants_, shader_})
-            if (p)
-                p->Release();
+        kept_.releaseAll();
         output_ = nullptr;
     }
 
@@ -55,30 +56,31 @@ protected:
     // One dispatch as the demo's compute pass makes it: input at t0, output at u1.
     void step(const float previous[3], uint32_t frame, float elapsed, const float speeds[3], float out[3])
     {
+        ID3D11DeviceContext* context = Nimbra::graphicsContext.context;
         float state[4] = {previous[0], previous[1], previous[2], 0.0f};
-        context_->UpdateSubresource(previous_, 0, nullptr, state, 0, 0);
-        unsigned char data[864] = {};
-        std::memcpy(data + 4, &frame, 4);
-        std::memcpy(data + 8, &elapsed, 4);
-        std::memcpy(data + 608 + 16 * 4, speeds, 12); // RSPEEDX, RSPEEDY, RSPEEDZ
-        context_->UpdateSubresource(constants_, 0, nullptr, data, 0, 0);
-        context_->CSSetConstantBuffers(8, 1, &constants_);
-        context_->CSSetShaderResources(0, 1, &input_);
-        context_->CSSetUnorderedAccessViews(1, 1, &output_, nullptr);
-        context_->CSSetShader(shader_, nullptr, 0);
-        context_->Dispatch(1, 1, 1);
+        context->UpdateSubresource(previous_, 0, nullptr, state, 0, 0);
+        ConstantData data;
+        data.set(offsetof(Nimbra::ContextBuffer, frame), &frame, 4);
+        data.set(offsetof(Nimbra::ContextBuffer, elapsedTime), &elapsed, 4);
+        for (UINT axis = 0; axis < 3; ++axis)
+            data.setVariable(16 + axis, speeds[axis]);  // RSPEEDX, RSPEEDY, RSPEEDZ
+        context->UpdateSubresource(constants_, 0, nullptr, data.bytes, 0, 0);
+        context->CSSetConstantBuffers(Nimbra::Gfx::frameConstantsSlot, 1, &constants_);
+        context->CSSetShaderResources(0, 1, &input_);
+        context->CSSetUnorderedAccessViews(1, 1, &output_, nullptr);
+        context->CSSetShader(shader_, nullptr, 0);
+        context->Dispatch(1, 1, 1);
         ID3D11UnorderedAccessView* noUav = nullptr;
         ID3D11ShaderResourceView* noSrv = nullptr;
-        context_->CSSetUnorderedAccessViews(1, 1, &noUav, nullptr);
-        context_->CSSetShaderResources(0, 1, &noSrv);
-        context_->CSSetShader(nullptr, nullptr, 0);
+        context->CSSetUnorderedAccessViews(1, 1, &noUav, nullptr);
+        context->CSSetShaderResources(0, 1, &noSrv);
+        context->CSSetShader(nullptr, nullptr, 0);
         const std::vector<float> written = Nimbra::Testing::readBufferAs<float>(next_);
         ASSERT_EQ(written.size(), 4u);
         std::memcpy(out, written.data(), 12);
     }
 
-    static inline ID3D11Device* device_ = nullptr;
-    static inline ID3D11DeviceContext* context_ = nullptr;
+    static inline Nimbra::Testing::SuiteObjects kept_;
     static inline ID3D11ComputeShader* shader_ = nullptr;
     static inline ID3D11Buffer* constants_ = nullptr;
     static inline ID3D11Buffer* previous_ = nullptr;

@@ -5,14 +5,13 @@
 #include "content/assets/Assets.h"
 #include "gfx/HalfFloat.h"
 #include "gfx/PlainTextureDesc.h"
-#include "tests/support/TestDevice.h"
+#include "tests/support/ProgramTest.h"
 
 #include <d3d11.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
-#include <initializer_list>
 #include <vector>
 
 namespace {
@@ -20,45 +19,38 @@ namespace {
 constexpr UINT Width = 160, Height = 90;
 constexpr UINT InstancesPerSlice = 256 * 64;
 
-// Variable offsets in the constant data: 608 + 4 x index.
-constexpr UINT offsetOf(UINT index)
-{
-    return 608 + 4 * index;
-}
+using Nimbra::Testing::ConstantData;
 
 class ScrollerProgram : public ::testing::Test
 {
 protected:
     static void SetUpTestSuite()
     {
-        device_ = Nimbra::graphicsContext.device;
-        context_ = Nimbra::graphicsContext.context;
-        ASSERT_EQ(device_->CreateVertexShader(scrollerVS, scrollerVSSize, nullptr, &vs_), S_OK);
-        ASSERT_EQ(device_->CreatePixelShader(scrollerPS, scrollerPSSize, nullptr, &ps_), S_OK);
-        addBuffer(fontB, fontBSize);
-        addBuffer(scrollerText, scrollerTextSize);
-        addBuffer(palette32, palette32Size);
-        ASSERT_NE(constants_ = Nimbra::Testing::createConstantBuffer(864), nullptr);
-        ASSERT_NE(target_ = Nimbra::Testing::createColourTarget(Width, Height, &rtv_), nullptr);
-        ASSERT_NE(rtv_, nullptr);
+        ID3D11Device* device = Nimbra::graphicsContext.device;
+        ASSERT_EQ(device->CreateVertexShader(scrollerVS, scrollerVSSize, nullptr, &vs_), S_OK);
+        ASSERT_EQ(device->CreatePixelShader(scrollerPS, scrollerPSSize, nullptr, &ps_), S_OK);
+        kept_.keep(vs_);
+        kept_.keep(ps_);
+        views_[0] = kept_.structuredView(fontB, fontBSize);
+        views_[1] = kept_.structuredView(scrollerText, scrollerTextSize);
+        views_[2] = kept_.structuredView(palette32, palette32Size);
+        for (ID3D11ShaderResourceView* view : views_)
+            ASSERT_NE(view, nullptr);
+        ASSERT_NE(constants_ = kept_.keep(Nimbra::Testing::createConstantBuffer(ConstantData::size)), nullptr);
+        ASSERT_NE(target_ = kept_.keep(Nimbra::Testing::createColourTarget(Width, Height, &rtv_)), nullptr);
+        ASSERT_NE(kept_.keep(rtv_), nullptr);
         D3D11_TEXTURE2D_DESC t =
             Nimbra::Gfx::plainTextureDesc(Width, Height, DXGI_FORMAT_D32_FLOAT, D3D11_BIND_DEPTH_STENCIL);
-        ASSERT_EQ(device_->CreateTexture2D(&t, nullptr, &depth_), S_OK);
-        ASSERT_EQ(device_->CreateDepthStencilView(depth_, nullptr, &dsv_), S_OK);
-        ASSERT_NE(raster_ = Nimbra::Testing::createUnculledRasterizer(), nullptr);
+        ASSERT_EQ(device->CreateTexture2D(&t, nullptr, &depth_), S_OK);
+        kept_.keep(depth_);
+        ASSERT_EQ(device->CreateDepthStencilView(depth_, nullptr, &dsv_), S_OK);
+        kept_.keep(dsv_);
+        ASSERT_NE(raster_ = kept_.keep(Nimbra::Testing::createUnculledRasterizer()), nullptr);
     }
 
     static void TearDownTestSuite()
     {
-        for (auto* v : views_)
-            v->Release();
-        for (auto* b : buffers_)
-            b->Release();
-        views_.clear();
-        buffers_.clear();
-        for (IUnknown* p : std::initializer_list<IUnknown*>{raster_, dsv_, depth_, rtv_, target_, constants_, ps_, vs_})
-            if (p)
-                p->Release();
+        kept_.releaseAll();
         raster_ = nullptr;
     }
 
@@ -68,56 +60,46 @@ protected:
         defaultScene();
     }
 
-    static void addBuffer(const unsigned char* data, unsigned int size)
-    {
-        ID3D11Buffer* buffer = nullptr;
-        ID3D11ShaderResourceView* view = Nimbra::Testing::createStructuredView(data, size, &buffer);
-        ASSERT_NE(view, nullptr);
-        buffers_.push_back(buffer);
-        views_.push_back(view);
-    }
-
-    void setFloat(UINT offset, float value) { std::memcpy(data_ + offset, &value, 4); }
-
     // The demo's camera after its opening (at (11.6, -5, -25), looking along (0, 0, 25), a
     // field of view of 1.666 degrees) and the block at the middle of its sweep, one slice,
     // text frame 0 in the palette's colours.
     void defaultScene()
     {
-        std::memset(data_, 0, sizeof(data_));
+        data_ = ConstantData();
         const float view[16] = {1, 0, 0, 0, 0, -1, 0, 0, 0, 0, -25, 0, -11.6f, -5.0f, -625.0f, 1};
         float yScale = 1.0f / std::tan(1.666f * 0.01745329f * 0.5f);
         const float projection[16] = {yScale * 9.0f / 16.0f, 0, 0, 0, 0, yScale, 0, 0, 0, 0, -1.0001f, -1, 0, 0, -0.10001f, 0};
-        std::memcpy(data_ + 32, view, 64);
-        std::memcpy(data_ + 96, projection, 64);
-        setFloat(offsetOf(23), 181.0f);  // L1_X_OFFSET
-        setFloat(offsetOf(24), -186.0f); // L1_Y_OFFSET
-        setFloat(offsetOf(31), 0.0f);    // L1_FRAMECOUNT: one slice
-        setFloat(offsetOf(33), 1.0f);    // L1_MANUAL_OR
-        setFloat(offsetOf(34), 0.0f);    // L1_FRAME
+        data_.setMatrix(offsetof(Nimbra::ContextBuffer, viewMatrix), view);
+        data_.setMatrix(offsetof(Nimbra::ContextBuffer, projectionMatrix), projection);
+        data_.setVariable(23, 181.0f);  // L1_X_OFFSET
+        data_.setVariable(24, -186.0f); // L1_Y_OFFSET
+        data_.setVariable(31, 0.0f);    // L1_FRAMECOUNT: one slice
+        data_.setVariable(33, 1.0f);    // L1_MANUAL_OR
+        data_.setVariable(34, 0.0f);    // L1_FRAME
         for (UINT index : {36u, 37u, 38u, 39u, 40u}) // L1_COL, L1TEXT_R, G, B, A
-            setFloat(offsetOf(index), 1.0f);
+            data_.setVariable(index, 1.0f);
     }
 
     // Draws `count` instances from `first` and returns the alpha of every pixel.
     std::vector<float> draw(UINT first, UINT count)
     {
-        context_->UpdateSubresource(constants_, 0, nullptr, data_, 0, 0);
+        ID3D11DeviceContext* context = Nimbra::graphicsContext.context;
+        context->UpdateSubresource(constants_, 0, nullptr, data_.bytes, 0, 0);
         const float clear[4] = {0, 0, 0, 0};
-        context_->ClearRenderTargetView(rtv_, clear);
-        context_->ClearDepthStencilView(dsv_, D3D11_CLEAR_DEPTH, 1.0f, 0);
+        context->ClearRenderTargetView(rtv_, clear);
+        context->ClearDepthStencilView(dsv_, D3D11_CLEAR_DEPTH, 1.0f, 0);
         D3D11_VIEWPORT viewport = {0, 0, float(Width), float(Height), 0, 1};
-        context_->RSSetViewports(1, &viewport);
-        context_->RSSetState(raster_);
-        context_->OMSetRenderTargets(1, &rtv_, dsv_);
-        context_->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
-        context_->VSSetConstantBuffers(8, 1, &constants_);
-        context_->VSSetShaderResources(0, UINT(views_.size()), views_.data());
-        context_->VSSetShader(vs_, nullptr, 0);
-        context_->PSSetShader(ps_, nullptr, 0);
-        context_->DrawInstanced(36, count, 0, first);
+        context->RSSetViewports(1, &viewport);
+        context->RSSetState(raster_);
+        context->OMSetRenderTargets(1, &rtv_, dsv_);
+        context->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
+        context->VSSetConstantBuffers(Nimbra::Gfx::frameConstantsSlot, 1, &constants_);
+        context->VSSetShaderResources(0, 3, views_);
+        context->VSSetShader(vs_, nullptr, 0);
+        context->PSSetShader(ps_, nullptr, 0);
+        context->DrawInstanced(36, count, 0, first);
         ID3D11RenderTargetView* none = nullptr;
-        context_->OMSetRenderTargets(1, &none, nullptr);
+        context->OMSetRenderTargets(1, &none, nullptr);
         const std::vector<uint8_t> texels = Nimbra::Testing::readTexture(target_, 8);
         std::vector<float> alpha;
         for (size_t i = 0; i + 8 <= texels.size(); i += 8)
@@ -137,9 +119,8 @@ protected:
         return n;
     }
 
-    unsigned char data_[864] = {};
-    static inline ID3D11Device* device_ = nullptr;
-    static inline ID3D11DeviceContext* context_ = nullptr;
+    ConstantData data_;
+    static inline Nimbra::Testing::SuiteObjects kept_;
     static inline ID3D11VertexShader* vs_ = nullptr;
     static inline ID3D11PixelShader* ps_ = nullptr;
     static inline ID3D11Buffer* constants_ = nullptr;
@@ -148,8 +129,7 @@ protected:
     static inline ID3D11Texture2D* depth_ = nullptr;
     static inline ID3D11DepthStencilView* dsv_ = nullptr;
     static inline ID3D11RasterizerState* raster_ = nullptr;
-    static inline std::vector<ID3D11Buffer*> buffers_;
-    static inline std::vector<ID3D11ShaderResourceView*> views_;
+    static inline ID3D11ShaderResourceView* views_[3] = {};
 };
 
 TEST_F(ScrollerProgram, TheFrontSliceShowsItsTextWithTheBlurCodeInAlpha)
@@ -174,13 +154,13 @@ TEST_F(ScrollerProgram, InstancesPastTheLastSliceDrawNothing)
     auto oneSlice = draw(0, InstancesPerSlice);
     auto extraInstances = draw(0, 2 * InstancesPerSlice);
     EXPECT_TRUE(oneSlice == extraInstances);
-    setFloat(offsetOf(31), 1.0f);
+    data_.setVariable(31, 1.0f);
     EXPECT_FALSE(draw(0, 2 * InstancesPerSlice) == oneSlice);
 }
 
 TEST_F(ScrollerProgram, ABlockParkedFarAwayIsOutOfView)
 {
-    setFloat(offsetOf(23), -5000.0f); // where the choreography keeps it before its first sweep
+    data_.setVariable(23, -5000.0f); // where the choreography keeps it before its first sweep
     EXPECT_EQ(covered(draw(0, InstancesPerSlice)), 0u);
 }
 

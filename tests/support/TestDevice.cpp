@@ -103,7 +103,7 @@ int main(int argc, char** argv)
     const int result = RUN_ALL_TESTS();
     std::fflush(stdout);
     std::fflush(stderr);
-    Nimbra::Gfx::waitForGpuIdle(device, context, 60000);
+    Nimbra::Gfx::waitForGpuIdle(device, context, Nimbra::Gfx::gpuIdleLimitMs);
     TerminateProcess(GetCurrentProcess(), static_cast<UINT>(result));
     return result;
 }
