@@ -110,8 +110,16 @@ TEST(AudioStreamOnADevice, CountsWholeFramesOfEightBytes)
     stopAudioStream(stream);
 }
 
-// 4200 frames played: the refill renders song frames 4096 .. 8191 into the whole ring, then 8192
-// .. 8295 into slots 0 .. 103, so every slot holds the next frame the device will play there.
+// Once the device has played `played` frames, the ring holds the lap it plays next: song frames
+// played .. played + 4095, frame f in slot f mod 4096.
+void expectNextLap(const AudioStream& stream, const std::vector<float>& song, uint32_t played)
+{
+    for (uint32_t f = played; f < played + kStreamFrames; ++f)
+        ASSERT_TRUE(slotHolds(stream, song, f % kStreamFrames, f)) << "after " << played << " frames played";
+}
+
+// 4200 frames played in one step: the refill renders song frames 4096 .. 8191 into the whole
+// ring, then 8192 .. 8295 into slots 0 .. 103.
 TEST(AudioStreamOnADevice, RefillsTheSlotsThePositionHasPassed)
 {
     FakeAudioDevice& device = resetFakeAudioDevice(true);
@@ -121,12 +129,25 @@ TEST(AudioStreamOnADevice, RefillsTheSlotsThePositionHasPassed)
     device.bytesPlayed = 4200 * kBytesPerFrame;
     waitForRefill(device);
     stopAudioStream(stream);
+    expectNextLap(stream, offlineSong(3 * kStreamFrames), 4200);
+}
 
+// Refills that each end mid-ring, as in play: the second starts at slot 1000 (song frames 5096 ..
+// 6595 into slots 1000 .. 2499), the third at slot 2500 and runs over the end of the ring (6596
+// .. 8191 into slots 2500 .. 4095, then 8192 .. 9095 into slots 0 .. 903).
+TEST(AudioStreamOnADevice, RefillsThatEndMidRingPutEachFrameInItsSlot)
+{
+    FakeAudioDevice& device = resetFakeAudioDevice(true);
+    AudioStream stream;
+    startAudioStream(stream, songModule, songModuleSize, fakeAudioOutput());
+    submitAudioStream(stream);
     const std::vector<float> song = offlineSong(3 * kStreamFrames);
-    for (uint32_t slot = 0; slot < 104; ++slot)
-        ASSERT_TRUE(slotHolds(stream, song, slot, 8192 + slot));
-    for (uint32_t slot = 104; slot < kStreamFrames; ++slot)
-        ASSERT_TRUE(slotHolds(stream, song, slot, 4096 + slot));
+    for (uint32_t played : {1000u, 2500u, 5000u}) {
+        device.bytesPlayed = played * kBytesPerFrame;
+        waitForRefill(device);
+        expectNextLap(stream, song, played);
+    }
+    stopAudioStream(stream);
 }
 
 TEST(AudioStreamOnADevice, StartsLaterInTheSongWhenAsked)
