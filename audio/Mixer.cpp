@@ -13,7 +13,6 @@ namespace Nimbra {
 
 namespace {
 
-const uint32_t crossFadeFrames = 32;
 // A position this far outside a ping-pong loop after the reflections is clamped instead.
 const int maxReflections = 4;
 

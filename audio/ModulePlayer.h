@@ -70,6 +70,10 @@ struct ModuleInstrument {
     ModuleSample* samples;  // null when sampleCount is 0
 };
 
+// Frames over which a new note fades in from what the old voice would have played next: long
+// enough to hide the click of the change, short enough not to blur the attack.
+const uint32_t crossFadeFrames = 32;
+
 struct ModuleChannel {
     float note;
     float triggeredNote;
@@ -125,7 +129,7 @@ struct ModuleChannel {
     float targetLeft;
     float targetRight;
     uint32_t rampIndex;
-    float tail[32];
+    float tail[crossFadeFrames];
     float gainLeft;
     float gainRight;
 };

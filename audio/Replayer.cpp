@@ -227,7 +227,7 @@ void ModulePlayer::startNote(ModuleChannel& ch, const PatternCell& cell) {
         return;
     }
     // Capture what the old voice would have played next, for the cross-fade into the new one.
-    for (int i = 0; i < 32; ++i) ch.tail[i] = fetchSample(ch);
+    for (uint32_t i = 0; i < crossFadeFrames; ++i) ch.tail[i] = fetchSample(ch);
     ch.rampIndex = 0;
     ch.sample = &ins.samples[s];
     ch.note = ch.triggeredNote = noteOf(*ch.sample, cell.note);
