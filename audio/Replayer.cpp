@@ -68,6 +68,19 @@ float clamp01(float v) { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
 float raise(float v, float amount) { return v + amount > 1.0f ? 1.0f : v + amount; }
 float lower(float v, float amount) { return v - amount < 0.0f ? 0.0f : v - amount; }
 
+// Cells count volumes in 64ths of full volume, pannings in 255ths of the way from left to right.
+const float volumeScale = 64.0f;
+const float panningScale = 255.0f;
+
+// The nibble slide of effects 5, 6, A, H and P: the high nibble raises the value by that many
+// steps of the scale, else the low nibble lowers it; with both nibbles set nothing moves.
+float slideByNibbles(float value, uint8_t param, float scale) {
+    uint8_t up = param >> 4;
+    uint8_t down = param & 0x0F;
+    if (up != 0 && down != 0) return value;
+    return up != 0 ? raise(value, float(up) / scale) : lower(value, float(down) / scale);
+}
+
 bool hasNote(const PatternCell& c) { return c.note != 0; }
 bool playableNote(uint8_t note) { return note >= 1 && note <= 96; }
 bool isTonePortaCell(const PatternCell& c) {
@@ -273,15 +286,15 @@ void ModulePlayer::processCell(ModuleChannel& ch, const PatternCell& cell) {
 void ModulePlayer::applyVolumeColumnFirstTick(ModuleChannel& ch, uint8_t v) {
     uint8_t x = v & 0x0F;
     if (v >= 0x10 && v <= 0x50) {  // 10..50 set volume
-        ch.volume = float(v - 0x10) / 64.0f;
+        ch.volume = float(v - 0x10) / volumeScale;
         return;
     }
     switch (v >> 4) {
-        case 0x8: ch.volume = lower(ch.volume, float(x) / 64.0f); break;  // 8x fine volume down
-        case 0x9: ch.volume = raise(ch.volume, float(x) / 64.0f); break;  // 9x fine volume up
+        case 0x8: ch.volume = lower(ch.volume, float(x) / volumeScale); break;  // 8x fine volume down
+        case 0x9: ch.volume = raise(ch.volume, float(x) / volumeScale); break;  // 9x fine volume up
         // Ax set vibrato speed
         case 0xA: ch.vibratoParam = uint8_t((ch.vibratoParam & 0x0F) | (x << 4)); break;
-        case 0xC: ch.panning = float(17 * x) / 255.0f; break;  // Cx set panning
+        case 0xC: ch.panning = float(17 * x) / panningScale; break;  // Cx set panning
         case 0xF:  // Fx tone portamento speed
             if (x != 0) ch.tonePortaSpeed = uint8_t(17 * x);
             break;
@@ -302,7 +315,7 @@ void ModulePlayer::applyEffectFirstTick(ModuleChannel& ch, const PatternCell& ce
         case VibratoVolumeSlide:  // 6xy vibrato and volume slide
         case VolumeSlide: remember(ch.volumeSlideMemory, p); break;  // Axy volume slide
         case Tremolo: setNibbles(ch.tremoloParam, p); break;  // 7xy tremolo
-        case SetPanning: ch.panning = float(p) / 255.0f; break;  // 8xx set panning
+        case SetPanning: ch.panning = float(p) / panningScale; break;  // 8xx set panning
         case SampleOffset:  // 9xx sample offset
             if (ch.sample && playableNote(cell.note)) {
                 // p x 256 bytes of sample data: half as many frames of 16-bit data.
@@ -317,7 +330,7 @@ void ModulePlayer::applyEffectFirstTick(ModuleChannel& ch, const PatternCell& ce
                 nextRow = 0;
             }
             break;
-        case SetVolume: ch.volume = float(p < 64 ? p : 64) / 64.0f; break;  // Cxx set volume
+        case SetVolume: ch.volume = float(p < 64 ? p : 64) / volumeScale; break;  // Cxx set volume
         case PatternBreak:  // Dxy pattern break
             breakPending = 1;
             nextRow = uint8_t(10 * x + y);
@@ -331,7 +344,7 @@ void ModulePlayer::applyEffectFirstTick(ModuleChannel& ch, const PatternCell& ce
                 bpm = p;
             }
             break;
-        case SetGlobalVolume: globalVolume = float(p < 64 ? p : 64) / 64.0f; break;  // Gxx set global volume
+        case SetGlobalVolume: globalVolume = float(p < 64 ? p : 64) / volumeScale; break;  // Gxx set global volume
         case GlobalVolumeSlide: remember(ch.globalSlideMemory, p); break;  // Hxy global volume slide
         case SetEnvelopePosition:  // Lxx set envelope position
             ch.volumeEnvelopePos = p;
@@ -387,9 +400,9 @@ void ModulePlayer::applyExtendedFirstTick(ModuleChannel& ch, const PatternCell& 
             ch.tremoloRetrigger = (y & 4) == 0 ? 1 : 0;
             break;
         // EAy fine volume up
-        case FineVolumeUp: ch.volume = raise(ch.volume, float(remember(ch.fineVolumeMemory, y)) / 64.0f); break;
+        case FineVolumeUp: ch.volume = raise(ch.volume, float(remember(ch.fineVolumeMemory, y)) / volumeScale); break;
         // EBy fine volume down
-        case FineVolumeDown: ch.volume = lower(ch.volume, float(remember(ch.fineVolumeMemory, y)) / 64.0f); break;
+        case FineVolumeDown: ch.volume = lower(ch.volume, float(remember(ch.fineVolumeMemory, y)) / volumeScale); break;
         case NoteDelay:  // EDy note delay
             // Reached when the delayed cell is finally processed.
             if (hasNote(cell) || cell.instrument != 0) break;
@@ -452,25 +465,11 @@ void ModulePlayer::vibrato(ModuleChannel& ch, uint8_t param) {
 }
 
 void ModulePlayer::slideVolume(ModuleChannel& ch, uint8_t param) {
-    uint8_t h = param >> 4;
-    uint8_t l = param & 0x0F;
-    if (h != 0 && l != 0) return;
-    if (h != 0) {
-        ch.volume = raise(ch.volume, float(h) / 64.0f);
-    } else {
-        ch.volume = lower(ch.volume, float(l) / 64.0f);
-    }
+    ch.volume = slideByNibbles(ch.volume, param, volumeScale);
 }
 
 void ModulePlayer::slidePanning(ModuleChannel& ch, uint8_t param) {
-    uint8_t h = param >> 4;
-    uint8_t l = param & 0x0F;
-    if (h != 0 && l != 0) return;
-    if (h != 0) {
-        ch.panning = raise(ch.panning, float(h) / 255.0f);
-    } else {
-        ch.panning = lower(ch.panning, float(l) / 255.0f);
-    }
+    ch.panning = slideByNibbles(ch.panning, param, panningScale);
 }
 
 void ModulePlayer::stepChannel(ModuleChannel& ch, int t) {
@@ -512,14 +511,14 @@ void ModulePlayer::stepChannel(ModuleChannel& ch, int t) {
 void ModulePlayer::applyVolumeColumnTick(ModuleChannel& ch, uint8_t v) {
     float x = float(v & 0x0F);
     switch (v >> 4) {
-        case 0x6: ch.volume = lower(ch.volume, x / 64.0f); break;  // 6x volume slide down
-        case 0x7: ch.volume = raise(ch.volume, x / 64.0f); break;  // 7x volume slide up
+        case 0x6: ch.volume = lower(ch.volume, x / volumeScale); break;  // 6x volume slide down
+        case 0x7: ch.volume = raise(ch.volume, x / volumeScale); break;  // 7x volume slide up
         case 0xB:  // Bx vibrato
             ch.vibratoActive = 0;
             vibrato(ch, ch.vibratoParam);
             break;
-        case 0xD: ch.panning = lower(ch.panning, x / 255.0f); break;  // Dx panning slide left
-        case 0xE: ch.panning = raise(ch.panning, x / 255.0f); break;  // Ex panning slide right
+        case 0xD: ch.panning = lower(ch.panning, x / panningScale); break;  // Dx panning slide left
+        case 0xE: ch.panning = raise(ch.panning, x / panningScale); break;  // Ex panning slide right
         case 0xF: tonePortamento(ch); break;  // Fx tone portamento
         default: break;
     }
@@ -577,16 +576,7 @@ void ModulePlayer::applyEffectTick(ModuleChannel& ch, const PatternCell& cell, i
             if (t > 0) slideVolume(ch, ch.volumeSlideMemory);
             break;
         case GlobalVolumeSlide:  // Hxy global volume slide
-            if (t > 0) {
-                uint8_t h = ch.globalSlideMemory >> 4;
-                uint8_t l = ch.globalSlideMemory & 0x0F;
-                if (h != 0 && l != 0) break;
-                if (h != 0) {
-                    globalVolume = raise(globalVolume, float(h) / 64.0f);
-                } else {
-                    globalVolume = lower(globalVolume, float(l) / 64.0f);
-                }
-            }
+            if (t > 0) globalVolume = slideByNibbles(globalVolume, ch.globalSlideMemory, volumeScale);
             break;
         case KeyOff:  // Kxx key off
             if (t == p) releaseKey(ch);
@@ -602,7 +592,7 @@ void ModulePlayer::applyEffectTick(ModuleChannel& ch, const PatternCell& cell, i
             // is skipped.
             if (cell.volume == 0 && ch.instrument && !ch.instrument->volumeEnvelope.enabled) {
                 int r = ch.retrigMemory >> 4;
-                ch.volume = clamp01(retrigMultiply[r] * ch.volume + retrigAdd[r] / 64.0f);
+                ch.volume = clamp01(retrigMultiply[r] * ch.volume + retrigAdd[r] / volumeScale);
             }
             break;
         }
