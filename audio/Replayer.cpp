@@ -6,6 +6,7 @@
 #include "audio/Envelope.h"
 #include "audio/ModulePlayer.h"
 #include "audio/Pitch.h"
+#include "audio/VoiceStart.h"
 #include "audio/Waveform.h"
 
 namespace Nimbra {
@@ -204,21 +205,14 @@ void ModulePlayer::walkChannelsOfRow(const PatternCell* rowCells) {
 }
 
 void ModulePlayer::triggerNote(ModuleChannel& ch, uint32_t flags) {
-    if (!(flags & TriggerKeepPosition)) {
-        ch.position = 0.0f;
-        ch.forward = 1;
-    }
+    if (!(flags & TriggerKeepPosition)) rewindVoice(ch);
     if (ch.sample) {
         if (!(flags & TriggerKeepVolume)) ch.volume = ch.sample->volume;
         ch.panning = ch.sample->panning;
     }
     if (!(flags & TriggerKeepEnvelopes)) {
         ch.keyOn = 1;
-        ch.envelopeVolume = 1.0f;
-        ch.fadeoutVolume = 1.0f;
-        ch.envelopePanning = 0.5f;
-        ch.volumeEnvelopePos = 0;
-        ch.panningEnvelopePos = 0;
+        restartEnvelopes(ch);
     }
     ch.vibratoDelta = 0.0f;
     ch.tremoloDelta = 0.0f;
