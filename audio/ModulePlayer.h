@@ -209,6 +209,11 @@ private:
     void stepChannel(ModuleChannel& channel, int tickIndex);
     void applyVolumeColumnTick(ModuleChannel& channel, uint8_t v);
     void applyEffectTick(ModuleChannel& channel, const PatternCell& cell, int tickIndex);
+    void applyLaterTickEffect(ModuleChannel& channel, const PatternCell& cell, int tickIndex);
+    void applyExtendedTick(ModuleChannel& channel, const PatternCell& cell, int tickIndex);
+    void arpeggioTick(ModuleChannel& channel, uint8_t param, int tickIndex);
+    void keepVibrating(ModuleChannel& channel);
+    void multiRetriggerTick(ModuleChannel& channel, const PatternCell& cell, int tickIndex);
     void computeGains(ModuleChannel& channel);
     void enterRow();
     uint32_t framesUntilTick(uint32_t count);

@@ -518,108 +518,117 @@ void ModulePlayer::applyVolumeColumnTick(ModuleChannel& ch, uint8_t v) {
     }
 }
 
-void ModulePlayer::applyEffectTick(ModuleChannel& ch, const PatternCell& cell, int t) {
-    uint8_t p = cell.param;
+namespace {
+
+// 7xy tremolo: offsets the volume by the waveform, one step of the speed per tick.
+void tremoloTick(ModuleChannel& ch) {
+    uint32_t n = ch.tremoloPos;
+    ch.tremoloPos = uint8_t(ch.tremoloPos + 1);
+    ch.tremoloDelta =
+        -waveform(int32_t(ch.tremoloWaveform), n * (ch.tremoloParam >> 4)) * float(ch.tremoloParam & 0x0F) / 15.0f;
+}
+
+// Txy tremor: sounds for x + 1 ticks, then is muted for y + 1, from the row's second tick on.
+void tremorTick(ModuleChannel& ch, int t) {
+    int on = ch.tremorParam >> 4;
+    int off = ch.tremorParam & 0x0F;
+    ch.tremorMuted = ((t - 1) % (on + off + 2)) > on ? 1 : 0;
+}
+
+}  // namespace
+
+// 0xy arpeggio: cycles the pitch through the note, x and y semitones up, counted back from the
+// row's end; the row's first tick plays the note itself.
+void ModulePlayer::arpeggioTick(ModuleChannel& ch, uint8_t p, int t) {
+    if (p == 0) return;
+    int k = t > 0 ? ((int(speed) - t) % 3 + 3) % 3 : 0;
+    ch.arpeggioOffset = k == 0 ? 0 : (k == 1 ? p >> 4 : p & 0x0F);
+    ch.arpeggioActive = k != 0 ? 1 : 0;
+    refreshFrequency(ch);
+}
+
+// 4xy vibrato (and 6xy): vibrates with the remembered speed and depth, and keeps the vibrato
+// from being ended on the next tick.
+void ModulePlayer::keepVibrating(ModuleChannel& ch) {
+    ch.vibratoActive = 1;
+    vibrato(ch, ch.vibratoParam);
+}
+
+// Rxy multi retrigger: restarts the sample every y ticks, keeping volume and envelopes, and
+// changes the volume by the rule of x.
+void ModulePlayer::multiRetriggerTick(ModuleChannel& ch, const PatternCell& cell, int t) {
+    int interval = ch.retrigMemory & 0x0F;
+    if (interval == 0 || t % interval != 0) return;
+    triggerNote(ch, TriggerKeepVolume | TriggerKeepEnvelopes);
+    // The volume change needs an instrument to ask about its envelope; without one it is
+    // skipped.
+    if (cell.volume == 0 && ch.instrument && !ch.instrument->volumeEnvelope.enabled) {
+        int r = ch.retrigMemory >> 4;
+        ch.volume = clamp01(retrigMultiply[r] * ch.volume + retrigAdd[r] / volumeScale);
+    }
+}
+
+// E9y retrigger, ECy note cut and EDy note delay: each acts on the ticks its y names.
+void ModulePlayer::applyExtendedTick(ModuleChannel& ch, const PatternCell& cell, int t) {
+    int y = cell.param & 0x0F;
+    switch (cell.param >> 4) {
+        case Retrigger:  // E9y retrigger: every y-th tick after the first
+            if (t > 0 && y != 0 && t % y == 0) {
+                triggerNote(ch, TriggerKeepVolume);
+                stepEnvelopes(ch);
+            }
+            break;
+        case NoteCut:  // ECy note cut: on tick y
+            if (t == y) ch.volume = 0.0f;
+            break;
+        case NoteDelay:  // EDy note delay: the cell is processed on its tick
+            if (t == ch.noteDelay) {
+                processCell(ch, cell);
+                stepEnvelopes(ch);
+            }
+            break;
+        default: break;
+    }
+}
+
+// The effects that act on every tick of the row but the first.
+void ModulePlayer::applyLaterTickEffect(ModuleChannel& ch, const PatternCell& cell, int t) {
     switch (cell.effect) {
-        case Arpeggio: {  // 0xy arpeggio
-            if (p == 0) break;
-            int k = 0;
-            if (t > 0) k = ((int(speed) - t) % 3 + 3) % 3;
-            ch.arpeggioOffset = k == 0 ? 0 : (k == 1 ? p >> 4 : p & 0x0F);
-            ch.arpeggioActive = k != 0 ? 1 : 0;
-            refreshFrequency(ch);
-            break;
-        }
-        case PortaUp:  // 1xx portamento up
-            if (t > 0) portamento(ch, -int(ch.portaUpMemory));
-            break;
-        case PortaDown:  // 2xx portamento down
-            if (t > 0) portamento(ch, int(ch.portaDownMemory));
-            break;
-        case TonePorta:  // 3xx tone portamento
-            if (t > 0) tonePortamento(ch);
-            break;
-        case Vibrato:  // 4xy vibrato
-            if (t > 0) {
-                ch.vibratoActive = 1;
-                vibrato(ch, ch.vibratoParam);
-            }
-            break;
+        case PortaUp: portamento(ch, -int(ch.portaUpMemory)); break;  // 1xx portamento up
+        case PortaDown: portamento(ch, int(ch.portaDownMemory)); break;  // 2xx portamento down
+        case TonePorta: tonePortamento(ch); break;  // 3xx tone portamento
+        case Vibrato: keepVibrating(ch); break;  // 4xy vibrato
         case TonePortaVolumeSlide:  // 5xy tone portamento and volume slide
-            if (t > 0) {
-                tonePortamento(ch);
-                slideVolume(ch, ch.volumeSlideMemory);
-            }
+            tonePortamento(ch);
+            slideVolume(ch, ch.volumeSlideMemory);
             break;
         case VibratoVolumeSlide:  // 6xy vibrato and volume slide
-            if (t > 0) {
-                ch.vibratoActive = 1;
-                vibrato(ch, ch.vibratoParam);
-                slideVolume(ch, ch.volumeSlideMemory);
-            }
+            keepVibrating(ch);
+            slideVolume(ch, ch.volumeSlideMemory);
             break;
-        case Tremolo:  // 7xy tremolo
-            if (t > 0) {
-                uint32_t n = ch.tremoloPos;
-                ch.tremoloPos = uint8_t(ch.tremoloPos + 1);
-                ch.tremoloDelta = -waveform(int32_t(ch.tremoloWaveform), n * (ch.tremoloParam >> 4)) *
-                                  float(ch.tremoloParam & 0x0F) / 15.0f;
-            }
-            break;
-        case VolumeSlide:  // Axy volume slide
-            if (t > 0) slideVolume(ch, ch.volumeSlideMemory);
-            break;
-        case GlobalVolumeSlide:  // Hxy global volume slide
-            if (t > 0) globalVolume = slideByNibbles(globalVolume, ch.globalSlideMemory, volumeScale);
-            break;
-        case KeyOff:  // Kxx key off
-            if (t == p) releaseKey(ch);
-            break;
-        case PanningSlide:  // Pxy panning slide
-            if (t > 0) slidePanning(ch, ch.panningSlideMemory);
-            break;
-        case MultiRetrigger: {  // Rxy multi retrigger
-            int interval = ch.retrigMemory & 0x0F;
-            if (t == 0 || interval == 0 || t % interval != 0) break;
-            triggerNote(ch, TriggerKeepVolume | TriggerKeepEnvelopes);
-            // The volume change needs an instrument to ask about its envelope; without one it
-            // is skipped.
-            if (cell.volume == 0 && ch.instrument && !ch.instrument->volumeEnvelope.enabled) {
-                int r = ch.retrigMemory >> 4;
-                ch.volume = clamp01(retrigMultiply[r] * ch.volume + retrigAdd[r] / volumeScale);
-            }
-            break;
-        }
-        case Tremor:  // Txy tremor
-            if (t > 0) {
-                int a = ch.tremorParam >> 4;
-                int b = ch.tremorParam & 0x0F;
-                ch.tremorMuted = ((t - 1) % (a + b + 2)) > a ? 1 : 0;
-            }
-            break;
-        case Extended: {  // Exy extended effects
-            int y = p & 0x0F;
-            switch (p >> 4) {
-                case Retrigger:  // E9y retrigger
-                    if (t > 0 && y != 0 && t % y == 0) {
-                        triggerNote(ch, TriggerKeepVolume);
-                        stepEnvelopes(ch);
-                    }
-                    break;
-                case NoteCut:  // ECy note cut
-                    if (t == y) ch.volume = 0.0f;
-                    break;
-                case NoteDelay:  // EDy note delay
-                    if (t == ch.noteDelay) {
-                        processCell(ch, cell);
-                        stepEnvelopes(ch);
-                    }
-                    break;
-                default: break;
-            }
-            break;
-        }
+        case Tremolo: tremoloTick(ch); break;  // 7xy tremolo
+        case VolumeSlide: slideVolume(ch, ch.volumeSlideMemory); break;  // Axy volume slide
+        // Hxy global volume slide
+        case GlobalVolumeSlide: globalVolume = slideByNibbles(globalVolume, ch.globalSlideMemory, volumeScale); break;
+        case PanningSlide: slidePanning(ch, ch.panningSlideMemory); break;  // Pxy panning slide
+        case MultiRetrigger: multiRetriggerTick(ch, cell, t); break;  // Rxy multi retrigger
+        case Tremor: tremorTick(ch, t); break;  // Txy tremor
         default: break;
+    }
+}
+
+// The effect column on tick t of the row (the row's first tick is 0). Arpeggio, key off and the
+// extended effects may act on the first tick too; every other effect waits for the next.
+void ModulePlayer::applyEffectTick(ModuleChannel& ch, const PatternCell& cell, int t) {
+    switch (cell.effect) {
+        case Arpeggio: arpeggioTick(ch, cell.param, t); break;  // 0xy arpeggio
+        case KeyOff:  // Kxx key off, on tick xx
+            if (t == cell.param) releaseKey(ch);
+            break;
+        case Extended: applyExtendedTick(ch, cell, t); break;  // E9y, ECy, EDy
+        default:
+            if (t > 0) applyLaterTickEffect(ch, cell, t);
+            break;
     }
 }
 
