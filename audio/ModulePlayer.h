@@ -203,6 +203,7 @@ struct ModulePlayer {
 
 private:
     void startNote(ModuleChannel& channel, const PatternCell& cell);
+    void movePeriod(ModuleChannel& channel, float delta);
     void applyVolumeColumnFirstTick(ModuleChannel& channel, uint8_t v);
     void applyEffectFirstTick(ModuleChannel& channel, const PatternCell& cell);
     void applyExtendedFirstTick(ModuleChannel& channel, const PatternCell& cell);

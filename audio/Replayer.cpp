@@ -82,6 +82,15 @@ float slideByNibbles(float value, uint8_t param, float scale) {
     return up != 0 ? raise(value, float(up) / scale) : lower(value, float(down) / scale);
 }
 
+// A step of a pitch slide: 4 linear periods (a 16th of a semitone) or 1 Amiga period.
+float periodsPerSlideStep(uint32_t frequencyMode) { return frequencyMode == LinearFrequencies ? 4.0f : 1.0f; }
+
+// E4y and E7y: the waveform in the low two bits of y; bit 2 set keeps the phase across notes.
+void setWaveformControl(uint32_t& waveform, uint8_t& retrigger, uint8_t y) {
+    waveform = y & 3;
+    retrigger = (y & 4) == 0 ? 1 : 0;
+}
+
 bool hasNote(const PatternCell& c) { return c.note != 0; }
 bool playableNote(uint8_t note) { return note >= 1 && note <= 96; }
 bool isTonePortaCell(const PatternCell& c) {
@@ -365,10 +374,8 @@ void ModulePlayer::applyExtendedFirstTick(ModuleChannel& ch, const PatternCell& 
         case FinePortaUp: portamento(ch, -int(remember(ch.finePortaUpMemory, y))); break;
         // E2y fine portamento down
         case FinePortaDown: portamento(ch, int(remember(ch.finePortaDownMemory, y))); break;
-        case VibratoControl:  // E4y vibrato waveform
-            ch.vibratoWaveform = y & 3;
-            ch.vibratoRetrigger = (y & 4) == 0 ? 1 : 0;
-            break;
+        // E4y vibrato waveform
+        case VibratoControl: setWaveformControl(ch.vibratoWaveform, ch.vibratoRetrigger, y); break;
         case SetFinetune:  // E5y set finetune
             if (playableNote(cell.note) && ch.sample) {
                 ch.note = float(ch.sample->relativeNote) + float(cell.note) + float((int(y) - 8) * 16) / 128.0f - 1.0f;
@@ -389,10 +396,8 @@ void ModulePlayer::applyExtendedFirstTick(ModuleChannel& ch, const PatternCell& 
                 nextRow = ch.loopRow;
             }
             break;
-        case TremoloControl:  // E7y tremolo waveform
-            ch.tremoloWaveform = y & 3;
-            ch.tremoloRetrigger = (y & 4) == 0 ? 1 : 0;
-            break;
+        // E7y tremolo waveform
+        case TremoloControl: setWaveformControl(ch.tremoloWaveform, ch.tremoloRetrigger, y); break;
         // EAy fine volume up
         case FineVolumeUp: ch.volume = raise(ch.volume, float(remember(ch.fineVolumeMemory, y)) / volumeScale); break;
         // EBy fine volume down
@@ -428,22 +433,25 @@ void ModulePlayer::stepEnvelopes(ModuleChannel& ch) {
     }
 }
 
-void ModulePlayer::portamento(ModuleChannel& ch, int amount) {
-    ch.period += float(amount) * (frequencyMode == LinearFrequencies ? 4.0f : 1.0f);
+// Moves the period by delta, never below 0; there is no upper bound.
+void ModulePlayer::movePeriod(ModuleChannel& ch, float delta) {
+    ch.period += delta;
     if (ch.period < 0.0f) ch.period = 0.0f;
     refreshFrequency(ch);
+}
+
+void ModulePlayer::portamento(ModuleChannel& ch, int amount) {
+    movePeriod(ch, float(amount) * periodsPerSlideStep(frequencyMode));
 }
 
 // X1y/X2y: extra fine slides move a quarter of a fine slide's step.
 void ModulePlayer::extraFinePortamento(ModuleChannel& ch, int amount) {
-    ch.period += float(amount) * (frequencyMode == LinearFrequencies ? 1.0f : 0.25f);
-    if (ch.period < 0.0f) ch.period = 0.0f;
-    refreshFrequency(ch);
+    movePeriod(ch, float(amount) * (periodsPerSlideStep(frequencyMode) / 4.0f));
 }
 
 void ModulePlayer::tonePortamento(ModuleChannel& ch) {
     if (ch.tonePortaTarget == 0.0f || ch.tonePortaTarget == ch.period) return;
-    float amount = float(ch.tonePortaSpeed) * (frequencyMode == LinearFrequencies ? 4.0f : 1.0f);
+    float amount = float(ch.tonePortaSpeed) * periodsPerSlideStep(frequencyMode);
     if (ch.period < ch.tonePortaTarget) {
         ch.period = ch.period + amount > ch.tonePortaTarget ? ch.tonePortaTarget : ch.period + amount;
     } else {
