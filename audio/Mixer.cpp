@@ -13,7 +13,6 @@ namespace Nimbra {
 
 namespace {
 
-const uint32_t crossFadeFrames = 32;
 // A position this far outside a ping-pong loop after the reflections is clamped instead.
 const int maxReflections = 4;
 
@@ -38,6 +37,18 @@ SampleView viewOf(const ModuleSample& s) {
     return {s.data, s.length - 1, float(s.length), float(s.loopStart), float(s.loopEnd), float(s.loopLength)};
 }
 
+// What one step of T's raw values is worth: 8-bit data runs -128..127, 16-bit data -32768..32767.
+template <typename T>
+constexpr float sampleScale() {
+    return sizeof(T) == 2 ? 1.0f / 32768.0f : 1.0f / 128.0f;  // exact: powers of 2
+}
+
+// Adds one raw sample value, weighted by the gains, to the stereo frame at out.
+inline void addFrame(float* out, float raw, float left, float right) {
+    out[0] += raw * left;
+    out[1] += raw * right;
+}
+
 template <typename T>
 float sampleValue(const SampleView& s, float position) {
     // The loop rules keep positions inside the data; this guard also covers degenerate loops
@@ -45,8 +56,7 @@ float sampleValue(const SampleView& s, float position) {
     // Below float(length), the truncated position is at most length - 1 even where
     // float(length) is rounded.
     uint32_t index = position < s.length ? uint32_t(position) : s.last;
-    const float scale = sizeof(T) == 2 ? 1.0f / 32768.0f : 1.0f / 128.0f;  // exact: powers of 2
-    return float(static_cast<const T*>(s.data)[index]) * scale;
+    return float(static_cast<const T*>(s.data)[index]) * sampleScale<T>();
 }
 
 void advanceOnce(const SampleView& s, Cursor& c) {
@@ -170,9 +180,7 @@ uint32_t mixStretch(const T* data, float& pos, float delta, float bound, float l
     for (;;) {
         if (!Silent) {
             // A gain of 0 would add +0 or -0 to a sum that is never -0: nothing to add.
-            float raw = float(data[uint32_t(int32_t(p))]);
-            o[0] += raw * left;
-            o[1] += raw * right;
+            addFrame(o, float(data[uint32_t(int32_t(p))]), left, right);
         }
         float next = p + delta;
         if (Rising ? !(next < bound) : !(next > bound)) break;
@@ -261,15 +269,11 @@ uint32_t mixFixed(const T* data, FixedStretch& f, float left, float right, float
         }
 #endif
         for (; i < n; ++i, o += 2, p += delta) {
-            float raw = float(data[p >> shift]);
-            o[0] += raw * left;
-            o[1] += raw * right;
+            addFrame(o, float(data[p >> shift]), left, right);
         }
     }
     if (n < count && !Silent) {  // the frame whose move leaves the stretch
-        float raw = float(data[p >> shift]);
-        o[0] += raw * left;
-        o[1] += raw * right;
+        addFrame(o, float(data[p >> shift]), left, right);
     }
     f.p = p;
     out = o;
@@ -311,9 +315,7 @@ uint32_t mixSteady(const SampleView& s, Cursor& c, float left, float right, floa
             if (i == count) break;
             // Frame i is mixed; its move crosses the bound.
         } else if (!Silent) {
-            float raw = float(data[pos < s.length ? uint32_t(pos) : s.last]);
-            out[0] += raw * left;
-            out[1] += raw * right;
+            addFrame(out, float(data[pos < s.length ? uint32_t(pos) : s.last]), left, right);
         }
         advance<LoopType>(s, c);
         out += 2;
@@ -353,9 +355,8 @@ void mixVoice(ModuleChannel& ch, float* out, uint32_t count, float rampStep) {
     }
     // Then the gains are steady and the voice only moves.
     if (!stopped && i < count) {
-        const float scale = sizeof(T) == 2 ? 1.0f / 32768.0f : 1.0f / 128.0f;
-        const float left = gainLeft * scale;
-        const float right = gainRight * scale;
+        const float left = gainLeft * sampleScale<T>();
+        const float right = gainRight * sampleScale<T>();
         uint32_t n = left == 0.0f && right == 0.0f ? mixSteady<T, LoopType, true>(s, c, left, right, out, count - i)
                                                    : mixSteady<T, LoopType, false>(s, c, left, right, out, count - i);
         k += n;

@@ -5,6 +5,7 @@
 
 #include "audio/ModulePlayer.h"
 #include "audio/Pitch.h"
+#include "audio/VoiceStart.h"
 #include "audio/Waveform.h"
 
 namespace Nimbra {
@@ -308,17 +309,7 @@ int createModulePlayer(ModulePlayer** out, const uint8_t* data, size_t size, uin
     player->rampStep = 1.0f / 128.0f;
 
     player->channels = reinterpret_cast<ModuleChannel*>(tablesEnd);
-    for (uint32_t i = 0; i < player->channelCount; ++i) {
-        ModuleChannel& c = player->channels[i];
-        c.forward = 1;
-        c.volume = 1.0f;
-        c.panning = 0.5f;
-        c.fadeoutVolume = 1.0f;
-        c.envelopeVolume = 1.0f;
-        c.envelopePanning = 0.5f;
-        c.vibratoRetrigger = 1;
-        c.tremoloRetrigger = 1;
-    }
+    for (uint32_t i = 0; i < player->channelCount; ++i) initChannel(player->channels[i]);
     player->walkedChannels = uint16_t(player->channelCount < alwaysWalkedChannels ? player->channelCount
                                                                                   : alwaysWalkedChannels);
     player->visitCounts = reinterpret_cast<uint8_t*>(player->channels + player->channelCount);

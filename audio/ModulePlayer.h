@@ -70,6 +70,10 @@ struct ModuleInstrument {
     ModuleSample* samples;  // null when sampleCount is 0
 };
 
+// Frames over which a new note fades in from what the old voice would have played next: long
+// enough to hide the click of the change, short enough not to blur the attack.
+const uint32_t crossFadeFrames = 32;
+
 struct ModuleChannel {
     float note;
     float triggeredNote;
@@ -125,7 +129,7 @@ struct ModuleChannel {
     float targetLeft;
     float targetRight;
     uint32_t rampIndex;
-    float tail[32];
+    float tail[crossFadeFrames];
     float gainLeft;
     float gainRight;
 };
@@ -199,12 +203,18 @@ struct ModulePlayer {
 
 private:
     void startNote(ModuleChannel& channel, const PatternCell& cell);
+    void movePeriod(ModuleChannel& channel, float delta);
     void applyVolumeColumnFirstTick(ModuleChannel& channel, uint8_t v);
     void applyEffectFirstTick(ModuleChannel& channel, const PatternCell& cell);
     void applyExtendedFirstTick(ModuleChannel& channel, const PatternCell& cell);
     void stepChannel(ModuleChannel& channel, int tickIndex);
     void applyVolumeColumnTick(ModuleChannel& channel, uint8_t v);
     void applyEffectTick(ModuleChannel& channel, const PatternCell& cell, int tickIndex);
+    void applyLaterTickEffect(ModuleChannel& channel, const PatternCell& cell, int tickIndex);
+    void applyExtendedTick(ModuleChannel& channel, const PatternCell& cell, int tickIndex);
+    void arpeggioTick(ModuleChannel& channel, uint8_t param, int tickIndex);
+    void keepVibrating(ModuleChannel& channel);
+    void multiRetriggerTick(ModuleChannel& channel, const PatternCell& cell, int tickIndex);
     void computeGains(ModuleChannel& channel);
     void enterRow();
     uint32_t framesUntilTick(uint32_t count);

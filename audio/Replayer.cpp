@@ -6,6 +6,7 @@
 #include "audio/Envelope.h"
 #include "audio/ModulePlayer.h"
 #include "audio/Pitch.h"
+#include "audio/VoiceStart.h"
 #include "audio/Waveform.h"
 
 namespace Nimbra {
@@ -67,6 +68,28 @@ const float retrigMultiply[16] = {1, 1, 1, 1, 1, 1, 2.0f / 3.0f, 0.5f, 1, 1, 1, 
 float clamp01(float v) { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
 float raise(float v, float amount) { return v + amount > 1.0f ? 1.0f : v + amount; }
 float lower(float v, float amount) { return v - amount < 0.0f ? 0.0f : v - amount; }
+
+// Cells count volumes in 64ths of full volume, pannings in 255ths of the way from left to right.
+const float volumeScale = 64.0f;
+const float panningScale = 255.0f;
+
+// The nibble slide of effects 5, 6, A, H and P: the high nibble raises the value by that many
+// steps of the scale, else the low nibble lowers it; with both nibbles set nothing moves.
+float slideByNibbles(float value, uint8_t param, float scale) {
+    uint8_t up = param >> 4;
+    uint8_t down = param & 0x0F;
+    if (up != 0 && down != 0) return value;
+    return up != 0 ? raise(value, float(up) / scale) : lower(value, float(down) / scale);
+}
+
+// A step of a pitch slide: 4 linear periods (a 16th of a semitone) or 1 Amiga period.
+float periodsPerSlideStep(uint32_t frequencyMode) { return frequencyMode == LinearFrequencies ? 4.0f : 1.0f; }
+
+// E4y and E7y: the waveform in the low two bits of y; bit 2 set keeps the phase across notes.
+void setWaveformControl(uint32_t& waveform, uint8_t& retrigger, uint8_t y) {
+    waveform = y & 3;
+    retrigger = (y & 4) == 0 ? 1 : 0;
+}
 
 bool hasNote(const PatternCell& c) { return c.note != 0; }
 bool playableNote(uint8_t note) { return note >= 1 && note <= 96; }
@@ -191,21 +214,14 @@ void ModulePlayer::walkChannelsOfRow(const PatternCell* rowCells) {
 }
 
 void ModulePlayer::triggerNote(ModuleChannel& ch, uint32_t flags) {
-    if (!(flags & TriggerKeepPosition)) {
-        ch.position = 0.0f;
-        ch.forward = 1;
-    }
+    if (!(flags & TriggerKeepPosition)) rewindVoice(ch);
     if (ch.sample) {
         if (!(flags & TriggerKeepVolume)) ch.volume = ch.sample->volume;
         ch.panning = ch.sample->panning;
     }
     if (!(flags & TriggerKeepEnvelopes)) {
         ch.keyOn = 1;
-        ch.envelopeVolume = 1.0f;
-        ch.fadeoutVolume = 1.0f;
-        ch.envelopePanning = 0.5f;
-        ch.volumeEnvelopePos = 0;
-        ch.panningEnvelopePos = 0;
+        restartEnvelopes(ch);
     }
     ch.vibratoDelta = 0.0f;
     ch.tremoloDelta = 0.0f;
@@ -227,7 +243,7 @@ void ModulePlayer::startNote(ModuleChannel& ch, const PatternCell& cell) {
         return;
     }
     // Capture what the old voice would have played next, for the cross-fade into the new one.
-    for (int i = 0; i < 32; ++i) ch.tail[i] = fetchSample(ch);
+    for (uint32_t i = 0; i < crossFadeFrames; ++i) ch.tail[i] = fetchSample(ch);
     ch.rampIndex = 0;
     ch.sample = &ins.samples[s];
     ch.note = ch.triggeredNote = noteOf(*ch.sample, cell.note);
@@ -273,15 +289,15 @@ void ModulePlayer::processCell(ModuleChannel& ch, const PatternCell& cell) {
 void ModulePlayer::applyVolumeColumnFirstTick(ModuleChannel& ch, uint8_t v) {
     uint8_t x = v & 0x0F;
     if (v >= 0x10 && v <= 0x50) {  // 10..50 set volume
-        ch.volume = float(v - 0x10) / 64.0f;
+        ch.volume = float(v - 0x10) / volumeScale;
         return;
     }
     switch (v >> 4) {
-        case 0x8: ch.volume = lower(ch.volume, float(x) / 64.0f); break;  // 8x fine volume down
-        case 0x9: ch.volume = raise(ch.volume, float(x) / 64.0f); break;  // 9x fine volume up
+        case 0x8: ch.volume = lower(ch.volume, float(x) / volumeScale); break;  // 8x fine volume down
+        case 0x9: ch.volume = raise(ch.volume, float(x) / volumeScale); break;  // 9x fine volume up
         // Ax set vibrato speed
         case 0xA: ch.vibratoParam = uint8_t((ch.vibratoParam & 0x0F) | (x << 4)); break;
-        case 0xC: ch.panning = float(17 * x) / 255.0f; break;  // Cx set panning
+        case 0xC: ch.panning = float(17 * x) / panningScale; break;  // Cx set panning
         case 0xF:  // Fx tone portamento speed
             if (x != 0) ch.tonePortaSpeed = uint8_t(17 * x);
             break;
@@ -302,7 +318,7 @@ void ModulePlayer::applyEffectFirstTick(ModuleChannel& ch, const PatternCell& ce
         case VibratoVolumeSlide:  // 6xy vibrato and volume slide
         case VolumeSlide: remember(ch.volumeSlideMemory, p); break;  // Axy volume slide
         case Tremolo: setNibbles(ch.tremoloParam, p); break;  // 7xy tremolo
-        case SetPanning: ch.panning = float(p) / 255.0f; break;  // 8xx set panning
+        case SetPanning: ch.panning = float(p) / panningScale; break;  // 8xx set panning
         case SampleOffset:  // 9xx sample offset
             if (ch.sample && playableNote(cell.note)) {
                 // p x 256 bytes of sample data: half as many frames of 16-bit data.
@@ -317,7 +333,7 @@ void ModulePlayer::applyEffectFirstTick(ModuleChannel& ch, const PatternCell& ce
                 nextRow = 0;
             }
             break;
-        case SetVolume: ch.volume = float(p < 64 ? p : 64) / 64.0f; break;  // Cxx set volume
+        case SetVolume: ch.volume = float(p < 64 ? p : 64) / volumeScale; break;  // Cxx set volume
         case PatternBreak:  // Dxy pattern break
             breakPending = 1;
             nextRow = uint8_t(10 * x + y);
@@ -331,7 +347,7 @@ void ModulePlayer::applyEffectFirstTick(ModuleChannel& ch, const PatternCell& ce
                 bpm = p;
             }
             break;
-        case SetGlobalVolume: globalVolume = float(p < 64 ? p : 64) / 64.0f; break;  // Gxx set global volume
+        case SetGlobalVolume: globalVolume = float(p < 64 ? p : 64) / volumeScale; break;  // Gxx set global volume
         case GlobalVolumeSlide: remember(ch.globalSlideMemory, p); break;  // Hxy global volume slide
         case SetEnvelopePosition:  // Lxx set envelope position
             ch.volumeEnvelopePos = p;
@@ -358,10 +374,8 @@ void ModulePlayer::applyExtendedFirstTick(ModuleChannel& ch, const PatternCell& 
         case FinePortaUp: portamento(ch, -int(remember(ch.finePortaUpMemory, y))); break;
         // E2y fine portamento down
         case FinePortaDown: portamento(ch, int(remember(ch.finePortaDownMemory, y))); break;
-        case VibratoControl:  // E4y vibrato waveform
-            ch.vibratoWaveform = y & 3;
-            ch.vibratoRetrigger = (y & 4) == 0 ? 1 : 0;
-            break;
+        // E4y vibrato waveform
+        case VibratoControl: setWaveformControl(ch.vibratoWaveform, ch.vibratoRetrigger, y); break;
         case SetFinetune:  // E5y set finetune
             if (playableNote(cell.note) && ch.sample) {
                 ch.note = float(ch.sample->relativeNote) + float(cell.note) + float((int(y) - 8) * 16) / 128.0f - 1.0f;
@@ -382,14 +396,12 @@ void ModulePlayer::applyExtendedFirstTick(ModuleChannel& ch, const PatternCell& 
                 nextRow = ch.loopRow;
             }
             break;
-        case TremoloControl:  // E7y tremolo waveform
-            ch.tremoloWaveform = y & 3;
-            ch.tremoloRetrigger = (y & 4) == 0 ? 1 : 0;
-            break;
+        // E7y tremolo waveform
+        case TremoloControl: setWaveformControl(ch.tremoloWaveform, ch.tremoloRetrigger, y); break;
         // EAy fine volume up
-        case FineVolumeUp: ch.volume = raise(ch.volume, float(remember(ch.fineVolumeMemory, y)) / 64.0f); break;
+        case FineVolumeUp: ch.volume = raise(ch.volume, float(remember(ch.fineVolumeMemory, y)) / volumeScale); break;
         // EBy fine volume down
-        case FineVolumeDown: ch.volume = lower(ch.volume, float(remember(ch.fineVolumeMemory, y)) / 64.0f); break;
+        case FineVolumeDown: ch.volume = lower(ch.volume, float(remember(ch.fineVolumeMemory, y)) / volumeScale); break;
         case NoteDelay:  // EDy note delay
             // Reached when the delayed cell is finally processed.
             if (hasNote(cell) || cell.instrument != 0) break;
@@ -421,22 +433,25 @@ void ModulePlayer::stepEnvelopes(ModuleChannel& ch) {
     }
 }
 
-void ModulePlayer::portamento(ModuleChannel& ch, int amount) {
-    ch.period += float(amount) * (frequencyMode == LinearFrequencies ? 4.0f : 1.0f);
+// Moves the period by delta, never below 0; there is no upper bound.
+void ModulePlayer::movePeriod(ModuleChannel& ch, float delta) {
+    ch.period += delta;
     if (ch.period < 0.0f) ch.period = 0.0f;
     refreshFrequency(ch);
+}
+
+void ModulePlayer::portamento(ModuleChannel& ch, int amount) {
+    movePeriod(ch, float(amount) * periodsPerSlideStep(frequencyMode));
 }
 
 // X1y/X2y: extra fine slides move a quarter of a fine slide's step.
 void ModulePlayer::extraFinePortamento(ModuleChannel& ch, int amount) {
-    ch.period += float(amount) * (frequencyMode == LinearFrequencies ? 1.0f : 0.25f);
-    if (ch.period < 0.0f) ch.period = 0.0f;
-    refreshFrequency(ch);
+    movePeriod(ch, float(amount) * (periodsPerSlideStep(frequencyMode) / 4.0f));
 }
 
 void ModulePlayer::tonePortamento(ModuleChannel& ch) {
     if (ch.tonePortaTarget == 0.0f || ch.tonePortaTarget == ch.period) return;
-    float amount = float(ch.tonePortaSpeed) * (frequencyMode == LinearFrequencies ? 4.0f : 1.0f);
+    float amount = float(ch.tonePortaSpeed) * periodsPerSlideStep(frequencyMode);
     if (ch.period < ch.tonePortaTarget) {
         ch.period = ch.period + amount > ch.tonePortaTarget ? ch.tonePortaTarget : ch.period + amount;
     } else {
@@ -452,25 +467,11 @@ void ModulePlayer::vibrato(ModuleChannel& ch, uint8_t param) {
 }
 
 void ModulePlayer::slideVolume(ModuleChannel& ch, uint8_t param) {
-    uint8_t h = param >> 4;
-    uint8_t l = param & 0x0F;
-    if (h != 0 && l != 0) return;
-    if (h != 0) {
-        ch.volume = raise(ch.volume, float(h) / 64.0f);
-    } else {
-        ch.volume = lower(ch.volume, float(l) / 64.0f);
-    }
+    ch.volume = slideByNibbles(ch.volume, param, volumeScale);
 }
 
 void ModulePlayer::slidePanning(ModuleChannel& ch, uint8_t param) {
-    uint8_t h = param >> 4;
-    uint8_t l = param & 0x0F;
-    if (h != 0 && l != 0) return;
-    if (h != 0) {
-        ch.panning = raise(ch.panning, float(h) / 255.0f);
-    } else {
-        ch.panning = lower(ch.panning, float(l) / 255.0f);
-    }
+    ch.panning = slideByNibbles(ch.panning, param, panningScale);
 }
 
 void ModulePlayer::stepChannel(ModuleChannel& ch, int t) {
@@ -512,130 +513,130 @@ void ModulePlayer::stepChannel(ModuleChannel& ch, int t) {
 void ModulePlayer::applyVolumeColumnTick(ModuleChannel& ch, uint8_t v) {
     float x = float(v & 0x0F);
     switch (v >> 4) {
-        case 0x6: ch.volume = lower(ch.volume, x / 64.0f); break;  // 6x volume slide down
-        case 0x7: ch.volume = raise(ch.volume, x / 64.0f); break;  // 7x volume slide up
+        case 0x6: ch.volume = lower(ch.volume, x / volumeScale); break;  // 6x volume slide down
+        case 0x7: ch.volume = raise(ch.volume, x / volumeScale); break;  // 7x volume slide up
         case 0xB:  // Bx vibrato
             ch.vibratoActive = 0;
             vibrato(ch, ch.vibratoParam);
             break;
-        case 0xD: ch.panning = lower(ch.panning, x / 255.0f); break;  // Dx panning slide left
-        case 0xE: ch.panning = raise(ch.panning, x / 255.0f); break;  // Ex panning slide right
+        case 0xD: ch.panning = lower(ch.panning, x / panningScale); break;  // Dx panning slide left
+        case 0xE: ch.panning = raise(ch.panning, x / panningScale); break;  // Ex panning slide right
         case 0xF: tonePortamento(ch); break;  // Fx tone portamento
         default: break;
     }
 }
 
-void ModulePlayer::applyEffectTick(ModuleChannel& ch, const PatternCell& cell, int t) {
-    uint8_t p = cell.param;
+namespace {
+
+// 7xy tremolo: offsets the volume by the waveform, one step of the speed per tick.
+void tremoloTick(ModuleChannel& ch) {
+    uint32_t n = ch.tremoloPos;
+    ch.tremoloPos = uint8_t(ch.tremoloPos + 1);
+    ch.tremoloDelta =
+        -waveform(int32_t(ch.tremoloWaveform), n * (ch.tremoloParam >> 4)) * float(ch.tremoloParam & 0x0F) / 15.0f;
+}
+
+// Txy tremor: sounds for x + 1 ticks, then is muted for y + 1, from the row's second tick on.
+void tremorTick(ModuleChannel& ch, int t) {
+    int on = ch.tremorParam >> 4;
+    int off = ch.tremorParam & 0x0F;
+    ch.tremorMuted = ((t - 1) % (on + off + 2)) > on ? 1 : 0;
+}
+
+}  // namespace
+
+// 0xy arpeggio: cycles the pitch through the note, x and y semitones up, counted back from the
+// row's end; the row's first tick plays the note itself.
+void ModulePlayer::arpeggioTick(ModuleChannel& ch, uint8_t p, int t) {
+    if (p == 0) return;
+    int k = t > 0 ? ((int(speed) - t) % 3 + 3) % 3 : 0;
+    ch.arpeggioOffset = k == 0 ? 0 : (k == 1 ? p >> 4 : p & 0x0F);
+    ch.arpeggioActive = k != 0 ? 1 : 0;
+    refreshFrequency(ch);
+}
+
+// 4xy vibrato (and 6xy): vibrates with the remembered speed and depth, and keeps the vibrato
+// from being ended on the next tick.
+void ModulePlayer::keepVibrating(ModuleChannel& ch) {
+    ch.vibratoActive = 1;
+    vibrato(ch, ch.vibratoParam);
+}
+
+// Rxy multi retrigger: restarts the sample every y ticks, keeping volume and envelopes, and
+// changes the volume by the rule of x.
+void ModulePlayer::multiRetriggerTick(ModuleChannel& ch, const PatternCell& cell, int t) {
+    int interval = ch.retrigMemory & 0x0F;
+    if (interval == 0 || t % interval != 0) return;
+    triggerNote(ch, TriggerKeepVolume | TriggerKeepEnvelopes);
+    // The volume change needs an instrument to ask about its envelope; without one it is
+    // skipped.
+    if (cell.volume == 0 && ch.instrument && !ch.instrument->volumeEnvelope.enabled) {
+        int r = ch.retrigMemory >> 4;
+        ch.volume = clamp01(retrigMultiply[r] * ch.volume + retrigAdd[r] / volumeScale);
+    }
+}
+
+// E9y retrigger, ECy note cut and EDy note delay: each acts on the ticks its y names.
+void ModulePlayer::applyExtendedTick(ModuleChannel& ch, const PatternCell& cell, int t) {
+    int y = cell.param & 0x0F;
+    switch (cell.param >> 4) {
+        case Retrigger:  // E9y retrigger: every y-th tick after the first
+            if (t > 0 && y != 0 && t % y == 0) {
+                triggerNote(ch, TriggerKeepVolume);
+                stepEnvelopes(ch);
+            }
+            break;
+        case NoteCut:  // ECy note cut: on tick y
+            if (t == y) ch.volume = 0.0f;
+            break;
+        case NoteDelay:  // EDy note delay: the cell is processed on its tick
+            if (t == ch.noteDelay) {
+                processCell(ch, cell);
+                stepEnvelopes(ch);
+            }
+            break;
+        default: break;
+    }
+}
+
+// The effects that act on every tick of the row but the first.
+void ModulePlayer::applyLaterTickEffect(ModuleChannel& ch, const PatternCell& cell, int t) {
     switch (cell.effect) {
-        case Arpeggio: {  // 0xy arpeggio
-            if (p == 0) break;
-            int k = 0;
-            if (t > 0) k = ((int(speed) - t) % 3 + 3) % 3;
-            ch.arpeggioOffset = k == 0 ? 0 : (k == 1 ? p >> 4 : p & 0x0F);
-            ch.arpeggioActive = k != 0 ? 1 : 0;
-            refreshFrequency(ch);
-            break;
-        }
-        case PortaUp:  // 1xx portamento up
-            if (t > 0) portamento(ch, -int(ch.portaUpMemory));
-            break;
-        case PortaDown:  // 2xx portamento down
-            if (t > 0) portamento(ch, int(ch.portaDownMemory));
-            break;
-        case TonePorta:  // 3xx tone portamento
-            if (t > 0) tonePortamento(ch);
-            break;
-        case Vibrato:  // 4xy vibrato
-            if (t > 0) {
-                ch.vibratoActive = 1;
-                vibrato(ch, ch.vibratoParam);
-            }
-            break;
+        case PortaUp: portamento(ch, -int(ch.portaUpMemory)); break;  // 1xx portamento up
+        case PortaDown: portamento(ch, int(ch.portaDownMemory)); break;  // 2xx portamento down
+        case TonePorta: tonePortamento(ch); break;  // 3xx tone portamento
+        case Vibrato: keepVibrating(ch); break;  // 4xy vibrato
         case TonePortaVolumeSlide:  // 5xy tone portamento and volume slide
-            if (t > 0) {
-                tonePortamento(ch);
-                slideVolume(ch, ch.volumeSlideMemory);
-            }
+            tonePortamento(ch);
+            slideVolume(ch, ch.volumeSlideMemory);
             break;
         case VibratoVolumeSlide:  // 6xy vibrato and volume slide
-            if (t > 0) {
-                ch.vibratoActive = 1;
-                vibrato(ch, ch.vibratoParam);
-                slideVolume(ch, ch.volumeSlideMemory);
-            }
+            keepVibrating(ch);
+            slideVolume(ch, ch.volumeSlideMemory);
             break;
-        case Tremolo:  // 7xy tremolo
-            if (t > 0) {
-                uint32_t n = ch.tremoloPos;
-                ch.tremoloPos = uint8_t(ch.tremoloPos + 1);
-                ch.tremoloDelta = -waveform(int32_t(ch.tremoloWaveform), n * (ch.tremoloParam >> 4)) *
-                                  float(ch.tremoloParam & 0x0F) / 15.0f;
-            }
-            break;
-        case VolumeSlide:  // Axy volume slide
-            if (t > 0) slideVolume(ch, ch.volumeSlideMemory);
-            break;
-        case GlobalVolumeSlide:  // Hxy global volume slide
-            if (t > 0) {
-                uint8_t h = ch.globalSlideMemory >> 4;
-                uint8_t l = ch.globalSlideMemory & 0x0F;
-                if (h != 0 && l != 0) break;
-                if (h != 0) {
-                    globalVolume = raise(globalVolume, float(h) / 64.0f);
-                } else {
-                    globalVolume = lower(globalVolume, float(l) / 64.0f);
-                }
-            }
-            break;
-        case KeyOff:  // Kxx key off
-            if (t == p) releaseKey(ch);
-            break;
-        case PanningSlide:  // Pxy panning slide
-            if (t > 0) slidePanning(ch, ch.panningSlideMemory);
-            break;
-        case MultiRetrigger: {  // Rxy multi retrigger
-            int interval = ch.retrigMemory & 0x0F;
-            if (t == 0 || interval == 0 || t % interval != 0) break;
-            triggerNote(ch, TriggerKeepVolume | TriggerKeepEnvelopes);
-            // The volume change needs an instrument to ask about its envelope; without one it
-            // is skipped.
-            if (cell.volume == 0 && ch.instrument && !ch.instrument->volumeEnvelope.enabled) {
-                int r = ch.retrigMemory >> 4;
-                ch.volume = clamp01(retrigMultiply[r] * ch.volume + retrigAdd[r] / 64.0f);
-            }
-            break;
-        }
-        case Tremor:  // Txy tremor
-            if (t > 0) {
-                int a = ch.tremorParam >> 4;
-                int b = ch.tremorParam & 0x0F;
-                ch.tremorMuted = ((t - 1) % (a + b + 2)) > a ? 1 : 0;
-            }
-            break;
-        case Extended: {  // Exy extended effects
-            int y = p & 0x0F;
-            switch (p >> 4) {
-                case Retrigger:  // E9y retrigger
-                    if (t > 0 && y != 0 && t % y == 0) {
-                        triggerNote(ch, TriggerKeepVolume);
-                        stepEnvelopes(ch);
-                    }
-                    break;
-                case NoteCut:  // ECy note cut
-                    if (t == y) ch.volume = 0.0f;
-                    break;
-                case NoteDelay:  // EDy note delay
-                    if (t == ch.noteDelay) {
-                        processCell(ch, cell);
-                        stepEnvelopes(ch);
-                    }
-                    break;
-                default: break;
-            }
-            break;
-        }
+        case Tremolo: tremoloTick(ch); break;  // 7xy tremolo
+        case VolumeSlide: slideVolume(ch, ch.volumeSlideMemory); break;  // Axy volume slide
+        // Hxy global volume slide
+        case GlobalVolumeSlide: globalVolume = slideByNibbles(globalVolume, ch.globalSlideMemory, volumeScale); break;
+        case PanningSlide: slidePanning(ch, ch.panningSlideMemory); break;  // Pxy panning slide
+        case MultiRetrigger: multiRetriggerTick(ch, cell, t); break;  // Rxy multi retrigger
+        case Tremor: tremorTick(ch, t); break;  // Txy tremor
         default: break;
+    }
+}
+
+// The effect column on tick t of the row (the row's first tick is 0). Arpeggio, key off and the
+// extended effects may act on the first tick too; every other effect waits for the next.
+void ModulePlayer::applyEffectTick(ModuleChannel& ch, const PatternCell& cell, int t) {
+    switch (cell.effect) {
+        case Arpeggio: arpeggioTick(ch, cell.param, t); break;  // 0xy arpeggio
+        case KeyOff:  // Kxx key off, on tick xx
+            if (t == cell.param) releaseKey(ch);
+            break;
+        case Extended: applyExtendedTick(ch, cell, t); break;  // E9y, ECy, EDy
+        default:
+            if (t > 0) applyLaterTickEffect(ch, cell, t);
+            break;
     }
 }
 

@@ -30,6 +30,14 @@ using Testing::resetFakeAudioDevice;
     return ::testing::AssertionFailure() << "slot " << slot << " does not hold song frame " << songFrame;
 }
 
+// Once the device has played `played` frames, the ring holds the lap it plays next: song frames
+// played .. played + 4095, frame f in slot f mod 4096.
+void expectNextLap(const AudioStream& stream, const std::vector<float>& song, uint32_t played)
+{
+    for (uint32_t f = played; f < played + kStreamFrames; ++f)
+        ASSERT_TRUE(slotHolds(stream, song, f % kStreamFrames, f)) << "after " << played << " frames played";
+}
+
 // Waits until the refill thread has read the position three more times: the last two reads came
 // after the caller's change, and the refill after the first of them is done. The wait ends on
 // the thread's progress, not on the clock (the limit only keeps a broken thread from hanging).
@@ -110,23 +118,27 @@ TEST(AudioStreamOnADevice, CountsWholeFramesOfEightBytes)
     stopAudioStream(stream);
 }
 
-// 4200 frames played: the refill renders song frames 4096 .. 8191 into the whole ring, then 8192
-// .. 8295 into slots 0 .. 103, so every slot holds the next frame the device will play there.
-TEST(AudioStreamOnADevice, RefillsTheSlotsThePositionHasPassed)
+// Two walks of the device's position. One step of 4200 frames: the refill renders song frames
+// 4096 .. 8191 into the whole ring, then 8192 .. 8295 into slots 0 .. 103. Steps that each end
+// mid-ring, as in play: the second refill starts at slot 1000 (song frames 5096 .. 6595 into
+// slots 1000 .. 2499), the third at slot 2500 and runs over the end of the ring (6596 .. 8191
+// into slots 2500 .. 4095, then 8192 .. 9095 into slots 0 .. 903).
+TEST(AudioStreamOnADevice, RefillsPutEachSongFrameInItsSlot)
 {
-    FakeAudioDevice& device = resetFakeAudioDevice(true);
-    AudioStream stream;
-    startAudioStream(stream, songModule, songModuleSize, fakeAudioOutput());
-    submitAudioStream(stream);
-    device.bytesPlayed = 4200 * kBytesPerFrame;
-    waitForRefill(device);
-    stopAudioStream(stream);
-
     const std::vector<float> song = offlineSong(3 * kStreamFrames);
-    for (uint32_t slot = 0; slot < 104; ++slot)
-        ASSERT_TRUE(slotHolds(stream, song, slot, 8192 + slot));
-    for (uint32_t slot = 104; slot < kStreamFrames; ++slot)
-        ASSERT_TRUE(slotHolds(stream, song, slot, 4096 + slot));
+    const std::vector<uint32_t> walks[] = {{4200}, {1000, 2500, 5000}};
+    for (const std::vector<uint32_t>& walk : walks) {
+        FakeAudioDevice& device = resetFakeAudioDevice(true);
+        AudioStream stream;
+        startAudioStream(stream, songModule, songModuleSize, fakeAudioOutput());
+        submitAudioStream(stream);
+        for (uint32_t played : walk) {
+            device.bytesPlayed = played * kBytesPerFrame;
+            waitForRefill(device);
+            expectNextLap(stream, song, played);
+        }
+        stopAudioStream(stream);
+    }
 }
 
 TEST(AudioStreamOnADevice, StartsLaterInTheSongWhenAsked)

@@ -183,13 +183,25 @@ TEST(Panning, SetAndSlide) {
 }
 
 TEST(GlobalVolume, SetAndSlide) {
-    PlayerPtr p = makePlayer(oneChannel({{0, 0, 0, 0x10, 0x20}, {0, 0, 0, 0x11, 0x02}, {0, 0, 0, 0x11, 0x40}}));
+    PlayerPtr p = makePlayer(oneChannel({{0, 0, 0, 0x10, 0x20},
+                                         {0, 0, 0, 0x11, 0x02},
+                                         {0, 0, 0, 0x11, 0x40},
+                                         {0, 0, 0, 0x10, 0x41},
+                                         {0, 0, 0, 0x10, 0x10},
+                                         {0, 0, 0, 0x10, 0xFF}}));
     runTicks(*p, 1);
     EXPECT_FLOAT_EQ(p->globalVolume, 0.5f);
     runTicks(*p, 5);
     EXPECT_FLOAT_EQ(p->globalVolume, 0.5f - 4.0f / 64.0f);
     runTicks(*p, 3);
     EXPECT_FLOAT_EQ(p->globalVolume, 0.5f - 4.0f / 64.0f + 8.0f / 64.0f);
+    // Above 40h, G acts as G40: full volume, never louder.
+    runTicks(*p, 3);
+    EXPECT_FLOAT_EQ(p->globalVolume, 1.0f);  // G41
+    runTicks(*p, 3);
+    EXPECT_FLOAT_EQ(p->globalVolume, 0.25f);  // G10
+    runTicks(*p, 1);
+    EXPECT_FLOAT_EQ(p->globalVolume, 1.0f);  // GFF
 }
 
 TEST(SampleOffset, StartsInsideOrStops) {
@@ -377,6 +389,31 @@ TEST(Gains, PanLawAndEnvelopes) {
     runTicks(*p, 1);
     EXPECT_FLOAT_EQ(p->channels[0].targetLeft, 0.0f);
     EXPECT_FLOAT_EQ(p->channels[0].targetRight, 1.0f);
+}
+
+// A panning envelope swings a voice by the room it has to the nearer edge, on either side of
+// the centre: a voice at 64/255 (8x 40h) has 64/255 of room on its left, one at 191/255 (8x BFh)
+// 64/255 on its right. An envelope at 64 swings fully right, one at 0 fully left.
+TEST(Gains, PanningEnvelopeSwingsByTheRoomToTheNearerEdge) {
+    struct Swing {
+        uint8_t panning;    // 8xx
+        uint16_t envelope;  // the envelope's level throughout
+        float pan;          // 0 left .. 1 right
+    };
+    const Swing swings[] = {
+        {0x40, 64, 128.0f / 255.0f}, {0x40, 0, 0.0f}, {0xBF, 0, 127.0f / 255.0f}, {0xBF, 64, 1.0f}};
+    for (const Swing& s : swings) {
+        SCOPED_TRACE(testing::Message() << "8xx " << int(s.panning) << ", envelope " << s.envelope);
+        XmModule m = oneChannel({{49, 1, 0, 0x08, s.panning}});
+        m.instruments[0].panningEnvelope.points = {{0, s.envelope}, {10, s.envelope}};
+        m.instruments[0].panningEnvelope.enabled = true;
+        PlayerPtr p = makePlayer(m);
+        runTicks(*p, 1);
+        // At full volume the gains' squares are the shares of the two sides.
+        const ModuleChannel& c = p->channels[0];
+        EXPECT_NEAR(c.targetLeft * c.targetLeft, 1.0f - s.pan, 1e-6f);
+        EXPECT_NEAR(c.targetRight * c.targetRight, s.pan, 1e-6f);
+    }
 }
 
 }  // namespace
