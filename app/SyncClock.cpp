@@ -2,6 +2,7 @@
 
 #include "app/AudioClock.h"
 #include "app/ContentEdits.h"
+#include "audio/ModulePlayer.h"
 #include "audio/SilentOutput.h"
 #include "content/animation/ContentVariables.h"
 #include "sync/RocketFile.h"
@@ -224,6 +225,33 @@ void SyncClock::resume()
         submitAudioStream(audio);
     else
         resumeAudioStream(audio);
+}
+
+bool songLoads(const std::vector<unsigned char>& module, std::string& why)
+{
+    ModulePlayer* probe = nullptr;
+    const int result = createModulePlayer(&probe, module.data(), module.size(), kStreamRate);
+    if (result != CreatePlayerOk) {
+        why = result == CreatePlayerBadHeader ? "is refused by the loader (not an XM module it reads)"
+                                              : "is refused by the loader (too large)";
+        return false;
+    }
+    destroyModulePlayer(probe);
+    return true;
+}
+
+bool SyncClock::replaceSong(std::vector<unsigned char> module, std::string& why)
+{
+    if (!songLoads(module, why))
+        return false;
+    const uint64_t begun = nowMs();
+    const uint32_t frame = musicFrame();
+    replacedSong = std::move(module);
+    song = replacedSong.data();
+    songSize = uint32_t(replacedSong.size());
+    restartMusicAt(frame);
+    log("music " + std::to_string(frame) + " " + std::to_string(nowMs() - begun));
+    return true;
 }
 
 bool SyncClock::saveTracks(const std::string& path, std::string& error) const

@@ -19,6 +19,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace Nimbra {
 
@@ -30,8 +31,8 @@ struct SyncClockOptions {
 };
 
 // One line per event, for the program's log and the tests:
-//   connect-failed | connected | greeted | keys | seek ROW | music FRAME MS (the restart took
-//   MS ms) | pause 0|1 | report ROW | save PATH | save-failed PATH: WHY | fault WHY |
+//   connect-failed | connected | greeted | keys | seek ROW | music FRAME MS (after a seek or a new
+//   song: the restart at FRAME took MS ms) | pause 0|1 | report ROW | save PATH | save-failed PATH: WHY | fault WHY |
 //   timeout greeting | closed [WHY]
 using SyncLog = std::function<void(const std::string& line)>;
 
@@ -57,6 +58,9 @@ public:
     Sync::LinkState linkState() const { return link ? link->state() : Sync::LinkState::Disconnected; }
     // Writes the tracks as an editor file to `path` (what SAVE_TRACKS does with the save path).
     bool saveTracks(const std::string& path, std::string& error) const;
+    // Plays `module` from here on, at the song frame the music has reached, paused or playing
+    // as it was. False, with the reason, when the loader refuses it: the old song plays on.
+    bool replaceSong(std::vector<unsigned char> module, std::string& why);
 
     static uint64_t steadyMilliseconds();
 
@@ -75,6 +79,7 @@ private:
     Timeline& timeline;
     const unsigned char* song;
     uint32_t songSize;
+    std::vector<unsigned char> replacedSong;  // what `song` points into once replaced
     Sync::EditorConnection& connection;
     const AudioOutput* output;  // the silent one once the given one has no device
     SyncClockOptions options;
@@ -92,6 +97,9 @@ private:
     uint64_t lastAttempt = 0;
     uint64_t connectedAt = 0;
 };
+
+// True when the module loader takes `module`; otherwise false, with the reason.
+bool songLoads(const std::vector<unsigned char>& module, std::string& why);
 
 // The first song frame whose time (clockSecondsFromFrames) falls on `row` of the timeline, so
 // that the curves are evaluated on that row and not, by a rounding, on the row before.

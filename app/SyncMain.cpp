@@ -1,12 +1,15 @@
 // demo-sync: the presentation in a window of its own, choreographed live from a sync editor
 // (GNU Rocket protocol). It shows what demo.exe shows, through the same start-up, frame work and
 // shutdown, with its time taken from the editor and its music (SyncClock). Events go to the
-// console; see SyncOptions.h for the command line.
+// console; see SyncOptions.h for the command line. Shader sources and the song can change while
+// it runs: saved files are compiled or loaded and swapped in (LiveClock).
 #include "app/DemoWindow.h"
 #include "app/FrameLoop.h"
 #include "gfx/frame/Screen.h"
 #include "app/SyncClock.h"
 #include "app/SyncOptions.h"
+#include "app/live/LiveClock.h"
+#include "app/live/LiveShaders.h"
 #include "content/song/Song.h"
 #include "sync/SocketConnection.h"
 
@@ -45,10 +48,28 @@ int main(int argc, char** argv)
     };
     std::fprintf(stderr, "demo-sync: editor at %s:%u\n", options.host.c_str(), unsigned(options.port));
     Sync::SocketConnection connection(options.host, options.port);
+    // The song: the built-in one, or a module file that is watched for saves.
+    std::vector<unsigned char> module;
+    if (!options.songPath.empty() && (!readSongFile(options.songPath, module, error) || !songLoads(module, error))) {
+        std::fprintf(stderr, "demo-sync: the song %s %s\n", options.songPath.c_str(), error.c_str());
+        return 1;
+    }
     Presentation presentation;
-    SyncClock clock(presentation.timeline, songModule, songModuleSize, connection, defaultAudioOutput(), options.clock,
-                    log);
-    runPresentation(window, presentation, clock);
+    SyncClock clock(presentation.timeline, module.empty() ? songModule : module.data(),
+                    module.empty() ? songModuleSize : uint32_t(module.size()), connection, defaultAudioOutput(),
+                    options.clock, log);
+    std::unique_ptr<SongReload> song;
+    if (!module.empty())
+        song = std::make_unique<SongReload>(
+            options.songPath, [&clock](std::vector<unsigned char> bytes, std::string& why) {
+                return clock.replaceSong(std::move(bytes), why);
+            }, log);
+
+    std::unique_ptr<LiveShaders> shaders;
+    if (window.device)
+        shaders = startLiveShaders({options.shaderFolder, options.shaderCompiler}, presentation, log);
+    LiveClock live(clock, shaders ? &shaders->reload() : nullptr, song.get(), SyncClock::steadyMilliseconds);
+    runPresentation(window, presentation, live);
     std::fflush(stderr);
     // The player and its GPU objects live to the end of the process, as in the demo.
     ExitProcess(0);

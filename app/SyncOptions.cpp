@@ -8,7 +8,8 @@ namespace Nimbra {
 
 const char syncUsage[] =
     "usage: demo-sync [--width W] [--height H] [--host ADDRESS] [--port N] [--save FILE] [--dump FILE]\n"
-    "                 [--verbose] [--retry-ms MS] [--greeting-timeout-ms MS]\n";
+    "                 [--verbose] [--retry-ms MS] [--greeting-timeout-ms MS]\n"
+    "                 [--shaders DIR|none] [--shader-compiler d3dcompile|COMMAND] [--song FILE.xm]\n";
 
 namespace {
 
@@ -54,6 +55,12 @@ bool parseSyncOptions(int argc, const char* const* argv, SyncOptions& options, s
             ok = (options.clock.savePath = value, value[0] != '\0');
         else if (std::strcmp(name, "--dump") == 0)
             ok = (options.clock.dumpPath = value, value[0] != '\0');
+        else if (std::strcmp(name, "--shaders") == 0)
+            ok = (options.shaderFolder = value, value[0] != '\0');
+        else if (std::strcmp(name, "--shader-compiler") == 0)
+            ok = (options.shaderCompiler = value, value[0] != '\0');
+        else if (std::strcmp(name, "--song") == 0)
+            ok = (options.songPath = value, value[0] != '\0');
         else {
             error = std::string("unknown option ") + name;
             return false;

@@ -2,6 +2,7 @@
 // demo-sync's command line:
 //   demo-sync [--width W] [--height H] [--host ADDRESS] [--port N] [--save FILE] [--dump FILE]
 //             [--verbose] [--retry-ms MS] [--greeting-timeout-ms MS]
+//             [--shaders DIR|none] [--shader-compiler d3dcompile|COMMAND] [--song FILE.xm]
 #include "app/SyncClock.h"
 
 #include <cstdint>
@@ -15,6 +16,12 @@ struct SyncOptions {
     std::string host = "127.0.0.1";
     uint16_t port = 1338;
     bool verbose = false;  // every row report goes to the log too
+    // Live shaders: the folder of program sources to watch (empty: the source tree's
+    // content/shaders when it is there; "none": no watching) and how to compile them (empty:
+    // D3DCompile, or under Wine the tree's scripts/compile-shader.sh).
+    std::string shaderFolder;
+    std::string shaderCompiler;
+    std::string songPath;  // a module to play and watch instead of the built-in song
     SyncClockOptions clock;
 };
 

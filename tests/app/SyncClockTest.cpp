@@ -301,6 +301,33 @@ TEST_F(SyncClockTest, LoopsTheMusicAtTheShowsEnd)
     EXPECT_EQ(clock->seconds(), 0.0f);
 }
 
+// A new song goes on where the music is, paused as it was; one the loader refuses changes nothing.
+TEST_F(SyncClockTest, ANewSongGoesOnAtTheSameTime)
+{
+    makeClock();
+    turnAt(0);
+    device->bytesPlayed = 66150 * 8;  // 1.5 s
+    connection.editorSends(greeting());
+    turnAt(10);
+    connection.editorSends(pause(true));
+    turnAt(20);
+    const int opened = device->opened.load();
+    std::string why;
+    EXPECT_FALSE(clock->replaceSong({'n', 'o', 't', ' ', 'X', 'M'}, why));
+    EXPECT_EQ(why, "is refused by the loader (not an XM module it reads)");
+    EXPECT_EQ(device->opened.load(), opened);
+
+    // The song's first half: the loader reads what is there.
+    ASSERT_TRUE(clock->replaceSong(std::vector<unsigned char>(songModule, songModule + songModuleSize / 2), why))
+        << why;
+    EXPECT_EQ(device->opened.load(), opened + 1);
+    EXPECT_TRUE(lines.back().rfind("music 66150 ", 0) == 0) << lines.back();
+    turnAt(30);
+    EXPECT_EQ(clock->seconds(), 1.5f);
+    EXPECT_FALSE(clock->playing());
+    EXPECT_EQ(device->written.load(), 1);  // still paused: handed to the device on resume only
+}
+
 TEST_F(SyncClockTest, WithoutASoundDeviceTheMusicRunsSilent)
 {
     resetFakeAudioDevice(false);

@@ -1,0 +1,58 @@
+#include "app/live/FileWatch.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace Nimbra {
+
+FileStamp stampOf(const std::string& path)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    FileStamp stamp;
+    const fs::path file = fs::u8path(path);
+    if (!fs::is_regular_file(file, error))
+        return stamp;
+    const uintmax_t size = fs::file_size(file, error);
+    if (error)
+        return stamp;
+    const fs::file_time_type modified = fs::last_write_time(file, error);
+    if (error)
+        return stamp;
+    stamp.exists = true;
+    stamp.size = uint64_t(size);
+    stamp.modified = int64_t(modified.time_since_epoch().count());
+    return stamp;
+}
+
+void FileWatch::watch(const std::string& path)
+{
+    if (watching(path))
+        return;
+    const FileStamp now = stampOf(path);
+    entries.push_back({path, now, now});
+}
+
+bool FileWatch::watching(const std::string& path) const
+{
+    for (const Entry& entry : entries)
+        if (entry.path == path)
+            return true;
+    return false;
+}
+
+std::vector<std::string> FileWatch::poll()
+{
+    std::vector<std::string> changed;
+    for (Entry& entry : entries) {
+        const FileStamp now = stampOf(entry.path);
+        if (now != entry.reported && now == entry.seen) {
+            entry.reported = now;
+            changed.push_back(entry.path);
+        }
+        entry.seen = now;
+    }
+    return changed;
+}
+
+} // namespace Nimbra

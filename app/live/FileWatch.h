@@ -1,0 +1,47 @@
+#pragma once
+// Notices saved files by polling their size and modification time. Polling is portable and
+// indifferent to how an editor saves (in place, or a new file renamed over the old one). A change
+// is reported once the file has held still for a whole poll, so that a save still being written
+// is not read half way; a deleted file is reported the same way.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace Nimbra {
+
+struct FileStamp {
+    bool exists = false;
+    uint64_t size = 0;
+    int64_t modified = 0;  // in the file system's own ticks
+
+    bool operator==(const FileStamp& other) const
+    {
+        return exists == other.exists && size == other.size && modified == other.modified;
+    }
+    bool operator!=(const FileStamp& other) const { return !(*this == other); }
+};
+
+FileStamp stampOf(const std::string& path);
+
+class FileWatch
+{
+public:
+    // Watches `path` from its present state on: only later changes are reported. Watching a
+    // path twice changes nothing.
+    void watch(const std::string& path);
+    bool watching(const std::string& path) const;
+
+    // The watched paths whose stamp differs from the one last reported and was the same at the
+    // previous poll, in the order they were first watched.
+    std::vector<std::string> poll();
+
+private:
+    struct Entry {
+        std::string path;
+        FileStamp reported;
+        FileStamp seen;
+    };
+    std::vector<Entry> entries;
+};
+
+} // namespace Nimbra

@@ -1,0 +1,158 @@
+#include "app/live/LiveShaders.h"
+
+#include "app/live/CommandShaderCompiler.h"
+#include "app/live/PlatformShaderCompiler.h"
+#include "content/assets/ContentPrograms.h"
+#include "gfx/live/ProgramSwap.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <filesystem>
+
+namespace Nimbra {
+namespace {
+
+std::wstring widened(const std::string& text)
+{
+    std::wstring wide(text.size() + 1, L'\0');
+    const int n = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &wide[0], int(wide.size()));
+    wide.resize(n > 0 ? size_t(n - 1) : 0);
+    return wide;
+}
+
+// Under Wine, the Unix path of a Windows path (a Unix command sees only those); elsewhere the
+// path itself.
+std::string commandPathOf(const std::string& path)
+{
+    using UnixFileName = char*(CDECL*)(LPCWSTR);
+    static const UnixFileName unixFileName = reinterpret_cast<UnixFileName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    if (!unixFileName || path.empty() || path[0] == '/')
+        return path;
+    wchar_t full[MAX_PATH * 4];
+    if (!GetFullPathNameW(widened(path).c_str(), DWORD(sizeof full / sizeof full[0]), full, nullptr))
+        return path;
+    char* unix = unixFileName(full);
+    if (!unix)
+        return path;
+    std::string result = unix;
+    HeapFree(GetProcessHeap(), 0, unix);
+    return result;
+}
+
+bool startProcess(const std::string& commandLine)
+{
+    std::wstring line = widened(commandLine);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
+                        &process))
+        return false;
+    // Nobody waits for it: the job's files say when it is over (under Wine a Unix process has
+    // no handle at all).
+    if (process.hThread)
+        CloseHandle(process.hThread);
+    if (process.hProcess)
+        CloseHandle(process.hProcess);
+    return true;
+}
+
+std::string workFolder()
+{
+    wchar_t temp[MAX_PATH + 1];
+    const DWORD n = GetTempPathW(MAX_PATH + 1, temp);
+    std::filesystem::path folder = (n ? std::filesystem::path(temp) : std::filesystem::current_path()) /
+                                   ("nimbra-shaders-" + std::to_string(GetCurrentProcessId()));
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    return folder.u8string();
+}
+
+// Where new programs go: the presentation's passes, found when the first one arrives (the
+// player exists only after start-up).
+class PassInstaller : public ProgramInstaller
+{
+public:
+    explicit PassInstaller(Presentation& presentation) : presentation(presentation) {}
+
+    bool install(const std::string& program, const std::vector<uint8_t>& bytecode, std::string& why) override
+    {
+        if (!swap) {
+            std::vector<Gfx::NamedProgram> programs;
+            for (unsigned int i = 0; i < contentProgramCount; ++i)
+                programs.push_back({contentPrograms[i].name, contentPrograms[i].code, *contentPrograms[i].size});
+            swap = std::make_unique<Gfx::ProgramSwap>(*presentation.timeline.player, programs);
+        }
+        return swap->replace(program, bytecode, why);
+    }
+
+private:
+    Presentation& presentation;
+    std::unique_ptr<Gfx::ProgramSwap> swap;
+};
+
+class Live : public LiveShaders
+{
+public:
+    Live(const std::string& folder, std::unique_ptr<ShaderCompiler> compiler, Presentation& presentation,
+         const ReloadLog& log)
+        : compiler(std::move(compiler)), installer(presentation),
+          shaders(folder, programNames(), *this->compiler, installer, log, [](const std::string& line) {
+              std::fprintf(stderr, "%s\n", line.c_str());
+              std::fflush(stderr);
+          })
+    {
+    }
+
+    ShaderReload& reload() override { return shaders; }
+
+private:
+    static std::vector<std::string> programNames()
+    {
+        std::vector<std::string> names;
+        for (unsigned int i = 0; i < contentProgramCount; ++i)
+            names.push_back(contentPrograms[i].name);
+        return names;
+    }
+
+    std::unique_ptr<ShaderCompiler> compiler;
+    PassInstaller installer;
+    ShaderReload shaders;
+};
+
+} // namespace
+
+bool runningUnderWine()
+{
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+std::unique_ptr<LiveShaders> startLiveShaders(const LiveShaderOptions& options, Presentation& presentation,
+                                              const ReloadLog& log)
+{
+    if (options.folder == "none")
+        return nullptr;
+    const std::string tree = NIMBRA_SOURCE_DIR;
+    const std::string folder = options.folder.empty() ? tree + "/content/shaders" : options.folder;
+    std::error_code error;
+    if (!std::filesystem::is_directory(std::filesystem::u8path(folder), error)) {
+        log("live shaders off: no folder " + folder + (options.folder.empty() ? " (give one with --shaders)" : ""));
+        return nullptr;
+    }
+    std::string command = options.compiler;
+    if (command.empty() && runningUnderWine())
+        command = tree + "/scripts/compile-shader.sh";  // Wine's own D3DCompile is too old for our shaders
+    std::unique_ptr<ShaderCompiler> compiler;
+    if (command.empty() || command == "d3dcompile") {
+        compiler = std::make_unique<PlatformShaderCompiler>();
+        command = "D3DCompile";
+    } else {
+        compiler = std::make_unique<CommandShaderCompiler>(command, workFolder(), startProcess, commandPathOf);
+    }
+    log("live shaders: " + folder + ", compiled with " + command);
+    return std::make_unique<Live>(folder, std::move(compiler), presentation, log);
+}
+
+} // namespace Nimbra

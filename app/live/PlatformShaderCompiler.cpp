@@ -1,0 +1,67 @@
+#include "app/live/PlatformShaderCompiler.h"
+
+#include <d3dcompiler.h>
+#include <windows.h>
+
+namespace Nimbra {
+namespace {
+
+using CompileFunction = HRESULT(WINAPI*)(LPCVOID, SIZE_T, LPCSTR, const D3D_SHADER_MACRO*, ID3DInclude*, LPCSTR,
+                                         LPCSTR, UINT, UINT, ID3DBlob**, ID3DBlob**);
+
+CompileFunction platformCompile()
+{
+    static CompileFunction compile = [] {
+        HMODULE library = LoadLibraryW(L"d3dcompiler_47.dll");
+        return library ? reinterpret_cast<CompileFunction>(reinterpret_cast<void*>(GetProcAddress(library, "D3DCompile"))) : nullptr;
+    }();
+    return compile;
+}
+
+std::string blobText(ID3DBlob* blob)
+{
+    if (!blob)
+        return "";
+    return std::string(static_cast<const char*>(blob->GetBufferPointer()), blob->GetBufferSize());
+}
+
+} // namespace
+
+bool PlatformShaderCompiler::start(const CompileRequest& request, std::string& why)
+{
+    const CompileFunction compile = platformCompile();
+    if (!compile) {
+        why = "d3dcompiler_47.dll with D3DCompile is not on this system";
+        return false;
+    }
+    ID3DBlob* code = nullptr;
+    ID3DBlob* errors = nullptr;
+    // The build compiles with the highest optimisation level too.
+    const HRESULT result = compile(request.source.data(), request.source.size(), request.sourcePath.c_str(), nullptr,
+                                   D3D_COMPILE_STANDARD_FILE_INCLUDE, request.stage.entry, request.stage.profile,
+                                   D3DCOMPILE_OPTIMIZATION_LEVEL3, 0, &code, &errors);
+    last = CompileResult();
+    last.messages = blobText(errors);
+    if (SUCCEEDED(result) && code) {
+        const uint8_t* bytes = static_cast<const uint8_t*>(code->GetBufferPointer());
+        last.bytecode.assign(bytes, bytes + code->GetBufferSize());
+        last.ok = true;
+    }
+    if (code)
+        code->Release();
+    if (errors)
+        errors->Release();
+    done = true;
+    return true;
+}
+
+bool PlatformShaderCompiler::finished(CompileResult& result)
+{
+    if (!done)
+        return false;
+    result = std::move(last);
+    done = false;
+    return true;
+}
+
+} // namespace Nimbra

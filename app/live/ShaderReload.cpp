@@ -1,0 +1,113 @@
+#include "app/live/ShaderReload.h"
+
+#include "app/live/CompilerMessages.h"
+
+#include <algorithm>
+
+namespace Nimbra {
+
+ShaderReload::ShaderReload(std::string folder, std::vector<std::string> programNames, ShaderCompiler& compiler,
+                           ProgramInstaller& installer, ReloadLog log, ReloadLog messages, uint32_t pollMs,
+                           uint32_t jobLimitMs)
+    : folder(std::move(folder)), compiler(compiler), installer(installer), log(std::move(log)),
+      messages(std::move(messages)), pollMs(pollMs), jobLimitMs(jobLimitMs)
+{
+    for (std::string& name : programNames)
+        programs.push_back({std::move(name), {}});
+}
+
+void ShaderReload::watchFilesOf(Program& program)
+{
+    program.files = programFiles(folder, program.name);
+    for (const std::string& file : program.files)
+        watch.watch(file);
+}
+
+void ShaderReload::start(uint64_t now)
+{
+    for (Program& program : programs)
+        watchFilesOf(program);
+    lastPoll = now;
+}
+
+void ShaderReload::tend(uint64_t now)
+{
+    if (now - lastPoll >= pollMs) {
+        lastPoll = now;
+        noticeChanges(now);
+    }
+    if (!current.empty())
+        finishCurrent(now);
+    if (current.empty() && !queue.empty())
+        startNext(now);
+}
+
+void ShaderReload::noticeChanges(uint64_t now)
+{
+    for (const std::string& file : watch.poll())
+        for (const Program& program : programs) {
+            if (std::find(program.files.begin(), program.files.end(), file) == program.files.end() ||
+                std::find(queue.begin(), queue.end(), program.name) != queue.end())
+                continue;
+            queue.push_back(program.name);
+            queuedAt.push_back(now);
+        }
+}
+
+void ShaderReload::startNext(uint64_t now)
+{
+    const std::string name = queue.front();
+    noticedAt = queuedAt.front();
+    queue.erase(queue.begin());
+    queuedAt.erase(queuedAt.begin());
+    Program& program = *std::find_if(programs.begin(), programs.end(), [&](const Program& p) { return p.name == name; });
+    // What the program includes may have changed with this save: the new files are watched too.
+    watchFilesOf(program);
+
+    CompileRequest request;
+    request.program = name;
+    request.sourcePath = program.files.front();
+    std::string why;
+    if (!programStage(name, request.stage)) {
+        log("shader " + name + ": its name ends in none of VS, PS and CS");
+        return;
+    }
+    if (!readShaderSource(request.sourcePath, request.source, why)) {
+        log("shader " + name + ": " + request.sourcePath + " " + why + ", it keeps its program");
+        return;
+    }
+    if (!compiler.start(request, why)) {
+        log("shader " + name + ": " + why);
+        return;
+    }
+    current = name;
+    startedAt = now;
+}
+
+void ShaderReload::finishCurrent(uint64_t now)
+{
+    CompileResult result;
+    if (!compiler.finished(result)) {
+        if (now - startedAt > jobLimitMs) {
+            log("shader " + current + ": the compiler did not finish in " + std::to_string(jobLimitMs / 1000) + " s");
+            current.clear();
+        }
+        return;
+    }
+    const std::string name = current;
+    current.clear();
+    for (const std::string& line : compilerMessages(result.messages))
+        messages(line);
+    if (!result.ok) {
+        log("shader " + name + ": failed to compile, it keeps its program");
+        return;
+    }
+    std::string why;
+    if (!installer.install(name, result.bytecode, why)) {
+        log("shader " + name + " refused: " + why);
+        return;
+    }
+    log("shader " + name + " reloaded (" + std::to_string(now - noticedAt) + " ms after the save was noticed)");
+}
+
+} // namespace Nimbra

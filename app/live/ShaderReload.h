@@ -1,0 +1,78 @@
+#pragma once
+// demo-sync's live shaders: notices a saved program source or included file in the shader
+// folder, compiles every program that reads it (one job at a time) and hands the bytecode to
+// the installer, which checks that it fits its passes and swaps it in. A program that does not
+// compile, does not fit, or whose file went missing, keeps the program it runs. Nothing here
+// waits: each turn looks at the files and the job once.
+#include "app/live/FileWatch.h"
+#include "app/live/ShaderCompiler.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace Nimbra {
+
+class ProgramInstaller
+{
+public:
+    virtual ~ProgramInstaller() = default;
+    // Puts new bytecode into every pass that runs `program`; false, with the reason, when it
+    // does not fit them (the passes then keep what they run).
+    virtual bool install(const std::string& program, const std::vector<uint8_t>& bytecode, std::string& why) = 0;
+};
+
+// Events, one line each:
+//   shader NAME reloaded (MS ms after the save was noticed)
+//   shader NAME: failed to compile, it keeps its program  (after the compiler's messages)
+//   shader NAME refused: WHY
+//   shader NAME: FILE WHY, it keeps its program           (missing, empty, too large, binary)
+//   shader NAME: WHY                                      (the compiler could not start or finish)
+using ReloadLog = std::function<void(const std::string& line)>;
+
+class ShaderReload
+{
+public:
+    // The files are looked at every `pollMs`; a job still running after `jobLimitMs` is given
+    // up. `messages` gets the compiler's messages as "file:line: message" lines.
+    ShaderReload(std::string folder, std::vector<std::string> programs, ShaderCompiler& compiler,
+                 ProgramInstaller& installer, ReloadLog log, ReloadLog messages, uint32_t pollMs = 100,
+                 uint32_t jobLimitMs = 60000);
+
+    // Watches every program's files as they are now.
+    void start(uint64_t now);
+    void tend(uint64_t now);
+
+    bool idle() const { return queue.empty() && current.empty(); }
+
+private:
+    struct Program {
+        std::string name;
+        std::vector<std::string> files;  // the source, then what it includes
+    };
+
+    void watchFilesOf(Program& program);
+    void noticeChanges(uint64_t now);
+    void startNext(uint64_t now);
+    void finishCurrent(uint64_t now);
+
+    std::string folder;
+    std::vector<Program> programs;
+    ShaderCompiler& compiler;
+    ProgramInstaller& installer;
+    ReloadLog log;
+    ReloadLog messages;
+    uint32_t pollMs;
+    uint32_t jobLimitMs;
+
+    FileWatch watch;
+    uint64_t lastPoll = 0;
+    std::vector<std::string> queue;  // programs to compile, oldest first
+    uint64_t noticedAt = 0;          // when the change that queued the current job was noticed
+    std::vector<uint64_t> queuedAt;  // one per queue entry
+    std::string current;             // the program being compiled
+    uint64_t startedAt = 0;
+};
+
+} // namespace Nimbra

@@ -1,0 +1,104 @@
+#include "app/live/ShaderSources.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace Nimbra {
+
+bool programStage(const std::string& program, ProgramStage& stage)
+{
+    static const struct {
+        const char* suffix;
+        ProgramStage stage;
+    } stages[] = {{"VS", {"vs_5_0", "vertex_main"}}, {"PS", {"ps_5_0", "pixel_main"}}, {"CS", {"cs_5_0", "kernel_main"}}};
+    if (program.size() < 3)
+        return false;
+    for (const auto& known : stages)
+        if (program.compare(program.size() - 2, 2, known.suffix) == 0) {
+            stage = known.stage;
+            return true;
+        }
+    return false;
+}
+
+bool readShaderSource(const std::string& path, std::string& text, std::string& why)
+{
+    text.clear();
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) {
+        why = "cannot be opened (deleted?)";
+        return false;
+    }
+    char buffer[65536];
+    size_t n;
+    bool tooLarge = false;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+        if (text.size() + n > maxShaderSourceBytes) {
+            tooLarge = true;
+            break;
+        }
+        text.append(buffer, n);
+    }
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed)
+        why = "cannot be read";
+    else if (tooLarge)
+        why = "is larger than " + std::to_string(maxShaderSourceBytes) + " bytes";
+    else if (text.empty())
+        why = "is empty";
+    else if (std::memchr(text.data(), '\0', text.size()))
+        why = "is not text (it holds a NUL byte)";
+    else
+        return true;
+    text.clear();
+    return false;
+}
+
+std::vector<std::string> includedNames(const std::string& text)
+{
+    std::vector<std::string> names;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos)
+            end = text.size();
+        size_t i = text.find_first_not_of(" \t", at);
+        if (i < end && text[i] == '#') {
+            i = text.find_first_not_of(" \t", i + 1);
+            if (i < end && text.compare(i, 7, "include") == 0) {
+                const size_t open = text.find('"', i + 7);
+                const size_t close = open < end ? text.find('"', open + 1) : std::string::npos;
+                if (close < end && close > open + 1)
+                    names.push_back(text.substr(open + 1, close - open - 1));
+            }
+        }
+        at = end + 1;
+    }
+    return names;
+}
+
+std::vector<std::string> programFiles(const std::string& folder, const std::string& program)
+{
+    std::vector<std::string> files = {folder + "/" + program + ".hlsl"};
+    // Breadth first over the includes; the list itself marks what was visited.
+    for (size_t next = 0; next < files.size(); ++next) {
+        std::string text, why;
+        if (!readShaderSource(files[next], text, why))
+            continue;
+        for (const std::string& name : includedNames(text)) {
+            const std::string path = folder + "/" + name;
+            bool known = false;
+            for (const std::string& file : files)
+                known = known || file == path;
+            FILE* exists = known ? nullptr : std::fopen(path.c_str(), "rb");
+            if (exists) {
+                std::fclose(exists);
+                files.push_back(path);
+            }
+        }
+    }
+    return files;
+}
+
+} // namespace Nimbra

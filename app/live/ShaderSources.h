@@ -1,0 +1,34 @@
+#pragma once
+// The demo's shader programs as source files in a folder, as the build compiles them: program
+// NAME is NAME.hlsl, and the end of its name picks the stage (VS vertex_main for vs_5_0, PS
+// pixel_main for ps_5_0, CS kernel_main for cs_5_0). What an editor leaves in that folder is
+// untrusted: a file may be missing, empty, huge or not text at all.
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace Nimbra {
+
+struct ProgramStage {
+    const char* profile;
+    const char* entry;
+};
+
+// False when the name ends in none of VS, PS and CS.
+bool programStage(const std::string& program, ProgramStage& stage);
+
+// Sources above this size are refused: no shader of ours comes near it.
+constexpr size_t maxShaderSourceBytes = size_t(1) << 20;
+
+// Reads a source to compile. False, with the reason in `why`, when the file is missing, cannot
+// be read, is empty, is larger than maxShaderSourceBytes or holds a NUL byte (not text).
+bool readShaderSource(const std::string& path, std::string& text, std::string& why);
+
+// The names of the `#include "NAME"` lines of `text`, in order.
+std::vector<std::string> includedNames(const std::string& text);
+
+// Every file program `program` of `folder` reads: its source, then the files it includes that
+// exist in the folder, and theirs, each once. A file that cannot be read adds nothing further.
+std::vector<std::string> programFiles(const std::string& folder, const std::string& program);
+
+} // namespace Nimbra

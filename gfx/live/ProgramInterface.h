@@ -1,0 +1,90 @@
+#pragma once
+// A compiled program's interface as its passes see it, read from its bytecode (see
+// ProgramReflection.h): the stage, the signatures between the stages, the resources it binds
+// and the fields of its constants at b8. With it, what a pass offers a program, and the rule
+// that decides whether a new program can take the place of the one a pass runs.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace Nimbra {
+namespace Gfx {
+
+enum class ProgramKind { Vertex, Pixel, Compute, Other };
+
+struct SignatureElement {
+    std::string semantic;  // as written; compared without regard to case
+    uint32_t index = 0;
+    uint32_t reg = 0;
+    uint32_t componentType = 0;  // D3D_REGISTER_COMPONENT_TYPE
+    uint32_t mask = 0;           // the components declared
+    uint32_t used = 0;           // the components read (inputs) or never written (outputs)
+};
+
+enum class BindingType {
+    Constants,
+    Texture,
+    Sampler,
+    StructuredBuffer,
+    ByteBuffer,
+    WritableTexture,
+    WritableStructuredBuffer,
+    WritableByteBuffer,
+    Other,
+};
+
+struct ProgramBinding {
+    std::string name;
+    BindingType type = BindingType::Other;
+    uint32_t slot = 0;
+    uint32_t count = 1;
+    uint32_t dimension = 0;  // D3D_SRV_DIMENSION of textures and buffers
+    uint32_t stride = 0;     // element size of structured buffers, when known
+};
+
+struct ConstantField {
+    std::string name;
+    uint32_t offset = 0;
+    uint32_t size = 0;
+};
+
+struct ProgramInterface {
+    ProgramKind kind = ProgramKind::Other;
+    std::vector<SignatureElement> inputs;
+    std::vector<SignatureElement> outputs;
+    std::vector<ProgramBinding> bindings;
+    std::vector<ConstantField> frameConstants;  // the fields of the constants at b8
+    uint32_t frameConstantsSize = 0;            // that block's size in bytes, 0 without one
+};
+
+// What is bound at one register of a pass.
+enum class SlotKind { Empty, Texture1D, Texture2D, Texture3D, Buffer };
+
+struct SlotOffer {
+    SlotKind kind = SlotKind::Empty;
+    uint32_t stride = 0;  // a buffer's element size
+};
+
+struct PassOffer {
+    std::vector<SlotOffer> inputs;        // t0, t1, ...
+    std::vector<SlotOffer> outputs;       // compute: u(firstOutput), u(firstOutput + 1), ...
+    uint32_t firstOutput = 0;
+    uint32_t targetCount = 0;             // draw: render targets
+    uint32_t constantBytes = 0;           // bytes uploaded at b8
+    const ProgramInterface* partner = nullptr;  // draw: the program at the other end
+};
+
+// The six samplers every program shares, s0 to s5.
+constexpr uint32_t sharedSamplerCount = 6;
+
+// True when `program` can run where `current` runs in `pass`: same stage; vertex inputs only
+// SV_VertexID and SV_InstanceID (no vertex buffers); what the pixel program reads, the vertex
+// program writes at the same register; pixel outputs within the targets; every resource at a
+// register the pass fills with that kind (texture dimension, buffer element size); samplers
+// within s0 to s5; constants at b8 only, their fields where `frameLayout` has them and no
+// larger than the upload. Otherwise false, with the reason in `why`.
+bool programFits(const ProgramInterface& program, const ProgramInterface& current, const PassOffer& pass,
+                 const std::vector<ConstantField>& frameLayout, std::string& why);
+
+} // namespace Gfx
+} // namespace Nimbra

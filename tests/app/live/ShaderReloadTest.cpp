@@ -1,0 +1,171 @@
+// The live shaders' rules with a compiler and passes that only record what they are asked: what
+// a save recompiles, what reaches the passes, and what is reported when it cannot.
+#include "app/live/ShaderReload.h"
+#include "tests/app/live/LiveFolder.h"
+
+namespace Nimbra {
+namespace {
+
+// Compiles in one turn: a source holding "error" fails with a message, any other succeeds with
+// the source's text as its "bytecode".
+class StandInCompiler : public ShaderCompiler
+{
+public:
+    bool start(const CompileRequest& request, std::string&) override
+    {
+        started.push_back(request.program);
+        pending = request;
+        return true;
+    }
+    bool finished(CompileResult& result) override
+    {
+        if (pending.program.empty() || (holdFor > 0 && holdFor--))
+            return false;
+        result = CompileResult();
+        result.ok = pending.source.find("error") == std::string::npos;
+        if (result.ok)
+            result.bytecode.assign(pending.source.begin(), pending.source.end());
+        else
+            result.messages = pending.sourcePath + ":2:5: E5000: syntax error\n";
+        pending = CompileRequest();
+        return true;
+    }
+    std::vector<std::string> started;
+    CompileRequest pending;
+    int holdFor = 0;  // turns a job keeps running
+};
+
+class RecordingInstaller : public ProgramInstaller
+{
+public:
+    bool install(const std::string& program, const std::vector<uint8_t>& bytecode, std::string& why) override
+    {
+        const std::string text(bytecode.begin(), bytecode.end());
+        if (text.find("misfit") != std::string::npos) {
+            why = "t9 (extra): the pass binds nothing there";
+            return false;
+        }
+        installed.push_back(program + "=" + text);
+        return true;
+    }
+    std::vector<std::string> installed;
+};
+
+class ShaderReloadTest : public Testing::LiveFolder
+{
+protected:
+    void SetUp() override
+    {
+        LiveFolder::SetUp();
+        write("Shared.hlsli", "// shared\n");
+        write("oneVS.hlsl", "#include \"Shared.hlsli\"\none\n");
+        write("twoPS.hlsl", "#include \"Shared.hlsli\"\ntwo\n");
+        write("loneCS.hlsl", "lone\n");
+        reload = std::make_unique<ShaderReload>(
+            folder, std::vector<std::string>{"oneVS", "twoPS", "loneCS"}, compiler, installer,
+            [this](const std::string& line) { log.push_back(line); },
+            [this](const std::string& line) { messages.push_back(line); }, 100, 60000);
+        reload->start(now);
+    }
+
+    // Turns of the loop 50 ms apart for `ms` milliseconds: the files are looked at every 100 ms.
+    void run(uint64_t ms)
+    {
+        for (uint64_t end = now + ms; now < end;) {
+            now += 50;
+            reload->tend(now);
+        }
+    }
+
+    bool logged(const std::string& start) const
+    {
+        for (const std::string& line : log)
+            if (line.compare(0, start.size(), start) == 0)
+                return true;
+        return false;
+    }
+
+    StandInCompiler compiler;
+    RecordingInstaller installer;
+    std::vector<std::string> log, messages;
+    std::unique_ptr<ShaderReload> reload;
+    uint64_t now = 5000;
+};
+
+TEST_F(ShaderReloadTest, ASavedSourceReplacesItsProgramOnly)
+{
+    run(1000);
+    EXPECT_TRUE(compiler.started.empty());  // nothing saved, nothing compiled
+
+    write("twoPS.hlsl", "#include \"Shared.hlsli\"\ntwo, edited\n");
+    run(300);
+    EXPECT_EQ(compiler.started, std::vector<std::string>{"twoPS"});
+    EXPECT_EQ(installer.installed, std::vector<std::string>{"twoPS=#include \"Shared.hlsli\"\ntwo, edited\n"});
+    EXPECT_TRUE(logged("shader twoPS reloaded (")) << log.back();
+    EXPECT_TRUE(reload->idle());
+}
+
+TEST_F(ShaderReloadTest, ASavedIncludeRecompilesEveryProgramThatReadsIt)
+{
+    write("Shared.hlsli", "// shared, edited\n");
+    run(600);
+    EXPECT_EQ(compiler.started, (std::vector<std::string>{"oneVS", "twoPS"}));
+    EXPECT_EQ(installer.installed.size(), 2u);
+
+    // An include added by a save is watched from then on.
+    write("Extra.hlsli", "// extra\n");
+    write("loneCS.hlsl", "#include \"Extra.hlsli\"\nlone\n");
+    run(300);
+    write("Extra.hlsli", "// extra, edited\n");
+    run(300);
+    EXPECT_EQ(compiler.started, (std::vector<std::string>{"oneVS", "twoPS", "loneCS", "loneCS"}));
+}
+
+TEST_F(ShaderReloadTest, WhatFailsKeepsTheProgramAndSaysWhy)
+{
+    write("oneVS.hlsl", "one, error\n");
+    run(300);
+    EXPECT_EQ(messages, std::vector<std::string>{path("oneVS.hlsl") + ":2: syntax error"});
+    EXPECT_TRUE(logged("shader oneVS: failed to compile, it keeps its program"));
+
+    write("oneVS.hlsl", "one, misfit\n");
+    run(300);
+    EXPECT_TRUE(logged("shader oneVS refused: t9 (extra): the pass binds nothing there"));
+
+    write("twoPS.hlsl", std::string("\0\1binary", 8));
+    run(300);
+    write("loneCS.hlsl", "");
+    run(300);
+    std::filesystem::remove(path("oneVS.hlsl"));
+    run(300);
+    EXPECT_TRUE(logged("shader twoPS: " + path("twoPS.hlsl") + " is not text (it holds a NUL byte), it keeps"));
+    EXPECT_TRUE(logged("shader loneCS: " + path("loneCS.hlsl") + " is empty, it keeps its program"));
+    EXPECT_TRUE(logged("shader oneVS: " + path("oneVS.hlsl") + " cannot be opened (deleted?), it keeps"));
+    EXPECT_TRUE(installer.installed.empty());
+
+    // A good save after all that goes in.
+    write("oneVS.hlsl", "one, good again\n");
+    run(300);
+    EXPECT_EQ(installer.installed.back(), "oneVS=one, good again\n");
+}
+
+TEST_F(ShaderReloadTest, OneJobAtATimeAndAStuckCompilerIsGivenUp)
+{
+    compiler.holdFor = 3;
+    write("oneVS.hlsl", "one, edited\n");
+    write("loneCS.hlsl", "lone, edited\n");
+    run(200);
+    EXPECT_EQ(compiler.started, std::vector<std::string>{"oneVS"});  // loneCS waits its turn
+    run(400);
+    EXPECT_EQ(compiler.started, (std::vector<std::string>{"oneVS", "loneCS"}));
+    EXPECT_EQ(installer.installed.size(), 2u);
+
+    compiler.holdFor = 1 << 30;
+    write("twoPS.hlsl", "two, edited\n");
+    run(61000);
+    EXPECT_TRUE(logged("shader twoPS: the compiler did not finish in 60 s"));
+    EXPECT_TRUE(reload->idle());
+}
+
+} // namespace
+} // namespace Nimbra

@@ -1,0 +1,54 @@
+#include "app/live/SongReload.h"
+#include "tests/app/live/LiveFolder.h"
+
+namespace Nimbra {
+namespace {
+
+using SongReloadTest = Testing::LiveFolder;
+
+TEST_F(SongReloadTest, ASavedModuleGoesToTheMusicAndWhatCannotPlayIsReported)
+{
+    write("song.xm", "first");
+    std::vector<std::string> played, log;
+    bool refuse = false;
+    SongReload reload(
+        path("song.xm"),
+        [&](std::vector<unsigned char> module, std::string& why) {
+            if (refuse) {
+                why = "is refused by the loader (not an XM module it reads)";
+                return false;
+            }
+            played.emplace_back(module.begin(), module.end());
+            return true;
+        },
+        [&](const std::string& line) { log.push_back(line); }, 100);
+    uint64_t now = 0;
+    reload.start(now);
+    const auto run = [&](uint64_t ms) {
+        for (uint64_t end = now + ms; now < end;)
+            reload.tend(now += 50);
+    };
+
+    run(500);
+    EXPECT_TRUE(played.empty());
+    write("song.xm", "second");
+    run(300);
+    EXPECT_EQ(played, std::vector<std::string>{"second"});
+    EXPECT_EQ(log, std::vector<std::string>{"song reloaded from " + path("song.xm")});
+
+    refuse = true;
+    write("song.xm", "broken");
+    run(300);
+    EXPECT_EQ(log.back(), "song " + path("song.xm") + " is refused by the loader (not an XM module it reads), the old one plays on");
+    refuse = false;
+    write("song.xm", "");
+    run(300);
+    EXPECT_EQ(log.back(), "song " + path("song.xm") + " is empty, the old one plays on");
+    std::filesystem::remove(path("song.xm"));
+    run(300);
+    EXPECT_EQ(log.back(), "song " + path("song.xm") + " cannot be opened (deleted?), the old one plays on");
+    EXPECT_EQ(played.size(), 1u);
+}
+
+} // namespace
+} // namespace Nimbra
