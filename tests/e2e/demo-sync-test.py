@@ -8,39 +8,20 @@ variable's value, rewritten every turn) and its log.
 usage: demo-sync-test.py DEMO_SYNC.exe SOURCE_DIR WORK_DIR [unittest arguments]
 It runs itself inside scripts/session.sh --no-gl, in the Wine prefix build/wineprefix-sync.
 """
-import importlib.util
 import os
 import re
-import shutil
-import socket
 import struct
-import subprocess
 import sys
 import time
 import unittest
 from xml.etree import ElementTree
 
-if len(sys.argv) < 4:
-    sys.exit(__doc__)
-DEMO, SOURCE, WORK = (os.path.abspath(a) for a in sys.argv[1:4])
-if not os.environ.get('NIMBRA_SYNC_TEST_SESSION'):
-    # A display without OpenGL and a sound sink of its own, whatever session this runs in.
-    os.environ['NIMBRA_SYNC_TEST_SESSION'] = '1'
-    os.execvp('bash', ['bash', os.path.join(SOURCE, 'scripts/session.sh'), '--no-gl', '--', sys.executable] + sys.argv)
-# A Wine prefix of its own, so that ending a run touches no other test's programs.
-os.environ['NIMBRA_WINEPREFIX'] = os.path.join(SOURCE, 'build/wineprefix-sync')
-for tool, package in (('xdotool', 'xdotool'), ('wine', 'wine')):
-    if not shutil.which(tool):
-        sys.exit(f'{tool} is missing; install it with scripts/setup.sh (Debian package {package})')
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import demosync  # noqa: E402
+from demosync import WAIT, Demo, free_port  # noqa: E402
 
-found = importlib.util.spec_from_file_location('rocket_editor', os.path.join(SOURCE, 'tests/e2e/rocket-editor.py'))
-rocket_editor = importlib.util.module_from_spec(found)
-found.loader.exec_module(rocket_editor)
-
-# Limits on waits for things that must happen: they keep a broken run from hanging, and no
-# verdict depends on them (each wait ends as soon as its condition holds).
-WAIT = 60.0
-ESCAPE_LIMIT_MS = 1000
+DEMO, SOURCE, WORK = demosync.setup(sys.argv, ['--no-gl'], __doc__)
+rocket_editor = demosync.rocket_editor
 ROW_1600_FRAME = 4233600  # 96 s: the first frame the curves see on row 1600
 
 
@@ -48,107 +29,8 @@ def float32(value):
     return struct.unpack('<f', struct.pack('<f', value))[0]
 
 
-def free_port():
-    """A loopback port nothing listens on (bound, then released)."""
-    with socket.socket() as s:
-        s.bind(('127.0.0.1', 0))
-        return s.getsockname()[1]
-
-
-class Demo:
-    """demo-sync.exe in WORK, its log lines collected in the background."""
-
-    def __init__(self, port, *extra):
-        self.folder = WORK
-        self.dump = os.path.join(WORK, 'dump.txt')
-        for leftover in (self.dump, os.path.join(WORK, 'saved.rocket')):
-            if os.path.exists(leftover):
-                os.remove(leftover)
-        self.started = time.monotonic()
-        self.process = subprocess.Popen(
-            ['bash', os.path.join(SOURCE, 'scripts/wine-run.sh'), DEMO, '--port', str(port), '--width', '320',
-             '--height', '180', '--dump', 'dump.txt', '--save', 'saved.rocket', *extra],
-            cwd=WORK, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
-        self.log = rocket_editor.LogLines(self.process.stderr, 'demo-sync: ', self.process)
-
-    def expect(self, pattern, after=0, timeout=WAIT):
-        """Index of the first log line at `after` or later that matches `pattern` whole."""
-        return self.log.expect(pattern, after, timeout)
-
-    @property
-    def lines(self):
-        return self.log.matching()
-
-    def state(self):
-        """The last dump as a dictionary of numbers (None while there is none)."""
-        try:
-            with open(self.dump) as f:
-                text = f.read()
-        except OSError:
-            return None
-        values = {}
-        for line in text.splitlines():
-            name, _, value = line.partition(' ')
-            values[name] = float(value)
-        return values if 'LNWIDHT' in values else None  # a whole dump ends with the last variable
-
-    def wait_state(self, predicate, what, timeout=WAIT):
-        deadline = time.monotonic() + timeout
-        while True:
-            state = self.state()
-            if state is not None and predicate(state):
-                return state
-            if self.process.poll() is not None:
-                raise AssertionError(f'demo-sync ended (code {self.process.returncode}) waiting for {what}')
-            if time.monotonic() > deadline:
-                raise AssertionError(f'the dump never showed {what}; last: {state and dict(list(state.items())[:6])}')
-            time.sleep(0.02)
-
-    def current(self):
-        """The last whole dump (the demo replaces the file every turn, so a read can fall between)."""
-        return self.wait_state(lambda s: True, 'a whole dump')
-
-    def still_turning(self):
-        """The loop keeps turning: the dump is rewritten with a new time while playing."""
-        first = self.wait_state(lambda s: True, 'a dump')
-        self.wait_state(lambda s: s['time'] != first['time'], 'the time moving on')
-
-    def escape(self):
-        """Escape ends it with code 0 within a second."""
-        window = ''
-        deadline = time.monotonic() + WAIT
-        while not window and time.monotonic() < deadline:
-            found = subprocess.run(['xdotool', 'search', '--name', '^demo-sync$'], capture_output=True, text=True)
-            window = found.stdout.split()[0] if found.stdout.split() else ''
-            time.sleep(0.1)
-        if not window:
-            raise AssertionError('the window never appeared')
-        subprocess.run(['xdotool', 'windowfocus', window], capture_output=True)
-        pressed = time.monotonic()
-        subprocess.run(['xdotool', 'key', 'Escape'], capture_output=True)
-        try:
-            code = self.process.wait(ESCAPE_LIMIT_MS / 1000 + 20)
-        except subprocess.TimeoutExpired:
-            raise AssertionError('still running 20 s after Escape') from None
-        after = (time.monotonic() - pressed) * 1000
-        if code != 0:
-            raise AssertionError(f'exit code {code} after Escape')
-        if after > ESCAPE_LIMIT_MS:
-            raise AssertionError(f'ended {after:.0f} ms after Escape, limit {ESCAPE_LIMIT_MS} ms')
-        return after
-
-    def stop(self):
-        if self.process.poll() is None:
-            self.process.kill()
-            self.process.wait()
-        self.process.stderr.close()
-        subprocess.run(['wineserver', '-k'], env=dict(os.environ, WINEPREFIX=os.environ['NIMBRA_WINEPREFIX']),
-                       capture_output=True)
-
-
 class DemoSyncTest(unittest.TestCase):
     def setUp(self):
-        os.makedirs(WORK, exist_ok=True)
         self.editor = rocket_editor.RocketEditor(port=0)
         self.demo = None
 

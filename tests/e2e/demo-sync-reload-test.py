@@ -1,0 +1,229 @@
+#!/usr/bin/env python3
+"""demo-sync.exe under Wine with its live files, through the real program.
+
+usage: demo-sync-reload-test.py DEMO_SYNC.exe SOURCE_DIR WORK_DIR shaders|song
+
+shaders: a display with OpenGL, so the picture is drawn (by the software rasteriser: a frame
+takes seconds, and every wait counts turns of the loop, never seconds). A copy of the shader
+folder is edited while it runs: a good change shows in the window, a broken program and one
+whose interface no longer fits its pass are reported and the picture stays, a good one again
+shows.
+
+song: a display without OpenGL and a sound sink whose monitor is recorded. --song plays a
+module from disk (one sine note a second, a semitone up each second); it is saved over by the
+same song an octave up, then by a truncated module and by bytes that are no module. The
+recording must hold the first song, then the second going on at the same place in the song,
+and the program keeps running to Escape.
+"""
+import math
+import os
+import re
+import shutil
+import subprocess
+import sys
+import time
+import unittest
+import wave
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import demosync  # noqa: E402
+from demosync import WAIT, Demo, free_port  # noqa: E402
+
+MODE = sys.argv[4] if len(sys.argv) > 4 else ''
+DEMO, SOURCE, WORK = demosync.setup(
+    sys.argv, ['--no-sound'] if MODE == 'shaders' else ['--no-gl'], __doc__,
+    (('xdotool', 'xdotool'), ('wine', 'wine'), ('import', 'imagemagick'), ('parec', 'pulseaudio-utils')))
+
+# The frames the software rasteriser takes are slow; a turn of the loop is one frame.
+TURN_WAIT = 600.0
+RATE = 44100
+
+
+def save(path, data):
+    """Saves the way editors do: a new file renamed over the old one."""
+    with open(path + '.new', 'wb' if isinstance(data, bytes) else 'w') as f:
+        f.write(data)
+    os.replace(path + '.new', path)
+
+
+class ShaderReloadTest(unittest.TestCase):
+    def setUp(self):
+        self.shaders = os.path.join(WORK, 'shaders')
+        shutil.rmtree(self.shaders, ignore_errors=True)
+        shutil.copytree(os.path.join(SOURCE, 'content/shaders'), self.shaders)
+        self.source = open(os.path.join(self.shaders, 'combinePS.hlsl')).read()
+        self.demo = Demo(free_port(), '--shaders', 'shaders', width=160, height=90)
+
+    def tearDown(self):
+        self.demo.stop()
+
+    def save_combine(self, first_lines, declarations=''):
+        """combinePS.hlsl with `first_lines` at the start of pixel_main's body."""
+        at = self.source.index('{', self.source.index('pixel_main')) + 1
+        save(os.path.join(self.shaders, 'combinePS.hlsl'),
+             self.source[:at].replace('float4 pixel_main', declarations + 'float4 pixel_main', 1) +
+             '\n    ' + first_lines + '\n' + self.source[at:])
+        return time.monotonic()
+
+    def turns(self, count):
+        """Waits for `count` more turns of the loop: frames drawn and presented."""
+        for _ in range(count):
+            before = self.demo.current()['time']
+            self.demo.wait_state(lambda s: s['time'] != before, 'another frame', TURN_WAIT)
+
+    def colours(self):
+        """The window's picture at five points of its inside, as 'R,G,B'."""
+        shot = os.path.join(WORK, 'window.png')
+        subprocess.run(['import', '-window', self.demo.window(), shot], check=True, capture_output=True)
+        size = subprocess.run(['identify', '-format', '%w %h', shot], capture_output=True, text=True).stdout.split()
+        w, h = int(size[0]), int(size[1])
+        points = [(w // 2, h // 2 + 8), (w // 4, h // 2), (3 * w // 4, h // 2), (w // 2, h // 2 + 30), (w // 2, h - 10)]
+        found = []
+        for x, y in points:
+            pixel = subprocess.run(['convert', shot, '-format', f'%[fx:int(255*p{{{x},{y}}}.r)],'
+                                    f'%[fx:int(255*p{{{x},{y}}}.g)],%[fx:int(255*p{{{x},{y}}}.b)]', 'info:'],
+                                   capture_output=True, text=True).stdout
+            found.append(pixel)
+        return found
+
+    def expect_picture(self, colour, what):
+        self.turns(2)  # the turn that swapped the program drew with it; the next one shows it
+        self.assertEqual(self.colours(), [colour] * 5, what)
+
+    def test_shader_reload(self):
+        self.demo.expect(r'live shaders: .*shaders, compiled with .*compile-shader\.sh')
+        self.turns(1)
+        self.assertNotEqual(self.colours(), ['255,0,255'] * 5)
+
+        saved = self.save_combine('return float4(1, 0, 1, 1);')
+        reloaded = self.demo.expect(r'shader combinePS reloaded \(\d+ ms after the save was noticed\)',
+                                    timeout=TURN_WAIT)
+        to_program = time.monotonic() - saved
+        self.expect_picture('255,0,255', 'the saved program draws the picture')
+        to_picture = time.monotonic() - saved
+        print(f'save to program: {to_program * 1000:.0f} ms; save to picture: {to_picture * 1000:.0f} ms '
+              f'({self.demo.lines[reloaded]})', file=sys.stderr)
+
+        self.save_combine('return float4(0, 1, 0, 1)')  # no semicolon
+        failed = self.demo.expect('shader combinePS: failed to compile, it keeps its program', reloaded,
+                                  timeout=TURN_WAIT)
+        self.demo.expect_raw(r'.*combinePS\.hlsl:\d+: .+', reloaded, timeout=1)
+        self.expect_picture('255,0,255', 'a program that does not compile changes nothing')
+
+        self.save_combine('return extra.Load(int3(0, 0, 0));', 'Texture2D extra : register(t7);\n\n')
+        refused = self.demo.expect(r'shader combinePS refused: t7 \(extra\): the pass binds nothing there', failed,
+                                   timeout=TURN_WAIT)
+        self.expect_picture('255,0,255', 'a program that does not fit its pass changes nothing')
+
+        self.save_combine('return float4(0, 1, 0, 1);')
+        self.demo.expect(r'shader combinePS reloaded \(\d+ ms after the save was noticed\)', refused,
+                         timeout=TURN_WAIT)
+        self.expect_picture('0,255,0', 'a good program again draws the picture')
+        self.demo.escape()
+
+
+def pitches(recording, window=0.2, hop=0.05):
+    """(seconds, semitones above C-4 or None for silence) for each window of the recording's left
+    channel, from the middle half of the spacings of its upward zero crossings: a stretch of
+    silence from the sink (it underruns now and then) makes one spacing long and leaves the
+    middle alone."""
+    with wave.open(recording) as w:
+        frames = w.readframes(w.getnframes())
+    left = memoryview(frames).cast('h')[::2]
+    size, step = int(window * RATE), int(hop * RATE)
+    found = []
+    for start in range(0, len(left) - size, step):
+        part = left[start:start + size]
+        crossings = [i for i in range(1, size) if part[i - 1] < 0 <= part[i]]
+        loud = max(abs(min(part)), max(part)) > 2000
+        if not loud or len(crossings) < 10:
+            found.append(((start + size / 2) / RATE, None))
+            continue
+        spacings = sorted(b - a for a, b in zip(crossings, crossings[1:]))
+        middle = spacings[len(spacings) // 4:3 * len(spacings) // 4]
+        frequency = RATE * len(middle) / sum(middle)
+        found.append(((start + size / 2) / RATE, 12 * math.log2(frequency / 261.3)))
+    return found
+
+
+def fit(windows, octave):
+    """The offset (recording seconds minus song seconds) at which the most windows hear the note
+    the song plays then: floor(song second) mod 12 semitones, plus twelve for the octave song;
+    windows near a step are left out. Returns (offset, share of windows that agree)."""
+    best = (None, 0.0)
+    for hundredth in range(-300, 1200):
+        offset = hundredth / 100
+        agree = counted = 0
+        for at, semitones in windows:
+            song = at - offset
+            if song < 0 or abs(song - round(song)) < 0.15:
+                continue
+            counted += 1
+            agree += abs(semitones - (12 * octave + int(song) % 12)) < 0.4
+        if counted >= 10 and agree / counted > best[1]:
+            best = (offset, agree / counted)
+    return best
+
+
+class SongReloadTest(unittest.TestCase):
+    def test_song_reload(self):
+        tool = os.path.join(SOURCE, 'build/host/tests/e2e/staircase-songs')
+        if not os.access(tool, os.X_OK):
+            self.fail(f'{tool} is missing; build the host tools first (make host)')
+        subprocess.run([tool, WORK], check=True)
+        song = os.path.join(WORK, 'song.xm')
+        shutil.copy(os.path.join(WORK, 'staircase.xm'), song)
+        with open(os.path.join(WORK, 'staircase-octave.xm'), 'rb') as f:
+            octave = f.read()
+        recording = os.path.join(WORK, 'recording.wav')
+        recording_began = time.monotonic()
+        recorder = subprocess.Popen(['parec', f'--device={os.environ["NIMBRA_SINK"]}.monitor', '--format=s16le',
+                                     f'--rate={RATE}', '--channels=2', '--file-format=wav', recording])
+        demo = Demo(free_port(), '--song', 'song.xm')
+        try:
+            before = demo.wait_state(lambda s: s['music'] > 6.5 * RATE, '6.5 s of music')['music']
+            save(song, octave)
+            saved = time.monotonic() - recording_began
+            restart = demo.expect(r'music \d+ \d+')
+            frame, restart_ms = (int(v) for v in demo.lines[restart].split()[1:])
+            demo.expect('song reloaded from song.xm', restart)
+            self.assertLess(frame - before, RATE, 'the new song starts where the music was when it was saved')
+            demo.wait_state(lambda s: s['music'] > frame + 5 * RATE, '5 s of the new song')
+
+            # Cut off in the first pattern's cells: the loader reads what is there, and the music goes
+            # on; then bytes that are no module, which the loader refuses.
+            save(song, octave[:336 + 9 + 5])
+            after = demo.expect(r'song reloaded from song\.xm|song song\.xm .*, the old one plays on', restart + 2)
+            demo.still_turning()
+            save(song, b'not a module')
+            demo.expect(r'song song\.xm is refused by the loader \(not an XM module it reads\), the old one plays on',
+                        after + 1)
+            demo.still_turning()
+            demo.escape()
+        finally:
+            demo.stop()
+            recorder.terminate()
+            recorder.wait()
+
+        heard = pitches(recording)
+        switch = next(at for at, semitones in heard if semitones is not None and semitones > 11.6)
+        first, first_share = fit([w for w in heard if w[1] is not None and w[0] < switch - 0.2], 0)
+        second, second_share = fit([w for w in heard if w[1] is not None and switch + 0.2 < w[0] < switch + 4.5], 1)
+        print(f'first song heard at offset {first:.2f} s ({first_share:.0%} of windows), the second at '
+              f'{second:.2f} s ({second_share:.0%}); the restart at frame {frame} took {restart_ms} ms; '
+              f'save to new sound: {(switch - saved) * 1000:.0f} ms', file=sys.stderr)
+        self.assertGreater(first_share, 0.9, 'the first song is heard note for note')
+        self.assertGreater(second_share, 0.9, 'the second song is heard note for note')
+        # The second song goes on where the first was when it was saved: the offset between the
+        # recording and the song grows only by the pause of the restart as heard (the stream's
+        # device is opened anew; Wine's sink takes about a second to sound again), never by the
+        # 6.5 s the music had played (a start from the beginning) nor shrinks (a jump ahead).
+        self.assertGreaterEqual(second - first, 0.0, 'the second song jumped ahead')
+        self.assertLess(second - first, 2.0, 'the second song did not go on where the first was')
+
+
+if __name__ == '__main__':
+    case = {'shaders': 'ShaderReloadTest', 'song': 'SongReloadTest'}.get(MODE)
+    if not case:
+        sys.exit(__doc__)
+    unittest.main(argv=[sys.argv[0], case] + sys.argv[5:], verbosity=2)
