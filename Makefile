@@ -80,6 +80,13 @@ assets: host
 clean:
 	rm -rf build
 
+# The live workflow on this display: demo-sync with the sync editor's keys, the tree's shaders and
+# its song, each changed while it runs (scripts/live.sh; LIVE="--width 960 --height 540" adds
+# options).
+.PHONY: live
+live: build
+	@bash scripts/live.sh $(LIVE)
+
 # The whole presentation rendered offline into out/demo.mp4 (1280 x 720, 60 fps).
 .PHONY: capture
 capture: setup win64
