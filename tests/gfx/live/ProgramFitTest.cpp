@@ -53,6 +53,16 @@ struct Case {
     const char* why;                             // what the refusal must say; null: it fits
 };
 
+template <size_t N>
+void check(const Case (&cases)[N], const ProgramInterface& current, const PassOffer& pass)
+{
+    for (const Case& c : cases) {
+        std::string why;
+        EXPECT_EQ(programFits(c.program(), current, pass, Layout, why), c.why == nullptr) << c.what;
+        EXPECT_EQ(why, c.why ? c.why : "") << c.what;
+    }
+}
+
 TEST(ProgramFit, EachRuleRefusesWhatBreaksIt)
 {
     const ProgramInterface vs = vertexProgram(), ps = pixelProgram(), cs = computeProgram();
@@ -97,11 +107,7 @@ TEST(ProgramFit, EachRuleRefusesWhatBreaksIt)
         {"another element size", vsWith([](ProgramInterface& p) { p.bindings[1].stride = 16; }),
          "t0 (cells): the pass binds a buffer of 4-byte elements there, which it declares otherwise"},
     };
-    for (const Case& c : vertexCases) {
-        std::string why;
-        EXPECT_EQ(programFits(c.program(), vs, forVertex, Layout, why), c.why == nullptr) << c.what;
-        EXPECT_EQ(why, c.why ? c.why : "") << c.what;
-    }
+    check(vertexCases, vs, forVertex);
 
     const Case pixelCases[] = {
         {"the same program", psWith([](ProgramInterface&) {}), nullptr},
@@ -125,11 +131,7 @@ TEST(ProgramFit, EachRuleRefusesWhatBreaksIt)
          psWith([](ProgramInterface& p) { p.bindings.push_back({"out", BindingType::WritableTexture, 1, 1, Tex2D, 0}); }),
          "u1 (out): draw passes bind no writable resources"},
     };
-    for (const Case& c : pixelCases) {
-        std::string why;
-        EXPECT_EQ(programFits(c.program(), ps, forPixel, Layout, why), c.why == nullptr) << c.what;
-        EXPECT_EQ(why, c.why ? c.why : "") << c.what;
-    }
+    check(pixelCases, ps, forPixel);
 
     const Case computeCases[] = {
         {"the same program", csWith([](ProgramInterface&) {}), nullptr},
@@ -138,11 +140,7 @@ TEST(ProgramFit, EachRuleRefusesWhatBreaksIt)
         {"an output beyond the pass's", csWith([](ProgramInterface& p) { p.bindings[1].slot = 2; }),
          "u2 (next): the pass binds nothing there"},
     };
-    for (const Case& c : computeCases) {
-        std::string why;
-        EXPECT_EQ(programFits(c.program(), cs, compute, Layout, why), c.why == nullptr) << c.what;
-        EXPECT_EQ(why, c.why ? c.why : "") << c.what;
-    }
+    check(computeCases, cs, compute);
 }
 
 } // namespace
