@@ -68,6 +68,8 @@ int main(int argc, char** argv)
     std::unique_ptr<LiveShaders> shaders;
     if (window.device)
         shaders = startLiveShaders({options.shaderFolder, options.shaderCompiler}, presentation, log);
+    else
+        log("live shaders off: there is no picture to put them in");
     LiveClock live(clock, shaders ? &shaders->reload() : nullptr, song.get(), SyncClock::steadyMilliseconds);
     runPresentation(window, presentation, live);
     std::fflush(stderr);
