@@ -1,5 +1,6 @@
 #include "app/ContentEdits.h"
 
+#include "content/animation/ContentKeys.h"
 #include "content/animation/ContentVariables.h"
 
 #include <cstdio>
@@ -20,6 +21,36 @@ bool readContentEdits(const char* text, size_t size, Sync::RocketDocument& docum
         }
     }
     return true;
+}
+
+namespace {
+
+void warnOfOtherGrid(std::vector<Sync::RocketError>& warnings, const char* name, const Sync::RocketSetting& setting,
+                     uint32_t demoValue, const char* demoUnit)
+{
+    if (setting.line == 0 || setting.value == demoValue)
+        return;
+    warnings.push_back(Sync::RocketError{setting.line, std::string(name) + " is " + std::to_string(setting.value) +
+                                                           " in the editor, but the demo plays " +
+                                                           std::to_string(demoValue) + " " + demoUnit +
+                                                           ": the keys' rows land at other times"});
+}
+
+} // namespace
+
+std::vector<Sync::RocketError> contentEditWarnings(const Sync::RocketDocument& document)
+{
+    std::vector<Sync::RocketError> warnings;
+    warnOfOtherGrid(warnings, "beatsPerMin", document.beatsPerMin, uint32_t(contentBpm), "beats a minute");
+    warnOfOtherGrid(warnings, "rowsPerBeat", document.rowsPerBeat, contentRowsPerBeat, "rows a beat");
+    for (const Sync::RocketTrack& track : document.tracks) {
+        if (track.muted)
+            warnings.push_back(Sync::RocketError{track.line, "the track \"" + track.name +
+                                                                 "\" is muted in the editor; the demo plays its " +
+                                                                 std::to_string(track.keys.size()) +
+                                                                 (track.keys.size() == 1 ? " key" : " keys")});
+    }
+    return warnings;
 }
 
 void applyContentEdits(Timeline& timeline, const Sync::RocketDocument& document)

@@ -20,7 +20,7 @@ constexpr size_t maxDepth = 64;
 
 // What an element is to the reader, which decides what may appear inside it.
 enum class Kind {
-    Container,  // the root, when it is not <tracks>: holds <tracks> and things we pass over
+    Container,  // a top-level element other than <tracks>: may hold <tracks> and things we pass over
     Tracks,     // holds only <track>
     Track,      // holds only <key>
     Key,        // holds nothing
@@ -29,6 +29,7 @@ enum class Kind {
 
 struct Attribute {
     std::string_view name;
+    const char* at;     // where the name is written, for the line of a fault
     std::string value;  // entities decoded
 };
 
@@ -103,6 +104,9 @@ private:
     bool readStartTag();
     bool readEndTag();
     bool enter(std::string_view name, const std::vector<Attribute>& attributes, const char* tag, Kind& kind);
+    bool enterTracks(const std::vector<Attribute>& attributes, const char* tag);
+    bool enterTrack(const std::vector<Attribute>& attributes, const char* tag);
+    bool readSetting(const std::vector<Attribute>& attributes, const char* name, RocketSetting& setting);
     bool readKey(const std::vector<Attribute>& attributes, const char* tag);
     bool finishTrack();
 
@@ -113,8 +117,7 @@ private:
     RocketError& error_;
     std::vector<Open> open_;
     bool rootSeen_ = false;
-    bool rootClosed_ = false;
-    bool tracksSeen_ = false;
+    uint32_t tracksLine_ = 0;  // where <tracks> starts; 0 until it does
     const char* lineAt_ = nullptr;  // lineOf() counts on from here
     uint32_t line_ = 1;
     bool keysUnordered_ = false;         // the current track's keys need sorting
@@ -183,7 +186,7 @@ bool Reader::read()
         return fail(end_, "the file ends inside <%.*s>", int(open_.back().name.size()), open_.back().name.data());
     if (!rootSeen_)
         return fail(nullptr, "no elements: not a sync editor file");
-    if (!tracksSeen_)
+    if (tracksLine_ == 0)
         return fail(nullptr, "no <tracks> element: not a sync editor file");
     return true;
 }
@@ -199,7 +202,7 @@ bool Reader::readText()
         return true;
     for (const char* c = start; c < stop; ++c) {
         if (!isSpace(*c)) {
-            const char* where = open_.empty() ? "outside the root element" : "where only elements belong";
+            const char* where = open_.empty() ? "outside the elements" : "where only elements belong";
             return fail(c, "unexpected text %s", where);
         }
     }
@@ -329,6 +332,7 @@ bool Reader::readAttributes(std::vector<Attribute>& attributes, bool& empty)
         if (at_ == before)
             return fail(at_, "expected a space before the attribute");
         Attribute attribute;
+        attribute.at = at_;
         if (!readName(attribute.name))
             return false;
         skipSpace();
@@ -409,8 +413,6 @@ bool Reader::readStartTag()
     bool empty = false;
     if (!readAttributes(attributes, empty))
         return false;
-    if (rootClosed_)
-        return fail(tag, "a second root element <%.*s>", int(name.size()), name.data());
     if (open_.size() >= maxDepth)
         return fail(tag, "elements nested more than %zu deep", maxDepth);
     Kind kind = Kind::Skipped;
@@ -420,8 +422,6 @@ bool Reader::readStartTag()
     if (empty) {
         if (kind == Kind::Track && !finishTrack())
             return false;
-        if (open_.empty())
-            rootClosed_ = true;
     } else {
         open_.push_back(Open{name, kind});
     }
@@ -447,50 +447,30 @@ bool Reader::readEndTag()
     if (open_.back().kind == Kind::Track && !finishTrack())
         return false;
     open_.pop_back();
-    if (open_.empty())
-        rootClosed_ = true;
     return true;
 }
 
 bool Reader::enter(std::string_view name, const std::vector<Attribute>& attributes, const char* tag, Kind& kind)
 {
+    // Every top-level element is read alike: the editors write one root, their older files
+    // several (<bookmark>, <group>, then <tracks>).
     const Kind parent = open_.empty() ? Kind::Container : open_.back().kind;
-    const bool root = open_.empty();
     switch (parent) {
     case Kind::Container:
-        if (name == "tracks") {
-            kind = Kind::Tracks;
-            tracksSeen_ = true;
-        } else if (root) {
-            kind = Kind::Container;
-        } else {
-            kind = Kind::Skipped;
-        }
-        if (name == "tracks" || root) {
+        kind = name == "tracks" ? Kind::Tracks : open_.empty() ? Kind::Container : Kind::Skipped;
+        if (name == "tracks" || open_.empty()) {
             // The editors put the number of rows on the root or on <tracks>; it is only kept.
             uint64_t rows = 0;
             const std::string* text = find(attributes, "rows");
             if (text && parseUnsigned(*text, rows) && rows <= maxRow && document_.rows == 0)
                 document_.rows = uint32_t(rows);
         }
-        return true;
-    case Kind::Tracks: {
+        return kind != Kind::Tracks || enterTracks(attributes, tag);
+    case Kind::Tracks:
         if (name != "track")
             return fail(tag, "<%.*s> inside <tracks>, where only <track> belongs", int(name.size()), name.data());
         kind = Kind::Track;
-        const std::string* trackName = find(attributes, "name");
-        if (!trackName || trackName->empty())
-            return fail(tag, "a <track> without a name");
-        for (const RocketTrack& track : document_.tracks) {
-            if (track.name == *trackName)
-                return fail(tag, "the track \"%s\" appears twice (first on line %u)", trackName->c_str(), track.line);
-        }
-        RocketTrack track;
-        track.name = *trackName;
-        track.line = lineOf(tag);
-        document_.tracks.push_back(std::move(track));
-        return true;
-    }
+        return enterTrack(attributes, tag);
     case Kind::Track:
         if (name != "key")
             return fail(tag, "<%.*s> inside <track>, where only <key> belongs", int(name.size()), name.data());
@@ -501,6 +481,52 @@ bool Reader::enter(std::string_view name, const std::vector<Attribute>& attribut
     case Kind::Skipped:
         kind = Kind::Skipped;
         return true;
+    }
+    return true;
+}
+
+bool Reader::enterTracks(const std::vector<Attribute>& attributes, const char* tag)
+{
+    if (tracksLine_ != 0)
+        return fail(tag, "a second <tracks> element (the first is on line %u)", tracksLine_);
+    tracksLine_ = lineOf(tag);
+    return readSetting(attributes, "beatsPerMin", document_.beatsPerMin) &&
+           readSetting(attributes, "rowsPerBeat", document_.rowsPerBeat);
+}
+
+bool Reader::enterTrack(const std::vector<Attribute>& attributes, const char* tag)
+{
+    const std::string* trackName = find(attributes, "name");
+    if (!trackName || trackName->empty())
+        return fail(tag, "a <track> without a name");
+    for (const RocketTrack& track : document_.tracks) {
+        if (track.name == *trackName)
+            return fail(tag, "the track \"%s\" appears twice (first on line %u)", trackName->c_str(), track.line);
+    }
+    RocketTrack track;
+    track.name = *trackName;
+    track.line = lineOf(tag);  // before the attributes' lines: lines are counted on in file order
+    // A muted track keeps its own keys in the file; the editor sends the demo one held value
+    // (muteValue) instead while it stays muted.
+    RocketSetting muteKeyCount;
+    if (!readSetting(attributes, "muteKeyCount", muteKeyCount))
+        return false;
+    track.muted = muteKeyCount.value > 0;
+    document_.tracks.push_back(std::move(track));
+    return true;
+}
+
+// A whole number that an editor keeps for itself, with its line; left as it is when absent.
+bool Reader::readSetting(const std::vector<Attribute>& attributes, const char* name, RocketSetting& setting)
+{
+    for (const Attribute& attribute : attributes) {
+        if (attribute.name != name)
+            continue;
+        uint64_t value = 0;
+        if (!parseUnsigned(attribute.value, value) || value > UINT32_MAX)
+            return fail(attribute.at, "%s \"%s\" is not a whole number", name, attribute.value.c_str());
+        setting.value = uint32_t(value);
+        setting.line = lineOf(attribute.at);
     }
     return true;
 }

@@ -1,5 +1,5 @@
-// Writes the editor's XML file in the layout the GNU Rocket editor saves: tab-indented, one
-// element a line, a <track> per curve with its keys in row order.
+// Writes the editor's XML file in the layout the GNU Rocket editor saves (tab-indented, one
+// element a line, a <track> per curve with its keys in row order), after the XML declaration.
 #include "sync/Protocol.h"
 #include "sync/RocketFile.h"
 
@@ -64,7 +64,7 @@ bool writeRocketFile(const Timeline& timeline, const char* const* names, uint32_
         error = reason;
         return false;
     }
-    out += "<sync rows=\"";
+    out += "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<sync rows=\"";
     appendUnsigned(out, rows);
     out += "\">\n\t<tracks>\n";
     for (uint32_t track = 0; track < trackCount; ++track) {

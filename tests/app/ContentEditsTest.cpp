@@ -50,6 +50,39 @@ TEST(ContentEdits, RefusesTracksThatNameNoVariableWithTheirLine)
     EXPECT_EQ(malformed.error.line, 3u);
 }
 
+TEST(ContentEdits, AMutedTrackPlaysItsKeysAndTheFileWarnsWhereTheDemoDiffersFromTheEditor)
+{
+    const auto warnings = [](const Read& result) {
+        EXPECT_TRUE(result.ok) << result.error.message;
+        std::string lines;
+        for (const Sync::RocketError& warning : contentEditWarnings(result.document))
+            lines += std::to_string(warning.line) + ": " + warning.message + "\n";
+        return lines;
+    };
+    // The content's own grid, and a track that is not muted: nothing to say.
+    EXPECT_EQ(warnings(read("<tracks rowsPerBeat=\"8\" beatsPerMin=\"125\">\n"
+                            "<track name=\"FRAME\" muteKeyCount=\"0\"/>\n</tracks>")),
+              "");
+    const Read muted = read("<rootElement>\n<tracks rows=\"10000\" rowsPerBeat=\"4\"\nbeatsPerMin=\"120\">\n"
+                            "<track name=\"FRAME\" muteKeyCount=\"2\" muteValue=\"7\">\n"
+                            "<key row=\"0\" value=\"1\" interpolation=\"0\"/>\n"
+                            "<key row=\"8\" value=\"2\" interpolation=\"0\"/>\n"
+                            "</track>\n</tracks>\n</rootElement>");
+    EXPECT_EQ(warnings(muted),
+              "3: beatsPerMin is 120 in the editor, but the demo plays 125 beats a minute: the keys' rows land at "
+              "other times\n"
+              "2: rowsPerBeat is 4 in the editor, but the demo plays 8 rows a beat: the keys' rows land at other "
+              "times\n"
+              "4: the track \"FRAME\" is muted in the editor; the demo plays its 2 keys\n");
+
+    // The keys play, not the value the editor held while muted.
+    Timeline timeline;
+    loadContentTimeline(timeline);
+    applyContentEdits(timeline, muted.document);
+    EXPECT_EQ(evaluateCurve(timeline, 13, 0.0f), 1.0f);
+    EXPECT_EQ(evaluateCurve(timeline, 13, 1.0f), 2.0f);  // row 16.7, past the second key
+}
+
 TEST(ContentEdits, TracksReplaceEmptyOrLeaveTheirCurves)
 {
     Timeline timeline;

@@ -2,8 +2,9 @@
 # Editor files go through the real build: the 64 curves are exported with timeline-dump, edited
 # a little, put in a folder that a scratch build of timeline-dump takes as its content's editor
 # files (NIMBRA_ROCKET_DIR), and the rebuilt timeline-dump must print exactly the built-in keys
-# with those edits. Then a file with an unknown track and a malformed file must each stop the
-# build with file and line, and removing the file must make it build again.
+# with those edits (a track muted in the editor plays its keys, and the build warns). Then a file
+# with an unknown track and a malformed file must each stop the build with file and line, and
+# removing the file must make it build again.
 #
 # usage: shipped-edits-test.sh SOURCE_DIR HOST_TIMELINE_DUMP SCRATCH_DIR
 set -euo pipefail
@@ -43,16 +44,16 @@ awk '
     skip { if (/<\/track>/) skip = 0; next }
     { print }
 ' "$scratch/exported.rocket" > "$edits/a-choreography.rocket"
+# The emoon editor's shape, with KRNSIZE muted there: the demo plays its key all the same.
 cat > "$edits/b-kernel.rocket" <<'EOF'
-<?xml version="1.0" encoding="UTF-8"?>
-<sync rows="2176">
-	<tracks>
-		<track name="KRNSIZE">
-			<key row="0" value="8" interpolation="0"/>
-		</track>
-	</tracks>
-	<bookmarks/>
-</sync>
+<?xml version="1.0" encoding="utf-8"?>
+<rootElement>
+<tracks rows="10000" startRow="0" endRow="2176" rowsPerBeat="8" beatsPerMin="125">
+	<track name="KRNSIZE" folded="0" muteKeyCount="1" color="ff00ff00" muteValue="0.000000">
+		<key row="0" value="8.000000" interpolation="0" />
+	</track>
+</tracks>
+</rootElement>
 EOF
 
 # The expected keys, from the built-in ones and the edits as written above.
@@ -81,6 +82,9 @@ rebuild || { cat "$scratch/build.log"; fail "the build with the editor files"; }
 diff "$scratch/expected.txt" "$scratch/got.txt" > "$scratch/diff.txt" ||
     { head -20 "$scratch/diff.txt"; fail "the built timeline does not hold the exported keys with the edits"; }
 echo "export -> build -> keys: $(wc -l < "$scratch/got.txt") keys as expected"
+grep -q 'b-kernel.rocket:4: warning: the track "KRNSIZE" is muted in the editor; the demo plays its 1 key' \
+    "$scratch/build.log" || { cat "$scratch/build.log"; fail "no warning with file and line for the muted track"; }
+echo "muted track: its keys play, and the build says so with file and line"
 
 # A new file naming an unknown track: found by the next build (no configure by hand) and refused.
 printf '<sync rows="8">\n<tracks>\n<track name="NOT_A_VARIABLE">\n</track>\n</tracks>\n</sync>\n' > "$edits/c-bad.rocket"

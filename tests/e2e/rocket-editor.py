@@ -361,11 +361,12 @@ def main():
         elif word == 'cut':
             editor.close_mid_message(int(words.pop(0)))
         elif word == 'rows':
+            # The next `count` reports, however many more have come in meanwhile.
             count = int(words.pop(0))
             rows = editor.wait_rows(lambda rows: len(rows) >= shown + count, options.timeout)
-            for row in rows[shown:]:
+            for row in rows[shown:shown + count]:
                 print(f'row {row}')
-            shown = len(rows)
+            shown += count
         elif word == 'wait':
             time.sleep(float(words.pop(0)))
         elif word == 'close':

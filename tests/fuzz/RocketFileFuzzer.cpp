@@ -1,10 +1,12 @@
 // libFuzzer harness: any input is offered as a sync editor file. When it reads, the document
 // must keep the reader's promises (named, distinct tracks; ascending rows, one key per row, at
-// most 65,536 keys; rows in 0..2^24, finite values, key types 0..4), and written back out it
-// must read again to the same tracks, bit for bit.
+// most 65,536 keys; rows in 0..2^24, finite values, key types 0..4; every line it names, of a
+// track or of the editor's beatsPerMin and rowsPerBeat, within the file, and a setting that is
+// absent zero), and written back out it must read again to the same tracks, bit for bit.
 #include "sync/Protocol.h"
 #include "sync/RocketFile.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -17,11 +19,19 @@ using namespace Nimbra::Sync;
 
 namespace {
 
-void checkDocument(const RocketDocument& document)
+void checkSetting(const RocketSetting& setting, uint32_t lines)
 {
+    if (setting.line > lines || (setting.line == 0 && setting.value != 0))
+        std::abort();
+}
+
+void checkDocument(const RocketDocument& document, uint32_t lines)
+{
+    checkSetting(document.beatsPerMin, lines);
+    checkSetting(document.rowsPerBeat, lines);
     for (size_t t = 0; t < document.tracks.size(); ++t) {
         const RocketTrack& track = document.tracks[t];
-        if (track.name.empty() || track.line == 0 || track.keys.size() > maxTrackKeys)
+        if (track.name.empty() || track.line == 0 || track.line > lines || track.keys.size() > maxTrackKeys)
             std::abort();
         for (size_t other = 0; other < t; ++other) {
             if (document.tracks[other].name == track.name)
@@ -57,7 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             std::abort();
         return 0;
     }
-    checkDocument(document);
+    const uint32_t lines = 1 + uint32_t(std::count(data, data + size, uint8_t('\n')));
+    checkDocument(document, lines);
 
     Timeline timeline;
     timeline.curves.resize(uint32_t(document.tracks.size()));

@@ -49,7 +49,8 @@ fuzz loader_fuzzer "$out/seeds"
 fuzz module_fuzzer "$out/seeds"
 
 # The sync editor link (an editor's byte stream) and the editor's file reader, the same number
-# of seconds each, from seeds written here: an exchange of every message, and small files.
+# of seconds each, from seeds written here (an exchange of every message, a small file) and the
+# tests' editor files of every shape.
 sync_engine=(sync/MessageReader.cpp sync/TrackKeys.cpp sync/SyncLink.cpp sync/RocketFileReader.cpp
              sync/RocketFileWriter.cpp core/Timeline.cpp)
 clang++ "${flags[@]}" tests/fuzz/SyncLinkFuzzer.cpp "${sync_engine[@]}" -o "$out/synclink_fuzzer"
@@ -61,8 +62,8 @@ printf '\x01\x00\x00\x00\x00\x03\x00\x00\x00\x10\x3f\xc0\x00\x00\x04\x01\x00\x00
 printf '\x00hello, demo!\x03\x00\x00\x00\x01' > "$out/seeds-synclink_fuzzer/greeting"
 printf '<?xml version="1.0"?>\n<sync rows="32">\n\t<tracks>\n\t\t<track name="a&amp;b">\n\t\t\t<key row="0" value="1.5" interpolation="4"/>\n\t\t\t<key row="8" value="-2e-05" interpolation="1"/>\n\t\t</track>\n\t\t<track name="empty"/>\n\t</tracks>\n\t<bookmarks><bookmark row="4"/></bookmarks>\n</sync>\n' \
     > "$out/seeds-rocketfile_fuzzer/sync.rocket"
-printf '<rootElement>\n<group name="g"/>\n<tracks rows="10000" startRow="0">\n<track name="g:x" folded="1" color="ff00ff00">\n<key row="3" value="0.000000" interpolation="2" />\n</track>\n</tracks>\n</rootElement>\n' \
-    > "$out/seeds-rocketfile_fuzzer/tracks.rocket"
+# The editors' own shapes, as the tests read them.
+cp tests/support/editor-files/*.rocket "$out/seeds-rocketfile_fuzzer/"
 fuzz synclink_fuzzer "$out/seeds-synclink_fuzzer"
 fuzz rocketfile_fuzzer "$out/seeds-rocketfile_fuzzer"
 

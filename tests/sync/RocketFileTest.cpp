@@ -5,6 +5,8 @@
 #include <cfloat>
 #include <cmath>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 using namespace Nimbra;
@@ -45,50 +47,43 @@ uint32_t bitsOf(float value)
 
 } // namespace
 
-TEST(RocketFileReader, ReadsTheQtEditorsLayout)
+// The document in one line: rows, the editor's grid (value@line), then each track with its
+// line, whether it is muted, and its keys.
+std::string describe(const RocketDocument& document)
 {
-    // Attribute order is whatever the editor's DOM produced; empty tracks and bookmarks included.
-    const Parsed parsed = parse("<sync rows=\"10000\">\n"
-                                "\t<tracks>\n"
-                                "\t\t<track name=\"camera:rot.y\">\n"
-                                "\t\t\t<key value=\"1.5\" row=\"0\" interpolation=\"1\"/>\n"
-                                "\t\t\t<key interpolation=\"3\" row=\"16\" value=\"-3\"/>\n"
-                                "\t\t</track>\n"
-                                "\t\t<track name=\"empty\"/>\n"
-                                "\t</tracks>\n"
-                                "\t<bookmarks>\n"
-                                "\t\t<bookmark row=\"32\"/>\n"
-                                "\t</bookmarks>\n"
-                                "</sync>\n");
-    ASSERT_TRUE(parsed.ok) << parsed.error.line << ": " << parsed.error.message;
-    EXPECT_EQ(parsed.document.rows, 10000u);
-    ASSERT_EQ(parsed.document.tracks.size(), 2u);
-    EXPECT_EQ(parsed.document.tracks[0].name, "camera:rot.y");
-    EXPECT_EQ(parsed.document.tracks[0].line, 3u);
-    EXPECT_EQ(keysOf(parsed.document.tracks[0]), "0=1.5/1 16=-3/3 ");
-    EXPECT_EQ(parsed.document.tracks[1].name, "empty");
-    EXPECT_EQ(parsed.document.tracks[1].line, 7u);
-    EXPECT_TRUE(parsed.document.tracks[1].keys.empty());
+    char head[96];
+    std::snprintf(head, sizeof head, "rows=%u bpm=%u@%u rpb=%u@%u", document.rows, document.beatsPerMin.value,
+                  document.beatsPerMin.line, document.rowsPerBeat.value, document.rowsPerBeat.line);
+    std::string text = head;
+    for (const RocketTrack& track : document.tracks)
+        text += " | " + track.name + "@" + std::to_string(track.line) + (track.muted ? " muted: " : ": ") + keysOf(track);
+    return text;
 }
 
-TEST(RocketFileReader, ReadsTheOpenGlEditorsLayout)
+TEST(RocketFileReader, ReadsTheShapesEveryEditorSaves)
 {
-    const Parsed parsed = parse("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                                "<rootElement>\n"
-                                "\t<bookmark row=\"8\" />\n"
-                                "\t<group name=\"camera\" />\n"
-                                "\t<tracks rows=\"10000\" startRow=\"0\" endRow=\"10000\" rowsPerBeat=\"8\">\n"
-                                "\t\t<track name=\"camera:x\" folded=\"1\" muteKeyCount=\"0\" color=\"ffb27474\">\n"
-                                "\t\t\t<key row=\"0\" value=\"0.000000\" interpolation=\"0\" />\n"
-                                "\t\t\t<key row=\"12\" value=\"11.600000\" interpolation=\"4\" />\n"
-                                "\t\t</track>\n"
-                                "\t</tracks>\n"
-                                "</rootElement>\n");
-    ASSERT_TRUE(parsed.ok) << parsed.error.line << ": " << parsed.error.message;
-    EXPECT_EQ(parsed.document.rows, 10000u);
-    ASSERT_EQ(parsed.document.tracks.size(), 1u);
-    EXPECT_EQ(parsed.document.tracks[0].line, 6u);
-    EXPECT_EQ(keysOf(parsed.document.tracks[0]), "0=0/0 12=11.6000004/4 ");
+    // Written by hand after each editor's file writer (tests/support/editor-files).
+    struct Case {
+        const char* file;
+        const char* document;
+    };
+    const Case cases[] = {
+        // GNU Rocket: <sync> holds <tracks> and <bookmarks>; attributes in any order.
+        {"gnu-rocket.rocket", "rows=2176 bpm=0@0 rpb=0@0 | CameraFOV@3: 0=60/0 128=75.5/3  | POST@7: "},
+        // The emoon editor: <rootElement>; its writer wraps long tags, so beatsPerMin is on line 7.
+        {"emoon.rocket", "rows=10000 bpm=125@7 rpb=8@6 | CameraPosX@8: 0=11.6000004/0 256=11.6000004/0  | "
+                         "CameraDirZ@12 muted: 0=25/0 129=5/0 256=25/0  | FRAME@18: 0=0/1 640=80/4 "},
+        // Its older files: <bookmark>, <group> and <tracks> side by side at the top level.
+        {"emoon-2013.rocket", "rows=10000 bpm=0@0 rpb=0@0 | L1_X_OFFSET@5: 0=0/2 24=1.5/0  | L1_Y_OFFSET@9: "},
+    };
+    for (const Case& c : cases) {
+        std::ifstream in(std::string(NIMBRA_EDITOR_FILES) + "/" + c.file, std::ios::binary);
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        ASSERT_FALSE(text.empty()) << c.file;
+        const Parsed parsed = parse(text);
+        ASSERT_TRUE(parsed.ok) << c.file << ":" << parsed.error.line << ": " << parsed.error.message;
+        EXPECT_EQ(describe(parsed.document), c.document) << c.file;
+    }
 }
 
 TEST(RocketFileReader, ReadsTracksAsTheRootWithWindowsLineEndsAndCommentsAndABom)
@@ -189,7 +184,10 @@ TEST(RocketFileReader, RefusesFilesOfTheWrongShape)
         {"<tracks>\n<key row=\"1\" value=\"1\" interpolation=\"0\"/>\n</tracks>", 2, "only <track>"},
         {"<tracks>\n<track name=\"a\">\n", 3, "ends inside <track>"},
         {"<tracks></sync>", 1, "</sync> where </tracks>"},
-        {"<tracks/>\n<tracks/>", 2, "second root"},
+        {"<sync>\n<tracks/>\n</sync>\n<tracks/>", 4, "a second <tracks> element (the first is on line 2)"},
+        {"<tracks rowsPerBeat=\"eight\"/>", 1, "rowsPerBeat \"eight\" is not a whole number"},
+        {"<tracks\nbeatsPerMin=\"4294967296\"/>", 2, "beatsPerMin \"4294967296\""},
+        {"<tracks>\n<track name=\"a\"\nmuteKeyCount=\"-1\"/>\n</tracks>", 3, "muteKeyCount \"-1\""},
         {"<tracks/>\ntext", 2, "unexpected text"},
         {"</tracks>", 1, "closes nothing"},
         {"<tracks><!-- open", 1, "ends inside a comment"},
@@ -236,7 +234,8 @@ TEST(RocketFileWriter, WritesTheEditorsLayout)
     const char* const names[] = {"CameraPosX", "KRNSIZE", "a&b"};
     std::string out, error;
     ASSERT_TRUE(writeRocketFile(timeline, names, 3, 2176, out, error)) << error;
-    EXPECT_EQ(out, "<sync rows=\"2176\">\n"
+    EXPECT_EQ(out, "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+                   "<sync rows=\"2176\">\n"
                    "\t<tracks>\n"
                    "\t\t<track name=\"CameraPosX\">\n"
                    "\t\t\t<key row=\"0\" value=\"11.6000004\" interpolation=\"0\"/>\n"

@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
 """timeline-dump rocket FILE: the file is the editor's XML, one track per variable in variable
 order, and read back with an XML reader of its own it gives every key of `timeline-dump keys`
-to the bit. A path that cannot be written fails with a message.
+to the bit. It starts with the XML declaration, behind which some readers (pyrocket) put a root
+of their own. A path that cannot be written fails with a message.
 
 usage: timeline-dump-rocket-test.py TIMELINE_DUMP SCRATCH_DIR"""
 import os
+import re
 import struct
 import subprocess
 import sys
@@ -27,6 +29,12 @@ def main():
     keys = subprocess.run([dump, 'keys'], check=True, capture_output=True, text=True).stdout.splitlines()
     names = [line.split(' ')[0] for line in
              subprocess.run([dump, 'at', '0'], check=True, capture_output=True, text=True).stdout.splitlines()]
+
+    with open(path, encoding='utf-8') as file:
+        text = file.read()
+    assert text.startswith('<?xml version="1.0" encoding="utf-8"?>\n'), text[:60]
+    wrapped = ElementTree.fromstring(re.sub(r'(<\?xml[^>]+\?>)', r'\1<root>', text) + '</root>')
+    assert len(wrapped.findall('sync/tracks/track')) == 64
 
     root = ElementTree.parse(path).getroot()
     assert root.tag == 'sync', root.tag

@@ -1,6 +1,8 @@
 // rocket-check FILE...   reads each sync editor file as the demo's content would, and prints
-// FILE:LINE: error: REASON for the first fault of each, and for a track that two files set.
-// Exit code 0 when every file reads, 1 otherwise, 2 for usage.
+// FILE:LINE: error: REASON for the first fault of each, and for a track that two files set, and
+// FILE:LINE: warning: REASON where the demo will play otherwise than the editor showed (a muted
+// track, another tempo or rows per beat). Exit code 0 when every file reads, 1 otherwise, 2 for
+// usage.
 
 #include "app/ContentEdits.h"
 #include "tools/common/ReadFile.h"
@@ -44,6 +46,8 @@ int main(int argc, char** argv)
             ok = false;
             continue;
         }
+        for (const Sync::RocketError& warning : contentEditWarnings(document))
+            std::fprintf(stderr, "%s:%u: warning: %s\n", path, warning.line, warning.message.c_str());
         for (const Sync::RocketTrack& track : document.tracks) {
             for (const Seen& other : seen) {
                 if (other.name == track.name) {
