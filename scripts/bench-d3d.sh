@@ -17,7 +17,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export NIMBRA_WINEPREFIX="$here/build/wineprefix-bench"
 
-# wallSeconds IMPLEMENTATION SIZE FPS: wall time of a capture from 2 s to 106 s at FPS.
+# wallSeconds SIZE TO: milliseconds of wall time of a capture from 2 s to TO s, a frame every 20 s.
 wallSeconds() {
   local size=$1 to=$2 start end
   start=$(date +%s%N)

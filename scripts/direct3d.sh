@@ -61,7 +61,7 @@ d3dPreparePrefix() {
 d3dDesktopSize() {
   [ "$nimbraD3d" = dxvk ] && [ -n "${DISPLAY:-}" ] || return 0
   local size
-  size=$(xdpyinfo 2>/dev/null | awk '/dimensions:/ { print $2; exit }')
+  size=$(xdotool getdisplaygeometry 2>/dev/null | tr ' ' x)
   [ -n "$size" ] || return 0
   [ "$(cat "$WINEPREFIX/.nimbra-desktop" 2>/dev/null)" = "$size" ] && return 0
   (
@@ -72,4 +72,14 @@ d3dDesktopSize() {
       wineserver -w
     fi
   ) 9>"$WINEPREFIX.lock"
+}
+
+# d3dDevice LOG: what drew, from a program's standard error; under DXVK the Vulkan device it
+# chose, which it reports when DXVK_LOG_LEVEL is info.
+d3dDevice() {
+  if [ "$nimbraD3d" = dxvk ]; then
+    echo "DXVK on $(sed -n 's/^info: *Device : //p' "$1" | head -n1)"
+  else
+    echo "Wine's own Direct3D (wined3d)"
+  fi
 }
