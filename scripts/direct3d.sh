@@ -39,6 +39,10 @@ d3dEnvironment() {
   export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;d3d11,dxgi=n"
   # DXVK's messages go to standard error only, warnings and worse; no cache files beside programs.
   export DXVK_LOG_LEVEL="${DXVK_LOG_LEVEL:-warn}" DXVK_LOG_PATH=none DXVK_STATE_CACHE=disable
+  # Every pipeline is compiled whole before the draw that needs it, rather than linked fast and
+  # optimised by background threads: a frame then never depends on how far those had got, and
+  # no compile is left running inside the driver when the program ends.
+  export DXVK_CONFIG="${DXVK_CONFIG:+$DXVK_CONFIG; }dxvk.enableGraphicsPipelineLibrary = False"
   case "$nimbraVulkan" in
     lavapipe) export VK_DRIVER_FILES="$lavapipeIcd" VK_ICD_FILENAMES="$lavapipeIcd" ;;
     auto) export VK_ADD_DRIVER_FILES="$lavapipeIcd" ;;
