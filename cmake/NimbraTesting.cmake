@@ -1,5 +1,5 @@
 # GoogleTest for both builds: Debian's packaged library natively, its sources for mingw.
-# nimbra_add_test(<name> SOURCES ... LIBS ... [WINE_DISPLAY]) adds a test program and registers
+# nimbra_add_test(<name> SOURCES ... LIBS ... [BOTH_D3D]) adds a test program and registers
 # it with ctest; in the Windows build ctest runs it through Wine.
 enable_testing()
 
@@ -14,18 +14,40 @@ if(NOT TARGET GTest::gtest_main)
   endif()
 endif()
 
+# With BOTH_D3D it runs on both Direct3D 11 implementations (nimbra_add_d3d_test).
 function(nimbra_add_test name)
-  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "BOTH_D3D" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main)
-  add_test(NAME ${name} COMMAND ${name})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 600)
   endif()
-  set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT})
+  set(properties TIMEOUT ${T_TIMEOUT})
   if(T_LABELS)
-    set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
+    list(APPEND properties LABELS "${T_LABELS}")
   endif()
+  if(T_BOTH_D3D)
+    nimbra_add_d3d_test(${name} COMMAND ${name} PROPERTIES ${properties})
+  else()
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES ${properties})
+  endif()
+endfunction()
+
+# nimbra_add_d3d_test(<name> COMMAND <command...> [PROPERTIES <property> <value>...]): a test of
+# what is drawn, on both Direct3D 11 implementations (scripts/direct3d.sh): <name> on Wine's own
+# and <name>_dxvk on DXVK, with the same command and properties. Each pins its NIMBRA_D3D, so
+# that its name says what it ran on.
+function(nimbra_add_d3d_test name)
+  cmake_parse_arguments(T "" "" "COMMAND;PROPERTIES" ${ARGN})
+  foreach(d3d wined3d dxvk)
+    set(test ${name})
+    if(d3d STREQUAL dxvk)
+      set(test ${name}_dxvk)
+    endif()
+    add_test(NAME ${test} COMMAND ${T_COMMAND})
+    set_tests_properties(${test} PROPERTIES ENVIRONMENT NIMBRA_D3D=${d3d} ${T_PROPERTIES})
+  endforeach()
 endfunction()
 
 # nimbra_add_python_test(<name> <script> [args...]) runs a Python 3 script (standard library only)

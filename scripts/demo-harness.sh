@@ -10,7 +10,8 @@
 #   --size WxH         screen size of the virtual display (default 640x360)
 #   --no-sound         no PulseAudio sink (the program finds no audio device)
 #   --no-gl            a display without OpenGL: Direct3D device creation fails under Wine
-#   --title REGEX      window name to wait for (xdotool search --name; default '^demo$')
+#   --title REGEX      window name to wait for (xdotool search --name; default '^demo$', and
+#                      under DXVK the Wine virtual desktop that holds the program's windows)
 #   --window-timeout S how long to wait for the window (default 60; a new Wine prefix takes ~20)
 #   --timeout S        limit for the whole run after the window appeared (default 60)
 #   --record FILE.wav  record the sound sink for the whole run (float stereo 44,100 Hz)
@@ -48,15 +49,20 @@
 # killed; 125 when the harness itself failed (bad arguments, a missing tool) or no window
 # appeared.
 #
-# Runs share one Wine prefix of their own (build/wineprefix-e2e) and take turns through a lock,
-# because Wine programs of one prefix share the screen size and the keyboard state.
+# Runs share one Wine prefix of their own (build/wineprefix-e2e, build/wineprefix-e2e-dxvk under
+# DXVK) and take turns through a lock, because Wine programs of one prefix share the screen size
+# and the keyboard state. NIMBRA_D3D picks the Direct3D 11 (scripts/direct3d.sh).
 # Each run ends the program, the Wine server of the prefix, the display and the sink it started.
 # Example:  scripts/demo-harness.sh build/win64/demo.exe sleep:1 shot:out/a.png key:Escape exit:5
 set -u
 here=$(cd "$(dirname "$0")/.." && pwd)
 
+source "$here/scripts/direct3d.sh"
+d3dChoose || exit 125
 sessionArgs=()
 title='^demo$'
+# Under DXVK the program's windows live inside the virtual desktop's one X window.
+[ "$nimbraD3d" = dxvk ] && title=' - Wine desktop$'
 windowTimeout=60
 runTimeout=60
 record=""
@@ -91,13 +97,13 @@ for tool in xdotool:xdotool import:imagemagick convert:imagemagick identify:imag
 done
 
 export NIMBRA_WINEPREFIX="${NIMBRA_E2E_WINEPREFIX:-$here/build/wineprefix-e2e}"
-export WINEPREFIX="$NIMBRA_WINEPREFIX"
+export WINEPREFIX=$(d3dPrefix "$NIMBRA_WINEPREFIX")
 export WINEDEBUG="${WINEDEBUG:--all}"
 
 # --- Outside: take the prefix's lock, then run the inside part in a session of its own. ---
 if [ -z "${NIMBRA_HARNESS_INSIDE:-}" ]; then
-  mkdir -p "$(dirname "$NIMBRA_WINEPREFIX")"
-  exec 9>"$NIMBRA_WINEPREFIX.harness-lock"
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  exec 9>"$WINEPREFIX.harness-lock"
   if ! flock -w 600 9; then echo "demo-harness: prefix busy for 10 minutes" >&2; exit 125; fi
   # The session and the lock holder end together; the limit is a last resort.
   limit=$((windowTimeout + runTimeout + 60))
@@ -140,7 +146,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Create the prefix if needed (first use takes ~20 s; wine-run.sh serialises it).
+# Create the prefix if needed (first use takes ~20 s; wine-run.sh serialises it) and, under DXVK,
+# size its virtual desktop to this display before the server below starts.
 bash "$here/scripts/wine-run.sh" --version >/dev/null 2>&1
 
 # A Wine server of our own that leaves as soon as the last program of the prefix has ended,

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs everything the build and the tests need on Debian 12. Safe to re-run:
-# packages already present and the private shader compiler are skipped.
+# packages already present and the private tools are skipped.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -9,7 +9,7 @@ if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
 
 packages=(cmake make g++ clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix mingw-w64-tools
           wine64 wine xvfb pulseaudio pulseaudio-utils xdotool imagemagick libstb-dev
-          libgtest-dev googletest ffmpeg sox python3 dpkg-dev ninja-build libgl1-mesa-dri)
+          libgtest-dev googletest ffmpeg sox python3 dpkg-dev ninja-build libgl1-mesa-dri libvulkan1)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -20,23 +20,40 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
-# The shader compiler: vkd3d-compiler 2.x from Debian unstable, unpacked into a private
-# folder with its own C library so the system's libraries are never touched.
-tc="$("$here/scripts/toolchain-dir.sh")/vkd3d"
+tools=$("$here/scripts/toolchain-dir.sh")
+mirror=$(grep -h '^URIs:' /etc/apt/sources.list.d/*.sources 2>/dev/null | head -n1 | awk '{print $2}')
+if [ -z "$mirror" ]; then
+  mirror=$(grep -h '^deb ' /etc/apt/sources.list 2>/dev/null | head -n1 | awk '{print $2}')
+fi
+
+# privateDebs DIR SUITE PACKAGE[=VERSION]...: unpacks Debian packages of SUITE into DIR/root
+# through an apt list of its own, so that the system's packages are never touched. A pinned
+# version the mirror no longer carries is replaced by the suite's current one, with a warning.
+privateDebs() {
+  local dir=$1 suite=$2
+  shift 2
+  rm -rf "$dir"
+  mkdir -p "$dir/lists/partial" "$dir/debs" "$dir/root"
+  echo "deb $mirror $suite main" > "$dir/sources.list"
+  local o=(-oDir::State::Lists="$dir/lists" -oDir::Etc::SourceList="$dir/sources.list"
+           -oDir::Etc::SourceParts=/dev/null -oAPT::Sandbox::User=root)
+  apt-get "${o[@]}" update -q
+  local p
+  for p in "$@"; do
+    if ! (cd "$dir/debs" && apt-get "${o[@]}" download "$p"); then
+      echo "setup: WARNING: $p is no longer on $mirror ($suite); taking ${p%%=*} as it is now" >&2
+      (cd "$dir/debs" && apt-get "${o[@]}" download "${p%%=*}")
+    fi
+  done
+  for f in "$dir"/debs/*.deb; do dpkg-deb -x "$f" "$dir/root"; done
+  rm -rf "$dir/lists" "$dir/debs"
+}
+
+# The shader compiler: vkd3d-compiler 2.x from Debian unstable, with its own C library.
+tc="$tools/vkd3d"
 if [ ! -x "$tc/vkd3d-compiler" ]; then
   echo "setup: fetching the shader compiler"
-  mirror=$(grep -h '^URIs:' /etc/apt/sources.list.d/*.sources 2>/dev/null | head -n1 | awk '{print $2}')
-  if [ -z "$mirror" ]; then
-    mirror=$(grep -h '^deb ' /etc/apt/sources.list 2>/dev/null | head -n1 | awk '{print $2}')
-  fi
-  rm -rf "$tc"
-  mkdir -p "$tc/lists/partial" "$tc/debs" "$tc/root"
-  echo "deb $mirror unstable main" > "$tc/sources.list"
-  o=(-oDir::State::Lists="$tc/lists" -oDir::Etc::SourceList="$tc/sources.list" -oDir::Etc::SourceParts=/dev/null
-     -oAPT::Sandbox::User=root)
-  apt-get "${o[@]}" update -q
-  (cd "$tc/debs" && apt-get "${o[@]}" download vkd3d-compiler libvkd3d-shader1 libc6 libtinfo6)
-  for f in "$tc"/debs/*.deb; do dpkg-deb -x "$f" "$tc/root"; done
+  privateDebs "$tc" unstable vkd3d-compiler libvkd3d-shader1 libc6 libtinfo6
   lib="$tc/root/usr/lib/x86_64-linux-gnu"
   cat > "$tc/vkd3d-compiler" <<WRAP
 #!/bin/sh
@@ -44,4 +61,36 @@ exec "$lib/ld-linux-x86-64.so.2" --library-path "$lib" "$tc/root/usr/bin/vkd3d-c
 WRAP
   chmod +x "$tc/vkd3d-compiler"
   "$tc/vkd3d-compiler" --version
+fi
+
+# The second Direct3D 11 (scripts/direct3d.sh): DXVK 2.6 from Debian 13, Mesa's software Vulkan
+# driver (lavapipe) 25.0 from Debian 12's backports and the Khronos validation layer of Debian
+# 12. Each goes into a folder of its own with a manifest that names its library by full path;
+# the system's Mesa, which Wine's own Direct3D draws with, stays as it is.
+source "$here/scripts/vulkan-tools.sh"
+if [ ! -f "$dxvkDir/ready" ]; then
+  echo "setup: fetching DXVK $dxvkVersion"
+  privateDebs "$dxvkDir" trixie "dxvk-wine64=$dxvkVersion"
+  for dll in d3d11 dxgi; do cp "$dxvkDir/root/usr/lib/dxvk/wine64/$dll.dll.so" "$dxvkDir/$dll.dll"; done
+  touch "$dxvkDir/ready"
+fi
+# writeManifest SOURCE.json LIBRARY.so OUT.json: a Vulkan manifest pointing at LIBRARY by path.
+writeManifest() {
+  sed "s|\"library_path\": *\"[^\"]*\"|\"library_path\": \"$2\"|" "$1" > "$3"
+}
+if [ ! -f "$lavapipeDir/ready" ]; then
+  echo "setup: fetching lavapipe $lavapipeVersion"
+  privateDebs "$lavapipeDir" bookworm-backports "mesa-vulkan-drivers=$lavapipeVersion"
+  writeManifest "$(ls "$lavapipeDir"/root/usr/share/vulkan/icd.d/lvp_icd*.json)" \
+    "$lavapipeDir/root/usr/lib/x86_64-linux-gnu/libvulkan_lvp.so" "$lavapipeDir/lvp_icd.json"
+  touch "$lavapipeDir/ready"
+fi
+if [ ! -f "$validationDir/ready" ]; then
+  echo "setup: fetching the Vulkan validation layer $validationVersion"
+  privateDebs "$validationDir" bookworm "vulkan-validationlayers=$validationVersion"
+  mkdir -p "$validationDir/layers"
+  writeManifest "$validationDir/root/usr/share/vulkan/explicit_layer.d/VkLayer_khronos_validation.json" \
+    "$validationDir/root/usr/lib/x86_64-linux-gnu/libVkLayer_khronos_validation.so" \
+    "$validationDir/layers/VkLayer_khronos_validation.json"
+  touch "$validationDir/ready"
 fi

@@ -1,19 +1,23 @@
 #!/usr/bin/env bash
 # Runs a Windows program under Wine with the project's own prefix and returns its exit code.
 # ctest uses it as the emulator of the Windows build; scripts/session.sh provides the display.
+# NIMBRA_D3D picks the Direct3D 11 (scripts/direct3d.sh): wined3d unless it says dxvk.
 set -u
 here=$(cd "$(dirname "$0")/.." && pwd)
-export WINEPREFIX="${NIMBRA_WINEPREFIX:-$here/build/wineprefix}"
+source "$here/scripts/direct3d.sh"
+d3dChoose || exit 2
+export WINEPREFIX=$(d3dPrefix "${NIMBRA_WINEPREFIX:-$here/build/wineprefix}")
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 if ! command -v wine >/dev/null; then
   echo "wine-run: wine is missing; install it with scripts/setup.sh (Debian packages wine, wine64)" >&2
   exit 127
 fi
+d3dEnvironment || exit 127
 mkdir -p "$(dirname "$WINEPREFIX")"
 # The project's displays (Xvfb) have no window manager. Wine is told not to hand windows to one:
 # otherwise hiding or destroying a full-screen window waits two seconds for a window manager that
-# never answers. The marker records that the prefix has the setting.
+# never answers. The marker records that the prefix has the setting (and DXVK, in its prefix).
 marker="$WINEPREFIX/.nimbra-unmanaged"
 if [ ! -f "$marker" ]; then
   # The first run creates the prefix (10 to 20 s); a lock keeps parallel tests from racing.
@@ -22,10 +26,11 @@ if [ ! -f "$marker" ]; then
     if [ ! -f "$marker" ]; then
       [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
       wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 &&
-        touch "$marker"
+        d3dPreparePrefix && touch "$marker"
       # Its server ends before the first program starts, so that every run starts its own.
       wineserver -w
     fi
   ) 9>"$WINEPREFIX.lock"
 fi
+d3dDesktopSize
 exec wine "$@"

@@ -6,6 +6,7 @@
 // on the wave and darker. Instances beyond the last slice, clear glyph pixels and hidden cells
 // collapse to one point after at most three buffer reads, so they cost next to nothing.
 // The L1_ variables move, turn and mirror the block; the camera's matrices do the rest.
+// Only the faces of a cube that turn towards the camera are drawn (see facesCamera).
 #include "ContextBuffer.hlsli"
 #include "Rotation.hlsli"
 
@@ -21,6 +22,7 @@ static const uint MaxSlices = 66;
 // The third value of a text cell: a hidden cell draws no cubes, whatever its code.
 static const int HiddenCell = -1;
 static const float CubeSize = 0.13;       // world units per glyph pixel
+static const float CubeFill = 0.86;       // a cube's edge in glyph pixels: neighbours never touch
 static const float SliceSpacing = 1.25;   // glyph pixels between slices
 static const float SliceDelay = 0.045;    // seconds of wave between slices
 // World units per unit of L1_X_OFFSET, L1_Y_OFFSET, L1_Z_OFFSET: the vertical sweep is long,
@@ -65,6 +67,30 @@ void cubeCorner(uint vertexId, out float3 corner, out float3 normal)
     corner = (normal + u * q.x + v * q.y) * 0.5;
 }
 
+// The camera's position: the point the view matrix takes to the origin. The view need not be
+// rigid (the camera's direction is not normalised), so its linear part is inverted by Cramer's
+// rule rather than transposed.
+float3 cameraPosition()
+{
+    float3 r0 = viewMatrix[0].xyz;
+    float3 r1 = viewMatrix[1].xyz;
+    float3 r2 = viewMatrix[2].xyz;
+    float3 c0 = cross(r1, r2);
+    float3 c1 = cross(r2, r0);
+    float3 c2 = cross(r0, r1);
+    return -(viewMatrix[0].w * c0 + viewMatrix[1].w * c1 + viewMatrix[2].w * c2) / dot(r0, c0);
+}
+
+// Whether a cube's face turns towards the camera. A face turned away lies behind the cube's
+// front faces, except along the edge they share, where both have the same depth: there the
+// rounding of the rasteriser's depth picked the face a pixel showed, which differed between
+// Direct3D implementations and GPUs and flickered from frame to frame. Such faces are not drawn.
+// The test is made from the face's centre, so that its six corners agree.
+bool facesCamera(float3 faceCentre, float3 faceNormal)
+{
+    return dot(faceNormal, cameraPosition() - faceCentre) > 0.0;
+}
+
 VertexOutput vertex_main(uint vertexId : SV_VertexID, uint instanceId : SV_InstanceID)
 {
     uint slot = instanceId >> 6;
@@ -107,13 +133,17 @@ VertexOutput vertex_main(uint vertexId : SV_VertexID, uint instanceId : SV_Insta
 
     float3x3 turn = rotation(float3(L1_ROT_X, L1_ROT_Y, L1_ROT_Z) * RotationScale);
     float3 offset = (float3(L1_X_OFFSET, L1_Y_OFFSET, L1_Z_OFFSET) - SweepCentre) * OffsetScale;
-    float3 world = Anchor + offset + mul(turn, (cube + corner * 0.86) * CubeSize);
+    float3 blockOrigin = Anchor + offset;
     float3 worldNormal = mul(turn, normal);
+    float3 faceCentre = blockOrigin + mul(turn, (cube + normal * 0.5 * CubeFill) * CubeSize);
+    if (!facesCamera(faceCentre, worldNormal))
+        return nothing();
+    float3 world = blockOrigin + mul(turn, (cube + corner * CubeFill) * CubeSize);
 
     float4 viewPosition = mul(viewMatrix, float4(world, 1.0));
     float4 clip = mul(projectionMatrix, viewPosition);
     // Blur grows with the distance from the front page's depth.
-    float4 focus = mul(projectionMatrix, mul(viewMatrix, float4(Anchor + offset, 1.0)));
+    float4 focus = mul(projectionMatrix, mul(viewMatrix, float4(blockOrigin, 1.0)));
     float blur = saturate(abs(clip.w - focus.w) / max(abs(focus.w) * 0.6, 1e-3));
 
     uint colourIndex = (uint)clamp(textBuffer[cellBase + 1], 0, 31);
