@@ -9,7 +9,7 @@
 # Options:
 #   --size WxH         screen size of the virtual display (default 640x360)
 #   --no-sound         no PulseAudio sink (the program finds no audio device)
-#   --no-gl            a display without OpenGL: Direct3D device creation fails under Wine
+#   --no-gl            a display without OpenGL: Wine's own Direct3D cannot create a device
 #   --title REGEX      window name to wait for (xdotool search --name; default '^demo$', and
 #                      under DXVK the Wine virtual desktop that holds the program's windows)
 #   --window-timeout S how long to wait for the window (default 60; a new Wine prefix takes ~20)

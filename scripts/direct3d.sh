@@ -49,13 +49,23 @@ d3dEnvironment() {
   esac
 }
 
+# d3dReadyMarker: the file that says a prefix is set up for the chosen Direct3D; a DXVK prefix
+# is set up again for another DXVK version.
+d3dReadyMarker() {
+  if [ "$nimbraD3d" = dxvk ]; then echo "$WINEPREFIX/.nimbra-dxvk-$dxvkVersion"; else echo "$WINEPREFIX/.nimbra-unmanaged"; fi
+}
+
 # d3dPreparePrefix: once per prefix (the caller holds its lock and WINEPREFIX is set): DXVK's
-# DLLs in place of Wine's in system32, and the virtual desktop switched on, black like the bare
-# display, so that a screen that is not black shows the program's picture.
+# DLLs in place of Wine's in system32 (renamed into place, as programs may have the old ones
+# open), and the virtual desktop switched on, black like the bare display, so that a screen
+# that is not black shows the program's picture.
 d3dPreparePrefix() {
   [ "$nimbraD3d" = dxvk ] || return 0
-  cp "$dxvkDir/d3d11.dll" "$dxvkDir/dxgi.dll" "$WINEPREFIX/drive_c/windows/system32/" &&
-    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f >/dev/null 2>&1 &&
+  local dll system32="$WINEPREFIX/drive_c/windows/system32"
+  for dll in d3d11 dxgi; do
+    cp "$dxvkDir/$dll.dll" "$system32/$dll.dll.new" && mv -f "$system32/$dll.dll.new" "$system32/$dll.dll" || return 1
+  done
+  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f >/dev/null 2>&1 &&
     wine reg add 'HKCU\Control Panel\Colors' /v Background /t REG_SZ /d '0 0 0' /f >/dev/null 2>&1
 }
 

@@ -6,7 +6,7 @@
 # a few moments of the music go to out/, the sound to out/play.wav, and a summary is printed.
 # While no sound plays its clock stands at 0 and only Escape would end it, so it then gets
 # Escape after the screenshots. Both ways the number of frames shown is counted from Wine's
-# trace of the swap chain's Present calls.
+# trace of the Present calls.
 #
 # It draws with DXVK unless NIMBRA_D3D says otherwise (scripts/direct3d.sh): on the machine's
 # Vulkan GPU when it has one (NIMBRA_VULKAN=auto), else on lavapipe, which is still faster than

@@ -18,7 +18,7 @@ mkdir -p "$(dirname "$WINEPREFIX")"
 # The project's displays (Xvfb) have no window manager. Wine is told not to hand windows to one:
 # otherwise hiding or destroying a full-screen window waits two seconds for a window manager that
 # never answers. The marker records that the prefix has the setting (and DXVK, in its prefix).
-marker="$WINEPREFIX/.nimbra-unmanaged"
+marker=$(d3dReadyMarker)
 if [ ! -f "$marker" ]; then
   # The first run creates the prefix (10 to 20 s); a lock keeps parallel tests from racing.
   (
