@@ -1,4 +1,5 @@
 #include "app/live/CompilerMessages.h"
+#include "app/live/TextLines.h"
 
 #include <cctype>
 
@@ -65,15 +66,9 @@ std::string placedMessage(const std::string& line)
 std::vector<std::string> compilerMessages(const std::string& output)
 {
     std::vector<std::string> messages;
-    size_t at = 0;
-    while (at < output.size()) {
-        size_t end = output.find('\n', at);
-        if (end == std::string::npos)
-            end = output.size();
-        std::string line = output.substr(at, end - at);
-        while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
+    for (std::string line : textLines(output)) {
+        while (!line.empty() && line.back() == ' ')
             line.pop_back();
-        at = end + 1;
         if (line.find_first_not_of(" \t") == std::string::npos)
             continue;
         const std::string placed = placedMessage(line);

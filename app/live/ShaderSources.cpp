@@ -1,4 +1,5 @@
 #include "app/live/ShaderSources.h"
+#include "app/live/TextLines.h"
 
 #include <cstdio>
 #include <cstring>
@@ -58,22 +59,17 @@ bool readShaderSource(const std::string& path, std::string& text, std::string& w
 std::vector<std::string> includedNames(const std::string& text)
 {
     std::vector<std::string> names;
-    size_t at = 0;
-    while (at < text.size()) {
-        size_t end = text.find('\n', at);
-        if (end == std::string::npos)
-            end = text.size();
-        size_t i = text.find_first_not_of(" \t", at);
-        if (i < end && text[i] == '#') {
-            i = text.find_first_not_of(" \t", i + 1);
-            if (i < end && text.compare(i, 7, "include") == 0) {
-                const size_t open = text.find('"', i + 7);
-                const size_t close = open < end ? text.find('"', open + 1) : std::string::npos;
-                if (close < end && close > open + 1)
-                    names.push_back(text.substr(open + 1, close - open - 1));
-            }
-        }
-        at = end + 1;
+    for (const std::string& line : textLines(text)) {
+        size_t i = line.find_first_not_of(" \t");
+        if (i == std::string::npos || line[i] != '#')
+            continue;
+        i = line.find_first_not_of(" \t", i + 1);
+        if (i == std::string::npos || line.compare(i, 7, "include") != 0)
+            continue;
+        const size_t open = line.find('"', i + 7);
+        const size_t close = open == std::string::npos ? open : line.find('"', open + 1);
+        if (close != std::string::npos && close > open + 1)
+            names.push_back(line.substr(open + 1, close - open - 1));
     }
     return names;
 }
