@@ -1,5 +1,6 @@
 #include "tests/support/TestDevice.h"
 
+#include "gfx/EndProcess.h"
 #include "gfx/GpuIdle.h"
 #include "gfx/PlainTextureDesc.h"
 #include "gfx/ReadBack.h"
@@ -83,9 +84,7 @@ ID3D11RasterizerState* createUnculledRasterizer()
 } // namespace Nimbra
 
 // One device for the whole program, installed before any test runs. Once the results are out,
-// the process ends without tearing the driver down (TerminateProcess skips the libraries' detach):
-// the software rasteriser under Wine has crashed in that teardown now and then, after every test
-// had passed.
+// the process ends without tearing the driver down.
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
@@ -101,9 +100,7 @@ int main(int argc, char** argv)
     const Nimbra::ContextBuffer zeroHeader = {};
     Nimbra::installGraphicsContext(zeroHeader, device, context);
     const int result = RUN_ALL_TESTS();
-    std::fflush(stdout);
-    std::fflush(stderr);
     Nimbra::Gfx::waitForGpuIdle(device, context, Nimbra::Gfx::gpuIdleLimitMs);
-    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(result));
+    Nimbra::Gfx::endWithoutDriverTeardown(static_cast<UINT>(result));
     return result;
 }

@@ -24,6 +24,7 @@
 #include "app/Presentation.h"
 #include "gfx/frame/Screen.h"
 #include "gfx/DemoPlayer.h"
+#include "gfx/EndProcess.h"
 #include "gfx/FrameConstants.h"
 #include "gfx/ReadBack.h"
 
@@ -203,8 +204,8 @@ int main(int argc, char** argv)
                      ? printConstants(presentation, window, options, aspect)
                      : captureFrames(presentation, window, target, options, aspect);
     presentationShutdown(presentation);
-    std::fflush(stdout);
     finishGpuWork(window);
-    // The player and its GPU objects live to the end of the process, as in the demo.
-    ExitProcess(static_cast<UINT>(status));
+    // The player and its GPU objects live to the end of the process, as in the demo; every
+    // file is closed by now.
+    Gfx::endWithoutDriverTeardown(static_cast<UINT>(status));
 }
