@@ -1,23 +1,20 @@
 #include "app/live/CommandShaderCompiler.h"
 
+#include "app/live/BoundedRead.h"
+
 #include <cstdio>
 #include <cstdlib>
 
 namespace Nimbra {
 namespace {
 
+// The compiler's bytecode and messages; no program of ours comes near it.
+constexpr uint64_t maxOutputBytes = uint64_t(16) << 20;
+
 bool readWhole(const std::string& path, std::string& text)
 {
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return false;
-    text.clear();
-    char buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        text.append(buffer, n);
-    std::fclose(file);
-    return true;
+    std::string why;
+    return readFileUpTo(path, maxOutputBytes, text, why);
 }
 
 } // namespace

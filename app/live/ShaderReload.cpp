@@ -46,20 +46,18 @@ void ShaderReload::noticeChanges(uint64_t now)
 {
     for (const std::string& file : watch.poll())
         for (const Program& program : programs) {
-            if (std::find(program.files.begin(), program.files.end(), file) == program.files.end() ||
-                std::find(queue.begin(), queue.end(), program.name) != queue.end())
-                continue;
-            queue.push_back(program.name);
-            queuedAt.push_back(now);
+            const bool queued = std::any_of(queue.begin(), queue.end(),
+                                             [&](const Queued& q) { return q.program == program.name; });
+            if (!queued && std::find(program.files.begin(), program.files.end(), file) != program.files.end())
+                queue.push_back({program.name, now});
         }
 }
 
 void ShaderReload::startNext(uint64_t now)
 {
-    const std::string name = queue.front();
-    noticedAt = queuedAt.front();
+    const std::string name = queue.front().program;
+    noticedAt = queue.front().noticedAt;
     queue.erase(queue.begin());
-    queuedAt.erase(queuedAt.begin());
     Program& program = *std::find_if(programs.begin(), programs.end(), [&](const Program& p) { return p.name == name; });
     // What the program includes may have changed with this save: the new files are watched too.
     watchFilesOf(program);

@@ -68,9 +68,12 @@ private:
 
     FileWatch watch;
     uint64_t lastPoll = 0;
-    std::vector<std::string> queue;  // programs to compile, oldest first
-    uint64_t noticedAt = 0;          // when the change that queued the current job was noticed
-    std::vector<uint64_t> queuedAt;  // one per queue entry
+    struct Queued {
+        std::string program;
+        uint64_t noticedAt;  // when the change that queued it was noticed
+    };
+    std::vector<Queued> queue;  // programs to compile, oldest first
+    uint64_t noticedAt = 0;     // that of the current job
     std::string current;             // the program being compiled
     uint64_t startedAt = 0;
 };

@@ -1,4 +1,6 @@
 #include "app/live/ShaderSources.h"
+
+#include "app/live/BoundedRead.h"
 #include "app/live/TextLines.h"
 
 #include <cstdio>
@@ -24,29 +26,9 @@ bool programStage(const std::string& program, ProgramStage& stage)
 
 bool readShaderSource(const std::string& path, std::string& text, std::string& why)
 {
-    text.clear();
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) {
-        why = "cannot be opened (deleted?)";
+    if (!readFileUpTo(path, maxShaderSourceBytes, text, why))
         return false;
-    }
-    char buffer[65536];
-    size_t n;
-    bool tooLarge = false;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-        if (text.size() + n > maxShaderSourceBytes) {
-            tooLarge = true;
-            break;
-        }
-        text.append(buffer, n);
-    }
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed)
-        why = "cannot be read";
-    else if (tooLarge)
-        why = "is larger than " + std::to_string(maxShaderSourceBytes) + " bytes";
-    else if (text.empty())
+    if (text.empty())
         why = "is empty";
     else if (std::memchr(text.data(), '\0', text.size()))
         why = "is not text (it holds a NUL byte)";

@@ -1,36 +1,21 @@
 #include "app/live/SongReload.h"
 
-#include <cstdio>
+#include "app/live/BoundedRead.h"
 
 namespace Nimbra {
 
 bool readSongFile(const std::string& path, std::vector<unsigned char>& module, std::string& why)
 {
     module.clear();
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) {
-        why = "cannot be opened (deleted?)";
+    std::string bytes;
+    if (!readFileUpTo(path, maxSongFileBytes, bytes, why))
+        return false;
+    if (bytes.empty()) {
+        why = "is empty";
         return false;
     }
-    unsigned char buffer[65536];
-    size_t n;
-    bool tooLarge = false;
-    while (!tooLarge && (n = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-        tooLarge = module.size() + n > maxSongFileBytes;
-        module.insert(module.end(), buffer, buffer + n);
-    }
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed)
-        why = "cannot be read";
-    else if (tooLarge)
-        why = "is larger than " + std::to_string(maxSongFileBytes >> 20) + " MiB";
-    else if (module.empty())
-        why = "is empty";
-    else
-        return true;
-    module.clear();
-    return false;
+    module.assign(bytes.begin(), bytes.end());
+    return true;
 }
 
 SongReload::SongReload(std::string path, SongReplacer replace, std::function<void(const std::string&)> log,

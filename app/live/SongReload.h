@@ -17,7 +17,8 @@ using SongReplacer = std::function<bool(std::vector<unsigned char> module, std::
 // Modules above this size are not read: no XM file comes near it.
 constexpr uint64_t maxSongFileBytes = uint64_t(64) << 20;
 
-// Reads a whole module file of at most maxSongFileBytes; false, with the reason, otherwise.
+// Reads a whole module file of at most maxSongFileBytes; false, with the reason, when it is
+// missing, unreadable, larger or empty.
 bool readSongFile(const std::string& path, std::vector<unsigned char>& module, std::string& why);
 
 class SongReload
