@@ -1,5 +1,7 @@
 #include "app/live/PlatformShaderCompiler.h"
 
+#include "gfx/live/CompilerLibrary.h"
+
 #include <d3dcompiler.h>
 #include <windows.h>
 
@@ -8,15 +10,6 @@ namespace {
 
 using CompileFunction = HRESULT(WINAPI*)(LPCVOID, SIZE_T, LPCSTR, const D3D_SHADER_MACRO*, ID3DInclude*, LPCSTR,
                                          LPCSTR, UINT, UINT, ID3DBlob**, ID3DBlob**);
-
-CompileFunction platformCompile()
-{
-    static CompileFunction compile = [] {
-        HMODULE library = LoadLibraryW(L"d3dcompiler_47.dll");
-        return library ? reinterpret_cast<CompileFunction>(reinterpret_cast<void*>(GetProcAddress(library, "D3DCompile"))) : nullptr;
-    }();
-    return compile;
-}
 
 std::string blobText(ID3DBlob* blob)
 {
@@ -29,7 +22,7 @@ std::string blobText(ID3DBlob* blob)
 
 bool PlatformShaderCompiler::start(const CompileRequest& request, std::string& why)
 {
-    const CompileFunction compile = platformCompile();
+    const CompileFunction compile = Gfx::compilerFunction<CompileFunction>("D3DCompile");
     if (!compile) {
         why = "d3dcompiler_47.dll with D3DCompile is not on this system";
         return false;

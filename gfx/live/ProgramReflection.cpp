@@ -1,5 +1,8 @@
 #include "gfx/live/ProgramReflection.h"
 
+#include "gfx/FrameConstants.h"
+#include "gfx/live/CompilerLibrary.h"
+
 #include <d3d11shader.h>
 #include <d3dcompiler.h>
 #include <windows.h>
@@ -9,15 +12,6 @@ namespace Gfx {
 namespace {
 
 using ReflectFunction = HRESULT(WINAPI*)(LPCVOID, SIZE_T, REFIID, void**);
-
-ReflectFunction platformReflect()
-{
-    static ReflectFunction reflect = [] {
-        HMODULE library = LoadLibraryW(L"d3dcompiler_47.dll");
-        return library ? reinterpret_cast<ReflectFunction>(reinterpret_cast<void*>(GetProcAddress(library, "D3DReflect"))) : nullptr;
-    }();
-    return reflect;
-}
 
 // The version token's program type (bits 16 and up).
 ProgramKind kindOf(UINT version)
@@ -60,7 +54,7 @@ SignatureElement elementOf(const D3D11_SIGNATURE_PARAMETER_DESC& d)
 void readFrameConstants(ID3D11ShaderReflection* reflection, ProgramInterface& program)
 {
     for (const ProgramBinding& binding : program.bindings) {
-        if (binding.type != BindingType::Constants || binding.slot != 8)
+        if (binding.type != BindingType::Constants || binding.slot != frameConstantsSlot)
             continue;
         ID3D11ShaderReflectionConstantBuffer* block = reflection->GetConstantBufferByName(binding.name.c_str());
         D3D11_SHADER_BUFFER_DESC desc = {};
@@ -80,7 +74,7 @@ void readFrameConstants(ID3D11ShaderReflection* reflection, ProgramInterface& pr
 bool reflectProgram(const void* bytecode, size_t size, ProgramInterface& program, std::string& why)
 {
     program = ProgramInterface();
-    const ReflectFunction reflect = platformReflect();
+    const ReflectFunction reflect = compilerFunction<ReflectFunction>("D3DReflect");
     if (!reflect) {
         why = "d3dcompiler_47.dll with D3DReflect is not on this system";
         return false;
