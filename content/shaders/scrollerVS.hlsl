@@ -67,20 +67,6 @@ void cubeCorner(uint vertexId, out float3 corner, out float3 normal)
     corner = (normal + u * q.x + v * q.y) * 0.5;
 }
 
-// The camera's position: the point the view matrix takes to the origin. The view need not be
-// rigid (the camera's direction is not normalised), so its linear part is inverted by Cramer's
-// rule rather than transposed.
-float3 cameraPosition()
-{
-    float3 r0 = viewMatrix[0].xyz;
-    float3 r1 = viewMatrix[1].xyz;
-    float3 r2 = viewMatrix[2].xyz;
-    float3 c0 = cross(r1, r2);
-    float3 c1 = cross(r2, r0);
-    float3 c2 = cross(r0, r1);
-    return -(viewMatrix[0].w * c0 + viewMatrix[1].w * c1 + viewMatrix[2].w * c2) / dot(r0, c0);
-}
-
 // Whether a cube's face turns towards the camera. A face turned away lies behind the cube's
 // front faces, except along the edge they share, where both have the same depth: there the
 // rounding of the rasteriser's depth picked the face a pixel showed, which differed between
@@ -88,7 +74,9 @@ float3 cameraPosition()
 // The test is made from the face's centre, so that its six corners agree.
 bool facesCamera(float3 faceCentre, float3 faceNormal)
 {
-    return dot(faceNormal, cameraPosition() - faceCentre) > 0.0;
+    // The camera stands where the inverse view takes the origin.
+    float3 camera = mul(invViewMatrix, float4(0.0, 0.0, 0.0, 1.0)).xyz;
+    return dot(faceNormal, camera - faceCentre) > 0.0;
 }
 
 VertexOutput vertex_main(uint vertexId : SV_VertexID, uint instanceId : SV_InstanceID)
