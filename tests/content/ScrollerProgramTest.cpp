@@ -77,9 +77,13 @@ protected:
     {
         data_ = ConstantData();
         const float view[16] = {1, 0, 0, 0, 0, -1, 0, 0, 0, 0, -25, 0, -11.6f, -5.0f, -625.0f, 1};
+        // Its inverse, by hand: x = x' + 11.6, y = -y' - 5, z = -z' / 25 - 25 (the origin goes back
+        // to the camera).
+        const float inverseView[16] = {1, 0, 0, 0, 0, -1, 0, 0, 0, 0, -0.04f, 0, 11.6f, -5.0f, -25.0f, 1};
         float yScale = 1.0f / std::tan(1.666f * 0.01745329f * 0.5f);
         const float projection[16] = {yScale * 9.0f / 16.0f, 0, 0, 0, 0, yScale, 0, 0, 0, 0, -1.0001f, -1, 0, 0, -0.10001f, 0};
         data_.setMatrix(offsetof(Nimbra::ContextBuffer, viewMatrix), view);
+        data_.setMatrix(offsetof(Nimbra::ContextBuffer, invViewMatrix), inverseView);
         data_.setMatrix(offsetof(Nimbra::ContextBuffer, projectionMatrix), projection);
         data_.setVariable(23, 181.0f);  // L1_X_OFFSET
         data_.setVariable(24, -186.0f); // L1_Y_OFFSET
