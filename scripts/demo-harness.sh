@@ -45,7 +45,7 @@
 #   exit_code=N|killed          the program's exit code, or killed when it had to be ended
 #   run_ms=N                    process start to its end
 # A program that never shows its window reports window_id=none and its exit code (after a
-# second run, as below).
+# second run, as below; NIMBRA_RETRY_LOG, default build/retries.log, gets a line per retry).
 # Messages go to standard error. Exit status: the program's exit code; 124 when it had to be
 # killed; 125 when the harness itself failed (bad arguments, a missing tool) or no window
 # appeared.
@@ -117,13 +117,19 @@ if [ -z "${NIMBRA_HARNESS_INSIDE:-}" ]; then
   # Wine starts each fresh server's desktop process (explorer) on the first window and waits
   # 10 s for it; on a busy machine it can miss that, and then no window of the run can be
   # made. So a run without a window is made once more; a program that never shows one fails
-  # both times.
+  # both times. The first attempt's report goes to standard error, and a line to the retries
+  # log, which `make test` counts, so that a retry that becomes the rule is seen.
   result=$(inside "$@")
   status=$?
   if echo "$result" | grep -qx 'window_id=none'; then
-    echo "demo-harness: no window; running once more, as Wine's desktop may have missed its start-up limit" >&2
+    echo "demo-harness: RETRY: no window (status $status); running once more, as Wine's desktop may have missed its start-up limit. The first attempt reported:" >&2
+    echo "$result" | sed 's/^/demo-harness:   /' >&2
+    retries=${NIMBRA_RETRY_LOG:-$here/build/retries.log}
+    mkdir -p "$(dirname "$retries")"
+    echo "${NIMBRA_TEST_NAME:-$(basename "$program")} no window (status $status), ran once more" >> "$retries"
     result=$(inside "$@")
     status=$?
+    echo "demo-harness: RETRY: the second attempt ended with status $status" >&2
   fi
   [ -z "$result" ] || echo "$result"
   exit $status

@@ -1,12 +1,22 @@
 #!/usr/bin/env bash
 # Runs every test of the three builds: native, native with sanitizers, and Windows under Wine
-# (inside a private virtual display and sound sink). Fails if any test fails.
+# (inside a private virtual display and sound sink). Fails if any test fails. Ends with the
+# versions of the private toolchain the Windows tests ran on (any that is not the pin is
+# flagged) and the count of runs the harness made once more (build/retries.log).
 set -u
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
 status=0
 jobs=$(nproc)
+export NIMBRA_RETRY_LOG="$here/build/retries.log"
+mkdir -p build && : > "$NIMBRA_RETRY_LOG"
 ctest --test-dir build/host --output-on-failure -j "$jobs" || status=1
 ctest --test-dir build/asan --output-on-failure -j "$jobs" || status=1
 bash scripts/session.sh -- ctest --test-dir build/win64 --output-on-failure -j "$jobs" || status=1
+
+source scripts/vulkan-tools.sh
+toolchainReport
+retries=$(wc -l < "$NIMBRA_RETRY_LOG")
+echo "retries: $retries"
+sed 's/^/  /' "$NIMBRA_RETRY_LOG"
 exit $status

@@ -27,8 +27,10 @@ if [ -z "$mirror" ]; then
 fi
 
 # privateDebs DIR SUITE PACKAGE[=VERSION]...: unpacks Debian packages of SUITE into DIR/root
-# through an apt list of its own, so that the system's packages are never touched. A pinned
-# version the mirror no longer carries is replaced by the suite's current one, with a warning.
+# through an apt list of its own, so that the system's packages are never touched, and writes
+# the version of the first package to DIR/version. A pinned version the mirror no longer
+# carries is replaced by the suite's current one, with a warning (toolSettle then names the
+# folder for the version unpacked).
 privateDebs() {
   local dir=$1 suite=$2
   shift 2
@@ -45,8 +47,18 @@ privateDebs() {
       (cd "$dir/debs" && apt-get "${o[@]}" download "${p%%=*}")
     fi
   done
+  local first=${1%%=*}
+  dpkg-deb -f "$(ls "$dir"/debs/"${first}"_*.deb | head -n1)" Version > "$dir/version"
   for f in "$dir"/debs/*.deb; do dpkg-deb -x "$f" "$dir/root"; done
   rm -rf "$dir/lists" "$dir/debs"
+}
+
+# unpackTool NAME PIN SUITE PACKAGE: PACKAGE=PIN of SUITE (or, with a warning, its current
+# version) into the folder named for the version unpacked; sets toolSettled to that folder.
+unpackTool() {
+  local staging="$tools/.$1-unpacking"
+  privateDebs "$staging" "$3" "$4=$2"
+  toolSettle "$1" "$2" "$staging"
 }
 
 # The shader compiler: vkd3d-compiler 2.x from Debian unstable, with its own C library.
@@ -69,8 +81,9 @@ fi
 # the system's Mesa, which Wine's own Direct3D draws with, stays as it is.
 source "$here/scripts/vulkan-tools.sh"
 if [ ! -f "$dxvkDir/ready" ]; then
-  echo "setup: fetching DXVK $dxvkVersion"
-  privateDebs "$dxvkDir" trixie "dxvk-wine64=$dxvkVersion"
+  echo "setup: fetching DXVK $dxvkPin"
+  unpackTool dxvk "$dxvkPin" trixie dxvk-wine64
+  dxvkDir=$toolSettled
   for dll in d3d11 dxgi; do cp "$dxvkDir/root/usr/lib/dxvk/wine64/$dll.dll.so" "$dxvkDir/$dll.dll"; done
   touch "$dxvkDir/ready"
 fi
@@ -79,18 +92,22 @@ writeManifest() {
   sed "s|\"library_path\": *\"[^\"]*\"|\"library_path\": \"$2\"|" "$1" > "$3"
 }
 if [ ! -f "$lavapipeDir/ready" ]; then
-  echo "setup: fetching lavapipe $lavapipeVersion"
-  privateDebs "$lavapipeDir" bookworm-backports "mesa-vulkan-drivers=$lavapipeVersion"
+  echo "setup: fetching lavapipe $lavapipePin"
+  unpackTool lavapipe "$lavapipePin" bookworm-backports mesa-vulkan-drivers
+  lavapipeDir=$toolSettled
   writeManifest "$(ls "$lavapipeDir"/root/usr/share/vulkan/icd.d/lvp_icd*.json)" \
     "$lavapipeDir/root/usr/lib/x86_64-linux-gnu/libvulkan_lvp.so" "$lavapipeDir/lvp_icd.json"
   touch "$lavapipeDir/ready"
 fi
 if [ ! -f "$validationDir/ready" ]; then
-  echo "setup: fetching the Vulkan validation layer $validationVersion"
-  privateDebs "$validationDir" bookworm "vulkan-validationlayers=$validationVersion"
+  echo "setup: fetching the Vulkan validation layer $validationPin"
+  unpackTool vulkan-validation "$validationPin" bookworm vulkan-validationlayers
+  validationDir=$toolSettled
   mkdir -p "$validationDir/layers"
   writeManifest "$validationDir/root/usr/share/vulkan/explicit_layer.d/VkLayer_khronos_validation.json" \
     "$validationDir/root/usr/lib/x86_64-linux-gnu/libVkLayer_khronos_validation.so" \
     "$validationDir/layers/VkLayer_khronos_validation.json"
   touch "$validationDir/ready"
 fi
+# Loud on every run while a tool is not the pinned version, not only the run that unpacked it.
+toolchainReport || echo "setup: WARNING: running on versions other than the pinned ones (above); remove $tools/*.fallback and the named folders to try the pins again" >&2
