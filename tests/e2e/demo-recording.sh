@@ -21,22 +21,22 @@ end=107.58
 # Sound under Wine only keeps time when the machine has a core to spare: on a machine that is
 # busy with other work the sink underruns and the recording says nothing about the demo. Wait
 # for the load to settle (up to two minutes), else skip (exit code 77). NIMBRA_RECORDING_FORCE=1
-# runs it regardless.
-cores=$(nproc)
-[ -n "${NIMBRA_RECORDING_FORCE:-}" ] && cores=1000
-for _ in $(seq 24); do
-  load=$(cut -d' ' -f1 /proc/loadavg)
-  awk -v l="$load" -v c="$cores" 'BEGIN { exit !(l < c) }' && break
-  sleep 5
-done
-if ! awk -v l="$(cut -d' ' -f1 /proc/loadavg)" -v c="$cores" 'BEGIN { exit !(l < c) }'; then
-  echo "demo-recording: SKIPPED (code 77), the machine stayed busy for two minutes (load $(cut -d' ' -f1 /proc/loadavg) on $cores cores): Wine's sound would underrun and the recording would measure the machine, not the demo"
-  exit 77
-fi
-
-# A private session, so that no other test's sound ends up in the recording.
+# runs it regardless. Then a private session, so that no other test's sound ends up in the
+# recording; the runs beside the recording (demo-whole-runs.sh, on other cores) start then.
 render=${NIMBRA_RECORDING_RENDER:-}
 if [ -z "${NIMBRA_RECORDING_SESSION:-}" ]; then
+  cores=$(nproc)
+  [ -n "${NIMBRA_RECORDING_FORCE:-}" ] && cores=1000
+  for _ in $(seq 24); do
+    load=$(cut -d' ' -f1 /proc/loadavg)
+    awk -v l="$load" -v c="$cores" 'BEGIN { exit !(l < c) }' && break
+    sleep 5
+  done
+  if ! awk -v l="$(cut -d' ' -f1 /proc/loadavg)" -v c="$cores" 'BEGIN { exit !(l < c) }'; then
+    echo "demo-recording: SKIPPED (code 77), the machine stayed busy for two minutes (load $(cut -d' ' -f1 /proc/loadavg) on $cores cores): Wine's sound would underrun and the recording would measure the machine, not the demo"
+    exit 77
+  fi
+  [ -z "${NIMBRA_RECORDING_STARTED:-}" ] || touch "$NIMBRA_RECORDING_STARTED"
   display=(--no-gl)
   [ -n "$render" ] && display=(--size 320x180)
   NIMBRA_RECORDING_SESSION=1 exec bash "$src/scripts/session.sh" "${display[@]}" -- bash "$0" "$@"

@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# demo-whole-runs.sh DEMO.exe SOURCE_DIR: the runs of the whole show side by side. They wait on
+# the music's clock (107.58 s), not on the processor, so they share the time of one; each has a
+# Wine prefix, display and sound sink of its own, and its verdict is the one it gives alone:
+#   recording        without a Direct3D device, recorded and compared with the offline render
+#                    (demo-recording.sh): exit code 0 after the show, no drift, no gap. It has
+#                    the last core to itself, as software rendering would starve Wine's sound
+#                    threads.
+#   to-end wined3d   with the device and sound (demo-e2e.sh to-end): the first picture, sound in
+#   to-end dxvk      the sink, exit code 0 by itself after the music's end. On the other cores,
+#                    where the software rasterisers share the time; they count in frame units.
+# Fails when any run fails. When the machine stays busy the recording skips (and says why) and
+# the to-end runs still count: the test then ends with 77 only if they passed. On one core the
+# runs take turns.
+set -u
+demo=$1
+src=$2
+work=$(mktemp -d /tmp/nimbra-whole.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+name=${NIMBRA_TEST_NAME:-demo_whole_runs}
+
+last=$(( $(nproc) - 1 ))
+recordingCores=()
+renderCores=()
+if [ "$last" -ge 1 ] && command -v taskset >/dev/null; then
+  recordingCores=(taskset -c "$last")
+  renderCores=(taskset -c "0-$(( last - 1 ))")
+fi
+
+# The recording first waits for a quiet machine; the renders start once it has started or
+# skipped (or, without a core of its own, ended).
+NIMBRA_D3D=wined3d NIMBRA_RECORDING_STARTED="$work/recording-started" "${recordingCores[@]}" \
+  bash "$src/tests/e2e/demo-recording.sh" "$demo" "$src" > "$work/recording.log" 2>&1 &
+recording=$!
+while kill -0 "$recording" 2>/dev/null; do
+  [ -e "$work/recording-started" ] && [ ${#recordingCores[@]} -gt 0 ] && break
+  sleep 1
+done
+d3ds=(wined3d dxvk)
+renders=()
+for d3d in "${d3ds[@]}"; do
+  NIMBRA_D3D=$d3d NIMBRA_TEST_NAME="$name/to-end-$d3d" "${renderCores[@]}" \
+    bash "$src/tests/e2e/demo-e2e.sh" to-end "$demo" > "$work/to-end-$d3d.log" 2>&1 &
+  renders+=($!)
+done
+
+wait "$recording"
+recordingStatus=$?
+failed=0
+echo "== recording, without a Direct3D device${recordingCores[*]:+ (${recordingCores[*]})}: status $recordingStatus"
+cat "$work/recording.log"
+case "$recordingStatus" in 0|77) ;; *) failed=1 ;; esac
+for i in "${!d3ds[@]}"; do
+  d3d=${d3ds[$i]}
+  wait "${renders[$i]}"
+  status=$?
+  echo "== to-end on $d3d${renderCores[*]:+ (${renderCores[*]})}: status $status"
+  cat "$work/to-end-$d3d.log"
+  [ "$status" = 0 ] || failed=1
+done
+if [ "$failed" != 0 ]; then
+  echo "FAILED: a whole run failed (above)"
+  exit 1
+fi
+[ "$recordingStatus" = 77 ] && exit 77
+exit 0
