@@ -16,7 +16,7 @@
 #   screenshot  the screen shows the program's output, not uniform black
 #   keymenu     Alt and F10 alone open no menu: the picture keeps changing, Escape still ends it
 #   to-end      with device and sound, the show runs to its end at 107.58 s of music and
-#               exits with 0 by itself
+#               exits with 0 by itself (demo-whole-runs.sh runs it beside the recording)
 set -u
 case=$1
 demo=$2
