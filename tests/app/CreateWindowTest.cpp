@@ -75,6 +75,18 @@ TEST_F(CreateWindowAndDevice, DeviceIsAtFeatureLevel11)
     EXPECT_EQ(window.device->GetFeatureLevel(), D3D_FEATURE_LEVEL_11_0);
 }
 
+// DXGI queues three frames unless told otherwise; the demo allows one (the default reads as 3).
+TEST_F(CreateWindowAndDevice, DeviceQueuesAtMostOneFrame)
+{
+    ASSERT_NE(window.device, nullptr);
+    IDXGIDevice1* dxgiDevice = nullptr;
+    ASSERT_TRUE(SUCCEEDED(window.device->QueryInterface(__uuidof(IDXGIDevice1), (void**)&dxgiDevice)));
+    UINT latency = 0;
+    EXPECT_TRUE(SUCCEEDED(dxgiDevice->GetMaximumFrameLatency(&latency)));
+    EXPECT_EQ(latency, 1u);
+    dxgiDevice->Release();
+}
+
 TEST_F(CreateWindowAndDevice, SwapChainHasTheScreenSizedFlipDescription)
 {
     ASSERT_NE(window.swapChain, nullptr);
