@@ -144,9 +144,7 @@ IDXGISwapChain1* createSwapChain(DemoWindow& window)
     if (FAILED(factory->CreateSwapChainForHwnd(window.device, window.hwnd, &desc, nullptr, nullptr,
                                                &swapChain)))
         return nullptr;
-    // Left to DXGI, Alt+Enter would switch modes behind the loop's back and nothing would resize
-    // the buffers; the association is made on the factory that created the swap chain.
-    factory->MakeWindowAssociation(window.hwnd, DXGI_MWA_NO_ALT_ENTER);
+    refuseAltEnter(swapChain, window.hwnd);
     return swapChain;
 }
 
@@ -192,6 +190,16 @@ void createWindowAndDevice(DemoWindow& window, const WindowShape& shape)
         ShowCursor(FALSE);
         ShowWindow(GetConsoleWindow(), SW_HIDE);
     }
+}
+
+void refuseAltEnter(IDXGISwapChain1* swapChain, HWND hwnd)
+{
+    // The association counts only on the factory that created the swap chain: its parent.
+    IDXGIFactory* factory = nullptr;
+    if (FAILED(swapChain->GetParent(__uuidof(IDXGIFactory), (void**)&factory)) || !factory)
+        return;
+    factory->MakeWindowAssociation(hwnd, DXGI_MWA_NO_ALT_ENTER);
+    factory->Release();
 }
 
 LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)

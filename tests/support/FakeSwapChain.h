@@ -1,6 +1,7 @@
 #pragma once
-// A swap chain that only answers Present, with results given in advance, and counts the calls:
-// the frame loop's handling of a lost device, which no real device here can show on demand.
+// A swap chain that answers Present with results given in advance and counts the calls (the
+// frame loop's handling of a lost device, which no real device here can show on demand), and
+// hands out the parent it is given.
 #include <dxgi1_2.h>
 
 #include <vector>
@@ -20,6 +21,13 @@ public:
     }
 
     size_t presents = 0;
+    IUnknown* parent = nullptr;
+
+    HRESULT STDMETHODCALLTYPE GetParent(REFIID iid, void** object) override
+    {
+        *object = nullptr;
+        return parent ? parent->QueryInterface(iid, object) : E_NOINTERFACE;
+    }
 
     // Lives on the test's stack: references are not counted.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override
@@ -30,11 +38,10 @@ public:
     ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
 
-    // Nothing else is called by the frame loop.
+    // Nothing else is called by the code under test.
     HRESULT STDMETHODCALLTYPE SetPrivateData(REFGUID, UINT, const void*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetPrivateDataInterface(REFGUID, const IUnknown*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetPrivateData(REFGUID, UINT*, void*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetParent(REFIID, void**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetDevice(REFIID, void**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetBuffer(UINT, REFIID, void**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetFullscreenState(BOOL, IDXGIOutput*) override { return E_NOTIMPL; }
