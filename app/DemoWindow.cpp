@@ -37,6 +37,17 @@ void openFramedWindow(DemoWindow& window, const WindowShape& shape)
     window.hwnd = CreateWindowExW(0, windowClassName, shape.title, style, CW_USEDEFAULT, CW_USEDEFAULT,
                                   outside.right - outside.left, outside.bottom - outside.top, nullptr,
                                   nullptr, window.windowClass.hInstance, nullptr);
+    // AdjustWindowRect measures the frame at the system's DPI; a per-monitor aware window on a
+    // monitor of another scale has a frame of that monitor's size, so the inside is measured once
+    // made and the window grown or shrunk by the difference.
+    RECT inside = {};
+    RECT frame = {};
+    if (!window.hwnd || !GetClientRect(window.hwnd, &inside) || !GetWindowRect(window.hwnd, &frame))
+        return;
+    if (inside.right != screenWidth || inside.bottom != screenHeight)
+        SetWindowPos(window.hwnd, nullptr, 0, 0, frame.right - frame.left + screenWidth - inside.right,
+                     frame.bottom - frame.top + screenHeight - inside.bottom,
+                     SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
 }
 
 void openWindow(DemoWindow& window, const WindowShape& shape)
@@ -133,7 +144,19 @@ IDXGISwapChain1* createSwapChain(DemoWindow& window)
     if (FAILED(factory->CreateSwapChainForHwnd(window.device, window.hwnd, &desc, nullptr, nullptr,
                                                &swapChain)))
         return nullptr;
+    refuseAltEnter(swapChain, window.hwnd);
     return swapChain;
+}
+
+// At most one frame queued ahead of the screen: DXGI's default of three would let the picture
+// trail the music by three refreshes. Present still paces the loop.
+void limitFrameLatency(ID3D11Device* device)
+{
+    IDXGIDevice1* dxgiDevice = nullptr;
+    if (FAILED(device->QueryInterface(__uuidof(IDXGIDevice1), (void**)&dxgiDevice)) || !dxgiDevice)
+        return;
+    dxgiDevice->SetMaximumFrameLatency(1);
+    dxgiDevice->Release();
 }
 
 }  // namespace
@@ -149,6 +172,7 @@ void createWindowAndDevice(DemoWindow& window, const WindowShape& shape)
                                  D3D11_SDK_VERSION, &window.device, &obtained,
                                  &window.immediateContext)))
         return;
+    limitFrameLatency(window.device);
 
     window.swapChain = createSwapChain(window);
     if (!window.swapChain)
@@ -166,6 +190,16 @@ void createWindowAndDevice(DemoWindow& window, const WindowShape& shape)
         ShowCursor(FALSE);
         ShowWindow(GetConsoleWindow(), SW_HIDE);
     }
+}
+
+void refuseAltEnter(IDXGISwapChain1* swapChain, HWND hwnd)
+{
+    // The association counts only on the factory that created the swap chain: its parent.
+    IDXGIFactory* factory = nullptr;
+    if (FAILED(swapChain->GetParent(__uuidof(IDXGIFactory), (void**)&factory)) || !factory)
+        return;
+    factory->MakeWindowAssociation(hwnd, DXGI_MWA_NO_ALT_ENTER);
+    factory->Release();
 }
 
 LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)

@@ -37,6 +37,10 @@ struct WindowShape
 // device there is no swap chain and no back-buffer view, and the window is still shown.
 void createWindowAndDevice(DemoWindow& window, const WindowShape& shape = WindowShape());
 
+// Tells DXGI not to answer Alt+Enter in `hwnd` for a swap chain made for that window: it would
+// switch modes behind the frame loop's back, and nothing would resize the buffers after it.
+void refuseAltEnter(IDXGISwapChain1* swapChain, HWND hwnd);
+
 // The window procedure: destruction becomes WM_QUIT, WM_SIZE is ignored (the swap chain keeps
 // its size) and the keyboard menu (Alt, F10) is swallowed.
 LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

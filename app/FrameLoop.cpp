@@ -29,6 +29,13 @@ void waitInsteadOfPresent()
     MsgWaitForMultipleObjects(0, nullptr, FALSE, refreshWaitMs, QS_ALLINPUT);
 }
 
+// A removed or reset device never presents again: every later Present fails at once and paces
+// nothing.
+bool deviceLost(HRESULT presented)
+{
+    return presented == DXGI_ERROR_DEVICE_REMOVED || presented == DXGI_ERROR_DEVICE_RESET;
+}
+
 }  // namespace
 
 void finishGpuWork(DemoWindow& window)
@@ -40,6 +47,7 @@ uint32_t runFrameLoop(DemoWindow& window, Presentation& presentation, FrameClock
 {
     float prevT = 0.0f;
     uint32_t frame = 0;
+    bool presenting = window.swapChain != nullptr;
     while (!window.quit) {
         drainMessages(window);
         if (!window.quit && GetAsyncKeyState(VK_ESCAPE) != 0)
@@ -53,8 +61,8 @@ uint32_t runFrameLoop(DemoWindow& window, Presentation& presentation, FrameClock
 
         if (presentationCanDraw(window))
             presentationFrameWork(presentation, t, elapsed, frame, aspect);
-        if (window.swapChain)
-            window.swapChain->Present(1, 0);
+        if (presenting)
+            presenting = !deviceLost(window.swapChain->Present(1, 0));
         else
             waitInsteadOfPresent();
 

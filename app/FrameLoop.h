@@ -19,7 +19,9 @@ int runDemo();
 uint32_t runPresentation(DemoWindow& window, Presentation& presentation, FrameClock& clock);
 
 // One turn per vertical blank: messages, Escape, the clock's turn start, its time, end test,
-// frame work, Present. Returns the number of turns that were completed (frames drawn).
+// frame work, Present. Without a swap chain, and from the turn Present reports the device
+// removed or reset, a turn waits about one refresh instead of presenting. Returns the number of
+// turns that were completed (frames drawn).
 uint32_t runFrameLoop(DemoWindow& window, Presentation& presentation, FrameClock& clock);
 
 // Waits until the GPU has finished the frames in flight before the process leaves (see

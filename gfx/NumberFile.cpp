@@ -86,8 +86,10 @@ void parseNumbers(char* text, int32_t elementType, void*& data, uint32_t& count)
 {
     count = countNumberTokens(text);
     const size_t bytes = static_cast<size_t>(count) * elementSize(elementType);
-    // Never a zero-byte request, so an empty file still gives a block of its own.
-    data = std::malloc(bytes > 0 ? bytes : 1);
+    // Rounded up to 16 bytes and zero-filled: a buffer's width rounds up the same way and
+    // Direct3D copies the whole width. Never a zero-byte request, so an empty file still gives a
+    // block of its own.
+    data = std::calloc(bytes > 0 ? (bytes + 15) / 16 * 16 : 1, 1);
     if (elementSize(elementType) == 0)
         return;
 

@@ -56,6 +56,18 @@ extern const unsigned int palette256Size;
 extern const unsigned char palette32[];
 extern const unsigned int palette32Size;
 
+// Bytes stored for each number block: its size rounded up to 16, the rest zero. A buffer's
+// width rounds up the same way, and Direct3D copies the whole width from the block.
+extern const unsigned int fontAStorage;
+extern const unsigned int fontBStorage;
+extern const unsigned int layer1TextStorage;
+extern const unsigned int layer2TextStorage;
+extern const unsigned int layer3TextStorage;
+extern const unsigned int layer4TextStorage;
+extern const unsigned int scrollerTextStorage;
+extern const unsigned int palette256Storage;
+extern const unsigned int palette32Storage;
+
 // The backdrop picture, 1280 x 720 RGBA PNG.
 extern const unsigned char mapImage[];
 extern const unsigned int mapImageSize;

@@ -5,6 +5,8 @@
 #include "app/DemoWindow.h"
 #include "app/FrameLoop.h"
 #include "gfx/frame/Screen.h"
+#include "tests/support/FakeDxgiFactory.h"
+#include "tests/support/FakeSwapChain.h"
 
 namespace Nimbra {
 namespace {
@@ -75,6 +77,18 @@ TEST_F(CreateWindowAndDevice, DeviceIsAtFeatureLevel11)
     EXPECT_EQ(window.device->GetFeatureLevel(), D3D_FEATURE_LEVEL_11_0);
 }
 
+// DXGI queues three frames unless told otherwise; the demo allows one (the default reads as 3).
+TEST_F(CreateWindowAndDevice, DeviceQueuesAtMostOneFrame)
+{
+    ASSERT_NE(window.device, nullptr);
+    IDXGIDevice1* dxgiDevice = nullptr;
+    ASSERT_TRUE(SUCCEEDED(window.device->QueryInterface(__uuidof(IDXGIDevice1), (void**)&dxgiDevice)));
+    UINT latency = 0;
+    EXPECT_TRUE(SUCCEEDED(dxgiDevice->GetMaximumFrameLatency(&latency)));
+    EXPECT_EQ(latency, 1u);
+    dxgiDevice->Release();
+}
+
 TEST_F(CreateWindowAndDevice, SwapChainHasTheScreenSizedFlipDescription)
 {
     ASSERT_NE(window.swapChain, nullptr);
@@ -97,6 +111,20 @@ TEST_F(CreateWindowAndDevice, SwapChainHasTheScreenSizedFlipDescription)
     } else {
         EXPECT_EQ(desc.AlphaMode, DXGI_ALPHA_MODE_PREMULTIPLIED);
     }
+}
+
+// Alt+Enter is refused on the factory that made the swap chain, for its window. (Wine does not
+// switch modes on Alt+Enter, so only a model of the factory shows the call.)
+TEST(AltEnter, IsRefusedByTheSwapChainsFactoryForItsWindow)
+{
+    FakeDxgiFactory factory;
+    FakeSwapChain swapChain({});
+    swapChain.parent = &factory;
+    const HWND hwnd = reinterpret_cast<HWND>(0x1234);
+    refuseAltEnter(&swapChain, hwnd);
+    EXPECT_EQ(factory.associations, 1);
+    EXPECT_EQ(factory.associatedWindow, hwnd);
+    EXPECT_EQ(factory.associationFlags, UINT(DXGI_MWA_NO_ALT_ENTER));
 }
 
 TEST_F(CreateWindowAndDevice, BackBufferViewShowsBufferZero)

@@ -4,6 +4,7 @@
 #include "gfx/frame/Screen.h"
 #include "app/SoundtrackClock.h"
 #include "content/song/Song.h"
+#include "tests/support/FakeSwapChain.h"
 #include "tests/support/TestWindow.h"
 
 namespace Nimbra {
@@ -18,6 +19,7 @@ protected:
         setScreenSize(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
         window.hwnd = openTestWindow(L"NimbraLoopTest", windowProc, WS_POPUP, {0, 0, 64, 64});
         ASSERT_NE(window.hwnd, nullptr);
+        discardMessages();  // WM_QUIT of an earlier test's window
     }
 
     uint32_t run(FrameClock& clock)
@@ -98,6 +100,58 @@ TEST_F(FrameLoop, EndsWithoutDrawingTheFrameOfTheEnd)
     EXPECT_EQ(frames, 2u);
     EXPECT_FALSE(window.quit);
     DestroyWindow(window.hwnd);
+}
+
+// Time is the turn's number; the music ends after `lastTurn` turns.
+class TurnsClock : public FrameClock
+{
+public:
+    explicit TurnsClock(int lastTurn) : lastTurn(lastTurn) {}
+    void start() override {}
+    void turnStart() override { ++turns; }
+    float seconds() override { return static_cast<float>(turns); }
+    bool finished(float t) const override { return t > static_cast<float>(lastTurn); }
+    void stop() override {}
+    int lastTurn;
+    int turns = 0;
+};
+
+// A removed or reset device ends presenting for good: the loop waits instead, as without a swap
+// chain, and still runs to the end of the music. Other results of Present change nothing.
+TEST_F(FrameLoop, StopsPresentingOnceTheDeviceIsLost)
+{
+    const struct
+    {
+        std::vector<HRESULT> results;
+        size_t presents;
+    } cases[] = {
+        {{S_OK, S_OK, DXGI_ERROR_DEVICE_REMOVED}, 3},
+        {{DXGI_ERROR_DEVICE_RESET, S_OK}, 1},
+        {{DXGI_STATUS_OCCLUDED, E_FAIL, S_OK}, 6},
+        {{}, 6},
+    };
+    for (const auto& c : cases) {
+        FakeSwapChain swapChain(c.results);
+        window.swapChain = &swapChain;
+        TurnsClock clock(6);
+        EXPECT_EQ(run(clock), 6u);
+        EXPECT_EQ(swapChain.presents, c.presents) << c.results.size() << " results given";
+        EXPECT_FALSE(window.quit);
+    }
+    window.swapChain = nullptr;
+    DestroyWindow(window.hwnd);
+}
+
+// Closing the window still ends the loop after the device is lost.
+TEST_F(FrameLoop, EndsWhenTheWindowClosesAfterTheDeviceIsLost)
+{
+    FakeSwapChain swapChain({DXGI_ERROR_DEVICE_REMOVED});
+    window.swapChain = &swapChain;
+    ClosingClock clock(window.hwnd);
+    EXPECT_EQ(run(clock), 4u);
+    EXPECT_TRUE(window.quit);
+    EXPECT_EQ(swapChain.presents, 1u);
+    window.swapChain = nullptr;
 }
 
 // WM_QUIT found while draining: the turn is still drawn and presented, then the loop ends.

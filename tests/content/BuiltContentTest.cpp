@@ -7,6 +7,7 @@
 #include "content/animation/ContentVariables.h"
 #include "content/assets/Assets.h"
 #include "content/script/BuildContent.h"
+#include "content/script/ContentTables.h"
 #include "core/Timeline.h"
 #include "gfx/BufferDataRuntime.h"
 #include "gfx/ComputePass.h"
@@ -80,6 +81,41 @@ protected:
 };
 
 }  // namespace
+
+// Direct3D copies a buffer's whole ByteWidth from its initial data: every number block must
+// store at least that many bytes, though its size (and the buffer's count) is often less.
+TEST_F(BuiltContent, EveryBufferDataBlockCoversItsBufferWidth)
+{
+    const struct
+    {
+        const unsigned char* block;
+        const unsigned int* storage;
+    } stored[] = {
+        {fontA, &fontAStorage},           {fontB, &fontBStorage},
+        {layer1Text, &layer1TextStorage}, {layer2Text, &layer2TextStorage},
+        {layer3Text, &layer3TextStorage}, {layer4Text, &layer4TextStorage},
+        {scrollerText, &scrollerTextStorage}, {palette256, &palette256Storage},
+        {palette32, &palette32Storage},
+    };
+    uint32_t checked = 0;
+    for (uint32_t key = 0; key < contentResourceCount; ++key) {
+        if (contentResources[key].kind != ContentResourceClass::BufferData)
+            continue;
+        auto* buffer = static_cast<BufferDataRuntime*>(player->resources.slot(key));
+        ASSERT_NE(buffer, nullptr) << key;
+        const unsigned int* storage = nullptr;
+        for (const auto& s : stored)
+            if (s.block == buffer->initialData)
+                storage = s.storage;
+        ASSERT_NE(storage, nullptr) << "resource " << key << " starts from a block of unknown storage";
+        EXPECT_GE(*storage, bufferBytes(buffer)) << key;
+        ++checked;
+    }
+    EXPECT_EQ(checked, 9u);
+    // The one block whose size is not a multiple of 16: 765 ints, 3,060 bytes in a 3,072-byte buffer.
+    EXPECT_EQ(layer1TextSize, 3060u);
+    EXPECT_EQ(bufferBytes(player->resources.slot(4)), 3072u);
+}
 
 TEST_F(BuiltContent, VariablesInRegistrationOrder)
 {

@@ -62,6 +62,21 @@ TEST(NumberFile, OverflowSaturates)
     EXPECT_EQ(parse<uint8_t>("99999999999", UInt8), (std::vector<uint8_t>{0xFF}));
 }
 
+// The block reaches the next multiple of 16 bytes with zeros, as the buffer made from it does
+// (the sanitizers' build catches a block that stops short).
+TEST(NumberFile, BlockIsPaddedToSixteenBytes)
+{
+    std::string text = "1 2 3 4 5";
+    void* data = nullptr;
+    uint32_t count = 0;
+    parseNumbers(&text[0], Int32, data, count);
+    ASSERT_EQ(count, 5u);
+    std::vector<int32_t> block(8);
+    std::memcpy(block.data(), data, 32);
+    EXPECT_EQ(block, (std::vector<int32_t>{1, 2, 3, 4, 5, 0, 0, 0}));
+    std::free(data);
+}
+
 TEST(NumberFile, UnknownElementTypeStoresNothing)
 {
     std::string text = "1 2 3";
