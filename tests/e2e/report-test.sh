@@ -8,7 +8,7 @@ exe=$1
 here=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*"; cat "$work/report"; exit 1; }
+fail() { echo "FAIL: $*"; cat "$work/full"; exit 1; }
 
 bash "$here/scripts/session.sh" bash "$here/scripts/wine-run.sh" "$exe" \
   --report --debug-layer --width 160 --height 90 >"$work/full" 2>&1

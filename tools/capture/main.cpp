@@ -284,7 +284,7 @@ int main(int argc, char** argv)
     window.backBufferView = target.view();
 
     // The capture takes its time from the frame step and renders the sound offline, so no audio
-    // device is opened.
+    // device is opened (the report only tries one, above).
     Presentation presentation;
     presentationStartUp(presentation, window);
     holdVariables(presentation.timeline, options.settings);
