@@ -58,6 +58,14 @@ TEST(CaptureOptions, ReadsEveryOption)
     ASSERT_TRUE(parse({"--constants", "1.5"}, constants, error)) << error;
     EXPECT_EQ(constants.mode, CaptureMode::Constants);
     EXPECT_DOUBLE_EQ(constants.constantsTime, 1.5);
+    EXPECT_TRUE(options.sizeGiven);
+    EXPECT_FALSE(constants.sizeGiven);
+    EXPECT_FALSE(constants.debugLayer);
+
+    CaptureOptions report;
+    ASSERT_TRUE(parse({"--report", "--debug-layer"}, report, error)) << error;
+    EXPECT_EQ(report.mode, CaptureMode::Report);
+    EXPECT_TRUE(report.debugLayer);
 }
 
 TEST(CaptureOptions, RejectsMalformedInput)
@@ -67,6 +75,7 @@ TEST(CaptureOptions, RejectsMalformedInput)
         {"--height", "1e9"},   {"--fps", "0"},         {"--fps", "nan"},
         {"--from", "-1"},      {"--from", "200"},      {"--from", "5", "--to", "4"},
         {"--out", ""},         {"--frames", "3"},      {"--constants", "abc"},
+        {"--report", "--constants", "1"},   {"--constants", "1", "--report"},   {"--report", "--passes"},
     };
     for (const auto& args : bad) {
         CaptureOptions options;

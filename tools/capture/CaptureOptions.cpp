@@ -66,6 +66,18 @@ bool parseCaptureOptions(int argc, const char* const* argv, CaptureOptions& opti
             options.passPictures = true;
             continue;
         }
+        if (std::strcmp(name, "--report") == 0) {
+            if (options.mode == CaptureMode::Constants) {
+                error = "--report and --constants are two modes: give one";
+                return false;
+            }
+            options.mode = CaptureMode::Report;
+            continue;
+        }
+        if (std::strcmp(name, "--debug-layer") == 0) {
+            options.debugLayer = true;
+            continue;
+        }
         if (i + 1 >= argc) {
             error = std::string(name) + " needs a value";
             return false;
@@ -74,8 +86,10 @@ bool parseCaptureOptions(int argc, const char* const* argv, CaptureOptions& opti
         bool ok = true;
         if (std::strcmp(name, "--width") == 0) {
             ok = parseSize(value, options.width);
+            options.sizeGiven = true;
         } else if (std::strcmp(name, "--height") == 0) {
             ok = parseSize(value, options.height);
+            options.sizeGiven = true;
         } else if (std::strcmp(name, "--fps") == 0) {
             ok = parseNumber(value, options.fps) && options.fps > 0.0 && options.fps <= 1000.0;
         } else if (std::strcmp(name, "--from") == 0) {
@@ -91,6 +105,10 @@ bool parseCaptureOptions(int argc, const char* const* argv, CaptureOptions& opti
                 return false;
             options.settings.push_back(setting);
         } else if (std::strcmp(name, "--constants") == 0) {
+            if (options.mode == CaptureMode::Report) {
+                error = "--report and --constants are two modes: give one";
+                return false;
+            }
             ok = parseNumber(value, options.constantsTime) && options.constantsTime >= 0.0;
             options.mode = CaptureMode::Constants;
         } else {
@@ -102,8 +120,8 @@ bool parseCaptureOptions(int argc, const char* const* argv, CaptureOptions& opti
             return false;
         }
     }
-    if (options.mode == CaptureMode::Constants && options.passPictures) {
-        error = "--passes writes pictures of captured frames; --constants captures none";
+    if (options.mode != CaptureMode::Frames && options.passPictures) {
+        error = "--passes writes pictures of captured frames; --constants and --report capture none";
         return false;
     }
     if (options.mode == CaptureMode::Frames && presentationIsOver(static_cast<float>(options.from))) {

@@ -6,14 +6,18 @@
 //       every draw pass leaves in its target, DIR/frame_NNNNN_drawK.png
 //   demo-capture [--width W] [--height H] --constants T
 //       prints the constant data of the first frame, rendered at T seconds
-// In both, --set NAME=VALUE (repeatable) holds a variable at VALUE in every frame.
+//   demo-capture --report [--width W --height H]
+//       prints one compatibility line, then the adapter, driver, output and sound device, and
+//       the GPU time of every pass at a few moments, at the screen's size unless W x H is given
+// In all, --set NAME=VALUE (repeatable) holds a variable at VALUE in every frame, and
+// --debug-layer creates the device with the Direct3D 11 debug layer and fails on its errors.
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace Nimbra {
 
-enum class CaptureMode { Frames, Constants };
+enum class CaptureMode { Frames, Constants, Report };
 
 // A variable held at a value: written over the value its curve gives, every frame.
 struct VariableSetting {
@@ -25,12 +29,14 @@ struct CaptureOptions {
     CaptureMode mode = CaptureMode::Frames;
     int32_t width = 1280;
     int32_t height = 720;
+    bool sizeGiven = false;  // --width or --height was given
     double fps = 60.0;
     double from = 0.0;
     double to = 107.58;
     double constantsTime = 0.0;
     std::string outDir = "out/capture";
     bool passPictures = false;
+    bool debugLayer = false;
     std::vector<VariableSetting> settings;  // in command-line order; a later one wins
 };
 

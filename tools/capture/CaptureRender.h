@@ -25,6 +25,12 @@ public:
     // Adds the GPU times of the frame just rendered; waits for the GPU.
     void collectTimings() { timer.collect(); }
     void printTimings(std::FILE* out) const;
+    // The mean of the frames collected so far, pass by pass in execution order.
+    uint32_t framesTimed() const { return timer.frames(); }
+    uint32_t passCount() const { return static_cast<uint32_t>(passNames.size()); }
+    const std::string& passLabel(uint32_t index) const { return passNames[index]; }
+    double passMilliseconds(uint32_t index) const { return timer.averageMilliseconds(index); }
+    double frameMilliseconds() const { return timer.averageFrameMilliseconds(); }
 
     void passesBegin() override;
     void passDone(uint32_t index) override;

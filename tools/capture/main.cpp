@@ -9,14 +9,23 @@
 //
 // --passes writes, beside every frame, the picture each draw pass left in its target;
 // --set NAME=VALUE holds a variable at a value for the whole capture (its curve is replaced).
+//
+// --report prints one compatibility line and then what it rests on: adapter, driver, feature
+// level, output, sound device, and the GPU time of every pass at a few moments at the screen's
+// size. --debug-layer (any mode) makes the device with the Direct3D 11 debug layer, prints its
+// messages after the frames and fails on an error or corruption.
 #include "app/CaptureClock.h"
 #include "tools/capture/CaptureFiles.h"
+#include "tools/capture/CaptureDevice.h"
 #include "tools/capture/CaptureOptions.h"
+#include "tools/capture/CompatibilityReport.h"
+#include "tools/capture/DebugMessages.h"
 #include "tools/capture/CaptureRender.h"
 #include "tools/capture/CaptureSoundtrack.h"
 #include "tools/capture/PassDump.h"
 #include "tools/capture/PassTimer.h"
 #include "tools/capture/Readback.h"
+#include "tools/capture/SystemReport.h"
 #include "tools/capture/VariableSettings.h"
 
 #include "app/DemoWindow.h"
@@ -47,8 +56,9 @@ void printUsage()
 {
     std::fprintf(stderr,
                  "usage: demo-capture [--width W] [--height H] [--fps F] [--from S] [--to E] [--out DIR]\n"
-                 "                    [--passes] [--set NAME=VALUE ...]\n"
-                 "       demo-capture [--width W] [--height H] [--set NAME=VALUE ...] --constants T\n");
+                 "                    [--passes] [--set NAME=VALUE ...] [--debug-layer]\n"
+                 "       demo-capture [--width W] [--height H] [--set NAME=VALUE ...] [--debug-layer] --constants T\n"
+                 "       demo-capture --report [--width W --height H] [--debug-layer]\n");
 }
 
 // Creates `path` and any missing folders above it.
@@ -162,6 +172,48 @@ int captureFrames(Presentation& presentation, DemoWindow& window, FrameTarget& t
     return 0;
 }
 
+// The moments of the show the report times, one frame each; a frame just before each is drawn
+// first and not counted, so that no first use of a program or target is in the figures.
+const float reportMoments[] = {2.0f, 35.0f, 69.0f, 102.0f};
+
+std::string timeReportFrames(Presentation& presentation, DemoWindow& window)
+{
+    std::vector<std::unique_ptr<TimedRenderer>> moments;
+    uint32_t frame = 0;
+    const float step = 1.0f / 60.0f;
+    for (float t : reportMoments) {
+        moments.push_back(std::make_unique<TimedRenderer>(*presentation.timeline.player, window.device,
+                                                          window.immediateContext));
+        presentationFrameWork(presentation, t - step, step, frame++, aspect, moments.back().get());
+        presentationFrameWork(presentation, t, step, frame++, aspect, moments.back().get());
+        moments.back()->collectTimings();
+    }
+    char line[256];
+    std::snprintf(line, sizeof line, "GPU time per pass at %d x %d, ms, one frame at each moment:\n  %-12s",
+                  screenWidth, screenHeight, "pass");
+    std::string text = line;
+    for (float t : reportMoments) {
+        std::snprintf(line, sizeof line, " %8.1f s", t);
+        text += line;
+    }
+    text += "\n";
+    for (const auto& moment : moments)
+        if (moment->framesTimed() == 0)
+            return text + "  no timestamps from this driver\n";
+    const TimedRenderer& first = *moments.front();
+    for (uint32_t pass = 0; pass <= first.passCount(); ++pass) {
+        std::snprintf(line, sizeof line, "  %-12s", pass < first.passCount() ? first.passLabel(pass).c_str() : "frame");
+        text += line;
+        for (const auto& moment : moments) {
+            const double ms = pass < first.passCount() ? moment->passMilliseconds(pass) : moment->frameMilliseconds();
+            std::snprintf(line, sizeof line, " %10.3f", ms);
+            text += line;
+        }
+        text += "\n";
+    }
+    return text;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -177,14 +229,50 @@ int main(int argc, char** argv)
         return 2;
     }
 
+    // The demo is not DPI aware: under display scaling Windows gives it a smaller, virtual
+    // screen. The report shows that size, then reads the display in its own pixels.
+    std::string demoScreen;
+    if (options.mode == CaptureMode::Report) {
+        demoScreen = "screen as the demo sees it: " + std::to_string(GetSystemMetrics(SM_CXSCREEN)) + " x " +
+                     std::to_string(GetSystemMetrics(SM_CYSCREEN)) + "\n";
+        SetProcessDPIAware();
+    }
+
+    CaptureDeviceRequest request;
+    request.debugLayer = options.debugLayer;
+    request.lowerLevels = options.mode == CaptureMode::Report;
+    const CaptureDevice made = createCaptureDevice(request);
+    if (options.debugLayer && options.mode != CaptureMode::Report)
+        std::printf("%s\n", debugLayerNote(made.debugLayer).c_str());
+
+    CompatibilityFacts facts;
+    facts.device = made.device != nullptr;
+    facts.featureLevel = static_cast<uint32_t>(made.level);
+    SystemReport system;
+    if (options.mode == CaptureMode::Report) {
+        system = describeSystem(made.device, made.level);
+        facts.soundDevice = system.soundDevice;
+        if (!options.sizeGiven && system.output) {
+            options.width = system.outputWidth;
+            options.height = system.outputHeight;
+        }
+        system.text += demoScreen;
+        if (options.debugLayer)
+            system.text += debugLayerNote(made.debugLayer) + "\n";
+        // Without a device of level 11_0 there are no frames to time.
+        if (!facts.device || made.level < D3D_FEATURE_LEVEL_11_0) {
+            std::printf("%s\n%s", compatibilityLine(facts).c_str(), system.text.c_str());
+            return 1;
+        }
+    }
     setScreenSize(options.width, options.height);
 
     // A device without a window: the frames end in a texture of the capture size that stands in
     // for the swap chain's buffer.
     DemoWindow window = {};
-    const D3D_FEATURE_LEVEL level = D3D_FEATURE_LEVEL_11_0;
-    if (FAILED(D3D11CreateDevice(nullptr, D3D_DRIVER_TYPE_HARDWARE, nullptr, 0, &level, 1,
-                                 D3D11_SDK_VERSION, &window.device, nullptr, &window.immediateContext))) {
+    window.device = made.device;
+    window.immediateContext = made.context;
+    if (!window.device) {
         std::fprintf(stderr, "demo-capture: no Direct3D 11 device\n");
         return 1;
     }
@@ -196,15 +284,37 @@ int main(int argc, char** argv)
     window.backBufferView = target.view();
 
     // The capture takes its time from the frame step and renders the sound offline, so no audio
-    // device is opened.
+    // device is opened (the report only tries one, above).
     Presentation presentation;
     presentationStartUp(presentation, window);
     holdVariables(presentation.timeline, options.settings);
-    int status = options.mode == CaptureMode::Constants
-                     ? printConstants(presentation, window, options, aspect)
-                     : captureFrames(presentation, window, target, options, aspect);
+    int status = 0;
+    std::string timings;
+    if (options.mode == CaptureMode::Report)
+        timings = timeReportFrames(presentation, window);
+    else if (options.mode == CaptureMode::Constants)
+        status = printConstants(presentation, window, options, aspect);
+    else
+        status = captureFrames(presentation, window, target, options, aspect);
+
+    // The debug layer's verdict on the frames: any error or corruption fails the run.
+    std::string messages;
+    if (made.debugLayer == DebugLayer::On) {
+        facts.debugFailures = readDebugMessages(window.device, messages).failures;
+        if (facts.debugFailures > 0)
+            status = 1;
+    }
+    if (options.mode == CaptureMode::Report) {
+        const std::string line = compatibilityLine(facts);
+        std::printf("%s\n%s%s%s", line.c_str(), system.text.c_str(), messages.c_str(), timings.c_str());
+        if (!compatibilityProblems(facts).empty())
+            status = 1;
+    } else {
+        std::fputs(messages.c_str(), stdout);
+    }
     presentationShutdown(presentation);
     finishGpuWork(window);
+    std::fflush(stdout);
     // The player and its GPU objects live to the end of the process, as in the demo; every
     // file is closed by now.
     Gfx::endWithoutDriverTeardown(static_cast<UINT>(status));

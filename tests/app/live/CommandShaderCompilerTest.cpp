@@ -3,6 +3,7 @@
 // through its files.
 #include "app/live/CommandShaderCompiler.h"
 #include "tests/app/live/LiveFolder.h"
+#include "tests/support/DxbcChecksum.h"
 
 #include <cstdlib>
 
@@ -47,6 +48,8 @@ TEST_F(CommandShaderCompilerTest, AGoodProgramBecomesBytecodeAndABadOneItsMessag
     ASSERT_TRUE(good.ok) << good.messages;
     ASSERT_GT(good.bytecode.size(), 4u);
     EXPECT_EQ(std::string(good.bytecode.begin(), good.bytecode.begin() + 4), "DXBC");
+    // Signed as Windows requires of every program it takes.
+    EXPECT_TRUE(Testing::dxbcChecksumMatches(good.bytecode.data(), good.bytecode.size()));
     EXPECT_EQ(commandLines.back(), std::string(NIMBRA_SOURCE_DIR) + "/scripts/compile-shader.sh ps_5_0 pixel_main " +
                                        path("goodPS.hlsl") + " " + folder + "/goodPS-1.dxbc");
 

@@ -2,6 +2,7 @@
 // demo's own programs, so small ones stand in; on Windows the platform's compiler builds them all.
 #include "app/live/CompilerMessages.h"
 #include "app/live/PlatformShaderCompiler.h"
+#include "tests/support/DxbcChecksum.h"
 
 #include <gtest/gtest.h>
 
@@ -30,6 +31,8 @@ TEST(PlatformShaderCompiler, BuildsAProgramOrSaysWhereItFailed)
     ASSERT_TRUE(good.ok) << good.messages;
     ASSERT_GT(good.bytecode.size(), 4u);
     EXPECT_EQ(std::string(good.bytecode.begin(), good.bytecode.begin() + 4), "DXBC");
+    // Signed as Windows requires of every program it takes.
+    EXPECT_TRUE(Testing::dxbcChecksumMatches(good.bytecode.data(), good.bytecode.size()));
 
     const CompileResult bad = compile("float4 pixel_main() : SV_Target\n{\n    return float4(1, 0.5, 0, 1)\n}\n");
     EXPECT_FALSE(bad.ok);

@@ -1,0 +1,39 @@
+#pragma once
+// demo-capture's Direct3D 11 device: the hardware device at feature level 11_0 (or, for the
+// report, the best of 11_0, 10_1 and 10_0, so that an older adapter is named rather than
+// missing), optionally with the debug layer. Where the layer is not installed (Windows without
+// the optional Graphics Tools), D3D11CreateDevice answers DXGI_ERROR_SDK_COMPONENT_MISSING;
+// the device is then made without it and the capture goes on.
+#include <d3d11.h>
+
+#include <string>
+
+namespace Nimbra {
+
+// D3D11CreateDevice's signature: the call goes through this seam so that a test can answer
+// as a system without the debug layer would.
+using CreateDeviceFunction = HRESULT(WINAPI*)(IDXGIAdapter*, D3D_DRIVER_TYPE, HMODULE, UINT,
+                                              const D3D_FEATURE_LEVEL*, UINT, UINT, ID3D11Device**,
+                                              D3D_FEATURE_LEVEL*, ID3D11DeviceContext**);
+
+enum class DebugLayer { Off, On, Missing };
+
+struct CaptureDevice {
+    ID3D11Device* device = nullptr;  // null when no device could be made
+    ID3D11DeviceContext* context = nullptr;
+    D3D_FEATURE_LEVEL level = D3D_FEATURE_LEVEL_11_0;
+    DebugLayer debugLayer = DebugLayer::Off;
+};
+
+struct CaptureDeviceRequest {
+    bool debugLayer = false;
+    bool lowerLevels = false;  // accept 10_1 and 10_0 too
+    CreateDeviceFunction create = D3D11CreateDevice;
+};
+
+CaptureDevice createCaptureDevice(const CaptureDeviceRequest& request);
+
+// One line on the layer for the console: on, off, or not installed (and how to install it).
+std::string debugLayerNote(DebugLayer layer);
+
+}  // namespace Nimbra
