@@ -229,14 +229,13 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    // The demo is not DPI aware: under display scaling Windows gives it a smaller, virtual
-    // screen. The report shows that size, then reads the display in its own pixels.
+    // The programs' manifest makes them per-monitor DPI aware, so this is the size in pixels the
+    // demo renders at; a smaller one than the output's under display scaling means the manifest
+    // was not honoured.
     std::string demoScreen;
-    if (options.mode == CaptureMode::Report) {
+    if (options.mode == CaptureMode::Report)
         demoScreen = "screen as the demo sees it: " + std::to_string(GetSystemMetrics(SM_CXSCREEN)) + " x " +
                      std::to_string(GetSystemMetrics(SM_CYSCREEN)) + "\n";
-        SetProcessDPIAware();
-    }
 
     CaptureDeviceRequest request;
     request.debugLayer = options.debugLayer;
