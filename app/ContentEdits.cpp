@@ -1,5 +1,6 @@
 #include "app/ContentEdits.h"
 
+#include "app/FilePaths.h"
 #include "content/animation/ContentKeys.h"
 #include "content/animation/ContentVariables.h"
 
@@ -72,7 +73,7 @@ bool writeContentEdits(const Timeline& timeline, const char* path, std::string& 
     if (!Sync::writeRocketFile(timeline, contentVariableNames(), contentVariableCount, Sync::rowsCovering(timeline),
                                text, error))
         return false;
-    FILE* file = std::fopen(path, "wb");
+    FILE* file = openFile(path, "wb");
     if (!file) {
         error = "cannot create the file";
         return false;

@@ -2,6 +2,7 @@
 
 #include "app/AudioClock.h"
 #include "app/ContentEdits.h"
+#include "app/FilePaths.h"
 #include "audio/ModulePlayer.h"
 #include "audio/SilentOutput.h"
 #include "content/animation/ContentVariables.h"
@@ -11,6 +12,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 
 namespace Nimbra {
 namespace {
@@ -273,7 +275,7 @@ void SyncClock::save()
 void SyncClock::writeDump() const
 {
     const std::string partial = options.dumpPath + ".part";
-    FILE* file = std::fopen(partial.c_str(), "wb");
+    FILE* file = openFile(partial.c_str(), "wb");
     if (!file)
         return;
     std::fprintf(file, "time %.9g\nrow %u\nmusic %u\nplaying %d\nlinked %d\n", double(time),
@@ -282,8 +284,8 @@ void SyncClock::writeDump() const
     for (uint32_t i = 0; i < timeline.curves.count && i < contentVariableCount; ++i)
         std::fprintf(file, "%s %.9g\n", contentVariables[i].name, double(evaluateCurve(timeline, i, time)));
     std::fclose(file);
-    std::remove(options.dumpPath.c_str());
-    std::rename(partial.c_str(), options.dumpPath.c_str());
+    std::error_code error;  // replaces the last dump (MoveFileEx on Windows)
+    std::filesystem::rename(pathFromUtf8(partial), pathFromUtf8(options.dumpPath), error);
 }
 
 } // namespace Nimbra

@@ -4,6 +4,7 @@
 // console; see SyncOptions.h for the command line. Shader sources and the song can change while
 // it runs: saved files are compiled or loaded and swapped in (LiveClock).
 #include "app/DemoWindow.h"
+#include "app/FilePaths.h"
 #include "app/FrameLoop.h"
 #include "gfx/frame/Screen.h"
 #include "app/SyncClock.h"
@@ -21,10 +22,19 @@ using namespace Nimbra;
 
 int main(int argc, char** argv)
 {
+    // Paths on the command line may name any file: the arguments are read wide, as UTF-8.
+    std::vector<std::string> arguments;
+    if (!commandLineArguments(argc, argv, arguments)) {
+        std::fprintf(stderr, "demo-sync: the command line holds text that is not Unicode\n%s", syncUsage);
+        return 2;
+    }
+    std::vector<const char*> words;
+    for (const std::string& argument : arguments)
+        words.push_back(argument.c_str());
     SyncOptions options;
     std::string error;
-    if (!parseSyncOptions(argc, argv, options, error)) {
-        std::fprintf(stderr, "demo-sync: %s\n%s", error.c_str(), syncUsage);
+    if (!parseSyncOptions(int(words.size()), words.data(), options, error)) {
+        writeText(stderr, "demo-sync: " + error + "\n" + syncUsage);
         return 2;
     }
 
@@ -42,7 +52,7 @@ int main(int argc, char** argv)
     const bool verbose = options.verbose;
     SyncLog log = [verbose](const std::string& line) {
         if (verbose || line.compare(0, 7, "report ") != 0) {
-            std::fprintf(stderr, "demo-sync: %s\n", line.c_str());
+            writeText(stderr, "demo-sync: " + line + "\n");
             std::fflush(stderr);
         }
     };
@@ -51,7 +61,7 @@ int main(int argc, char** argv)
     // The song: the built-in one, or a module file that is watched for saves.
     std::vector<unsigned char> module;
     if (!options.songPath.empty() && (!readSongFile(options.songPath, module, error) || !songLoads(module, error))) {
-        std::fprintf(stderr, "demo-sync: the song %s %s\n", options.songPath.c_str(), error.c_str());
+        writeText(stderr, "demo-sync: the song " + options.songPath + " " + error + "\n");
         return 1;
     }
     Presentation presentation;

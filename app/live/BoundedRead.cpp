@@ -1,5 +1,7 @@
 #include "app/live/BoundedRead.h"
 
+#include "app/FilePaths.h"
+
 #include <cstdio>
 
 namespace Nimbra {
@@ -7,7 +9,7 @@ namespace Nimbra {
 bool readFileUpTo(const std::string& path, uint64_t limit, std::string& bytes, std::string& why)
 {
     bytes.clear();
-    FILE* file = std::fopen(path.c_str(), "rb");
+    FILE* file = openFile(path.c_str(), "rb");
     if (!file) {
         why = "cannot be opened (deleted?)";
         return false;

@@ -1,9 +1,12 @@
 #include "app/live/CommandShaderCompiler.h"
 
+#include "app/FilePaths.h"
 #include "app/live/BoundedRead.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 
 namespace Nimbra {
 namespace {
@@ -49,8 +52,9 @@ CommandShaderCompiler::CommandShaderCompiler(std::string command, std::string wo
 
 void CommandShaderCompiler::removeJobFiles() const
 {
+    std::error_code error;
     for (const char* suffix : {"", ".log", ".done"})
-        std::remove((output + suffix).c_str());
+        std::filesystem::remove(pathFromUtf8(output + suffix), error);
 }
 
 bool CommandShaderCompiler::start(const CompileRequest& request, std::string& why)

@@ -1,5 +1,7 @@
 #include "app/live/FileWatch.h"
 
+#include "app/FilePaths.h"
+
 #include <filesystem>
 #include <system_error>
 
@@ -10,7 +12,7 @@ FileStamp stampOf(const std::string& path)
     namespace fs = std::filesystem;
     std::error_code error;
     FileStamp stamp;
-    const fs::path file = fs::u8path(path);
+    const fs::path file = pathFromUtf8(path);
     if (!fs::is_regular_file(file, error))
         return stamp;
     const uintmax_t size = fs::file_size(file, error);

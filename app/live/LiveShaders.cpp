@@ -1,5 +1,6 @@
 #include "app/live/LiveShaders.h"
 
+#include "app/FilePaths.h"
 #include "app/live/CommandShaderCompiler.h"
 #include "app/live/PlatformShaderCompiler.h"
 #include "content/assets/ContentPrograms.h"
@@ -13,16 +14,9 @@
 namespace Nimbra {
 namespace {
 
-std::wstring widened(const std::string& text)
-{
-    std::wstring wide(text.size() + 1, L'\0');
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &wide[0], int(wide.size()));
-    wide.resize(n > 0 ? size_t(n - 1) : 0);
-    return wide;
-}
-
 // Under Wine, the Unix path of a Windows path (a Unix command sees only those); elsewhere the
-// path itself.
+// path itself. Wine gives the Unix name in the Unix locale's encoding, which is UTF-8 where
+// names other than ASCII work at all.
 std::string commandPathOf(const std::string& path)
 {
     using UnixFileName = char*(CDECL*)(LPCWSTR);
@@ -30,8 +24,10 @@ std::string commandPathOf(const std::string& path)
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
     if (!unixFileName || path.empty() || path[0] == '/')
         return path;
+    std::wstring wide;
     wchar_t full[MAX_PATH * 4];
-    if (!GetFullPathNameW(widened(path).c_str(), DWORD(sizeof full / sizeof full[0]), full, nullptr))
+    if (!wideFromUtf8(path, wide) ||
+        !GetFullPathNameW(wide.c_str(), DWORD(sizeof full / sizeof full[0]), full, nullptr))
         return path;
     char* unix = unixFileName(full);
     if (!unix)
@@ -43,7 +39,9 @@ std::string commandPathOf(const std::string& path)
 
 bool startProcess(const std::string& commandLine)
 {
-    std::wstring line = widened(commandLine);
+    std::wstring line;
+    if (!wideFromUtf8(commandLine, line) || line.empty())
+        return false;
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
@@ -63,11 +61,12 @@ std::string workFolder()
 {
     wchar_t temp[MAX_PATH + 1];
     const DWORD n = GetTempPathW(MAX_PATH + 1, temp);
-    std::filesystem::path folder = (n ? std::filesystem::path(temp) : std::filesystem::current_path()) /
-                                   ("nimbra-shaders-" + std::to_string(GetCurrentProcessId()));
     std::error_code error;
+    std::filesystem::path folder = n && n <= MAX_PATH ? std::filesystem::path(temp)
+                                                      : std::filesystem::current_path(error);
+    folder /= pathFromUtf8("nimbra-shaders-" + std::to_string(GetCurrentProcessId()));
     std::filesystem::create_directories(folder, error);
-    return folder.u8string();
+    return utf8FromPath(folder);
 }
 
 // Where new programs go: the presentation's passes, found when the first one arrives (the
@@ -100,7 +99,7 @@ public:
          const ReloadLog& log)
         : compiler(std::move(compiler)), installer(presentation),
           shaders(folder, programNames(), *this->compiler, installer, log, [](const std::string& line) {
-              std::fprintf(stderr, "%s\n", line.c_str());
+              writeText(stderr, line + "\n");
               std::fflush(stderr);
           })
     {
@@ -137,7 +136,7 @@ std::unique_ptr<LiveShaders> startLiveShaders(const LiveShaderOptions& options, 
     const std::string tree = NIMBRA_SOURCE_DIR;
     const std::string folder = options.folder.empty() ? tree + "/content/shaders" : options.folder;
     std::error_code error;
-    if (!std::filesystem::is_directory(std::filesystem::u8path(folder), error)) {
+    if (!std::filesystem::is_directory(pathFromUtf8(folder), error)) {
         log("live shaders off: no folder " + folder + (options.folder.empty() ? " (give one with --shaders)" : ""));
         return nullptr;
     }

@@ -1,5 +1,6 @@
 #include "app/live/ShaderSources.h"
 
+#include "app/FilePaths.h"
 #include "app/live/BoundedRead.h"
 #include "app/live/TextLines.h"
 
@@ -69,7 +70,7 @@ std::vector<std::string> programFiles(const std::string& folder, const std::stri
             bool known = false;
             for (const std::string& file : files)
                 known = known || file == path;
-            FILE* exists = known ? nullptr : std::fopen(path.c_str(), "rb");
+            FILE* exists = known ? nullptr : openFile(path.c_str(), "rb");
             if (exists) {
                 std::fclose(exists);
                 files.push_back(path);

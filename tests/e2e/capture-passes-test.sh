@@ -6,7 +6,8 @@
 #   - --set NEGT=1 changes the composite and what is made from it, and no pass before it;
 #   - --set in the constant data: the value at the variable's place, and a set camera variable
 #     moves the camera's matrices and nothing else;
-#   - an unknown variable is refused with its name.
+#   - an unknown variable is refused with its name;
+#   - the pictures reach a folder named beyond ASCII.
 set -u
 exe=$1
 here=$(cd "$(dirname "$0")/../.." && pwd)
@@ -21,8 +22,13 @@ for tool in identify compare convert; do
     { echo "FAIL: $tool is missing: install ImageMagick (apt-get install imagemagick, or run scripts/setup.sh)"; exit 1; }
 done
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+root=$(mktemp -d)
+trap 'rm -rf "$root"' EXIT
+# The pictures go to a folder named beyond ASCII and the ANSI code page, as a user's folders may
+# be; Wine reads the command line in the locale's encoding.
+work="$root/capture-ä-ω"
+mkdir "$work"
+export LC_ALL=C.UTF-8
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 capture() { bash "$here/scripts/wine-run.sh" "$exe" --width 64 --height 36 "$@"; }

@@ -5,15 +5,15 @@ usage: demo-sync-reload-test.py DEMO_SYNC.exe SOURCE_DIR WORK_DIR shaders|song
 
 shaders: a display with OpenGL, so the picture is drawn (by the software rasteriser: a frame
 takes seconds, and every wait counts turns of the loop, never seconds). A copy of the shader
-folder is edited while it runs: a good change shows in the window, a broken program and one
-whose interface no longer fits its pass are reported and the picture stays, a good one again
-shows.
+folder, named with a letter beyond ASCII, is edited while it runs: a good change shows in the
+window, a broken program and one whose interface no longer fits its pass are reported and the
+picture stays, a good one again shows.
 
 song: a display without OpenGL and a sound sink whose monitor is recorded. --song plays a
-module from disk (one sine note a second, a semitone up each second); it is saved over by the
-same song an octave up, then by a truncated module and by bytes that are no module. The
-recording must hold the first song, then the second going on at the same place in the song,
-and the program keeps running to Escape.
+module from disk (one sine note a second, a semitone up each second), under a name that the
+ANSI code page cannot spell; it is saved over by the same song an octave up, then by a
+truncated module and by bytes that are no module. The recording must hold the first song, then
+the second going on at the same place in the song, and the program keeps running to Escape.
 """
 import math
 import os
@@ -38,6 +38,9 @@ DEMO, SOURCE, WORK = demosync.setup(
 TURN_WAIT = 600.0
 FRAMES_IN_FLIGHT = 3
 RATE = 44100
+# Where the live files are copied: names a user's folders may have, beyond ASCII.
+SHADERS = 'shäders'
+SONG = 'sông-ω.xm'
 
 
 def save(path, data):
@@ -49,12 +52,12 @@ def save(path, data):
 
 class ShaderReloadTest(unittest.TestCase):
     def setUp(self):
-        self.shaders = os.path.join(WORK, 'shaders')
+        self.shaders = os.path.join(WORK, SHADERS)
         shutil.rmtree(self.shaders, ignore_errors=True)
         shutil.copytree(os.path.join(SOURCE, 'content/shaders'), self.shaders)
-        with open(os.path.join(self.shaders, 'combinePS.hlsl')) as f:
+        with open(os.path.join(self.shaders, 'combinePS.hlsl'), encoding='utf-8') as f:
             self.source = f.read()
-        self.demo = Demo(free_port(), '--shaders', 'shaders', width=160, height=90)
+        self.demo = Demo(free_port(), '--shaders', SHADERS, width=160, height=90)
 
     def tearDown(self):
         self.demo.stop()
@@ -99,7 +102,7 @@ class ShaderReloadTest(unittest.TestCase):
         self.assertEqual(self.colours(), [colour] * 5, what)
 
     def test_shader_reload(self):
-        self.demo.expect(r'live shaders: .*shaders, compiled with .*compile-shader\.sh')
+        self.demo.expect(f'live shaders: {SHADERS}, compiled with .*compile-shader\\.sh')
         self.turns(1)
         self.assertNotEqual(self.colours(), ['255,0,255'] * 5)
 
@@ -179,7 +182,7 @@ class SongReloadTest(unittest.TestCase):
         if not os.access(tool, os.X_OK):
             self.fail(f'{tool} is missing; build the host tools first (make host)')
         subprocess.run([tool, WORK], check=True)
-        song = os.path.join(WORK, 'song.xm')
+        song = os.path.join(WORK, SONG)
         shutil.copy(os.path.join(WORK, 'staircase.xm'), song)
         with open(os.path.join(WORK, 'staircase-octave.xm'), 'rb') as f:
             octave = f.read()
@@ -187,25 +190,26 @@ class SongReloadTest(unittest.TestCase):
         recording_began = time.monotonic()
         recorder = subprocess.Popen(['parec', f'--device={os.environ["NIMBRA_SINK"]}.monitor', '--format=s16le',
                                      f'--rate={RATE}', '--channels=2', '--file-format=wav', recording])
-        demo = Demo(free_port(), '--song', 'song.xm')
+        demo = Demo(free_port(), '--song', SONG)
         try:
             before = demo.wait_state(lambda s: s['music'] > 6.5 * RATE, '6.5 s of music')['music']
             save(song, octave)
             saved = time.monotonic() - recording_began
             restart = demo.expect(r'music \d+ \d+')
             frame, restart_ms = (int(v) for v in demo.lines[restart].split()[1:])
-            demo.expect('song reloaded from song.xm', restart)
+            demo.expect(f'song reloaded from {re.escape(SONG)}', restart)
             self.assertLess(frame - before, RATE, 'the new song starts where the music was when it was saved')
             demo.wait_state(lambda s: s['music'] > frame + 5 * RATE, '5 s of the new song')
 
             # Cut off in the first pattern's cells: the loader reads what is there, and the music goes
             # on; then bytes that are no module, which the loader refuses.
             save(song, octave[:336 + 9 + 5])
-            after = demo.expect(r'song reloaded from song\.xm|song song\.xm .*, the old one plays on', restart + 2)
+            after = demo.expect(f'song reloaded from {re.escape(SONG)}|song {re.escape(SONG)} .*, the old one plays on',
+                                restart + 2)
             demo.still_turning()
             save(song, b'not a module')
-            demo.expect(r'song song\.xm is refused by the loader \(not an XM module it reads\), the old one plays on',
-                        after + 1)
+            demo.expect(f'song {re.escape(SONG)} is refused by the loader \\(not an XM module it reads\\), '
+                        'the old one plays on', after + 1)
             demo.still_turning()
             demo.escape()
         finally:

@@ -81,9 +81,9 @@ class DemoSyncTest(unittest.TestCase):
         self.assertEqual(rows, sorted(set(rows)), 'rows only move forward while playing')
 
         self.editor.save_tracks()
-        self.demo.expect('save saved.rocket')
+        self.demo.expect('save ' + demosync.SAVED)
         tracks = {t.get('name'): [(int(k.get('row')), float(k.get('value')), int(k.get('interpolation'))) for k in t]
-                  for t in ElementTree.parse(os.path.join(WORK, 'saved.rocket')).getroot().find('tracks')}
+                  for t in ElementTree.parse(self.demo.saved).getroot().find('tracks')}
         self.assertEqual(list(tracks), names)
         self.assertEqual(tracks['FRAME'], [(1600, 2.5, 4)])
         self.assertEqual(tracks['FCSRANGE'], [])
@@ -108,8 +108,8 @@ class DemoSyncTest(unittest.TestCase):
         print(f'burst: 10,000 SET_KEY applied in {took * 1000:.0f} ms ({10000 / took:,.0f} messages/s, '
               'one frame turn and the dump included)', file=sys.stderr)
         self.editor.save_tracks()
-        self.demo.expect('save saved.rocket')
-        saved = ElementTree.parse(os.path.join(WORK, 'saved.rocket')).getroot()
+        self.demo.expect('save ' + demosync.SAVED)
+        saved = ElementTree.parse(self.demo.saved).getroot()
         frame = next(t for t in saved.find('tracks') if t.get('name') == 'FRAME')
         self.assertEqual(len(frame), 10000)
 

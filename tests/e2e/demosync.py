@@ -17,6 +17,13 @@ import time
 WAIT = 60.0
 ESCAPE_LIMIT_MS = 1000
 
+# The files the program writes have names beyond ASCII, as a user's folders may: Windows hands a
+# program its narrow arguments in the ANSI code page, which cannot name them. Wine reads a Unix
+# command line in the locale's encoding, so every run has a UTF-8 locale.
+DUMP = 'dümp.txt'
+SAVED = 'säved.rocket'
+UTF8_LOCALE = {'LC_ALL': 'C.UTF-8'}
+
 DEMO = SOURCE = WORK = None
 rocket_editor = None
 
@@ -54,15 +61,17 @@ class Demo:
 
     def __init__(self, port, *extra, width=320, height=180):
         self.folder = WORK
-        self.dump = os.path.join(WORK, 'dump.txt')
-        for leftover in (self.dump, os.path.join(WORK, 'saved.rocket')):
+        self.dump = os.path.join(WORK, DUMP)
+        self.saved = os.path.join(WORK, SAVED)
+        for leftover in (self.dump, self.saved):
             if os.path.exists(leftover):
                 os.remove(leftover)
         self.started = time.monotonic()
         self.process = subprocess.Popen(
             ['bash', os.path.join(SOURCE, 'scripts/wine-run.sh'), DEMO, '--port', str(port), '--width', str(width),
-             '--height', str(height), '--dump', 'dump.txt', '--save', 'saved.rocket', *extra],
-            cwd=WORK, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+             '--height', str(height), '--dump', DUMP, '--save', SAVED, *extra],
+            cwd=WORK, env=dict(os.environ, **UTF8_LOCALE), stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
+            text=True, encoding='utf-8', errors='replace')
         # Lines without the program's prefix (the compiler's messages) are kept as they are.
         self.log = rocket_editor.LogLines(self.process.stderr, '', self.process)
 
@@ -83,7 +92,7 @@ class Demo:
     def state(self):
         """The last dump as a dictionary of numbers (None while there is none)."""
         try:
-            with open(self.dump) as f:
+            with open(self.dump, encoding='utf-8') as f:
                 text = f.read()
         except OSError:
             return None

@@ -1,10 +1,14 @@
 #include "tools/capture/CaptureFiles.h"
 
+#include "app/FilePaths.h"
+
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
+// The encoder hands us the bytes; we open the file, by its UTF-8 name.
+#define STBI_WRITE_NO_STDIO
 #include <stb_image_write.h>
 
 namespace Nimbra {
@@ -31,6 +35,18 @@ void putTag(std::vector<unsigned char>& out, const char* tag)
     out.insert(out.end(), tag, tag + 4);
 }
 
+// Where the PNG encoder's bytes go, and whether all of them got there.
+struct PngFile {
+    std::FILE* file;
+    bool written;
+};
+
+void writePngBytes(void* context, void* data, int size)
+{
+    PngFile& png = *static_cast<PngFile*>(context);
+    png.written = png.written && std::fwrite(data, 1, size_t(size), png.file) == size_t(size);
+}
+
 }  // namespace
 
 std::string captureFramePath(const std::string& dir, uint32_t index)
@@ -53,7 +69,11 @@ bool writeFramePng(const std::string& path, const unsigned char* rgba, int32_t w
             dst[3 * x + 2] = src[4 * x + 2];
         }
     }
-    return stbi_write_png(path.c_str(), width, height, 3, rgb.data(), width * 3) != 0;
+    PngFile png = {openFile(path.c_str(), "wb"), true};
+    if (!png.file)
+        return false;
+    const bool encoded = stbi_write_png_to_func(writePngBytes, &png, width, height, 3, rgb.data(), width * 3) != 0;
+    return std::fclose(png.file) == 0 && encoded && png.written;
 }
 
 bool writeFloatWav(const std::string& path, const float* samples, uint32_t frames,
@@ -82,7 +102,7 @@ bool writeFloatWav(const std::string& path, const float* samples, uint32_t frame
     putTag(header, "data");
     putU32(header, dataBytes);
 
-    std::FILE* file = std::fopen(path.c_str(), "wb");
+    std::FILE* file = openFile(path.c_str(), "wb");
     if (!file)
         return false;
     bool ok = std::fwrite(header.data(), 1, header.size(), file) == header.size();

@@ -29,6 +29,7 @@
 #include "tools/capture/VariableSettings.h"
 
 #include "app/DemoWindow.h"
+#include "app/FilePaths.h"
 #include "app/FrameLoop.h"
 #include "app/Presentation.h"
 #include "gfx/frame/Screen.h"
@@ -44,6 +45,7 @@
 #include <io.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -61,19 +63,13 @@ void printUsage()
                  "       demo-capture --report [--width W --height H] [--debug-layer]\n");
 }
 
-// Creates `path` and any missing folders above it.
+// Creates the folder `path` (UTF-8) and any missing folders above it.
 bool createFolders(const std::string& path)
 {
-    for (size_t i = 1; i <= path.size(); ++i) {
-        if (i == path.size() || path[i] == '/' || path[i] == '\\') {
-            std::string part = path.substr(0, i);
-            if (part.back() == ':')
-                continue;  // a drive, "C:"
-            if (!CreateDirectoryA(part.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
-                return false;
-        }
-    }
-    return true;
+    std::error_code error;
+    const std::filesystem::path folder = pathFromUtf8(path);
+    std::filesystem::create_directories(folder, error);
+    return !folder.empty() && std::filesystem::is_directory(folder, error);
 }
 
 double secondsSince(const LARGE_INTEGER& start)
@@ -126,7 +122,7 @@ int captureFrames(Presentation& presentation, DemoWindow& window, FrameTarget& t
                   const CaptureOptions& options, float aspect)
 {
     if (!createFolders(options.outDir)) {
-        std::fprintf(stderr, "demo-capture: cannot create %s\n", options.outDir.c_str());
+        writeText(stderr, "demo-capture: cannot create " + options.outDir + "\n");
         return 1;
     }
     CaptureClock clock(options.from, options.to, options.fps);
@@ -143,12 +139,12 @@ int captureFrames(Presentation& presentation, DemoWindow& window, FrameTarget& t
         std::string path = captureFramePath(options.outDir, frame);
         if (!target.read(pixels) || !writeFramePng(path, pixels.data(), options.width, options.height,
                                                     static_cast<uint32_t>(options.width) * 4)) {
-            std::fprintf(stderr, "demo-capture: cannot write %s\n", path.c_str());
+            writeText(stderr, "demo-capture: cannot write " + path + "\n");
             return false;
         }
         std::string error;
         if (passes && !passes->write(options.outDir, frame, error)) {
-            std::fprintf(stderr, "demo-capture: %s\n", error.c_str());
+            writeText(stderr, "demo-capture: " + error + "\n");
             return false;
         }
         renderer.collectTimings();
@@ -161,12 +157,14 @@ int captureFrames(Presentation& presentation, DemoWindow& window, FrameTarget& t
     const uint32_t frames = clock.frameCount();
     std::string wav = options.outDir + "/soundtrack.wav";
     if (!writeSoundtrack(wav, options.from, fixedStepFrameTime(options.from, options.fps, frames - 1) + 1.0 / options.fps)) {
-        std::fprintf(stderr, "demo-capture: cannot write %s\n", wav.c_str());
+        writeText(stderr, "demo-capture: cannot write " + wav + "\n");
         return 1;
     }
 
-    std::printf("%u frames of %d x %d from %.3f s into %s\n", frames, options.width, options.height,
-                options.from, options.outDir.c_str());
+    char summary[128];
+    std::snprintf(summary, sizeof summary, "%u frames of %d x %d from %.3f s into ", frames, options.width,
+                  options.height, options.from);
+    writeText(stdout, summary + options.outDir + "\n");
     std::printf("frame work, CPU: %.3f ms per frame\n", 1000.0 * frameWorkSeconds / frames);
     renderer.printTimings(stdout);
     return 0;
@@ -221,10 +219,20 @@ int main(int argc, char** argv)
     // Plain newlines, so the printed figures and constants read the same on every system.
     _setmode(_fileno(stdout), _O_BINARY);
 
+    // --out may name any folder: the arguments are read wide, as UTF-8.
+    std::vector<std::string> arguments;
+    if (!commandLineArguments(argc, argv, arguments)) {
+        std::fprintf(stderr, "demo-capture: the command line holds text that is not Unicode\n");
+        printUsage();
+        return 2;
+    }
+    std::vector<const char*> words;
+    for (const std::string& argument : arguments)
+        words.push_back(argument.c_str());
     CaptureOptions options;
     std::string error;
-    if (!parseCaptureOptions(argc, argv, options, error)) {
-        std::fprintf(stderr, "demo-capture: %s\n", error.c_str());
+    if (!parseCaptureOptions(int(words.size()), words.data(), options, error)) {
+        writeText(stderr, "demo-capture: " + error + "\n");
         printUsage();
         return 2;
     }

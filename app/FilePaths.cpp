@@ -1,0 +1,150 @@
+#include "app/FilePaths.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#include <shellapi.h>
+
+#include <climits>
+#include <io.h>
+#endif
+
+namespace Nimbra {
+
+#ifdef _WIN32
+
+namespace {
+
+// The one code page of every name inside the programs.
+constexpr UINT namesCodePage = CP_UTF8;
+
+} // namespace
+
+bool wideFromUtf8(const std::string& text, std::wstring& wide)
+{
+    wide.clear();
+    if (text.empty())
+        return true;
+    if (text.size() > size_t(INT_MAX))
+        return false;
+    const int size = int(text.size());
+    const int n = MultiByteToWideChar(namesCodePage, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
+    if (n <= 0)
+        return false;
+    wide.resize(size_t(n));
+    if (MultiByteToWideChar(namesCodePage, MB_ERR_INVALID_CHARS, text.data(), size, &wide[0], n) == n)
+        return true;
+    wide.clear();
+    return false;
+}
+
+bool utf8FromWide(const std::wstring& wide, std::string& text)
+{
+    text.clear();
+    if (wide.empty())
+        return true;
+    if (wide.size() > size_t(INT_MAX))
+        return false;
+    const int size = int(wide.size());
+    const int n = WideCharToMultiByte(namesCodePage, WC_ERR_INVALID_CHARS, wide.data(), size, nullptr, 0, nullptr,
+                                      nullptr);
+    if (n <= 0)
+        return false;
+    text.resize(size_t(n));
+    if (WideCharToMultiByte(namesCodePage, WC_ERR_INVALID_CHARS, wide.data(), size, &text[0], n, nullptr, nullptr) ==
+        n)
+        return true;
+    text.clear();
+    return false;
+}
+
+bool argumentsFromCommandLine(const wchar_t* commandLine, std::vector<std::string>& arguments)
+{
+    arguments.clear();
+    int count = 0;
+    wchar_t** words = CommandLineToArgvW(commandLine, &count);
+    if (!words)
+        return false;
+    bool ok = true;
+    for (int i = 0; ok && i < count; ++i) {
+        arguments.emplace_back();
+        ok = utf8FromWide(words[i], arguments.back());
+    }
+    LocalFree(words);
+    if (!ok)
+        arguments.clear();
+    return ok;
+}
+
+std::FILE* openFile(const char* utf8Path, const char* mode)
+{
+    std::wstring widePath, wideMode;
+    if (!wideFromUtf8(utf8Path, widePath) || widePath.empty() || !wideFromUtf8(mode, wideMode))
+        return nullptr;
+    return _wfopen(widePath.c_str(), wideMode.c_str());
+}
+
+std::filesystem::path pathFromUtf8(const std::string& utf8Path)
+{
+    std::wstring wide;
+    if (!wideFromUtf8(utf8Path, wide))
+        return std::filesystem::path();
+    return std::filesystem::path(std::move(wide));
+}
+
+std::string utf8FromPath(const std::filesystem::path& path)
+{
+    std::string text;
+    utf8FromWide(path.native(), text);
+    return text;
+}
+
+bool commandLineArguments(int, char**, std::vector<std::string>& arguments)
+{
+    return argumentsFromCommandLine(GetCommandLineW(), arguments);
+}
+
+void writeText(std::FILE* stream, const std::string& text)
+{
+    const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    DWORD mode = 0;
+    std::wstring wide;
+    if (handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) && wideFromUtf8(text, wide)) {
+        std::fflush(stream);
+        DWORD written = 0;
+        WriteConsoleW(handle, wide.data(), DWORD(wide.size()), &written, nullptr);
+        return;
+    }
+    std::fwrite(text.data(), 1, text.size(), stream);
+}
+
+#else
+
+std::FILE* openFile(const char* utf8Path, const char* mode)
+{
+    return std::fopen(utf8Path, mode);
+}
+
+std::filesystem::path pathFromUtf8(const std::string& utf8Path)
+{
+    return std::filesystem::path(utf8Path);
+}
+
+std::string utf8FromPath(const std::filesystem::path& path)
+{
+    return path.native();
+}
+
+bool commandLineArguments(int argc, char** argv, std::vector<std::string>& arguments)
+{
+    arguments.assign(argv, argv + argc);
+    return true;
+}
+
+void writeText(std::FILE* stream, const std::string& text)
+{
+    std::fwrite(text.data(), 1, text.size(), stream);
+}
+
+#endif
+
+} // namespace Nimbra

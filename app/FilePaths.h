@@ -1,0 +1,42 @@
+#pragma once
+// Paths are UTF-8 inside the programs and take the system's own form only where a file is
+// opened, found or named on the console. Windows hands a program its narrow arguments in the
+// ANSI code page, which cannot name every file (nor a user's folder with an accent, everywhere):
+// there the command line is read wide and files are opened and found by their wide names.
+// Elsewhere a name is its bytes. Nothing here throws; a name that has no form on the other side
+// is refused.
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace Nimbra {
+
+// fopen of a UTF-8 path; null when the file cannot be opened or the path is not UTF-8.
+std::FILE* openFile(const char* utf8Path, const char* mode);
+
+// The path for std::filesystem (always with an error_code): an empty path, which names no file,
+// when `utf8Path` is not UTF-8.
+std::filesystem::path pathFromUtf8(const std::string& utf8Path);
+
+// The path as UTF-8; empty when it has none (a Windows name holding a lone surrogate).
+std::string utf8FromPath(const std::filesystem::path& path);
+
+// The program's arguments as UTF-8, the program's name first: on Windows from the wide command
+// line (argc and argv are left alone there), elsewhere argv. False when an argument has no UTF-8
+// form.
+bool commandLineArguments(int argc, char** argv, std::vector<std::string>& arguments);
+
+// Writes UTF-8 `text` to `stream` as it is, except to a Windows console, which gets it wide so
+// that it reads as written whatever the console's code page.
+void writeText(std::FILE* stream, const std::string& text);
+
+#ifdef _WIN32
+// The conversions at Windows' edge; false (and nothing) for text that is not UTF-8 or UTF-16.
+bool wideFromUtf8(const std::string& text, std::wstring& wide);
+bool utf8FromWide(const std::wstring& wide, std::string& text);
+// A command line split by the Windows rules, each argument as UTF-8.
+bool argumentsFromCommandLine(const wchar_t* commandLine, std::vector<std::string>& arguments);
+#endif
+
+} // namespace Nimbra
