@@ -73,6 +73,23 @@ TEST(AudioStreamWithoutDevice, StartsNoHeaderPlayerOrThread)
     EXPECT_EQ(device.written.load(), 0);
     EXPECT_EQ(device.positionReads.load(), 0);
     EXPECT_EQ(device.paused.load() + device.resumed.load() + device.closed.load(), 0);
+    EXPECT_EQ(device.timersBegun.load(), 0);
+}
+
+// A device that refuses the buffer's header is closed again at once and counts as none.
+TEST(AudioStreamWithoutDevice, ClosesADeviceThatRefusesTheHeader)
+{
+    FakeAudioDevice& device = resetFakeAudioDevice(true);
+    device.prepares = false;
+    AudioStream stream;
+    startAudioStream(stream, songModule, songModuleSize, fakeAudioOutput());
+    EXPECT_EQ(device.closed.load(), 1);
+    EXPECT_EQ(stream.device, nullptr);
+    EXPECT_EQ(stream.player, nullptr);
+    EXPECT_FALSE(stream.thread.joinable());
+    EXPECT_FALSE(stream.writePending);
+    stopAudioStream(stream);
+    EXPECT_EQ(device.closed.load(), 1);
 }
 
 TEST(AudioStreamOnADevice, StartsPrefilledAndSubmitsInTheFirstTurnOnly)
@@ -102,6 +119,29 @@ TEST(AudioStreamOnADevice, StartsPrefilledAndSubmitsInTheFirstTurnOnly)
     const std::vector<float> song = offlineSong(kStreamFrames);
     for (uint32_t slot = 0; slot < kStreamFrames; ++slot)
         ASSERT_TRUE(slotHolds(stream, song, slot, slot));
+}
+
+// Each run of the refill thread asks for a fine timer and hands back exactly the period it was
+// granted, once, by the time the stream has stopped; a period refused is not handed back.
+TEST(AudioStreamOnADevice, HandsBackTheFineTimerItWasGranted)
+{
+    struct Case {
+        uint32_t granted;
+        int ended;
+        uint32_t periodEnded;
+    };
+    const Case cases[] = {{1, 1, 1}, {3, 1, 3}, {0, 0, 0}};
+    for (const Case& c : cases) {
+        FakeAudioDevice& device = resetFakeAudioDevice(true);
+        device.timerPeriod = c.granted;
+        AudioStream stream;
+        startAudioStream(stream, songModule, songModuleSize, fakeAudioOutput());
+        submitAudioStream(stream);
+        stopAudioStream(stream);
+        EXPECT_EQ(device.timersBegun.load(), 1) << c.granted;
+        EXPECT_EQ(device.timersEnded.load(), c.ended) << c.granted;
+        EXPECT_EQ(device.periodEnded.load(), c.periodEnded) << c.granted;
+    }
 }
 
 TEST(AudioStreamOnADevice, CountsWholeFramesOfEightBytes)
