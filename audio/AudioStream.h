@@ -28,12 +28,11 @@ struct AudioStream {
 };
 
 // Opens the device, prepares the looping header (a device that refuses it is closed again and
-// counts as none), creates the player over the song (limited to
-// one play-through), skips its first `firstFrame` frames (rendered and dropped, so that a later
-// start plays exactly what the song holds there), pre-fills the whole ring, starts the refill
-// thread and sets writePending. The refill thread holds a fine system timer while it runs.
-// Without a device nothing else happens: no header, player or
-// thread, and the clock stays 0. Without a player the ring holds silence.
+// counts as none), creates the player over the song (limited to one play-through), skips its
+// first `firstFrame` frames (rendered and dropped, so that a later start plays exactly what the
+// song holds there), pre-fills the whole ring, starts the refill thread, which holds a fine
+// system timer while it runs, and sets writePending. Without a device nothing else happens: no
+// header, player or thread, and the clock stays 0. Without a player the ring holds silence.
 void startAudioStream(AudioStream& stream, const unsigned char* song, uint32_t songSize,
                       const AudioOutput& output = defaultAudioOutput(), uint32_t firstFrame = 0);
 

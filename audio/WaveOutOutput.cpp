@@ -24,8 +24,9 @@ bool openWaveOut(AudioStream& stream)
 
 bool prepareWaveOut(AudioStream& stream)
 {
-    // The header is prepared with no flags; the loop flags may be set between the preparation
-    // and the write. One buffer that is its own endless loop: the device plays it until the reset.
+    // The header is prepared with its flags zero, as the preparation asks; the loop flags go in
+    // between the preparation and the write. One buffer that is its own endless loop: the device
+    // plays it until the reset.
     stream.header = {};
     stream.header.lpData = reinterpret_cast<LPSTR>(stream.buffer);
     stream.header.dwBufferLength = sizeof(stream.buffer);

@@ -23,6 +23,7 @@ bool fakePrepare(AudioStream&)
     ++fake.prepared;
     return fake.prepares;
 }
+
 void fakeWrite(AudioStream&) { ++fake.written; }
 void fakePause(AudioStream&) { ++fake.paused; }
 void fakeResume(AudioStream&) { ++fake.resumed; }
