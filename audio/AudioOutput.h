@@ -50,6 +50,8 @@ struct AudioOutput {
     // tick and returns the period granted in ms, 0 for none; the end hands that period back.
     uint32_t (*beginFineTimer)();
     void (*endFineTimer)(uint32_t period);
+    // The refill thread's sleep between two visits.
+    void (*refillSleep)(uint32_t ms);
 };
 
 // The platform's default output: waveform audio on Windows; on other systems an output that never

@@ -2,7 +2,6 @@
 
 #include "audio/ModulePlayer.h"
 
-#include <chrono>
 #include <cstdlib>
 
 namespace Nimbra {
@@ -23,7 +22,7 @@ void refillLoop(AudioStream* stream)
                 stream->player->generate(stream->buffer + refillSlot(written) * kStreamChannels, chunk);
             written += chunk;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(kRefillIntervalMs));
+        stream->output->refillSleep(kRefillIntervalMs);
     }
     if (timerPeriod != 0)
         stream->output->endFineTimer(timerPeriod);

@@ -12,10 +12,11 @@ PlayPositionReading nothingPlayed(const AudioStream&) { return {}; }
 void noThreadSetUp() {}
 uint32_t noFineTimer() { return 0; }
 void noTimerToEnd(uint32_t) {}
+void noRefillToWaitFor(uint32_t) {}
 
 const AudioOutput noAudioOutput = {
     openNothing, prepareNothing, doNothing, nothingPlayed, doNothing, doNothing, doNothing, noThreadSetUp,
-    noFineTimer, noTimerToEnd,
+    noFineTimer, noTimerToEnd, noRefillToWaitFor,
 };
 
 } // namespace

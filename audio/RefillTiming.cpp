@@ -6,39 +6,35 @@
 #include <climits>
 
 namespace Nimbra {
-namespace {
 
-// The position the device reports at model time t (us), in frames.
-int64_t reportedFrames(uint64_t t)
+uint32_t reportedFramesAt(uint64_t t)
 {
-    return int64_t(t * kStreamRate / 1000000);
+    return uint32_t(t * kStreamRate / 1000000);
 }
 
-// Frames the device has read by time t: its last fetch took it the largest lead ahead of the
-// position it reported then. Without a range of leads it reads a steady lead ahead.
-int64_t framesRead(const RefillTimingModel& model, uint64_t t)
+// The device's last fetch took it the largest lead ahead of the position it reported then;
+// without a range of leads it reads a steady lead ahead.
+uint32_t framesReadBy(const RefillTimingModel& model, uint64_t t)
 {
     const uint64_t fetchEvery = model.leadMaxUs - model.leadMinUs;
     const uint64_t lastFetch = fetchEvery ? t - t % fetchEvery : t;
-    return reportedFrames(lastFetch + model.leadMaxUs);
+    return reportedFramesAt(lastFetch + model.leadMaxUs);
 }
 
-uint64_t nextWakeUp(uint64_t t, uint32_t tickUs)
+uint64_t wakeUpAfter(const RefillTimingModel& model, uint64_t t, uint32_t ms)
 {
-    const uint64_t due = t + kRefillIntervalMs * 1000ull;
-    return (due + tickUs - 1) / tickUs * tickUs;
+    const uint64_t due = t + ms * 1000ull;
+    return (due + model.timerTickUs - 1) / model.timerTickUs * model.timerTickUs;
 }
-
-} // namespace
 
 RefillTiming simulateRefillTiming(const RefillTimingModel& model)
 {
     RefillTiming result = {INT32_MAX, 0, 0};
     uint32_t written = 0;
-    for (uint64_t t = 0; t < model.durationUs; t = nextWakeUp(t, model.timerTickUs)) {
+    for (uint64_t t = 0; t < model.durationUs; t = wakeUpAfter(model, t, kRefillIntervalMs)) {
         ++result.visits;
-        const uint32_t played = uint32_t(reportedFrames(t));
-        const int64_t read = framesRead(model, t);
+        const uint32_t played = reportedFramesAt(t);
+        const int64_t read = framesReadBy(model, t);
         while (uint32_t chunk = nextRefillChunk(written, played)) {
             // Slot refillSlot(written) receives song frame written + kStreamFrames, the chunk's
             // nearest to the device's reads.

@@ -25,6 +25,13 @@ struct RefillTiming {
 
 RefillTiming simulateRefillTiming(const RefillTimingModel& model);
 
+// The model's parts, for a stand-in device that drives the stream itself in model time (us):
+// the position the device reports at t, in frames; the frames it has read from the ring by t;
+// and when a sleep of `ms` begun at t ends.
+uint32_t reportedFramesAt(uint64_t t);
+uint32_t framesReadBy(const RefillTimingModel& model, uint64_t t);
+uint64_t wakeUpAfter(const RefillTimingModel& model, uint64_t t, uint32_t ms);
+
 // Frames as milliseconds at the stream's rate.
 double framesToMs(int32_t frames);
 

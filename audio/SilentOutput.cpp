@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <mutex>
+#include <thread>
 
 namespace Nimbra {
 namespace {
@@ -73,9 +74,14 @@ void nothingToSetUp() {}
 uint32_t noFineTimer() { return 0; }
 void noTimerToEnd(uint32_t) {}
 
+void sleepBetweenRefills(uint32_t ms)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
 const AudioOutput output = {openSilence, prepareSilence, startSilence, readSilencePosition,
                             pauseSilence, startSilence,  closeSilence, nothingToSetUp,
-                            noFineTimer,  noTimerToEnd};
+                            noFineTimer,  noTimerToEnd, sleepBetweenRefills};
 
 } // namespace
 

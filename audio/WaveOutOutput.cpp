@@ -96,10 +96,15 @@ void endFineTimer(uint32_t period)
     timeEndPeriod(period);
 }
 
+void sleepBetweenRefills(uint32_t ms)
+{
+    Sleep(ms);
+}
+
 const AudioOutput waveOutAudioOutput = {
     openWaveOut, prepareWaveOut, writeWaveOut, readWaveOutPosition,
     pauseWaveOut, resumeWaveOut, closeWaveOut, raiseRefillPriority,
-    beginFineTimer, endFineTimer,
+    beginFineTimer, endFineTimer, sleepBetweenRefills,
 };
 
 } // namespace

@@ -181,6 +181,39 @@ TEST(AudioStreamOnADevice, RefillsPutEachSongFrameInItsSlot)
     }
 }
 
+// The stream on a model of a Windows device, in model time: each 5 ms sleep ends on the timer's
+// tick (15.625 ms by default, 1 ms under a fine timer) and the device reads 10 to 40 ms ahead of
+// the position it reports. The device never reads a slot before the refill has written the song
+// frame that belongs there. Reading 80 ms ahead on the default tick it would: each of the 95
+// visits after the first within the 1.5 s comes 121 or 122 frames late, 65460 frames played by
+// the last (the margins worked out in RefillTimingTest).
+TEST(AudioStreamOnAWindowsDevice, NoFrameIsReadBeforeItIsWritten)
+{
+    struct Case {
+        const char* what;
+        RefillTimingModel model;
+        uint32_t readUnwritten;
+    };
+    const Case cases[] = {
+        {"default timer", {15625, 10000, 40000, 1500000}, 0},
+        {"fine timer", {1000, 10000, 40000, 1500000}, 0},
+        {"default timer, 80 ms ahead", {15625, 80000, 80000, 1500000}, 65460 - 95 * (4096 - 3528)},
+    };
+    const std::vector<float> song = offlineSong(2 * kStreamRate);
+    for (const Case& c : cases) {
+        FakeAudioDevice& device = resetFakeAudioDevice(true);
+        device.model = c.model;
+        device.song = &song;
+        AudioStream stream;
+        startAudioStream(stream, songModule, songModuleSize, fakeAudioOutput());
+        submitAudioStream(stream);
+        waitForModelEnd(device);
+        stopAudioStream(stream);
+        EXPECT_GT(device.framesRead, 60000u) << c.what;  // about 1.5 s of the song
+        EXPECT_EQ(device.framesReadUnwritten, c.readUnwritten) << c.what;
+    }
+}
+
 TEST(AudioStreamOnADevice, StartsLaterInTheSongWhenAsked)
 {
     resetFakeAudioDevice(true);

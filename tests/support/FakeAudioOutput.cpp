@@ -2,11 +2,15 @@
 
 #include "audio/AudioStream.h"
 
+#include <chrono>
+#include <thread>
+
 namespace Nimbra {
 namespace Testing {
 namespace {
 
 FakeAudioDevice fake;
+const AudioStream* fakeStream = nullptr;  // the stream the device was opened for
 
 bool fakeOpen(AudioStream& stream)
 {
@@ -14,6 +18,7 @@ bool fakeOpen(AudioStream& stream)
     if (!fake.opens)
         return false;
     stream.device = reinterpret_cast<AudioDeviceHandle>(&fake);
+    fakeStream = &stream;
     fake.bytesPlayed = 0;  // a device opened afresh has played nothing
     return true;
 }
@@ -34,15 +39,16 @@ PlayPositionReading fakeReadPosition(const AudioStream&)
 {
     ++fake.positionReads;
     PlayPositionReading reading;
+    const uint32_t bytes = fake.song ? reportedFramesAt(fake.modelUs) * kBytesPerFrame : fake.bytesPlayed.load();
     switch (fake.answer.load()) {
     case FakePositionAnswer::Bytes:
-        reading = {true, true, fake.bytesPlayed.load()};
+        reading = {true, true, bytes};
         break;
     case FakePositionAnswer::Fails:
         reading = {false, true, 0};
         break;
     case FakePositionAnswer::Samples:
-        reading = {true, false, fake.bytesPlayed.load() / kBytesPerFrame};
+        reading = {true, false, bytes / kBytesPerFrame};
         break;
     }
     return reading;
@@ -60,9 +66,39 @@ void fakeEndTimer(uint32_t period)
     fake.periodEnded = period;
 }
 
+// The device reads the ring up to where the model has it by now; a slot that does not hold the
+// song frame the device reads there was not written in time.
+void readRingInModelTime()
+{
+    const uint32_t upTo = framesReadBy(fake.model, fake.modelUs);
+    const uint32_t songFrames = uint32_t(fake.song->size() / kStreamChannels);
+    for (; fake.framesRead < upTo && fake.framesRead < songFrames; ++fake.framesRead) {
+        const float* slot = fakeStream->buffer + (fake.framesRead % kStreamFrames) * kStreamChannels;
+        const float* frame = fake.song->data() + size_t(fake.framesRead) * kStreamChannels;
+        if (slot[0] != frame[0] || slot[1] != frame[1])
+            ++fake.framesReadUnwritten;
+    }
+}
+
+void fakeRefillSleep(uint32_t ms)
+{
+    if (!fake.song || fake.written.load() == 0 || fake.modelUs >= fake.model.durationUs) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        return;
+    }
+    fake.modelUs = wakeUpAfter(fake.model, fake.modelUs, ms);
+    if (fake.modelUs < fake.model.durationUs) {
+        readRingInModelTime();
+        return;
+    }
+    std::lock_guard<std::mutex> guard(fake.modelLock);
+    fake.modelDone = true;
+    fake.modelEnded.notify_all();
+}
+
 const AudioOutput output = {fakeOpen, fakePrepare, fakeWrite, fakeReadPosition,
                             fakePause, fakeResume, fakeClose, fakeRefillThread,
-                            fakeBeginTimer, fakeEndTimer};
+                            fakeBeginTimer, fakeEndTimer, fakeRefillSleep};
 
 } // namespace
 
@@ -78,7 +114,18 @@ FakeAudioDevice& resetFakeAudioDevice(bool opens)
     fake.positionReads = fake.refillThreads = 0;
     fake.timersBegun = fake.timersEnded = 0;
     fake.periodEnded = 0;
+    fake.model = {};
+    fake.song = nullptr;
+    fake.modelUs = 0;
+    fake.framesRead = fake.framesReadUnwritten = 0;
+    fake.modelDone = false;
     return fake;
+}
+
+void waitForModelEnd(FakeAudioDevice& device)
+{
+    std::unique_lock<std::mutex> lock(device.modelLock);
+    device.modelEnded.wait(lock, [&device] { return device.modelDone; });
 }
 
 const AudioOutput& fakeAudioOutput()

@@ -3,9 +3,13 @@
 // counts every call, has played exactly as many bytes as the test says (none when opened) and
 // answers position queries the way the test says.
 #include "audio/AudioOutput.h"
+#include "audio/RefillTiming.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
+#include <vector>
 
 namespace Nimbra {
 namespace Testing {
@@ -31,7 +35,23 @@ struct FakeAudioDevice {
     std::atomic<int> timersBegun{0};
     std::atomic<int> timersEnded{0};
     std::atomic<uint32_t> periodEnded{0};  // the period handed back last
+
+    // A Windows device in model time (RefillTiming.h), when `song` is set: from the write on,
+    // each refill sleep ends on the model timer's tick, the position follows model time, and
+    // at each wake-up before `model.durationUs` the device reads the ring ahead of it, each
+    // frame checked against the song. Before the write and after the end the sleeps are real.
+    RefillTimingModel model = {};
+    const std::vector<float>* song = nullptr;  // frames 0 .. of one play-through
+    uint64_t modelUs = 0;                      // the refill thread's alone
+    uint32_t framesRead = 0;                   // by the device, from the write on
+    uint32_t framesReadUnwritten = 0;          // read while their slot held another frame
+    std::mutex modelLock;
+    std::condition_variable modelEnded;
+    bool modelDone = false;
 };
+
+// Waits until the device in model time has reached the model's end.
+void waitForModelEnd(FakeAudioDevice& device);
 
 // The one fake device, cleared: whether it opens, a 1 ms timer granted, answers in bytes, and
 // nothing played or called yet.
