@@ -207,7 +207,7 @@ TEST(AudioStreamOnAWindowsDevice, NoFrameIsReadBeforeItIsWritten)
         AudioStream stream;
         startAudioStream(stream, songModule, songModuleSize, fakeAudioOutput());
         submitAudioStream(stream);
-        waitForModelEnd(device);
+        EXPECT_TRUE(waitForModelEnd(device)) << c.what;
         stopAudioStream(stream);
         EXPECT_GT(device.framesRead, 60000u) << c.what;  // about 1.5 s of the song
         EXPECT_EQ(device.framesReadUnwritten, c.readUnwritten) << c.what;

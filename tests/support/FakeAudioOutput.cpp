@@ -122,10 +122,10 @@ FakeAudioDevice& resetFakeAudioDevice(bool opens)
     return fake;
 }
 
-void waitForModelEnd(FakeAudioDevice& device)
+bool waitForModelEnd(FakeAudioDevice& device)
 {
     std::unique_lock<std::mutex> lock(device.modelLock);
-    device.modelEnded.wait(lock, [&device] { return device.modelDone; });
+    return device.modelEnded.wait_for(lock, std::chrono::minutes(2), [&device] { return device.modelDone; });
 }
 
 const AudioOutput& fakeAudioOutput()

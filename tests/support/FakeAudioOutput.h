@@ -43,15 +43,16 @@ struct FakeAudioDevice {
     RefillTimingModel model = {};
     const std::vector<float>* song = nullptr;  // frames 0 .. of one play-through
     uint64_t modelUs = 0;                      // the refill thread's alone
-    uint32_t framesRead = 0;                   // by the device, from the write on
+    uint32_t framesRead = 0;                   // by the device, from song frame 0 on
     uint32_t framesReadUnwritten = 0;          // read while their slot held another frame
     std::mutex modelLock;
     std::condition_variable modelEnded;
     bool modelDone = false;
 };
 
-// Waits until the device in model time has reached the model's end.
-void waitForModelEnd(FakeAudioDevice& device);
+// Waits until the device in model time has reached the model's end; false if it has not after
+// two minutes (a refill thread that stopped sleeping; the limit only keeps a test from hanging).
+bool waitForModelEnd(FakeAudioDevice& device);
 
 // The one fake device, cleared: whether it opens, a 1 ms timer granted, answers in bytes, and
 // nothing played or called yet.
