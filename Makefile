@@ -47,7 +47,7 @@ run: build
 	@bash scripts/play.sh
 
 # Every benchmark; each area adds its own target as a prerequisite.
-bench: bench-shell bench-xm bench-sync bench-d3d
+bench: bench-shell bench-xm bench-sync bench-d3d bench-refill
 
 # Seconds per frame of demo-capture on Wine's own Direct3D and on DXVK, at 320 x 180 and 640 x 360.
 .PHONY: bench-d3d
@@ -72,6 +72,12 @@ bench-sync: setup host win64
 	@python3 tests/e2e/demo-sync-test.py $(WIN)/demo-sync.exe $(CURDIR) $(WIN)/bench-sync \
 		DemoSyncTest.test_burst_of_ten_thousand_keys DemoSyncTest.test_edits_seeks_pauses_reports_and_saves \
 		2>&1 | grep -oE '(burst|seek to row 1600|Escape): .*'
+
+# How far ahead of a Windows sound device the refill writes, in model time: the worst margin
+# with a fine timer and, the peer, on the default 15.6 ms tick.
+.PHONY: bench-refill
+bench-refill: host
+	@$(HOST)/tools/refill-bench/refill-bench
 
 # Fuzzes the module loader alone, then loader, replayer and mixer, for SECONDS seconds each
 # (libFuzzer, clang), and prints each target's executions per second: make fuzz SECONDS=600

@@ -3,6 +3,8 @@
 // device (waveOutAudioOutput, in WaveOutOutput.cpp); elsewhere there is none, and tests put a
 // stand-in of their own in its place. The operations work on the stream's own `device` and
 // `header` fields.
+#include "audio/PlayPosition.h"
+
 #include <cstdint>
 
 #ifdef _WIN32
@@ -30,12 +32,13 @@ struct AudioOutput {
     // Opens the default device for the stream's format into stream.device; false when there is
     // none (stream.device then stays null).
     bool (*open)(AudioStream& stream);
-    // Describes the stream's whole buffer as one endlessly looping block and prepares it.
-    void (*prepare)(AudioStream& stream);
+    // Describes the stream's whole buffer as one endlessly looping block and prepares it; false
+    // when the device refuses it (the stream then closes the device and stays silent).
+    bool (*prepare)(AudioStream& stream);
     // Hands the prepared block to the device: playback, and the position count, start.
     void (*write)(AudioStream& stream);
-    // Bytes played since the last write.
-    uint32_t (*bytesPlayed)(const AudioStream& stream);
+    // The device's answer to how many bytes it has played since the write (PlayPosition.h).
+    PlayPositionReading (*readPosition)(const AudioStream& stream);
     // Holds and resumes playback; the position holds with it.
     void (*pause)(AudioStream& stream);
     void (*resume)(AudioStream& stream);
@@ -43,6 +46,12 @@ struct AudioOutput {
     void (*close)(AudioStream& stream);
     // Called first on the refill thread: its priority, so that the refill keeps up under load.
     void (*enterRefillThread)();
+    // While the refill thread runs: asks the system timer for wake-ups finer than its default
+    // tick and returns the period granted in ms, 0 for none; the end hands that period back.
+    uint32_t (*beginFineTimer)();
+    void (*endFineTimer)(uint32_t period);
+    // The refill thread's sleep between two visits.
+    void (*refillSleep)(uint32_t ms);
 };
 
 // The platform's default output: waveform audio on Windows; on other systems an output that never

@@ -2,15 +2,10 @@
 
 #include "audio/ModulePlayer.h"
 
-#include <chrono>
 #include <cstdlib>
 
 namespace Nimbra {
 namespace {
-
-// How often the refill thread looks at the position: about 220 frames a visit, far inside the
-// 92.9 ms lap.
-constexpr std::chrono::milliseconds refillInterval(5);
 
 // Renders exactly the frames the device has played since the last visit into the slots they
 // vacated, so slot f mod kStreamFrames holds song frame f + kStreamFrames by the time the
@@ -18,6 +13,7 @@ constexpr std::chrono::milliseconds refillInterval(5);
 void refillLoop(AudioStream* stream)
 {
     stream->output->enterRefillThread();
+    const uint32_t timerPeriod = stream->output->beginFineTimer();
     uint32_t written = 0;
     while (!stream->stopRequested.load()) {
         const uint32_t played = audioFramesPlayed(*stream);
@@ -26,8 +22,10 @@ void refillLoop(AudioStream* stream)
                 stream->player->generate(stream->buffer + refillSlot(written) * kStreamChannels, chunk);
             written += chunk;
         }
-        std::this_thread::sleep_for(refillInterval);
+        stream->output->refillSleep(kRefillIntervalMs);
     }
+    if (timerPeriod != 0)
+        stream->output->endFineTimer(timerPeriod);
 }
 
 // Renders and drops the song's first `frames` frames, a ring at a time.
@@ -46,11 +44,16 @@ void startAudioStream(AudioStream& stream, const unsigned char* song, uint32_t s
                       const AudioOutput& output, uint32_t firstFrame)
 {
     stream.output = &output;
+    stream.lastGoodBytes.store(0);
     if (!output.open(stream)) {
         stream.device = nullptr;
         return;
     }
-    output.prepare(stream);
+    if (!output.prepare(stream)) {
+        output.close(stream);
+        stream.device = nullptr;
+        return;
+    }
 
     if (createModulePlayer(&stream.player, song, songSize, kStreamRate) != CreatePlayerOk)
         stream.player = nullptr;
@@ -78,7 +81,16 @@ void submitAudioStream(AudioStream& stream)
 
 uint32_t audioFramesPlayed(const AudioStream& stream)
 {
-    return stream.device ? stream.output->bytesPlayed(stream) / kBytesPerFrame : 0;
+    if (!stream.device)
+        return 0;
+    const PlayPositionReading reading = stream.output->readPosition(stream);
+    const uint32_t bytes = keptPlayPosition(stream.lastGoodBytes.load(), reading);
+    // Both threads keep the count; the larger wins, so that a slow reader never puts back an
+    // older count (the device's own count only grows while the stream runs).
+    uint32_t kept = stream.lastGoodBytes.load();
+    while (bytes > kept && !stream.lastGoodBytes.compare_exchange_weak(kept, bytes)) {
+    }
+    return bytes / kBytesPerFrame;
 }
 
 void pauseAudioStream(AudioStream& stream)

@@ -23,13 +23,16 @@ struct AudioStream {
     bool writePending = false;                     // prepared and pre-filled, not yet submitted
     std::atomic<bool> stopRequested{false};
     const AudioOutput* output = nullptr;           // the device's operations, set by the start
+    // The last good count of bytes played; both threads read the position, so both keep it.
+    mutable std::atomic<uint32_t> lastGoodBytes{0};
 };
 
-// Opens the device, prepares the looping header, creates the player over the song (limited to
-// one play-through), skips its first `firstFrame` frames (rendered and dropped, so that a later
-// start plays exactly what the song holds there), pre-fills the whole ring, starts the refill
-// thread and sets writePending. Without a device nothing else happens: no header, player or
-// thread, and the clock stays 0. Without a player the ring holds silence.
+// Opens the device, prepares the looping header (a device that refuses it is closed again and
+// counts as none), creates the player over the song (limited to one play-through), skips its
+// first `firstFrame` frames (rendered and dropped, so that a later start plays exactly what the
+// song holds there), pre-fills the whole ring, starts the refill thread, which holds a fine
+// system timer while it runs, and sets writePending. Without a device nothing else happens: no
+// header, player or thread, and the clock stays 0. Without a player the ring holds silence.
 void startAudioStream(AudioStream& stream, const unsigned char* song, uint32_t songSize,
                       const AudioOutput& output = defaultAudioOutput(), uint32_t firstFrame = 0);
 
@@ -37,7 +40,8 @@ void startAudioStream(AudioStream& stream, const unsigned char* song, uint32_t s
 // clock. Later calls do nothing.
 void submitAudioStream(AudioStream& stream);
 
-// Frames the device has played since the submission; 0 without a device.
+// Frames the device has played since the submission; 0 without a device. A query that fails
+// or answers in another unit than bytes keeps the last good count (keptPlayPosition).
 uint32_t audioFramesPlayed(const AudioStream& stream);
 
 // Holds and resumes playback; the play position holds while paused. Nothing without a device.

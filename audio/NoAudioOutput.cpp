@@ -6,12 +6,17 @@ namespace Nimbra {
 namespace {
 
 bool openNothing(AudioStream&) { return false; }
+bool prepareNothing(AudioStream&) { return false; }
 void doNothing(AudioStream&) {}
-uint32_t nothingPlayed(const AudioStream&) { return 0; }
+PlayPositionReading nothingPlayed(const AudioStream&) { return {}; }
 void noThreadSetUp() {}
+uint32_t noFineTimer() { return 0; }
+void noTimerToEnd(uint32_t) {}
+void noRefillToWaitFor(uint32_t) {}
 
 const AudioOutput noAudioOutput = {
-    openNothing, doNothing, doNothing, nothingPlayed, doNothing, doNothing, doNothing, noThreadSetUp,
+    openNothing, prepareNothing, doNothing, nothingPlayed, doNothing, doNothing, doNothing, noThreadSetUp,
+    noFineTimer, noTimerToEnd, noRefillToWaitFor,
 };
 
 } // namespace

@@ -8,6 +8,11 @@ namespace Nimbra {
 // since the last visit into the slots they vacated.
 constexpr uint32_t kStreamFrames = 4096;
 
+// The refill thread's sleep between two looks at the position: about 220 frames a visit, far
+// inside the 92.9 ms lap even where the system timer rounds each wake-up up to its 15.6 ms tick
+// (RefillTiming.h).
+constexpr uint32_t kRefillIntervalMs = 5;
+
 // Size of the next chunk to generate when `written` frames of the ring have been replaced and
 // the device has played `played`: a whole lap while both counters are in the same lap, else up
 // to the end of the ring, so that no chunk crosses it; never more than is missing.

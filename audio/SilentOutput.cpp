@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <mutex>
+#include <thread>
 
 namespace Nimbra {
 namespace {
@@ -30,7 +31,7 @@ bool openSilence(AudioStream& stream)
     return true;
 }
 
-void prepareSilence(AudioStream&) {}
+bool prepareSilence(AudioStream&) { return true; }
 
 void startSilence(AudioStream& stream)
 {
@@ -40,7 +41,7 @@ void startSilence(AudioStream& stream)
     device.since = Clock::now();
 }
 
-uint32_t silenceBytesPlayed(const AudioStream& stream)
+PlayPositionReading readSilencePosition(const AudioStream& stream)
 {
     SilentDevice& device = deviceOf(stream);
     std::lock_guard<std::mutex> guard(device.lock);
@@ -48,7 +49,10 @@ uint32_t silenceBytesPlayed(const AudioStream& stream)
     if (device.playing)
         played += Clock::now() - device.since;
     const auto frames = std::chrono::duration_cast<std::chrono::microseconds>(played).count() * kStreamRate / 1000000;
-    return uint32_t(frames) * kBytesPerFrame;
+    PlayPositionReading reading;
+    reading.answered = reading.inBytes = true;
+    reading.bytes = uint32_t(frames) * kBytesPerFrame;
+    return reading;
 }
 
 void pauseSilence(AudioStream& stream)
@@ -66,9 +70,18 @@ void closeSilence(AudioStream& stream)
 }
 
 void nothingToSetUp() {}
+// Nothing is heard, so a late refill costs nothing: no finer timer.
+uint32_t noFineTimer() { return 0; }
+void noTimerToEnd(uint32_t) {}
 
-const AudioOutput output = {openSilence, prepareSilence, startSilence, silenceBytesPlayed,
-                            pauseSilence, startSilence,  closeSilence, nothingToSetUp};
+void sleepBetweenRefills(uint32_t ms)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+const AudioOutput output = {openSilence, prepareSilence, startSilence, readSilencePosition,
+                            pauseSilence, startSilence,  closeSilence, nothingToSetUp,
+                            noFineTimer,  noTimerToEnd, sleepBetweenRefills};
 
 } // namespace
 

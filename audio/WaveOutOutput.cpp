@@ -4,6 +4,7 @@
 #include "audio/AudioStream.h"
 
 #include <mmreg.h>
+#include <timeapi.h>
 
 namespace Nimbra {
 namespace {
@@ -21,15 +22,19 @@ bool openWaveOut(AudioStream& stream)
     return waveOutOpen(&stream.device, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL) == MMSYSERR_NOERROR;
 }
 
-void prepareWaveOut(AudioStream& stream)
+bool prepareWaveOut(AudioStream& stream)
 {
-    // One buffer that is its own endless loop: the device plays it until the reset.
+    // The header is prepared with its flags zero, as the preparation asks; the loop flags go in
+    // between the preparation and the write. One buffer that is its own endless loop: the device
+    // plays it until the reset.
     stream.header = {};
     stream.header.lpData = reinterpret_cast<LPSTR>(stream.buffer);
     stream.header.dwBufferLength = sizeof(stream.buffer);
-    stream.header.dwFlags = WHDR_BEGINLOOP | WHDR_ENDLOOP;
+    if (waveOutPrepareHeader(stream.device, &stream.header, sizeof(stream.header)) != MMSYSERR_NOERROR)
+        return false;
+    stream.header.dwFlags |= WHDR_BEGINLOOP | WHDR_ENDLOOP;
     stream.header.dwLoops = 0xFFFFFFFFu;
-    waveOutPrepareHeader(stream.device, &stream.header, sizeof(stream.header));
+    return true;
 }
 
 void writeWaveOut(AudioStream& stream)
@@ -37,13 +42,17 @@ void writeWaveOut(AudioStream& stream)
     waveOutWrite(stream.device, &stream.header, sizeof(stream.header));
 }
 
-// The query fails and leaves 0 while no device is open.
-uint32_t waveOutBytesPlayed(const AudioStream& stream)
+// The device may answer in another unit than the bytes asked for, and says so in wType.
+PlayPositionReading readWaveOutPosition(const AudioStream& stream)
 {
     MMTIME time = {};
     time.wType = TIME_BYTES;
-    waveOutGetPosition(stream.device, &time, sizeof(time));
-    return time.u.cb;
+    const MMRESULT result = waveOutGetPosition(stream.device, &time, sizeof(time));
+    PlayPositionReading reading;
+    reading.answered = result == MMSYSERR_NOERROR;
+    reading.inBytes = time.wType == TIME_BYTES;
+    reading.bytes = time.u.cb;
+    return reading;
 }
 
 void pauseWaveOut(AudioStream& stream)
@@ -70,9 +79,32 @@ void raiseRefillPriority()
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
 }
 
+// Since Windows 10 2004 a process sleeps on the default 15.6 ms tick unless it asks for a finer
+// one itself. The finest period the timer offers, at least 1 ms; 0 when it grants none.
+uint32_t beginFineTimer()
+{
+    TIMECAPS caps = {};
+    if (timeGetDevCaps(&caps, sizeof(caps)) != MMSYSERR_NOERROR)
+        return 0;
+    const UINT period = caps.wPeriodMin > 1 ? caps.wPeriodMin : 1;
+    return timeBeginPeriod(period) == TIMERR_NOERROR ? period : 0;
+}
+
+// Each granted period is handed back with the same value.
+void endFineTimer(uint32_t period)
+{
+    timeEndPeriod(period);
+}
+
+void sleepBetweenRefills(uint32_t ms)
+{
+    Sleep(ms);
+}
+
 const AudioOutput waveOutAudioOutput = {
-    openWaveOut, prepareWaveOut, writeWaveOut, waveOutBytesPlayed,
+    openWaveOut, prepareWaveOut, writeWaveOut, readWaveOutPosition,
     pauseWaveOut, resumeWaveOut, closeWaveOut, raiseRefillPriority,
+    beginFineTimer, endFineTimer, sleepBetweenRefills,
 };
 
 } // namespace

@@ -11,6 +11,7 @@ namespace {
 
 using Testing::FakeAudioDevice;
 using Testing::fakeAudioOutput;
+using Testing::FakePositionAnswer;
 using Testing::resetFakeAudioDevice;
 
 TEST(SoundtrackClock, StartsTheMusicInTheFirstTurnAndReadsItsPosition)
@@ -32,6 +33,32 @@ TEST(SoundtrackClock, StartsTheMusicInTheFirstTurnAndReadsItsPosition)
     clock.stop();
     EXPECT_EQ(device.closed.load(), 1);
     EXPECT_EQ(clock.stream().player, nullptr);
+}
+
+// The device lost mid-run (its queries fail) or answering in samples instead of bytes: the
+// show holds its last good time instead of jumping back, and goes on when the bytes come back.
+TEST(SoundtrackClock, HoldsTheLastGoodTimeWhenTheDeviceCannotSay)
+{
+    struct Step {
+        FakePositionAnswer answer;
+        uint32_t bytes;
+        float seconds;
+    };
+    const Step steps[] = {
+        {FakePositionAnswer::Bytes, 66150 * 8, 1.5f},     {FakePositionAnswer::Fails, 88200 * 8, 1.5f},
+        {FakePositionAnswer::Samples, 88200 * 8, 1.5f},   {FakePositionAnswer::Bytes, 88200 * 8, 2.0f},
+        {FakePositionAnswer::Samples, 110250 * 8, 2.0f},  {FakePositionAnswer::Fails, 110250 * 8, 2.0f},
+    };
+    FakeAudioDevice& device = resetFakeAudioDevice(true);
+    SoundtrackClock clock(songModule, songModuleSize, fakeAudioOutput());
+    clock.start();
+    clock.turnStart();
+    for (const Step& step : steps) {
+        device.answer = step.answer;  // first: the refill thread reads the position meanwhile
+        device.bytesPlayed = step.bytes;
+        EXPECT_EQ(clock.seconds(), step.seconds) << step.bytes;
+    }
+    clock.stop();
 }
 
 TEST(SoundtrackClock, EndsWithTheMusic)

@@ -73,6 +73,23 @@ TEST(AudioStreamWithoutDevice, StartsNoHeaderPlayerOrThread)
     EXPECT_EQ(device.written.load(), 0);
     EXPECT_EQ(device.positionReads.load(), 0);
     EXPECT_EQ(device.paused.load() + device.resumed.load() + device.closed.load(), 0);
+    EXPECT_EQ(device.timersBegun.load(), 0);
+}
+
+// A device that refuses the buffer's header is closed again at once and counts as none.
+TEST(AudioStreamWithoutDevice, ClosesADeviceThatRefusesTheHeader)
+{
+    FakeAudioDevice& device = resetFakeAudioDevice(true);
+    device.prepares = false;
+    AudioStream stream;
+    startAudioStream(stream, songModule, songModuleSize, fakeAudioOutput());
+    EXPECT_EQ(device.closed.load(), 1);
+    EXPECT_EQ(stream.device, nullptr);
+    EXPECT_EQ(stream.player, nullptr);
+    EXPECT_FALSE(stream.thread.joinable());
+    EXPECT_FALSE(stream.writePending);
+    stopAudioStream(stream);
+    EXPECT_EQ(device.closed.load(), 1);
 }
 
 TEST(AudioStreamOnADevice, StartsPrefilledAndSubmitsInTheFirstTurnOnly)
@@ -102,6 +119,29 @@ TEST(AudioStreamOnADevice, StartsPrefilledAndSubmitsInTheFirstTurnOnly)
     const std::vector<float> song = offlineSong(kStreamFrames);
     for (uint32_t slot = 0; slot < kStreamFrames; ++slot)
         ASSERT_TRUE(slotHolds(stream, song, slot, slot));
+}
+
+// Each run of the refill thread asks for a fine timer and hands back exactly the period it was
+// granted, once, by the time the stream has stopped; a period refused is not handed back.
+TEST(AudioStreamOnADevice, HandsBackTheFineTimerItWasGranted)
+{
+    struct Case {
+        uint32_t granted;
+        int ended;
+        uint32_t periodEnded;
+    };
+    const Case cases[] = {{1, 1, 1}, {3, 1, 3}, {0, 0, 0}};
+    for (const Case& c : cases) {
+        FakeAudioDevice& device = resetFakeAudioDevice(true);
+        device.timerPeriod = c.granted;
+        AudioStream stream;
+        startAudioStream(stream, songModule, songModuleSize, fakeAudioOutput());
+        submitAudioStream(stream);
+        stopAudioStream(stream);
+        EXPECT_EQ(device.timersBegun.load(), 1) << c.granted;
+        EXPECT_EQ(device.timersEnded.load(), c.ended) << c.granted;
+        EXPECT_EQ(device.periodEnded.load(), c.periodEnded) << c.granted;
+    }
 }
 
 TEST(AudioStreamOnADevice, CountsWholeFramesOfEightBytes)
@@ -138,6 +178,39 @@ TEST(AudioStreamOnADevice, RefillsPutEachSongFrameInItsSlot)
             expectNextLap(stream, song, played);
         }
         stopAudioStream(stream);
+    }
+}
+
+// The stream on a model of a Windows device, in model time: each 5 ms sleep ends on the timer's
+// tick (15.625 ms by default, 1 ms under a fine timer) and the device reads 10 to 40 ms ahead of
+// the position it reports. The device never reads a slot before the refill has written the song
+// frame that belongs there. Reading 80 ms ahead on the default tick it would: each of the 95
+// visits after the first within the 1.5 s comes 121 or 122 frames late, 65460 frames played by
+// the last (the margins worked out in RefillTimingTest).
+TEST(AudioStreamOnAWindowsDevice, NoFrameIsReadBeforeItIsWritten)
+{
+    struct Case {
+        const char* what;
+        RefillTimingModel model;
+        uint32_t readUnwritten;
+    };
+    const Case cases[] = {
+        {"default timer", {15625, 10000, 40000, 1500000}, 0},
+        {"fine timer", {1000, 10000, 40000, 1500000}, 0},
+        {"default timer, 80 ms ahead", {15625, 80000, 80000, 1500000}, 65460 - 95 * (4096 - 3528)},
+    };
+    const std::vector<float> song = offlineSong(2 * kStreamRate);
+    for (const Case& c : cases) {
+        FakeAudioDevice& device = resetFakeAudioDevice(true);
+        device.model = c.model;
+        device.song = &song;
+        AudioStream stream;
+        startAudioStream(stream, songModule, songModuleSize, fakeAudioOutput());
+        submitAudioStream(stream);
+        EXPECT_TRUE(waitForModelEnd(device)) << c.what;
+        stopAudioStream(stream);
+        EXPECT_GT(device.framesRead, 60000u) << c.what;  // about 1.5 s of the song
+        EXPECT_EQ(device.framesReadUnwritten, c.readUnwritten) << c.what;
     }
 }
 
