@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Breaks each rule listed in tests/mutants/*.txt once and sees whether its tests notice.
 
-usage: scripts/mutants.py [--list] [--check] [PATTERN...]
+usage: scripts/mutants.py [--list] [--check] [-v] [PATTERN...]
 
 Each entry (INI style, one block per edit) names a file, a text that occurs exactly once in it
 and what to put in its place, a build (host, asan or win64) and a ctest regex. For each entry
@@ -19,7 +19,8 @@ At the end the build folders are built again, so that they match the tree, and a
 "mutants: N caught, M survived, K stale" (and any build failures) is printed. Exit status 1
 when any entry survived, failed to build, named no tests or was stale; 0 otherwise.
 
---list prints the entries; --check only checks that every entry applies (no builds).
+--list prints the entries; --check only checks that every entry applies (no builds); -v
+prints the failures that caught each entry.
 NIMBRA_BUILD_LOCK=FILE builds under `flock FILE`, for machines whose builds share a lock.
 """
 import argparse
@@ -127,6 +128,7 @@ def main():
     parser.add_argument("patterns", nargs="*", help="regular expressions of the entries' names to run")
     parser.add_argument("--list", action="store_true", help="print the entries and stop")
     parser.add_argument("--check", action="store_true", help="only check that every entry applies")
+    parser.add_argument("-v", "--verbose", action="store_true", help="print the failures that caught each entry")
     args = parser.parse_args()
 
     entries = [e for e in load_entries() if not args.patterns or any(re.search(p, e["name"]) for p in args.patterns)]
@@ -166,12 +168,12 @@ def main():
             verdict, detail = "ok", ""
         else:
             folder = BUILDS[e["build"]]
-            if not os.path.isdir(os.path.join(ROOT, folder)):
-                sys.exit(f"mutants: {folder} is not built (make {e['build']})")
             if folder not in known:
-                known[folder] = known_targets(folder)
-            targets, tests = targets_of(e, known[folder])
-            if tests == 0:
+                known[folder] = known_targets(folder) if os.path.isdir(os.path.join(ROOT, folder)) else None
+            targets, tests = targets_of(e, known[folder]) if known[folder] is not None else (None, 0)
+            if known[folder] is None:
+                verdict, detail = "build-failed", f"{folder} is not configured (make {e['build']})"
+            elif tests == 0:
                 verdict, detail = "no-tests", f"no test of {folder} matches {e['test']}"
             else:
                 mutated = text.replace(e["find"], e["replace"]).encode("utf-8", errors="surrogateescape")
@@ -183,6 +185,9 @@ def main():
                     else:
                         result = run(ctest_command(e, ["--output-on-failure"]), capture_output=True, text=True)
                         verdict = "caught" if result.returncode != 0 else "SURVIVED"
+                        lines = result.stdout.splitlines()
+                        first = next((i for i, line in enumerate(lines) if ": Failure" in line or "ERROR:" in line), 0)
+                        failures = lines[first:first + 10]
                         detail = e["test"] if verdict == "caught" else e["rule"]
                 finally:
                     with open(path, "wb") as f:
@@ -194,6 +199,9 @@ def main():
             continue
         counts[verdict] += 1
         print(f"{verdict:13} {e['name']}  ({detail})", flush=True)
+        if args.verbose and verdict == "caught":
+            for line in failures[:12]:
+                print("    " + line)
 
     # Leave the build folders as the tree builds them.
     for folder, targets in built.items():

@@ -12,7 +12,8 @@ namespace {
 constexpr uint32_t Float = 3, Uint = 1;                                  // D3D_REGISTER_COMPONENT_TYPE
 constexpr uint32_t Buffer = 1, Tex1D = 2, Tex2D = 4, Tex3D = 8, Cube = 9;  // D3D_SRV_DIMENSION
 
-const std::vector<ConstantField> Layout = {{"time", 0, 4}, {"frame", 4, 4}, {"viewMatrix", 32, 64}, {"WAVEAMP", 684, 4}};
+const std::vector<ConstantField> Layout = {
+    {"time", 0, 4}, {"frame", 4, 4}, {"viewMatrix", 32, 64}, {"WAVEAMP", 684, 4}};
 
 ProgramInterface vertexProgram()
 {
@@ -86,9 +87,12 @@ const Case cases[] = {
     {VS, "the same vertex program", [](Trial&) {}, nullptr},
     {PS, "the same pixel program", [](Trial&) {}, nullptr},
     {CS, "the same compute program", [](Trial&) {}, nullptr},
-    {VS, "a pixel program", [](Trial& s) { s.p = pixelProgram(); }, "it is a pixel program; the pass runs a vertex program here"},
-    {CS, "a vertex program", [](Trial& s) { s.p.kind = ProgramKind::Vertex; }, "it is a vertex program; the pass runs a compute program here"},
-    {PS, "another stage", [](Trial& s) { s.p.kind = ProgramKind::Other; }, "it is a program of another stage; the pass runs a pixel program here"},
+    {VS, "a pixel program", [](Trial& s) { s.p = pixelProgram(); },
+     "it is a pixel program; the pass runs a vertex program here"},
+    {CS, "a vertex program", [](Trial& s) { s.p.kind = ProgramKind::Vertex; },
+     "it is a vertex program; the pass runs a compute program here"},
+    {PS, "another stage", [](Trial& s) { s.p.kind = ProgramKind::Other; },
+     "it is a program of another stage; the pass runs a pixel program here"},
     // Vertex inputs: only what the input assembler makes without buffers.
     {VS, "no instance id", [](Trial& s) { s.p.inputs.pop_back(); }, nullptr},
     {VS, "a vertex buffer", [](Trial& s) { s.p.inputs.push_back({"POSITION", 0, 2, Float, 7, 7}); },
@@ -104,9 +108,11 @@ const Case cases[] = {
     {VS, "fewer components than read", [](Trial& s) { s.p.outputs[1].mask = 0x1; },
      "the pixel program reads TEXCOORD0 at register 1, which it no longer writes there"},
     {VS, "an output nobody reads", [](Trial& s) { s.p.outputs.push_back({"COLOR", 0, 2, Float, 0xf, 0}); }, nullptr},
-    {VS, "the face read on the pixel side", [](Trial& s) { s.partner.inputs.push_back({"SV_IsFrontFace", 0, 2, Uint, 1, 1}); },
+    {VS, "the face read on the pixel side",
+     [](Trial& s) { s.partner.inputs.push_back({"SV_IsFrontFace", 0, 2, Uint, 1, 1}); },
      nullptr},
-    {PS, "the face, made by the rasteriser", [](Trial& s) { s.p.inputs.push_back({"SV_IsFrontFace", 0, 2, Uint, 1, 1}); },
+    {PS, "the face, made by the rasteriser",
+     [](Trial& s) { s.p.inputs.push_back({"SV_IsFrontFace", 0, 2, Uint, 1, 1}); },
      nullptr},
     {PS, "SV_Position at another register", [](Trial& s) { s.p.inputs[0].reg = 2; },
      "it reads SV_Position0 at register 2, which the vertex program does not write there"},
@@ -127,7 +133,8 @@ const Case cases[] = {
      "it writes SV_Target1; the pass has 1 target"},
     {PS, "a second target for a second target",
      [](Trial& s) { s.pass.targetCount = 2; s.p.outputs.push_back({"SV_Target", 1, 1, Float, 0xf, 0}); }, nullptr},
-    {PS, "a target where there is none", [](Trial& s) { s.pass.targetCount = 0; }, "it writes SV_Target0; the pass has 0 targets"},
+    {PS, "a target where there is none", [](Trial& s) { s.pass.targetCount = 0; },
+     "it writes SV_Target0; the pass has 0 targets"},
     {PS, "depth", [](Trial& s) { s.p.outputs.push_back({"SV_Depth", 0, 0, Float, 1, 0}); },
      "it writes SV_Depth0, which the pass does not take"},
     {PS, "depth as before", [](Trial& s) {
@@ -144,17 +151,21 @@ const Case cases[] = {
      "b8 declares WAVEAMP at byte 684 (8 bytes); the demo fills it at byte 684 (4 bytes)"},
     {VS, "a field the demo lacks", [](Trial& s) { s.p.frameConstants.push_back({"SPEED", 860, 4}); },
      "b8 declares SPEED, which the demo does not fill"},
-    {VS, "more constants than uploaded", [](Trial& s) { s.p.frameConstantsSize = 880; }, "b8 is 880 bytes; the demo uploads 864"},
+    {VS, "more constants than uploaded", [](Trial& s) { s.p.frameConstantsSize = 880; },
+     "b8 is 880 bytes; the demo uploads 864"},
     {VS, "exactly the upload", [](Trial& s) { s.p.frameConstantsSize = 864; }, nullptr},
-    {VS, "an upload of unknown size", [](Trial& s) { s.pass.constantBytes = 0; s.p.frameConstantsSize = 880; }, nullptr},
+    {VS, "an upload of unknown size", [](Trial& s) { s.pass.constantBytes = 0; s.p.frameConstantsSize = 880; },
+     nullptr},
     // Samplers: s0 to s5, arrays included.
     {PS, "the sixth sampler", [](Trial& s) { s.p.bindings[1].slot = 5; }, nullptr},
-    {PS, "a seventh sampler", [](Trial& s) { s.p.bindings[1].slot = 6; }, "sampler s6 (linearClamp): the demo binds s0 to s5"},
+    {PS, "a seventh sampler", [](Trial& s) { s.p.bindings[1].slot = 6; },
+     "sampler s6 (linearClamp): the demo binds s0 to s5"},
     {PS, "an array up to s5", [](Trial& s) { s.p.bindings[1] = {"ramps", BindingType::Sampler, 3, 3, 0, 0}; }, nullptr},
     {PS, "an array past s5", [](Trial& s) { s.p.bindings[1] = {"ramps", BindingType::Sampler, 4, 3, 0, 0}; },
      "sampler s4 (ramps): the demo binds s0 to s5"},
     // Resources read: every register of an array filled, with the dimension or element size declared.
-    {PS, "a register beyond the pass's", [](Trial& s) { s.p.bindings[0].slot = 2; }, "t2 (picture): the pass binds nothing there"},
+    {PS, "a register beyond the pass's", [](Trial& s) { s.p.bindings[0].slot = 2; },
+     "t2 (picture): the pass binds nothing there"},
     {PS, "a register left empty", [](Trial& s) { s.pass.inputs[1].kind = SlotKind::Empty; },
      "t1 (picture): the pass binds nothing there"},
     {PS, "an array past the pass's registers", [](Trial& s) { s.p.bindings[0].count = 2; },
@@ -177,7 +188,8 @@ const Case cases[] = {
      "t1 (picture): the pass binds a 2D texture there, which it declares otherwise"},
     {PS, "a cube", [](Trial& s) { s.p.bindings[0].dimension = Cube; },
      "t1 (picture): the pass binds a 2D texture there, which it declares otherwise"},
-    {PS, "a typed buffer at a buffer", [](Trial& s) { s.p.bindings[0].slot = 0; s.p.bindings[0].dimension = Buffer; }, nullptr},
+    {PS, "a typed buffer at a buffer", [](Trial& s) { s.p.bindings[0].slot = 0; s.p.bindings[0].dimension = Buffer; },
+     nullptr},
     {PS, "a typed buffer at a texture", [](Trial& s) { s.p.bindings[0].dimension = Buffer; },
      "t1 (picture): the pass binds a 2D texture there, which it declares otherwise"},
     {VS, "another element size", [](Trial& s) { s.p.bindings[1].stride = 16; },
@@ -187,14 +199,18 @@ const Case cases[] = {
     {VS, "a structured buffer at a texture", [](Trial& s) { s.p.bindings[1].slot = 1; },
      "t1 (cells): the pass binds a 2D texture there, which it declares otherwise"},
     {VS, "a byte buffer at a buffer", [](Trial& s) { s.p.bindings[1].type = BindingType::ByteBuffer; }, nullptr},
-    {VS, "a byte buffer at a texture", [](Trial& s) { s.p.bindings[1] = {"raw", BindingType::ByteBuffer, 1, 1, Buffer, 0}; },
+    {VS, "a byte buffer at a texture",
+     [](Trial& s) { s.p.bindings[1] = {"raw", BindingType::ByteBuffer, 1, 1, Buffer, 0}; },
      "t1 (raw): the pass binds a 2D texture there, which it declares otherwise"},
     // Resources written: compute passes only, at their outputs u(firstOutput) on.
-    {PS, "a writable resource", [](Trial& s) { s.p.bindings.push_back({"out", BindingType::WritableTexture, 1, 1, Tex2D, 0}); },
+    {PS, "a writable resource",
+     [](Trial& s) { s.p.bindings.push_back({"out", BindingType::WritableTexture, 1, 1, Tex2D, 0}); },
      "u1 (out): draw passes bind no writable resources"},
     {CS, "output over an input", [](Trial& s) { s.p.bindings[1].slot = 0; }, "u0 (next): the pass binds nothing there"},
-    {CS, "an output beyond the pass's", [](Trial& s) { s.p.bindings[1].slot = 2; }, "u2 (next): the pass binds nothing there"},
-    {CS, "a writable texture at a buffer", [](Trial& s) { s.p.bindings[1] = {"next", BindingType::WritableTexture, 1, 1, Tex2D, 0}; },
+    {CS, "an output beyond the pass's", [](Trial& s) { s.p.bindings[1].slot = 2; },
+     "u2 (next): the pass binds nothing there"},
+    {CS, "a writable texture at a buffer",
+     [](Trial& s) { s.p.bindings[1] = {"next", BindingType::WritableTexture, 1, 1, Tex2D, 0}; },
      "u1 (next): the pass binds a buffer of 16-byte elements there, which it declares otherwise"},
     {CS, "a writable texture at a texture", [](Trial& s) {
          s.pass.outputs[0] = {SlotKind::Texture2D, 0};
@@ -202,7 +218,8 @@ const Case cases[] = {
      }, nullptr},
     {CS, "a writable byte buffer", [](Trial& s) { s.p.bindings[1].type = BindingType::WritableByteBuffer; }, nullptr},
     // Anything else.
-    {CS, "a kind of resource never bound", [](Trial& s) { s.p.bindings.push_back({"counter", BindingType::Other, 0, 1, 0, 0}); },
+    {CS, "a kind of resource never bound",
+     [](Trial& s) { s.p.bindings.push_back({"counter", BindingType::Other, 0, 1, 0, 0}); },
      "counter: a kind of resource the passes never bind"},
 };
 
