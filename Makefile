@@ -79,6 +79,13 @@ bench-sync: setup host win64
 bench-refill: host
 	@$(HOST)/tools/refill-bench/refill-bench
 
+# Breaks each rule listed in tests/mutants/*.txt once, builds, runs the tests that must catch it
+# and restores the file; one line per entry: make mutants [MUTANTS="name-regex ..."]
+MUTANTS ?=
+.PHONY: mutants
+mutants:
+	@python3 scripts/mutants.py $(MUTANTS)
+
 # Fuzzes the module loader alone, then loader, replayer and mixer, for SECONDS seconds each
 # (libFuzzer, clang), and prints each target's executions per second: make fuzz SECONDS=600
 SECONDS ?= 60

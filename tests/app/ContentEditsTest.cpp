@@ -63,6 +63,8 @@ TEST(ContentEdits, AMutedTrackPlaysItsKeysAndTheFileWarnsWhereTheDemoDiffersFrom
     EXPECT_EQ(warnings(read("<tracks rowsPerBeat=\"8\" beatsPerMin=\"125\">\n"
                             "<track name=\"FRAME\" muteKeyCount=\"0\"/>\n</tracks>")),
               "");
+    // GNU Rocket's files say nothing of the grid: nothing to say either.
+    EXPECT_EQ(warnings(read("<sync rows=\"8\">\n<tracks>\n<track name=\"FRAME\"/>\n</tracks>\n</sync>")), "");
     const Read muted = read("<rootElement>\n<tracks rows=\"10000\" rowsPerBeat=\"4\"\nbeatsPerMin=\"120\">\n"
                             "<track name=\"FRAME\" muteKeyCount=\"2\" muteValue=\"7\">\n"
                             "<key row=\"0\" value=\"1\" interpolation=\"0\"/>\n"

@@ -51,11 +51,13 @@ TEST(Portamento, FineAndExtraFineSlides) {
               (std::vector<float>{4600, 4600, 4600, 4592, 4592, 4592, 4604, 4604, 4604}));
     // Extra fine slides are a quarter of fine ones: X12 moves 2 linear units, X24 one Amiga
     // unit.
-    p = makePlayer(oneChannel({{49, 1, 0, 0x21, 0x12}, {0, 0, 0, 0x21, 0x10}}));
+    p = makePlayer(oneChannel({{49, 1, 0, 0x21, 0x12}, {0, 0, 0, 0x21, 0x10}, {0, 0, 0, 0x21, 0x20}}));
     runTicks(*p, 3);
     EXPECT_FLOAT_EQ(p->channels[0].period, 4606.0f);
     runTicks(*p, 1);
     EXPECT_FLOAT_EQ(p->channels[0].period, 4604.0f);  // remembered
+    runTicks(*p, 3);
+    EXPECT_FLOAT_EQ(p->channels[0].period, 4604.0f);  // X2 has a memory of its own, still 0
     p = makePlayer(oneChannel({{49, 1, 0, 0x21, 0x24}}, 3, false));
     runTicks(*p, 1);
     EXPECT_FLOAT_EQ(p->channels[0].period, 429.0f);
@@ -389,6 +391,17 @@ TEST(Gains, PanLawAndEnvelopes) {
     runTicks(*p, 1);
     EXPECT_FLOAT_EQ(p->channels[0].targetLeft, 0.0f);
     EXPECT_FLOAT_EQ(p->channels[0].targetRight, 1.0f);
+}
+
+// Each note starts the panning envelope again: at points (0, 0) and (64, 64) it reads the ticks
+// since the note, in 64ths.
+TEST(Gains, ANoteRestartsThePanningEnvelope) {
+    XmModule m = oneChannel({note49, note49});
+    m.instruments[0].panningEnvelope.points = {{0, 0}, {64, 64}};
+    m.instruments[0].panningEnvelope.enabled = true;
+    PlayerPtr p = makePlayer(m);
+    EXPECT_EQ(trace(*p, 6, [](const ModuleChannel& c) { return c.envelopePanning * 64.0f; }),
+              (std::vector<float>{0, 1, 2, 0, 1, 2}));
 }
 
 // A panning envelope swings a voice by the room it has to the nearer edge, on either side of

@@ -37,6 +37,10 @@ TEST(RefillPlan, ChunkStopsAtTheEndOfTheRing)
     const std::vector<Chunk> expected = {{4000, 96}, {0, 104}};
     EXPECT_EQ(refillVisit(written, 4200), expected);
     EXPECT_EQ(written, 4200u);
+    // A stall of exactly one lap from mid-ring: the same slot, but a lap later.
+    written = 100;
+    const std::vector<Chunk> lap = {{100, 3996}, {0, 100}};
+    EXPECT_EQ(refillVisit(written, 4196), lap);
 }
 
 TEST(RefillPlan, StallOfMoreThanTwoLapsGeneratesEveryMissedFrame)

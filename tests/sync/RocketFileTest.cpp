@@ -92,7 +92,7 @@ TEST(RocketFileReader, ReadsTracksAsTheRootWithWindowsLineEndsAndCommentsAndABom
                                 "<!DOCTYPE tracks>\r\n"
                                 "<tracks rows='128'>\r\n"
                                 "  <track name='a &amp; b &lt;c&gt; &quot;d&quot; &apos;e&apos; &#65;&#x42;&#xe9;'>\r\n"
-                                "    <!-- a comment between keys -->\r\n"
+                                "    <!-- a comment between keys --><!--<key row='7' value='1' interpolation='0'/>-->\r\n"
                                 "    <key row = '5' value = '+2.5e-1' interpolation = '2' ></key>\r\n"
                                 "  </track >\r\n"
                                 "</tracks>\r\n"
@@ -144,6 +144,9 @@ TEST(RocketFileReader, RefusesWhatItCannotReadWithTheLine)
         {"<key row=\"3\" value=\"1\" interpolation=\"0\"/>\n<key row=\"1\" value=\"2\" interpolation=\"0\"/>\n"
          "<key row=\"3\" value=\"2\" interpolation=\"0\"/>",
          6, "two keys on row 3"},
+        {"<key row=\"0\" value=\"1\" interpolation=\"0\"/>\n<key row=\"2\" value=\"1\" interpolation=\"0\"/>\n</track>\n"
+         "<track name=\"u\">\n<key row=\"2\" value=\"1\" interpolation=\"0\"/>\n<key row=\"2\" value=\"2\" interpolation=\"0\"/>",
+         9, "track \"u\" has two keys on row 2"},
         {"<key row=\"1\" value=\"1\" value=\"2\" interpolation=\"0\"/>", 4, "appears twice"},
         {"<key row=\"1\" value=\"1\" interpolation=\"0\"><x/></key>", 4, "inside <key>"},
         {"<value/>", 4, "only <key>"},

@@ -28,13 +28,14 @@ protected:
     std::string path(const std::string& name) const { return folder + "/" + name; }
 
     // Writes the file whole. Its stamp differs from the last one even within one tick of the
-    // file system's clock: the modification time is set a second further each write.
-    void write(const std::string& name, const std::string& text)
+    // file system's clock: the modification time is set a second further each write, or left at
+    // the last write's with `sameTime`, as a coarse clock would.
+    void write(const std::string& name, const std::string& text, bool sameTime = false)
     {
         std::ofstream(path(name), std::ios::binary) << text;
         std::error_code error;
-        std::filesystem::last_write_time(path(name), std::filesystem::file_time_type(std::chrono::seconds(++writes)),
-                                         error);
+        std::filesystem::last_write_time(
+            path(name), std::filesystem::file_time_type(std::chrono::seconds(sameTime ? writes : ++writes)), error);
     }
 
     std::string folder;

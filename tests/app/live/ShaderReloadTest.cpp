@@ -108,6 +108,7 @@ TEST_F(ShaderReloadTest, ASavedSourceReplacesItsProgramOnly)
 TEST_F(ShaderReloadTest, ASavedIncludeRecompilesEveryProgramThatReadsIt)
 {
     write("Shared.hlsli", "// shared, edited\n");
+    write("oneVS.hlsl", "#include \"Shared.hlsli\"\none, edited\n");  // saved with it: compiled once
     run(600);
     EXPECT_EQ(compiler.started, (std::vector<std::string>{"oneVS", "twoPS"}));
     EXPECT_EQ(installer.installed.size(), 2u);
@@ -159,6 +160,10 @@ TEST_F(ShaderReloadTest, OneJobAtATimeAndAStuckCompilerIsGivenUp)
     run(400);
     EXPECT_EQ(compiler.started, (std::vector<std::string>{"oneVS", "loneCS"}));
     EXPECT_EQ(installer.installed.size(), 2u);
+    // Both saves were noticed at 5200 and oneVS started then; it finished at 5400 after three
+    // turns held, and loneCS, started then, at 5450: each counted from the notice.
+    EXPECT_EQ(log, (std::vector<std::string>{"shader oneVS reloaded (200 ms after the save was noticed)",
+                                             "shader loneCS reloaded (250 ms after the save was noticed)"}));
 
     compiler.holdFor = 1 << 30;
     write("twoPS.hlsl", "two, edited\n");

@@ -78,6 +78,9 @@ TEST_F(ShaderSources, ASaveIsReportedOnceItHeldStillForAPoll)
     write("b.hlsl", "two, saved twice");  // changed again before it held still
     EXPECT_TRUE(watch.poll().empty());
     EXPECT_EQ(watch.poll(), std::vector<std::string>{path("b.hlsl")});
+    write("b.hlsl", "two, saved three times", true);  // within the same tick: the size tells
+    watch.poll();
+    EXPECT_EQ(watch.poll(), std::vector<std::string>{path("b.hlsl")});
 
     std::filesystem::remove(path("a.hlsl"));
     watch.poll();

@@ -50,5 +50,14 @@ TEST_F(SongReloadTest, ASavedModuleGoesToTheMusicAndWhatCannotPlayIsReported)
     EXPECT_EQ(played.size(), 1u);
 }
 
+TEST(SongFile, OurOwnSongIsReadWhole)
+{
+    const std::string song = NIMBRA_SOURCE_DIR "/content/song/song.xm";
+    std::vector<unsigned char> module;
+    std::string why;
+    ASSERT_TRUE(readSongFile(song, module, why)) << why;
+    EXPECT_EQ(module.size(), std::filesystem::file_size(song));
+}
+
 } // namespace
 } // namespace Nimbra
