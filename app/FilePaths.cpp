@@ -2,7 +2,6 @@
 
 #ifdef _WIN32
 #include <windows.h>
-#include <shellapi.h>
 
 #include <climits>
 #include <io.h>
@@ -57,24 +56,6 @@ bool utf8FromWide(const std::wstring& wide, std::string& text)
     return false;
 }
 
-bool argumentsFromCommandLine(const wchar_t* commandLine, std::vector<std::string>& arguments)
-{
-    arguments.clear();
-    int count = 0;
-    wchar_t** words = CommandLineToArgvW(commandLine, &count);
-    if (!words)
-        return false;
-    bool ok = true;
-    for (int i = 0; ok && i < count; ++i) {
-        arguments.emplace_back();
-        ok = utf8FromWide(words[i], arguments.back());
-    }
-    LocalFree(words);
-    if (!ok)
-        arguments.clear();
-    return ok;
-}
-
 std::FILE* openFile(const char* utf8Path, const char* mode)
 {
     std::wstring widePath, wideMode;
@@ -96,11 +77,6 @@ std::string utf8FromPath(const std::filesystem::path& path)
     std::string text;
     utf8FromWide(path.native(), text);
     return text;
-}
-
-bool commandLineArguments(int, char**, std::vector<std::string>& arguments)
-{
-    return argumentsFromCommandLine(GetCommandLineW(), arguments);
 }
 
 void writeText(std::FILE* stream, const std::string& text)
@@ -132,12 +108,6 @@ std::filesystem::path pathFromUtf8(const std::string& utf8Path)
 std::string utf8FromPath(const std::filesystem::path& path)
 {
     return path.native();
-}
-
-bool commandLineArguments(int argc, char** argv, std::vector<std::string>& arguments)
-{
-    arguments.assign(argv, argv + argc);
-    return true;
 }
 
 void writeText(std::FILE* stream, const std::string& text)
