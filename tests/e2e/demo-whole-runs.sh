@@ -7,8 +7,8 @@
 #                    the last core to itself, as software rendering would starve Wine's sound
 #                    threads.
 #   to-end wined3d   with the device and sound (demo-e2e.sh to-end): the first picture, sound in
-#   to-end dxvk      the sink, exit code 0 by itself after the music's end. On the other cores,
-#                    where the software rasterisers share the time; they count in frame units.
+#   to-end dxvk      the sink, exit code 0 by itself after the music's end. One after the
+#                    other on the remaining cores, beside the recording; they count in frame units.
 # Fails when any run fails. When the machine stays busy the recording skips (and says why) and
 # the to-end runs still count: the test then ends with 77 only if they passed. On one core the
 # runs take turns.
@@ -36,13 +36,17 @@ while kill -0 "$recording" 2>/dev/null; do
   [ -e "$work/recording-started" ] && [ ${#recordingCores[@]} -gt 0 ] && break
   sleep 1
 done
-d3ds=(wined3d dxvk)
-renders=()
-for d3d in "${d3ds[@]}"; do
-  NIMBRA_D3D=$d3d NIMBRA_TEST_NAME="$name/to-end-$d3d" "${renderCores[@]}" \
-    bash "$src/tests/e2e/demo-e2e.sh" to-end "$demo" > "$work/to-end-$d3d.log" 2>&1 &
-  renders+=($!)
-done
+# The runs to the end take turns on the render cores: side by side on one core, the first
+# one's software rasteriser starved the second one's start-up for over a minute.
+d3ds=(dxvk wined3d)
+(
+  for d3d in "${d3ds[@]}"; do
+    NIMBRA_D3D=$d3d NIMBRA_TEST_NAME="$name/to-end-$d3d" "${renderCores[@]}" \
+      bash "$src/tests/e2e/demo-e2e.sh" to-end "$demo" > "$work/to-end-$d3d.log" 2>&1
+    echo $? > "$work/to-end-$d3d.status"
+  done
+) &
+renders=$!
 
 wait "$recording"
 recordingStatus=$?
@@ -50,10 +54,9 @@ failed=0
 echo "== recording, without a Direct3D device${recordingCores[*]:+ (${recordingCores[*]})}: status $recordingStatus"
 cat "$work/recording.log"
 case "$recordingStatus" in 0|77) ;; *) failed=1 ;; esac
-for i in "${!d3ds[@]}"; do
-  d3d=${d3ds[$i]}
-  wait "${renders[$i]}"
-  status=$?
+wait "$renders"
+for d3d in "${d3ds[@]}"; do
+  status=$(cat "$work/to-end-$d3d.status" 2>/dev/null || echo missing)
   echo "== to-end on $d3d${renderCores[*]:+ (${renderCores[*]})}: status $status"
   cat "$work/to-end-$d3d.log"
   [ "$status" = 0 ] || failed=1
