@@ -44,8 +44,10 @@
 #   exit_after_event_ms=N       that event to the end of the process
 #   exit_code=N|killed          the program's exit code, or killed when it had to be ended
 #   run_ms=N                    process start to its end
-# A program that never shows its window reports window_id=none and its exit code (after a
-# second run, as below; NIMBRA_RETRY_LOG, default build/retries.log, gets a line per retry).
+# A program that never shows its window reports window_id=none, windows_seen=NAME|NAME|...
+# (every window name the display showed meanwhile, or none), its exit code and, when it ended,
+# run_ms (after a second run, as below; NIMBRA_RETRY_LOG, default build/retries.log, gets a line
+# per retry).
 # Messages go to standard error. Exit status: the program's exit code; 124 when it had to be
 # killed; 125 when the harness itself failed (bad arguments, a missing tool) or no window
 # appeared.
@@ -126,7 +128,10 @@ if [ -z "${NIMBRA_HARNESS_INSIDE:-}" ]; then
     echo "$result" | sed 's/^/demo-harness:   /' >&2
     retries=${NIMBRA_RETRY_LOG:-$here/build/retries.log}
     mkdir -p "$(dirname "$retries")"
-    echo "${NIMBRA_TEST_NAME:-$(basename "$program")} no window (status $status), ran once more" >> "$retries"
+    seen=$(echo "$result" | sed -n 's/^windows_seen=//p')
+    ran=$(echo "$result" | sed -n 's/^run_ms=//p')
+    echo "${NIMBRA_TEST_NAME:-$(basename "$program")} no window (status $status${ran:+, ended after $ran ms}," \
+      "windows seen: ${seen:-none}), ran once more" >> "$retries"
     result=$(inside "$@")
     status=$?
     echo "demo-harness: RETRY: the second attempt ended with status $status" >&2
@@ -205,17 +210,29 @@ waitExit() {
 }
 
 window=""
+# The names of the windows on the display, looked at every two seconds while the one awaited is
+# missing: a run without it then tells whether the program's own window came up outside Wine's
+# desktop, or no window at all.
+seen=""
+lastLook=0
 deadline=$(( t0 + windowTimeout * 1000 ))
 while [ -z "$window" ] && alive "$pid" && [ "$(now_ms)" -lt "$deadline" ]; do
   window=$(xdotool search --name "$title" 2>/dev/null | head -n1)
+  if [ -z "$window" ] && [ $(( $(now_ms) - lastLook )) -ge 2000 ]; then
+    lastLook=$(now_ms)
+    seen=$( (echo "$seen" | tr '|' '\n'; xdotool search --name . getwindowname %@ 2>/dev/null) |
+            sed '/^$/d' | sort -u | paste -sd '|')
+  fi
   [ -z "$window" ] && sleep 0.1
 done
 if [ -z "$window" ]; then
   waitExit "$(now_ms)"
   report window_id none
+  report windows_seen "${seen:-none}"
   if [ -n "$exitCode" ]; then
     echo "demo-harness: the program ended (code $exitCode) without a window" >&2
     report exit_code "$exitCode"
+    report run_ms $(( ended - t0 ))
   else
     echo "demo-harness: no window '$title' within $windowTimeout s" >&2
     report exit_code killed
