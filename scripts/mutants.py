@@ -71,6 +71,10 @@ def load_entries():
 
 
 def run(command, **kwargs):
+    # Programs under test print names in whatever bytes they were given (the Windows ones in the
+    # ANSI code page); a byte that is no UTF-8 must not end the run.
+    if kwargs.get("text"):
+        kwargs.setdefault("errors", "replace")
     return subprocess.run(command, cwd=ROOT, **kwargs)
 
 
