@@ -43,4 +43,12 @@ bool commandLineArguments(int argc, char** argv, std::vector<std::string>& argum
 }
 #endif
 
+std::vector<const char*> argumentWords(const std::vector<std::string>& arguments)
+{
+    std::vector<const char*> words;
+    for (const std::string& argument : arguments)
+        words.push_back(argument.c_str());
+    return words;
+}
+
 } // namespace Nimbra

@@ -26,6 +26,8 @@ std::string utf8FromPath(const std::filesystem::path& path);
 // line (argc and argv are left alone there), elsewhere argv. False when an argument has no UTF-8
 // form.
 bool commandLineArguments(int argc, char** argv, std::vector<std::string>& arguments);
+// The arguments as the argv-shaped list an option parser takes; valid while `arguments` lives.
+std::vector<const char*> argumentWords(const std::vector<std::string>& arguments);
 
 // Writes UTF-8 `text` to `stream` as it is, except to a Windows console, which gets it wide so
 // that it reads as written whatever the console's code page.

@@ -28,9 +28,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "demo-sync: the command line holds text that is not Unicode\n%s", syncUsage);
         return 2;
     }
-    std::vector<const char*> words;
-    for (const std::string& argument : arguments)
-        words.push_back(argument.c_str());
+    const std::vector<const char*> words = argumentWords(arguments);
     SyncOptions options;
     std::string error;
     if (!parseSyncOptions(int(words.size()), words.data(), options, error)) {

@@ -226,9 +226,7 @@ int main(int argc, char** argv)
         printUsage();
         return 2;
     }
-    std::vector<const char*> words;
-    for (const std::string& argument : arguments)
-        words.push_back(argument.c_str());
+    const std::vector<const char*> words = argumentWords(arguments);
     CaptureOptions options;
     std::string error;
     if (!parseCaptureOptions(int(words.size()), words.data(), options, error)) {
