@@ -1,0 +1,20 @@
+#pragma once
+// What demo-sync shows over its picture, filled by the frame thread every turn: the transport's
+// status line and key help (F1), the last error of a program, the song or the link, and whether
+// the overlay is shown at all (F2). The overlay draws it after the final copy, into the window
+// only, so captures and the demo never see it.
+#include <string>
+#include <vector>
+
+namespace Nimbra {
+
+struct LiveView
+{
+    bool overlayShown = true;              // F2 hides and shows it
+    bool helpShown = false;                // F1: the keys over the picture
+    std::string status;                    // time, row, bar, paused, loop, editor connected
+    std::vector<std::string> helpLines;    // one key and what it does per line
+    std::vector<std::string> errorLines;   // "file:line: message" first, then its first lines
+};
+
+}  // namespace Nimbra
