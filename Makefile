@@ -86,6 +86,12 @@ MUTANTS ?=
 mutants:
 	@python3 scripts/mutants.py $(MUTANTS)
 
+# Formats the C++ of app core gfx audio sync content tools tests with .clang-format (clang-format
+# 14). scripts/format-check.sh lists the files that drift without touching them.
+.PHONY: format
+format:
+	bash scripts/format-check.sh --fix
+
 # Fuzzes the module loader alone, then loader, replayer and mixer, for SECONDS seconds each
 # (libFuzzer, clang), and prints each target's executions per second: make fuzz SECONDS=600
 SECONDS ?= 60

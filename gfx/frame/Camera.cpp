@@ -29,12 +29,14 @@ Matrix4 rotationAbout(const Float3& a, float angle)
     const float c = cosf(angle);
     const float s = sinf(angle);
     const float k = 1.0f - c;
+    // clang-format off
     return {{
         a.x * a.x * k + c, a.x * a.y * k + a.z * s, a.x * a.z * k - a.y * s, 0.0f,
         a.x * a.y * k - a.z * s, a.y * a.y * k + c, a.y * a.z * k + a.x * s, 0.0f,
         a.x * a.z * k + a.y * s, a.y * a.z * k - a.x * s, a.z * a.z * k + c, 0.0f,
         0.0f, 0.0f, 0.0f, 1.0f,
     }};
+    // clang-format on
 }
 
 } // namespace

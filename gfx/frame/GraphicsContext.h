@@ -2,7 +2,7 @@
 // The process-wide frame constants with the device and immediate context that all GPU code
 // uses, and the six samplers every shader shares.
 #include "gfx/frame/ContextBuffer.h"
-#include "gfx/BufferDesc.h"
+#include "gfx/frame/BufferDesc.h"
 
 #include <d3d11.h>
 

@@ -26,12 +26,14 @@ Matrix4 lookTo(const Float3& eye, const Float3& z, const Float3& up)
 {
     const Float3 x = normalize3(cross3(z, up));
     const Float3 y = normalize3(cross3(z, x));
+    // clang-format off
     return {{
         x.x, y.x, z.x, 0.0f,
         x.y, y.y, z.y, 0.0f,
         x.z, y.z, z.z, 0.0f,
         -dotWithEye(x, eye), -dotWithEye(y, eye), -dotWithEye(z, eye), 1.0f,
     }};
+    // clang-format on
 }
 
 Matrix4 multiply4x4(const Matrix4& a, const Matrix4& b)
@@ -52,6 +54,7 @@ Matrix4 invert4x4(const Matrix4& matrix)
 {
     const float* m = matrix.m;
     float inv[16];
+    // clang-format off
     inv[0] = m[5] * m[10] * m[15] - m[5] * m[11] * m[14] - m[9] * m[6] * m[15]
            + m[9] * m[7] * m[14] + m[13] * m[6] * m[11] - m[13] * m[7] * m[10];
     inv[4] = -m[4] * m[10] * m[15] + m[4] * m[11] * m[14] + m[8] * m[6] * m[15]
@@ -84,6 +87,7 @@ Matrix4 invert4x4(const Matrix4& matrix)
             - m[4] * m[3] * m[9] - m[8] * m[1] * m[7] + m[8] * m[3] * m[5];
     inv[15] = m[0] * m[5] * m[10] - m[0] * m[6] * m[9] - m[4] * m[1] * m[10]
             + m[4] * m[2] * m[9] + m[8] * m[1] * m[6] - m[8] * m[2] * m[5];
+    // clang-format on
 
     const float det = m[0] * inv[0] + m[1] * inv[4] + m[2] * inv[8] + m[3] * inv[12];
     const float inverseDet = 1.0f / det;

@@ -15,7 +15,9 @@ namespace {
 
 // Two-, three- and four-byte letters: a Latin one from the ANSI code page, a Greek and a
 // Japanese one from beyond it, and a symbol beyond the 16-bit range (a surrogate pair on Windows).
+// clang-format off
 const char* const names[] = {"sh\xC3\xA4" "ders", "\xCF\x89-song", "\xE6\x97\xA5\xE6\x9C\xAC", "\xF0\x9D\x84\x9E"};
+// clang-format on
 
 class FilePaths : public testing::Test
 {

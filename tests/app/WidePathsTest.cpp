@@ -8,6 +8,7 @@ using namespace Nimbra;
 
 namespace {
 
+// clang-format off
 const struct {
     const char* utf8;
     std::wstring utf16;
@@ -20,11 +21,14 @@ const struct {
     {"a\xF0\x9D\x84\x9E", {L'a', 0xD834, 0xDD1E}},                         // U+1D11E, a surrogate pair
     {"\xF4\x8F\xBF\xBF", {0xDBFF, 0xDFFF}},                                // U+10FFFF, the last there is
 };
+// clang-format on
 
 // Bytes that are not UTF-8, the first as the ANSI code page spells "ä".
+// clang-format off
 const char* const notUtf8[] = {
     "sh\xE4" "ders", "\xC3", "\x80", "\xC0\xAF", "\xED\xA0\x80", "\xF0\x9D\x84", "\xF4\x90\x80\x80", "\xFF",
 };
+// clang-format on
 
 // UTF-16 with a lone surrogate, which Windows allows in a file name.
 const std::wstring notUtf16[] = {{0xD834}, {L'a', 0xDD1E, L'b'}, {0xDD1E, 0xD834}};

@@ -22,6 +22,7 @@ struct Program
     unsigned int size;
 };
 
+// clang-format off
 #define PROGRAM(name) Program{#name, name, name##Size}
 const Program Programs[] = {
     PROGRAM(fullscreenVS), PROGRAM(waveLinesVS), PROGRAM(waveLinesPS), PROGRAM(focusBlurPS),
@@ -30,6 +31,7 @@ const Program Programs[] = {
     PROGRAM(rotationCS),
 };
 #undef PROGRAM
+// clang-format on
 
 // One signature element: semantic and index, component type, mask, register (-1: any).
 struct Element
@@ -93,6 +95,7 @@ struct Interface
 
 const std::vector<Interface>& interfaces()
 {
+    // clang-format off
     static const std::vector<Interface> table = {
         {"fullscreenVS", VertexStage, {VertexId}, FullscreenInput, {}},
         {"waveLinesVS", VertexStage, {VertexId, InstanceId}, WaveOutput,
@@ -133,6 +136,7 @@ const std::vector<Interface>& interfaces()
         {"rotationCS", ComputeStage, {}, {},
          {{"bufferSRV", Structured, 0, Buf, 16}, {"bufferUAV", D3D_SIT_UAV_RWSTRUCTURED, 1, Buf, 16}, Constants}},
     };
+    // clang-format on
     return table;
 }
 

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # tests/fuzz/run.sh [SECONDS]: fuzzes with libFuzzer (clang, AddressSanitizer and
-# UndefinedBehaviorSanitizer), SECONDS for each of four targets:
+# UndefinedBehaviorSanitizer), SECONDS for each of five targets:
 #   loader_fuzzer      header check, size walk and parse only, thousands of inputs a second
 #   module_fuzzer      the same, then a short render through the replayer and mixer
 #   synclink_fuzzer    the sync editor link over an editor's byte stream
 #   rocketfile_fuzzer  the sync editor's file reader and writer
+#   xmlscanner_fuzzer  the XML scanner under that reader, alone
 # The module targets start from modules written by tools/xmseeds, the sync targets from seeds
 # written here. Crashing inputs land in build/fuzz/artifacts; each target's executions per
 # second are printed at the end.
@@ -51,10 +52,11 @@ fuzz module_fuzzer "$out/seeds"
 # The sync editor link (an editor's byte stream) and the editor's file reader, the same number
 # of seconds each, from seeds written here (an exchange of every message, a small file) and the
 # tests' editor files of every shape.
-sync_engine=(sync/MessageReader.cpp sync/TrackKeys.cpp sync/SyncLink.cpp sync/RocketFileReader.cpp
-             sync/RocketFileWriter.cpp core/Timeline.cpp)
+sync_engine=(sync/MessageReader.cpp sync/TrackKeys.cpp sync/SyncLink.cpp sync/XmlScanner.cpp
+             sync/RocketFileReader.cpp sync/RocketFileWriter.cpp core/Timeline.cpp)
 clang++ "${flags[@]}" tests/fuzz/SyncLinkFuzzer.cpp "${sync_engine[@]}" -o "$out/synclink_fuzzer"
 clang++ "${flags[@]}" tests/fuzz/RocketFileFuzzer.cpp "${sync_engine[@]}" -o "$out/rocketfile_fuzzer"
+clang++ "${flags[@]}" tests/fuzz/XmlScannerFuzzer.cpp sync/XmlScanner.cpp -o "$out/xmlscanner_fuzzer"
 mkdir -p "$out/seeds-synclink_fuzzer" "$out/seeds-rocketfile_fuzzer"
 # \x01 puts the greeting in front: SET_KEY, DELETE_KEY, SET_ROW, PAUSE, SAVE_TRACKS.
 printf '\x01\x00\x00\x00\x00\x03\x00\x00\x00\x10\x3f\xc0\x00\x00\x04\x01\x00\x00\x00\x03\x00\x00\x00\x10\x03\x00\x00\x06\x40\x04\x01\x04\x00\x05' \
@@ -66,6 +68,8 @@ printf '<?xml version="1.0"?>\n<sync rows="32">\n\t<tracks>\n\t\t<track name="a&
 cp tests/support/editor-files/*.rocket "$out/seeds-rocketfile_fuzzer/"
 fuzz synclink_fuzzer "$out/seeds-synclink_fuzzer"
 fuzz rocketfile_fuzzer "$out/seeds-rocketfile_fuzzer"
+# The scanner starts from the same files: XML of every shape the reader meets.
+fuzz xmlscanner_fuzzer "$out/seeds-rocketfile_fuzzer"
 
 printf 'fuzz: %s\n' "${summary[@]}"
 exit $status

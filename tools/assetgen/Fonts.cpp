@@ -53,6 +53,7 @@ const Accented AccentedLetters[] = {
 void addMark(Bitmap& b, char mark)
 {
     // Marks sit in the two top rows, which the doubled lower-case designs leave free.
+    // clang-format off
     switch (mark)
     {
     case '\'': b.set(4, 0); b.set(3, 1); b.set(4, 1); break;
@@ -64,6 +65,7 @@ void addMark(Bitmap& b, char mark)
     case ',': b.set(3, 15); b.set(2, 15); break;
     default: break;
     }
+    // clang-format on
 }
 
 // Shades 176 to 178: a quarter, half and three quarters of the pixels, in a dither pattern.
@@ -119,6 +121,7 @@ Bitmap boxPiece(const BoxPiece& p)
     // Double bars reach past the centre only when the crossing line is double too.
     int vReach = horizontalDouble ? 1 : 0;
     int hReach = verticalDouble ? 1 : 0;
+    // clang-format off
     if (p.up == 2) { fill(bar, cx - 1, cx + 1, 0, cy + vReach); fill(centre, cx, cx, 0, cy); }
     if (p.down == 2) { fill(bar, cx - 1, cx + 1, cy - vReach, 15); fill(centre, cx, cx, cy, 15); }
     if (p.left == 2) { fill(bar, 0, cx + hReach, cy - 1, cy + 1); fill(centre, 0, cx, cy, cy); }
@@ -127,6 +130,7 @@ Bitmap boxPiece(const BoxPiece& p)
     if (p.down == 1) fill(single, cx, cx, cy, 15);
     if (p.left == 1) fill(single, 0, cx, cy, cy);
     if (p.right == 1) fill(single, cx, 7, cy, cy);
+    // clang-format on
     Bitmap b;
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 8; ++x)

@@ -179,10 +179,12 @@ XmModule benchSong18() {
         for (int row = 0; row < 64; ++row) {
             int root = 37 + (pi % 4) * 2;
             auto at = [&](int c) -> XmCell& { return p.at(row, c, m.channelCount); };
+            // clang-format off
             if (row % 4 == 0) at(0) = {uint8_t(root - 12), 5, 0, 0, 0};                      // kick
             if (row % 8 == 4) at(1) = {uint8_t(root), 3, 0x40, 9, uint8_t(row % 16 == 4 ? 2 : 0)};  // snare, 9xx
             if (row % 2 == 0) at(2) = {uint8_t(root + 24), 6, uint8_t(row % 4 ? 0x28 : 0x38), 0, 0};  // hats
             if (row % 16 == 14) at(2).effect = 14, at(2).param = 0x93;                         // E93 retrigger
+            // clang-format on
             for (int c = 3; c <= 4; ++c) {  // bass: notes, portamento and tone portamento
                 if (row % 4 == c - 3) at(c) = {uint8_t(root - 12 + chord[(row / 16) % 4]), 8, 0, 0, 0};
                 if (row % 8 == 6) at(c).effect = 1, at(c).param = 0x04;
