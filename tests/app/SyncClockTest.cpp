@@ -314,7 +314,7 @@ TEST_F(SyncClockTest, ANewSongGoesOnAtTheSameTime)
     connection.editorSends(pause(true));
     turnAt(20);
     const int opened = device->opened.load();
-    const ModulePlayer* playing = clock->stream().player;
+    const ModulePlayer* playing = clock->stream().player;  // the new one is made while it still lives
     std::string why;
     EXPECT_FALSE(clock->replaceSong({'n', 'o', 't', ' ', 'X', 'M'}, why));
     EXPECT_EQ(why, "is refused by the loader (not an XM module it reads)");
