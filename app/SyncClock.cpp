@@ -229,29 +229,50 @@ void SyncClock::resume()
         resumeAudioStream(audio);
 }
 
-bool songLoads(const std::vector<unsigned char>& module, std::string& why)
+namespace {
+
+// A player over `module`, limited to one play-through like the stream's own; null, with the
+// reason, when the loader refuses it.
+ModulePlayer* songPlayer(const std::vector<unsigned char>& module, std::string& why)
 {
-    ModulePlayer* probe = nullptr;
-    const int result = createModulePlayer(&probe, module.data(), module.size(), kStreamRate);
+    ModulePlayer* player = nullptr;
+    const int result = createModulePlayer(&player, module.data(), module.size(), kStreamRate);
     if (result != CreatePlayerOk) {
         why = result == CreatePlayerBadHeader ? "is refused by the loader (not an XM module it reads)"
                                               : "is refused by the loader (too large)";
-        return false;
+        return nullptr;
     }
-    destroyModulePlayer(probe);
-    return true;
+    player->setMaxLoops(1);
+    return player;
 }
 
+} // namespace
+
+bool songLoads(const std::vector<unsigned char>& module, std::string& why)
+{
+    ModulePlayer* probe = songPlayer(module, why);
+    destroyModulePlayer(probe);
+    return probe != nullptr;
+}
+
+// The new player takes over inside the running stream, at the song frame the ring has been
+// filled to: the device is not reopened, so the music goes on without a pause.
 bool SyncClock::replaceSong(std::vector<unsigned char> module, std::string& why)
 {
-    if (!songLoads(module, why))
+    ModulePlayer* player = songPlayer(module, why);
+    if (!player)
         return false;
     const uint64_t begun = nowMs();
     const uint32_t frame = musicFrame();
     replacedSong = std::move(module);
     song = replacedSong.data();
     songSize = uint32_t(replacedSong.size());
-    restartMusicAt(frame);
+    const uint32_t at = audioFramesRendered(audio);
+    skipPlayerFrames(*player, startFrame + at);
+    if (!switchAudioStreamPlayer(audio, player, at)) {
+        destroyModulePlayer(player);
+        restartMusicAt(frame);
+    }
     log("music " + std::to_string(frame) + " " + std::to_string(nowMs() - begun));
     return true;
 }

@@ -31,8 +31,8 @@ struct SyncClockOptions {
 };
 
 // One line per event, for the program's log and the tests:
-//   connect-failed | connected | greeted | keys | seek ROW | music FRAME MS (after a seek or a new
-//   song: the restart at FRAME took MS ms) | pause 0|1 | report ROW | save PATH | save-failed PATH: WHY | fault WHY |
+//   connect-failed | connected | greeted | keys | seek ROW | music FRAME MS (after a seek: the
+//   restart at FRAME took MS ms; after a new song: its hand-over at FRAME took MS ms) | pause 0|1 | report ROW | save PATH | save-failed PATH: WHY | fault WHY |
 //   timeout greeting | closed [WHY]
 using SyncLog = std::function<void(const std::string& line)>;
 
@@ -59,7 +59,8 @@ public:
     // Writes the tracks as an editor file to `path` (what SAVE_TRACKS does with the save path).
     bool saveTracks(const std::string& path, std::string& error) const;
     // Plays `module` from here on, at the song frame the music has reached, paused or playing
-    // as it was. False, with the reason, when the loader refuses it: the old song plays on.
+    // as it was, in the running stream (the device stays open: no pause). False, with the
+    // reason, when the loader refuses it: the old song plays on.
     bool replaceSong(std::vector<unsigned char> module, std::string& why);
 
     static uint64_t steadyMilliseconds();

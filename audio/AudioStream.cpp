@@ -7,6 +7,23 @@
 namespace Nimbra {
 namespace {
 
+// A switch hands the refill at most this many frames to render and drop at its visit; the
+// main thread renders the rest of the way.
+constexpr uint32_t kHandoverCatchUpFrames = kStreamFrames / 8;
+
+// At the start of a visit: takes a player offered since the last one and brings it to the
+// stream frame the ring has been filled to, the frame it then renders first.
+void takeNewPlayer(AudioStream& stream, uint32_t rendered)
+{
+    uint32_t at = 0;
+    ModulePlayer* next = takeOfferedPlayer(stream.handover, stream.player, at);
+    if (!next)
+        return;
+    if (rendered > at)
+        skipPlayerFrames(*next, rendered - at);
+    stream.player = next;
+}
+
 // Renders exactly the frames the device has played since the last visit into the slots they
 // vacated, so slot f mod kStreamFrames holds song frame f + kStreamFrames by the time the
 // device gets there. Without a player the ring keeps the silence it was cleared to.
@@ -17,28 +34,30 @@ void refillLoop(AudioStream* stream)
     uint32_t written = 0;
     while (!stream->stopRequested.load()) {
         const uint32_t played = audioFramesPlayed(*stream);
+        takeNewPlayer(*stream, kStreamFrames + written);
         while (uint32_t chunk = nextRefillChunk(written, played)) {
             if (stream->player)
                 stream->player->generate(stream->buffer + refillSlot(written) * kStreamChannels, chunk);
             written += chunk;
         }
+        stream->framesRendered.store(kStreamFrames + written);
         stream->output->refillSleep(kRefillIntervalMs);
     }
     if (timerPeriod != 0)
         stream->output->endFineTimer(timerPeriod);
 }
 
-// Renders and drops the song's first `frames` frames, a ring at a time.
-void skipSongFrames(ModulePlayer& player, float* scratch, uint32_t frames)
+} // namespace
+
+void skipPlayerFrames(ModulePlayer& player, uint32_t frames)
 {
+    float scratch[512 * kStreamChannels];
     while (frames > 0) {
-        const uint32_t chunk = frames < kStreamFrames ? frames : kStreamFrames;
+        const uint32_t chunk = frames < 512 ? frames : 512;
         player.generate(scratch, chunk);
         frames -= chunk;
     }
 }
-
-} // namespace
 
 void startAudioStream(AudioStream& stream, const unsigned char* song, uint32_t songSize,
                       const AudioOutput& output, uint32_t firstFrame)
@@ -59,13 +78,14 @@ void startAudioStream(AudioStream& stream, const unsigned char* song, uint32_t s
         stream.player = nullptr;
     if (stream.player) {
         stream.player->setMaxLoops(1);
-        skipSongFrames(*stream.player, stream.buffer, firstFrame);
+        skipPlayerFrames(*stream.player, firstFrame);
         stream.player->generate(stream.buffer, kStreamFrames);
     } else {
         for (float& sample : stream.buffer)
             sample = 0.0f;
     }
 
+    stream.framesRendered.store(kStreamFrames);
     stream.stopRequested.store(false);
     stream.thread = std::thread(refillLoop, &stream);
     stream.writePending = true;
@@ -93,6 +113,25 @@ uint32_t audioFramesPlayed(const AudioStream& stream)
     return bytes / kBytesPerFrame;
 }
 
+uint32_t audioFramesRendered(const AudioStream& stream)
+{
+    return stream.framesRendered.load();
+}
+
+bool switchAudioStreamPlayer(AudioStream& stream, ModulePlayer* player, uint32_t at)
+{
+    if (!stream.thread.joinable())
+        return false;
+    // The ring goes on filling meanwhile: follow it until the refill has little left to do.
+    for (uint32_t rendered = audioFramesRendered(stream); rendered > at + kHandoverCatchUpFrames;
+         rendered = audioFramesRendered(stream)) {
+        skipPlayerFrames(*player, rendered - at);
+        at = rendered;
+    }
+    offerPlayer(stream.handover, player, at);
+    return true;
+}
+
 void pauseAudioStream(AudioStream& stream)
 {
     if (stream.device)
@@ -115,6 +154,7 @@ void stopAudioStream(AudioStream& stream)
         stream.device = nullptr;
     }
     stream.writePending = false;
+    clearPlayerHandover(stream.handover);
     if (stream.player) {
         free(stream.player);
         stream.player = nullptr;

@@ -3,6 +3,7 @@
 // output device, kept filled by a refill thread. The device's play position is the clock of
 // the whole presentation; audioFramesPlayed is the one place it is read.
 #include "audio/AudioOutput.h"
+#include "audio/PlayerHandover.h"
 #include "audio/RefillPlan.h"
 #include "audio/StreamFormat.h"
 
@@ -25,6 +26,10 @@ struct AudioStream {
     const AudioOutput* output = nullptr;           // the device's operations, set by the start
     // The last good count of bytes played; both threads read the position, so both keep it.
     mutable std::atomic<uint32_t> lastGoodBytes{0};
+    // Frames put in the ring since the start, the pre-fill included: the stream frame the refill
+    // renders next. The refill thread's count, read by the main thread for a song switch.
+    std::atomic<uint32_t> framesRendered{0};
+    PlayerHandover handover;                       // a new player on its way to the refill thread
 };
 
 // Opens the device, prepares the looping header (a device that refuses it is closed again and
@@ -47,6 +52,21 @@ uint32_t audioFramesPlayed(const AudioStream& stream);
 // Holds and resumes playback; the play position holds while paused. Nothing without a device.
 void pauseAudioStream(AudioStream& stream);
 void resumeAudioStream(AudioStream& stream);
+
+// The stream frame the refill renders next (framesRendered).
+uint32_t audioFramesRendered(const AudioStream& stream);
+
+// Plays `player` from here on in place of the stream's, on the device as it is: open, playing
+// or paused. `player` renders stream frame `at` next, at most audioFramesRendered. It is brought
+// near the refill's frame here; at its next visit the refill thread renders and drops the frames
+// still missing and goes on with the new player at the frame it has reached, after the frames
+// already in the ring (a lap at most). The player the stream had is freed at the next switch or
+// the stop, never on the refill thread. The stream owns `player` once true comes back; false,
+// and nothing changes, when the stream has no refill thread (no device).
+bool switchAudioStreamPlayer(AudioStream& stream, ModulePlayer* player, uint32_t at);
+
+// Renders and drops the player's next `frames` frames.
+void skipPlayerFrames(ModulePlayer& player, uint32_t frames);
 
 // Stops the refill thread, then the device, and frees the player. The stream can then be
 // started again.

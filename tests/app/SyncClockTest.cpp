@@ -4,6 +4,7 @@
 #include "app/AudioClock.h"
 #include "app/SyncClock.h"
 #include "content/animation/ContentKeys.h"
+#include "audio/ModulePlayer.h"
 #include "content/song/Song.h"
 #include "sync/Rows.h"
 #include "tests/support/EditorBytes.h"
@@ -301,7 +302,8 @@ TEST_F(SyncClockTest, LoopsTheMusicAtTheShowsEnd)
     EXPECT_EQ(clock->seconds(), 0.0f);
 }
 
-// A new song goes on where the music is, paused as it was; one the loader refuses changes nothing.
+// A new song goes on where the music is, paused as it was, in the stream as it runs; one the
+// loader refuses changes nothing.
 TEST_F(SyncClockTest, ANewSongGoesOnAtTheSameTime)
 {
     makeClock();
@@ -312,20 +314,63 @@ TEST_F(SyncClockTest, ANewSongGoesOnAtTheSameTime)
     connection.editorSends(pause(true));
     turnAt(20);
     const int opened = device->opened.load();
+    const ModulePlayer* playing = clock->stream().player;  // the new one is made while it still lives
     std::string why;
     EXPECT_FALSE(clock->replaceSong({'n', 'o', 't', ' ', 'X', 'M'}, why));
     EXPECT_EQ(why, "is refused by the loader (not an XM module it reads)");
-    EXPECT_EQ(device->opened.load(), opened);
+    ASSERT_TRUE(Testing::waitForRefill(*device));
+    EXPECT_EQ(clock->stream().player, playing);
 
     // The song's first half: the loader reads what is there.
     ASSERT_TRUE(clock->replaceSong(std::vector<unsigned char>(songModule, songModule + songModuleSize / 2), why))
         << why;
-    EXPECT_EQ(device->opened.load(), opened + 1);
     EXPECT_TRUE(lines.back().rfind("music 66150 ", 0) == 0) << lines.back();
+    ASSERT_TRUE(Testing::waitForRefill(*device));
+    EXPECT_NE(clock->stream().player, playing);
     turnAt(30);
     EXPECT_EQ(clock->seconds(), 1.5f);
     EXPECT_FALSE(clock->playing());
-    EXPECT_EQ(device->written.load(), 1);  // still paused: handed to the device on resume only
+    EXPECT_EQ(device->opened.load(), opened);  // the device is not opened anew
+    EXPECT_EQ(device->written.load(), 1);
+    EXPECT_EQ(device->paused.load(), 1);
+    EXPECT_EQ(device->resumed.load(), 0);
+}
+
+// After a seek to row 100 (song frame 264,600) while paused, the stream holds the pre-filled
+// song frames 264,600 .. 268,695 and waits for the resume; a new song then takes over at the
+// first frame the refill renders, 268,696. Once 2000 frames have played, the ring holds the old
+// song's frames 266,600 .. 268,695 and the new song's 268,696 .. 270,695.
+TEST_F(SyncClockTest, ANewSongTakesOverAtTheSongFrameAfterASeek)
+{
+    makeClock();
+    greet();
+    connection.editorSends(join({pause(1), setRow(100)}));
+    turnAt(100);
+    ASSERT_EQ(clock->musicFrame(), 264600u);
+    const std::vector<unsigned char> half(songModule, songModule + songModuleSize / 2);
+    std::string why;
+    ASSERT_TRUE(clock->replaceSong(half, why)) << why;
+    connection.editorSends(pause(0));
+    turnAt(200);
+    device->bytesPlayed = 2000 * 8;
+    ASSERT_TRUE(Testing::waitForRefill(*device));
+
+    std::vector<float> oldSong(size_t(270696) * 2), newSong(size_t(270696) * 2);
+    const std::vector<unsigned char> whole(songModule, songModule + songModuleSize);
+    for (auto [module, out] : {std::pair(&whole, &oldSong), std::pair(&half, &newSong)}) {
+        ModulePlayer* player = nullptr;
+        ASSERT_EQ(createModulePlayer(&player, module->data(), module->size(), kStreamRate), CreatePlayerOk);
+        player->setMaxLoops(1);
+        player->generate(out->data(), 270696);
+        destroyModulePlayer(player);
+    }
+    const float* ring = clock->stream().buffer;
+    for (uint32_t f = 266600; f < 270696; ++f) {
+        const std::vector<float>& song = f < 268696 ? oldSong : newSong;
+        const uint32_t slot = (f - 264600) % kStreamFrames;
+        ASSERT_EQ(ring[slot * 2], song[f * 2]) << "song frame " << f;
+        ASSERT_EQ(ring[slot * 2 + 1], song[f * 2 + 1]) << "song frame " << f;
+    }
 }
 
 TEST_F(SyncClockTest, WithoutASoundDeviceTheMusicRunsSilent)

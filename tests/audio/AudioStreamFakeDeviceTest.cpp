@@ -5,6 +5,7 @@
 #include "content/song/Song.h"
 #include "tests/audio/OfflineSong.h"
 #include "tests/support/FakeAudioOutput.h"
+#include "tools/xmseeds/Seeds.h"
 
 #include <gtest/gtest.h>
 
@@ -38,15 +39,22 @@ void expectNextLap(const AudioStream& stream, const std::vector<float>& song, ui
         ASSERT_TRUE(slotHolds(stream, song, f % kStreamFrames, f)) << "after " << played << " frames played";
 }
 
-// Waits until the refill thread has read the position three more times: the last two reads came
-// after the caller's change, and the refill after the first of them is done. The wait ends on
-// the thread's progress, not on the clock (the limit only keeps a broken thread from hanging).
-void waitForRefill(FakeAudioDevice& device)
+// The first `frames` frames of one play-through of `module`, rendered straight from a player.
+std::vector<float> renderModule(const std::vector<uint8_t>& module, uint32_t frames)
 {
-    const int seen = device.positionReads.load();
-    for (int i = 0; i < 20000 && device.positionReads.load() < seen + 3; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    ASSERT_GE(device.positionReads.load(), seen + 3) << "the refill thread stopped reading the position";
+    std::vector<float> out(size_t(frames) * kStreamChannels);
+    ModulePlayer* player = nullptr;
+    if (createModulePlayer(&player, module.data(), module.size(), kStreamRate) == CreatePlayerOk) {
+        player->setMaxLoops(1);
+        player->generate(out.data(), frames);
+        destroyModulePlayer(player);
+    }
+    return out;
+}
+
+void refillDone(FakeAudioDevice& device)
+{
+    ASSERT_TRUE(Testing::waitForRefill(device)) << "the refill thread stopped reading the position";
 }
 
 TEST(AudioStreamWithoutDevice, StartsNoHeaderPlayerOrThread)
@@ -174,7 +182,7 @@ TEST(AudioStreamOnADevice, RefillsPutEachSongFrameInItsSlot)
         submitAudioStream(stream);
         for (uint32_t played : walk) {
             device.bytesPlayed = played * kBytesPerFrame;
-            waitForRefill(device);
+            refillDone(device);
             expectNextLap(stream, song, played);
         }
         stopAudioStream(stream);
@@ -252,6 +260,76 @@ TEST(AudioStreamOnADevice, WithoutASongPlaysSilenceAfterARestart)
     stopAudioStream(stream);
     for (float v : stream.buffer)
         ASSERT_EQ(v, 0.0f);
+}
+
+// A new player takes over in the running stream at a refill visit, at the stream frame the ring
+// has been filled to: 4096 + 1000 = 5096 once 1000 frames have played. Offered at stream frame 0
+// (the main thread brings it near) or 300 frames short of 5096 (the refill brings it the rest
+// of the way), it renders that frame first. The stream started at song frame 10000, so stream
+// frame s is song frame 10000 + s of either song. Once 3000 frames have played, the ring holds
+// the old song's frames 13000 .. 15095 and the new song's 15096 .. 17095. The device stays
+// open, written once, and a paused one stays paused until the resume.
+TEST(AudioStreamOnADevice, SwitchesToANewPlayerAtTheFrameTheRingReached)
+{
+    struct Case {
+        uint32_t offeredAt;
+        bool paused;
+    };
+    const Case cases[] = {{0, false}, {5096 - 300, false}, {5096 - 300, true}};
+    const std::vector<float> oldSong = offlineSong(20000);
+    std::vector<uint8_t> module;
+    for (const SeedModule& seed : seedModules())
+        if (seed.name == "bench10.xm")
+            module = writeXm(seed.module);
+    const std::vector<float> newSong = renderModule(module, 20000);
+    for (const Case& c : cases) {
+        ModulePlayer* player = nullptr;
+        ASSERT_EQ(createModulePlayer(&player, module.data(), module.size(), kStreamRate), CreatePlayerOk);
+        player->setMaxLoops(1);
+        skipPlayerFrames(*player, 10000 + c.offeredAt);
+
+        FakeAudioDevice& device = resetFakeAudioDevice(true);
+        AudioStream stream;
+        startAudioStream(stream, songModule, songModuleSize, fakeAudioOutput(), 10000);
+        submitAudioStream(stream);
+        device.bytesPlayed = 1000 * kBytesPerFrame;
+        refillDone(device);
+        EXPECT_EQ(audioFramesRendered(stream), 5096u);
+        if (c.paused)
+            pauseAudioStream(stream);
+        EXPECT_TRUE(switchAudioStreamPlayer(stream, player, c.offeredAt));
+        refillDone(device);
+        EXPECT_EQ(stream.player, player) << c.offeredAt;
+        EXPECT_EQ(audioFramesRendered(stream), 5096u);
+        if (c.paused) {
+            EXPECT_EQ(device.resumed.load(), 0);
+            resumeAudioStream(stream);
+        }
+        device.bytesPlayed = 3000 * kBytesPerFrame;
+        refillDone(device);
+        uint32_t f = 3000;
+        while (f < 3000 + kStreamFrames && slotHolds(stream, f < 5096 ? oldSong : newSong, f % kStreamFrames, 10000 + f))
+            ++f;
+        stopAudioStream(stream);
+        EXPECT_EQ(f, 3000 + kStreamFrames) << "stream frame " << f << " is not the right song's, offered at "
+                                           << c.offeredAt << (c.paused ? ", paused" : "");
+        EXPECT_EQ(device.opened.load(), 1);
+        EXPECT_EQ(device.written.load(), 1);
+        EXPECT_EQ(device.paused.load(), c.paused ? 1 : 0);
+    }
+}
+
+// Without a device there is no refill thread to hand a player to: the caller keeps it.
+TEST(AudioStreamWithoutDevice, RefusesANewPlayer)
+{
+    resetFakeAudioDevice(false);
+    AudioStream stream;
+    startAudioStream(stream, songModule, songModuleSize, fakeAudioOutput());
+    ModulePlayer* player = nullptr;
+    ASSERT_EQ(createModulePlayer(&player, songModule, songModuleSize, kStreamRate), CreatePlayerOk);
+    EXPECT_FALSE(switchAudioStreamPlayer(stream, player, 0));
+    stopAudioStream(stream);
+    destroyModulePlayer(player);
 }
 
 } // namespace

@@ -128,6 +128,14 @@ bool waitForModelEnd(FakeAudioDevice& device)
     return device.modelEnded.wait_for(lock, std::chrono::minutes(2), [&device] { return device.modelDone; });
 }
 
+bool waitForRefill(FakeAudioDevice& device)
+{
+    const int seen = device.positionReads.load();
+    for (int i = 0; i < 20000 && device.positionReads.load() < seen + 3; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return device.positionReads.load() >= seen + 3;
+}
+
 const AudioOutput& fakeAudioOutput()
 {
     return output;

@@ -54,6 +54,12 @@ struct FakeAudioDevice {
 // two minutes (a refill thread that stopped sleeping; the limit only keeps a test from hanging).
 bool waitForModelEnd(FakeAudioDevice& device);
 
+// Waits until the refill thread has read the position three more times: the last two reads came
+// after the caller's change, and the refill after the first of them is done. The wait ends on
+// the thread's progress, not on the clock; false if it stopped reading (the limit only keeps a
+// broken thread from hanging).
+bool waitForRefill(FakeAudioDevice& device);
+
 // The one fake device, cleared: whether it opens, a 1 ms timer granted, answers in bytes, and
 // nothing played or called yet.
 FakeAudioDevice& resetFakeAudioDevice(bool opens);
