@@ -130,6 +130,7 @@ TEST_F(LinkFixture, ReportsEachNewRowWhilePlaying)
     link.connected();
     link.playRow(5, true);  // not live yet: nothing
     link.reportRow(9);      // nor a move of the demo's own
+    EXPECT_EQ(link.pendingOutputSize(), 19u);  // the greeting alone
     feed(greeting());
     takeOutput();
     link.playRow(5, true);

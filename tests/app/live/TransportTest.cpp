@@ -104,7 +104,7 @@ TEST(Transport, ReadsLoopRangesInSecondsAndRows)
         {"0:0.5", true, false, 0.0, 0.5},
         {"r200:r456", true, true, 200.0, 456.0},
         {"r0:r1", true, true, 0.0, 1.0},
-        {"20:12.5", false}, {"5:5", false}, {"r456:r200", false}, {"r200:20", false}, {"12.5", false},
+        {"20:12.5", false}, {"5:5", false}, {"r456:r200", false}, {"r2:20", false}, {"2:r20", false}, {"12.5", false},
         {"12.5:", false}, {":20", false}, {"-1:20", false}, {"1:2x", false}, {"r1.5:r3", false},
         {"r0:r16777217", false}, {"nan:5", false}, {"1:inf", false}, {"", false},
     };
