@@ -32,8 +32,8 @@ struct SyncClockOptions {
 
 // One line per event, for the program's log and the tests:
 //   connect-failed | connected | greeted | keys | seek ROW | step FRAME | loop FIRST END |
-//   music FRAME MS (after a seek, a step or a new song: the restart at FRAME took MS ms) | pause 0|1 | report ROW | save PATH | save-failed PATH: WHY | fault WHY |
-//   timeout greeting | closed [WHY]
+//   music FRAME MS (after a seek, a step or a new song: the restart at FRAME took MS ms) | pause 0|1 |
+//   report ROW | save PATH | save-failed PATH: WHY | fault WHY | timeout greeting | closed [WHY]
 using SyncLog = std::function<void(const std::string& line)>;
 
 class SyncClock : public FrameClock
