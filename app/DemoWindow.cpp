@@ -202,9 +202,23 @@ void refuseAltEnter(IDXGISwapChain1* swapChain, HWND hwnd)
     factory->Release();
 }
 
+void collectKeys(HWND hwnd, std::vector<KeyDown>* keys)
+{
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, LONG_PTR(keys));
+}
+
 LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
+    case WM_KEYDOWN: {
+        // Bit 30 of lParam: the key was down before (auto-repeat). GetKeyState reads Shift as it
+        // was when this message was posted.
+        auto* keys = reinterpret_cast<std::vector<KeyDown>*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        if (!keys)
+            break;
+        keys->push_back({uint32_t(wParam), GetKeyState(VK_SHIFT) < 0, (lParam & (LPARAM(1) << 30)) != 0});
+        return 0;
+    }
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;

@@ -4,6 +4,10 @@
 #include <d3d11.h>
 #include <dxgi1_2.h>
 
+#include <vector>
+
+#include "app/KeyDown.h"
+
 namespace Nimbra {
 
 // Icon group of the executable (16 x 16 and 32 x 32, 8 bits per pixel).
@@ -41,8 +45,13 @@ void createWindowAndDevice(DemoWindow& window, const WindowShape& shape = Window
 // switch modes behind the frame loop's back, and nothing would resize the buffers after it.
 void refuseAltEnter(IDXGISwapChain1* swapChain, HWND hwnd);
 
+// From now on the keys pressed in `hwnd` (WM_KEYDOWN) are added to `keys`, which must outlive the
+// window, instead of going to the default procedure. demo.exe never asks: Escape is its only key,
+// read by the frame loop.
+void collectKeys(HWND hwnd, std::vector<KeyDown>* keys);
+
 // The window procedure: destruction becomes WM_QUIT, WM_SIZE is ignored (the swap chain keeps
-// its size) and the keyboard menu (Alt, F10) is swallowed.
+// its size), the keyboard menu (Alt, F10) is swallowed and, once asked for, keys are collected.
 LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 }  // namespace Nimbra

@@ -74,6 +74,10 @@ void SyncClock::turnStart()
         seekToRow(0);
         time = clockSecondsFromFrames(musicFrame());
     }
+    if (isPlaying && looping() && Sync::rowAt(timeline, time) >= loopEnd) {
+        seekToRow(loopFirst);
+        time = clockSecondsFromFrames(musicFrame());
+    }
 
     const size_t before = link->pendingOutputSize();
     const uint32_t row = Sync::rowAt(timeline, time);
@@ -227,6 +231,39 @@ void SyncClock::resume()
         submitAudioStream(audio);
     else
         resumeAudioStream(audio);
+}
+
+void SyncClock::moveToRow(uint32_t row)
+{
+    seekToRow(row);
+    link->reportRow(row);
+}
+
+void SyncClock::stepFrames(uint32_t frames)
+{
+    const uint64_t begun = nowMs();
+    const uint32_t frame = musicFrame() + frames;
+    log("step " + std::to_string(frame));
+    restartMusicAt(frame);
+    log("music " + std::to_string(frame) + " " + std::to_string(nowMs() - begun));
+    link->reportRow(row());
+}
+
+void SyncClock::setPlaying(bool playing)
+{
+    playing ? resume() : pause();
+}
+
+void SyncClock::setLoop(uint32_t first, uint32_t end)
+{
+    loopFirst = first;
+    loopEnd = end;
+    log("loop " + std::to_string(first) + " " + std::to_string(end));
+}
+
+uint32_t SyncClock::row() const
+{
+    return Sync::rowAt(timeline, clockSecondsFromFrames(musicFrame()));
 }
 
 namespace {

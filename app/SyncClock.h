@@ -31,9 +31,10 @@ struct SyncClockOptions {
 };
 
 // One line per event, for the program's log and the tests:
-//   connect-failed | connected | greeted | keys | seek ROW | music FRAME MS (after a seek: the
-//   restart at FRAME took MS ms; after a new song: its hand-over at FRAME took MS ms) | pause 0|1 | report ROW | save PATH | save-failed PATH: WHY | fault WHY |
-//   timeout greeting | closed [WHY]
+//   connect-failed | connected | greeted | keys | seek ROW | step FRAME | loop FIRST END |
+//   music FRAME MS (after a seek or a step: the restart at FRAME took MS ms; after a new song: its
+//   hand-over at FRAME took MS ms) | pause 0|1 | report ROW | save PATH | save-failed PATH: WHY |
+//   fault WHY | timeout greeting | closed [WHY]
 using SyncLog = std::function<void(const std::string& line)>;
 
 class SyncClock : public FrameClock
@@ -62,6 +63,23 @@ public:
     // as it was, in the running stream (the device stays open: no pause). False, with the
     // reason, when the loader refuses it: the old song plays on.
     bool replaceSong(std::vector<unsigned char> module, std::string& why);
+
+    // The program's own transport keys (TransportClock), with or without an editor. A move puts
+    // the music on `row` (as the editor's seek does) and tells a connected editor, so that its
+    // cursor follows; a step puts it `frames` on. The protocol has no pause from the demo to the
+    // editor: a pause here stays here.
+    void moveToRow(uint32_t row);
+    void stepFrames(uint32_t frames);
+    void setPlaying(bool playing);
+    // Rows [first, end) that playing goes round: reaching `end`, the music goes back to `first`.
+    // end <= first: no loop.
+    void setLoop(uint32_t first, uint32_t end);
+    bool looping() const { return loopEnd > loopFirst; }
+    uint32_t loopStartRow() const { return loopFirst; }
+    uint32_t loopEndRow() const { return loopEnd; }
+    // The row the music is on now.
+    uint32_t row() const;
+    const Timeline& playedTimeline() const { return timeline; }
 
     static uint64_t steadyMilliseconds();
 
@@ -97,6 +115,8 @@ private:
     bool attempted = false;
     uint64_t lastAttempt = 0;
     uint64_t connectedAt = 0;
+    uint32_t loopFirst = 0;
+    uint32_t loopEnd = 0;
 };
 
 // True when the module loader takes `module`; otherwise false, with the reason.

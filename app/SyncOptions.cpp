@@ -9,7 +9,8 @@ namespace Nimbra {
 const char syncUsage[] =
     "usage: demo-sync [--width W] [--height H] [--host ADDRESS] [--port N] [--save FILE] [--dump FILE]\n"
     "                 [--verbose] [--retry-ms MS] [--greeting-timeout-ms MS]\n"
-    "                 [--shaders DIR|none] [--shader-compiler d3dcompile|COMMAND] [--song FILE.xm]\n";
+    "                 [--shaders DIR|none] [--shader-compiler d3dcompile|COMMAND] [--song FILE.xm]\n"
+    "                 [--loop FROM:TO]   (L loops FROM to TO: seconds 12.5:20 or rows r200:r456)\n";
 
 namespace {
 
@@ -61,7 +62,10 @@ bool parseSyncOptions(int argc, const char* const* argv, SyncOptions& options, s
             ok = (options.shaderCompiler = value, value[0] != '\0');
         else if (std::strcmp(name, "--song") == 0)
             ok = (options.songPath = value, value[0] != '\0');
-        else {
+        else if (std::strcmp(name, "--loop") == 0) {
+            if (!parseLoopRange(value, options.loop, error))
+                return false;
+        } else {
             error = std::string("unknown option ") + name;
             return false;
         }

@@ -3,7 +3,9 @@
 //   demo-sync [--width W] [--height H] [--host ADDRESS] [--port N] [--save FILE] [--dump FILE]
 //             [--verbose] [--retry-ms MS] [--greeting-timeout-ms MS]
 //             [--shaders DIR|none] [--shader-compiler d3dcompile|COMMAND] [--song FILE.xm]
+//             [--loop FROM:TO]
 #include "app/SyncClock.h"
+#include "app/live/Transport.h"
 
 #include <cstdint>
 #include <string>
@@ -22,6 +24,7 @@ struct SyncOptions {
     std::string shaderFolder;
     std::string shaderCompiler;
     std::string songPath;  // a module to play and watch instead of the built-in song
+    LoopRange loop;        // what `L` loops instead of the current eight bars
     SyncClockOptions clock;
 };
 

@@ -146,6 +146,16 @@ void SyncLink::playRow(uint32_t row, bool playing)
     lastRow_ = row;
 }
 
+void SyncLink::reportRow(uint32_t row)
+{
+    if (state_ != LinkState::Live)
+        return;
+    output_.push_back(uint8_t(Command::SetRow));
+    appendU32(output_, row);
+    rowKnown_ = true;
+    lastRow_ = row;
+}
+
 void SyncLink::consumeOutput(size_t bytes)
 {
     const size_t pending = pendingOutputSize();

@@ -63,6 +63,9 @@ public:
     // The demo's current row. While live and playing, every change of row is reported to the
     // editor (SET_ROW), except the row the editor itself last seeked to.
     void playRow(uint32_t row, bool playing);
+    // The demo moved to `row` by itself (its own keys): while live the editor is told, playing
+    // or paused, so that its cursor follows.
+    void reportRow(uint32_t row);
 
     // Bytes waiting to be sent to the editor, oldest first.
     const uint8_t* pendingOutput() const { return output_.data() + outputSent_; }

@@ -11,6 +11,8 @@
 #include "app/SyncOptions.h"
 #include "app/live/LiveClock.h"
 #include "app/live/LiveShaders.h"
+#include "app/live/LiveView.h"
+#include "app/live/TransportClock.h"
 #include "content/song/Song.h"
 #include "sync/SocketConnection.h"
 
@@ -78,7 +80,12 @@ int main(int argc, char** argv)
         shaders = startLiveShaders({options.shaderFolder, options.shaderCompiler}, presentation, log);
     else
         log("live shaders off: there is no picture to put them in");
-    LiveClock live(clock, shaders ? &shaders->reload() : nullptr, song.get(), SyncClock::steadyMilliseconds);
+    // The transport keys pressed in the window move the clock, editor or not.
+    std::vector<KeyDown> keys;
+    collectKeys(window.hwnd, &keys);
+    LiveView view;
+    TransportClock transport(clock, keys, view, options.loop);
+    LiveClock live(transport, shaders ? &shaders->reload() : nullptr, song.get(), SyncClock::steadyMilliseconds);
     runPresentation(window, presentation, live);
     std::fflush(stderr);
     // The player and its GPU objects live to the end of the process, as in the demo.

@@ -3,6 +3,7 @@
 // turn by turn without waiting on anything.
 #include "app/AudioClock.h"
 #include "app/SyncClock.h"
+#include "app/live/TransportClock.h"
 #include "content/animation/ContentKeys.h"
 #include "audio/ModulePlayer.h"
 #include "content/song/Song.h"
@@ -407,6 +408,53 @@ TEST_F(SyncClockTest, SavesAndDumpsWhatItPlays)
     EXPECT_NE(lines.str().find("\nLNWIDHT 2.5\n"), std::string::npos);
     std::remove(save.c_str());
     std::remove(dump.c_str());
+}
+
+// The window's keys through the transport layer: moves reach the music and a connected editor
+// (SET_ROW, paused too), a step moves the music 735 frames, and playing goes round the loop.
+TEST_F(SyncClockTest, TransportKeysMoveTheMusicAndTheEditorFollows)
+{
+    makeClock();
+    greet();
+    std::vector<KeyDown> keys;
+    LiveView view;
+    LoopRange given;
+    given.given = given.inRows = true;
+    given.from = 16;
+    given.to = 40;
+    TransportClock transport(*clock, keys, view, given);
+    const auto press = [&](std::vector<KeyDown> pressed) {
+        keys = std::move(pressed);
+        now += 10;
+        transport.turnStart();
+    };
+    press({{0x20}, {0x27}, {0x27, true}});  // Space, Right, Shift+Right: paused on row 32
+    EXPECT_FALSE(clock->playing());
+    EXPECT_EQ(clock->row(), 32u);
+    EXPECT_EQ(reports(), (std::vector<uint32_t>{8, 32}));
+    EXPECT_EQ(view.status.rfind("1.92 s  row 32  bar 1  paused  no loop  editor connected", 0), 0u) << view.status;
+
+    const uint32_t frame = clock->musicFrame();
+    press({{0xBE}, {0x70}});  // `.`, F1
+    EXPECT_EQ(clock->musicFrame(), frame + 735);
+    EXPECT_TRUE(view.helpShown);
+    EXPECT_EQ(view.helpLines.size(), 9u);
+
+    press({{0x4C}, {0x27}});  // L: rows 16 to 40 (32 is inside); Right: 40 is the end, so 16
+    EXPECT_TRUE(clock->looping());
+    EXPECT_EQ(clock->row(), 16u);
+    EXPECT_EQ(reports().back(), 16u);
+
+    press({{0x20}});  // play; at row 40 the music goes back to row 16
+    const int opened = device->opened.load();
+    device->bytesPlayed = (firstFrameOfRow(timeline, 40) - clock->musicFrame()) * 8;
+    turnAt(now + 10);
+    EXPECT_EQ(device->opened.load(), opened + 1);
+    EXPECT_EQ(clock->musicFrame(), firstFrameOfRow(timeline, 16));
+    EXPECT_EQ(reports().back(), 16u);
+
+    press({{0x4C}});  // L again: no loop
+    EXPECT_FALSE(clock->looping());
 }
 
 } // namespace

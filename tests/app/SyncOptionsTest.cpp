@@ -35,7 +35,8 @@ TEST(SyncOptions, TakesEveryOption)
     SyncOptions options;
     std::string error;
     ASSERT_TRUE(parse({"--width", "640", "--height", "360", "--host", "editor.local", "--port", "65535", "--save",
-                       "a.rocket", "--dump", "d.txt", "--verbose", "--retry-ms", "100", "--greeting-timeout-ms", "250"},
+                       "a.rocket", "--dump", "d.txt", "--verbose", "--retry-ms", "100", "--greeting-timeout-ms", "250",
+                       "--loop", "r200:r456"},
                       options, error))
         << error;
     EXPECT_EQ(options.width, 640);
@@ -47,13 +48,15 @@ TEST(SyncOptions, TakesEveryOption)
     EXPECT_TRUE(options.verbose);
     EXPECT_EQ(options.clock.retryMs, 100u);
     EXPECT_EQ(options.clock.greetingTimeoutMs, 250u);
+    EXPECT_TRUE(options.loop.given && options.loop.inRows);
+    EXPECT_EQ(options.loop.to, 456.0);
 }
 
 TEST(SyncOptions, RefusesWhatItCannotUse)
 {
     for (auto args : {std::vector<const char*>{"--port", "0"}, {"--port", "65536"}, {"--port", "13x"},
                       {"--width", "0"}, {"--height", "-5"}, {"--width"}, {"--host", ""}, {"--retry-ms", "0"},
-                      {"--frames", "3"}, {"stray"}}) {
+                      {"--frames", "3"}, {"stray"}, {"--loop", "20:12.5"}}) {
         SyncOptions options;
         std::string error;
         std::vector<const char*> argv = {"demo-sync"};

@@ -45,6 +45,30 @@ TEST_F(WindowProcTest, SizeIsAnsweredWithZeroAndChangesNothing)
     EXPECT_TRUE(EqualRect(&before, &after));
 }
 
+// Keys go to the default procedure until a list is given (demo.exe never gives one); then each
+// WM_KEYDOWN is added with Shift as the thread's key state holds it and the auto-repeat bit.
+TEST_F(WindowProcTest, CollectsKeysOnlyOnceAsked)
+{
+    std::vector<KeyDown> keys;
+    SendMessageW(hwnd, WM_KEYDOWN, VK_SPACE, 1);
+    collectKeys(hwnd, &keys);
+    EXPECT_EQ(SendMessageW(hwnd, WM_KEYDOWN, VK_SPACE, 1), 0);
+    BYTE state[256] = {};
+    GetKeyboardState(state);
+    state[VK_SHIFT] = 0x80;
+    SetKeyboardState(state);
+    SendMessageW(hwnd, WM_KEYDOWN, VK_RIGHT, 1 | (1 << 30));
+    state[VK_SHIFT] = 0;
+    SetKeyboardState(state);
+    collectKeys(hwnd, nullptr);
+    SendMessageW(hwnd, WM_KEYDOWN, VK_LEFT, 1);
+    ASSERT_EQ(keys.size(), 2u);
+    EXPECT_EQ(keys[0].virtualKey, uint32_t(VK_SPACE));
+    EXPECT_FALSE(keys[0].shift || keys[0].repeat);
+    EXPECT_EQ(keys[1].virtualKey, uint32_t(VK_RIGHT));
+    EXPECT_TRUE(keys[1].shift && keys[1].repeat);
+}
+
 // A window with a caption, a system menu and a menu bar, whose procedure notes when a menu loop
 // starts and hands everything else to the procedure under test. A timer ends any menu loop
 // that does start, so a failing check cannot hang.

@@ -129,6 +129,8 @@ TEST_F(LinkFixture, ReportsEachNewRowWhilePlaying)
 {
     link.connected();
     link.playRow(5, true);  // not live yet: nothing
+    link.reportRow(9);      // nor a move of the demo's own
+    EXPECT_EQ(link.pendingOutputSize(), 19u);  // the greeting alone
     feed(greeting());
     takeOutput();
     link.playRow(5, true);
@@ -143,6 +145,12 @@ TEST_F(LinkFixture, ReportsEachNewRowWhilePlaying)
     link.playRow(100, true);
     link.playRow(101, true);
     EXPECT_EQ(takeOutput(), setRow(101));
+
+    // A move of the demo's own goes out paused too, and once: playing on, the next row.
+    link.reportRow(40);
+    link.playRow(40, true);
+    link.playRow(41, true);
+    EXPECT_EQ(takeOutput(), join({setRow(40), setRow(41)}));
 }
 
 TEST_F(LinkFixture, HandsOutOutputAsTheTransportTakesIt)

@@ -1,0 +1,85 @@
+#pragma once
+// demo-sync's transport keys, decided apart from the clock they move: a key and where the
+// music is (row, playing, loop) give a move. Moves land on the editor's grid of 8 rows a beat,
+// 32 a bar; while a loop is on they stay inside it. The loop of `L` is the 256-row block
+// holding the current row, or the range given by --loop.
+#include "app/KeyDown.h"
+#include "core/Timeline.h"
+
+#include <cstdint>
+#include <string>
+
+namespace Nimbra {
+
+constexpr uint32_t beatRows = 8;
+constexpr uint32_t barRows = 32;
+constexpr uint32_t pageRows = 256;      // eight bars: PageUp, PageDown and the loop of `L`
+constexpr uint32_t stepMusicFrames = 735;  // `.`: 1/60 s of the 44,100 Hz music
+
+enum class TransportKey {
+    None,
+    PlayPause,  // Space
+    Back,       // Left: a beat back, with Shift a bar
+    On,         // Right: a beat on, with Shift a bar
+    PageBack,   // PageUp: eight bars back
+    PageOn,     // PageDown: eight bars on
+    Start,      // Home
+    Loop,       // L: start or end the loop
+    Step,       // `.`: one frame on while paused
+    Help,       // F1: the keys over the picture
+    Overlay,    // F2: the overlay shown or hidden
+};
+
+// The transport key a Windows virtual-key code stands for; None for any other (Escape too).
+TransportKey transportKeyFor(uint32_t virtualKey);
+
+// Rows [first, end) that play over and over.
+struct LoopRows
+{
+    uint32_t first = 0;
+    uint32_t end = 0;
+};
+
+// --loop FROM:TO as given: in seconds (12.5:20) or in rows (r200:r456), FROM < TO.
+struct LoopRange
+{
+    bool given = false;
+    bool inRows = false;
+    double from = 0.0;
+    double to = 0.0;
+};
+
+// False, with the reason, for anything but FROM:TO of one unit with 0 <= FROM < TO.
+bool parseLoopRange(const char* text, LoopRange& range, std::string& error);
+
+// The rows of `range` on the timeline's grid: a time counts on the row it falls on; the loop
+// holds one row at least.
+LoopRows loopRowsOf(const LoopRange& range, const Timeline& timeline);
+
+struct TransportState
+{
+    uint32_t row = 0;
+    bool playing = true;
+    bool looping = false;
+    LoopRows loop;  // while looping
+};
+
+// What a key asks for. A seek and a loop may come together (a --loop range away from the row).
+struct TransportMove
+{
+    bool seek = false;
+    uint32_t row = 0;
+    bool step = false;           // stepMusicFrames on
+    bool togglePlaying = false;
+    bool startLoop = false;      // loop `loop`
+    bool endLoop = false;
+    LoopRows loop;
+    bool toggleHelp = false;
+    bool toggleOverlay = false;
+};
+
+// The move `key` makes from `state`. `givenLoop` is the --loop range in rows, or null: then `L`
+// loops the current eight bars. Toggles ignore the keyboard's auto-repeat; moves repeat.
+TransportMove transportMove(const KeyDown& key, const TransportState& state, const LoopRows* givenLoop);
+
+}  // namespace Nimbra
