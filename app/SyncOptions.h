@@ -5,7 +5,7 @@
 //             [--shaders DIR|none] [--shader-compiler d3dcompile|COMMAND] [--song FILE.xm]
 //             [--loop FROM:TO]
 #include "app/SyncClock.h"
-#include "app/live/Transport.h"
+#include "app/LoopRange.h"
 
 #include <cstdint>
 #include <string>

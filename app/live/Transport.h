@@ -4,10 +4,10 @@
 // 32 a bar; while a loop is on they stay inside it. The loop of `L` is the 256-row block
 // holding the current row, or the range given by --loop.
 #include "app/KeyDown.h"
+#include "app/LoopRange.h"
 #include "core/Timeline.h"
 
 #include <cstdint>
-#include <string>
 
 namespace Nimbra {
 
@@ -32,29 +32,6 @@ enum class TransportKey {
 
 // The transport key a Windows virtual-key code stands for; None for any other (Escape too).
 TransportKey transportKeyFor(uint32_t virtualKey);
-
-// Rows [first, end) that play over and over.
-struct LoopRows
-{
-    uint32_t first = 0;
-    uint32_t end = 0;
-};
-
-// --loop FROM:TO as given: in seconds (12.5:20) or in rows (r200:r456), FROM < TO.
-struct LoopRange
-{
-    bool given = false;
-    bool inRows = false;
-    double from = 0.0;
-    double to = 0.0;
-};
-
-// False, with the reason, for anything but FROM:TO of one unit with 0 <= FROM < TO.
-bool parseLoopRange(const char* text, LoopRange& range, std::string& error);
-
-// The rows of `range` on the timeline's grid: a time counts on the row it falls on; the loop
-// holds one row at least.
-LoopRows loopRowsOf(const LoopRange& range, const Timeline& timeline);
 
 struct TransportState
 {
