@@ -10,6 +10,8 @@
 #include "app/SyncClock.h"
 #include "app/SyncOptions.h"
 #include "app/live/LiveClock.h"
+#include "app/live/LiveErrors.h"
+#include "app/live/LiveOverlay.h"
 #include "app/live/LiveShaders.h"
 #include "content/song/Song.h"
 #include "sync/SocketConnection.h"
@@ -48,7 +50,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "demo-sync: no Direct3D 11 device: the link and the music run without a picture\n");
 
     const bool verbose = options.verbose;
-    SyncLog log = [verbose](const std::string& line) {
+    LiveErrors errors;  // the overlay's error, from the events logged here
+    SyncLog log = [verbose, &errors](const std::string& line) {
+        errors.logLine(line);
         if (verbose || line.compare(0, 7, "report ") != 0) {
             writeText(stderr, "demo-sync: " + line + "\n");
             std::fflush(stderr);
@@ -75,11 +79,21 @@ int main(int argc, char** argv)
 
     std::unique_ptr<LiveShaders> shaders;
     if (window.device)
-        shaders = startLiveShaders({options.shaderFolder, options.shaderCompiler}, presentation, log);
+        shaders = startLiveShaders({options.shaderFolder, options.shaderCompiler}, presentation, log,
+                                   [&errors](const std::string& line) { errors.compilerMessage(line); });
     else
         log("live shaders off: there is no picture to put them in");
     LiveClock live(clock, shaders ? &shaders->reload() : nullptr, song.get(), SyncClock::steadyMilliseconds);
-    runPresentation(window, presentation, live);
+    LiveView view;
+    view.overlayShown = options.overlay;
+    LiveOverlay overlay(view, [&](LiveView& v, float t) {
+        char status[96];
+        std::snprintf(status, sizeof status, "%.2f s  row %u  editor %s", t,
+                      unsigned(t * rowsPerSecond(presentation.timeline)), clock.editorLinked() ? "linked" : "not linked");
+        v.status = status;
+        v.errorLines = errors.lines();
+    });
+    runPresentation(window, presentation, live, window.device && overlay.create(window.device) ? &overlay : nullptr);
     std::fflush(stderr);
     // The player and its GPU objects live to the end of the process, as in the demo.
     ExitProcess(0);

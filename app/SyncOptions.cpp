@@ -9,7 +9,8 @@ namespace Nimbra {
 const char syncUsage[] =
     "usage: demo-sync [--width W] [--height H] [--host ADDRESS] [--port N] [--save FILE] [--dump FILE]\n"
     "                 [--verbose] [--retry-ms MS] [--greeting-timeout-ms MS]\n"
-    "                 [--shaders DIR|none] [--shader-compiler d3dcompile|COMMAND] [--song FILE.xm]\n";
+    "                 [--shaders DIR|none] [--shader-compiler d3dcompile|COMMAND] [--song FILE.xm]\n"
+    "                 [--no-overlay]\n";
 
 namespace {
 
@@ -30,6 +31,10 @@ bool parseSyncOptions(int argc, const char* const* argv, SyncOptions& options, s
         const char* name = argv[i];
         if (std::strcmp(name, "--verbose") == 0) {
             options.verbose = true;
+            continue;
+        }
+        if (std::strcmp(name, "--no-overlay") == 0) {
+            options.overlay = false;
             continue;
         }
         if (i + 1 >= argc) {

@@ -3,6 +3,7 @@
 //   demo-sync [--width W] [--height H] [--host ADDRESS] [--port N] [--save FILE] [--dump FILE]
 //             [--verbose] [--retry-ms MS] [--greeting-timeout-ms MS]
 //             [--shaders DIR|none] [--shader-compiler d3dcompile|COMMAND] [--song FILE.xm]
+//             [--no-overlay]
 #include "app/SyncClock.h"
 
 #include <cstdint>
@@ -22,6 +23,7 @@ struct SyncOptions {
     std::string shaderFolder;
     std::string shaderCompiler;
     std::string songPath;  // a module to play and watch instead of the built-in song
+    bool overlay = true;   // status and errors over the picture; --no-overlay starts with it hidden
     SyncClockOptions clock;
 };
 
