@@ -43,7 +43,7 @@ void finishGpuWork(DemoWindow& window)
     Gfx::waitForGpuIdle(window.device, window.immediateContext, Gfx::gpuIdleLimitMs);
 }
 
-uint32_t runFrameLoop(DemoWindow& window, Presentation& presentation, FrameClock& clock)
+uint32_t runFrameLoop(DemoWindow& window, Presentation& presentation, FrameClock& clock, FrameOverlay* overlay)
 {
     float prevT = 0.0f;
     uint32_t frame = 0;
@@ -59,8 +59,11 @@ uint32_t runFrameLoop(DemoWindow& window, Presentation& presentation, FrameClock
         if (clock.finished(t))
             break;  // no frame is drawn for this time
 
-        if (presentationCanDraw(window))
+        if (presentationCanDraw(window)) {
             presentationFrameWork(presentation, t, elapsed, frame, aspect);
+            if (overlay)
+                overlay->draw(window, t);
+        }
         if (presenting)
             presenting = !deviceLost(window.swapChain->Present(1, 0));
         else
@@ -85,13 +88,13 @@ int runDemo()
     return 1;
 }
 
-uint32_t runPresentation(DemoWindow& window, Presentation& presentation, FrameClock& clock)
+uint32_t runPresentation(DemoWindow& window, Presentation& presentation, FrameClock& clock, FrameOverlay* overlay)
 {
     presentationStartUp(presentation, window);
     // Last of the start-up: the sound is ready but not yet playing, so the clock starts with the
     // first frame. At the end the sound stops first; the curves go last.
     clock.start();
-    const uint32_t frames = runFrameLoop(window, presentation, clock);
+    const uint32_t frames = runFrameLoop(window, presentation, clock, overlay);
     clock.stop();
     presentationShutdown(presentation);
     finishGpuWork(window);

@@ -4,6 +4,7 @@
 
 #include "app/DemoWindow.h"
 #include "app/FrameClock.h"
+#include "app/FrameOverlay.h"
 #include "app/Presentation.h"
 
 namespace Nimbra {
@@ -15,14 +16,16 @@ int runDemo();
 
 // The run of a windowed program around the presentation's stages: start-up, the clock's start,
 // the frame loop, the clock's stop, shutdown, and the wait for the GPU. Returns the number of
-// frames drawn.
-uint32_t runPresentation(DemoWindow& window, Presentation& presentation, FrameClock& clock);
+// frames drawn. An overlay, if any, draws over every frame before it is presented.
+uint32_t runPresentation(DemoWindow& window, Presentation& presentation, FrameClock& clock,
+                         FrameOverlay* overlay = nullptr);
 
 // One turn per vertical blank: messages, Escape, the clock's turn start, its time, end test,
 // frame work, Present. Without a swap chain, and from the turn Present reports the device
 // removed or reset, a turn waits about one refresh instead of presenting. Returns the number of
-// turns that were completed (frames drawn).
-uint32_t runFrameLoop(DemoWindow& window, Presentation& presentation, FrameClock& clock);
+// turns that were completed (frames drawn). The overlay, if any, draws after the frame work.
+uint32_t runFrameLoop(DemoWindow& window, Presentation& presentation, FrameClock& clock,
+                      FrameOverlay* overlay = nullptr);
 
 // Waits until the GPU has finished the frames in flight before the process leaves (see
 // gfx/GpuIdle.h): with the software rasteriser on a busy machine a frame takes seconds, and Wine

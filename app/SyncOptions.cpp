@@ -10,7 +10,8 @@ const char syncUsage[] =
     "usage: demo-sync [--width W] [--height H] [--host ADDRESS] [--port N] [--save FILE] [--dump FILE]\n"
     "                 [--verbose] [--retry-ms MS] [--greeting-timeout-ms MS]\n"
     "                 [--shaders DIR|none] [--shader-compiler d3dcompile|COMMAND] [--song FILE.xm]\n"
-    "                 [--loop FROM:TO]   (L loops FROM to TO: seconds 12.5:20 or rows r200:r456)\n";
+    "                 [--loop FROM:TO]   (L loops FROM to TO: seconds 12.5:20 or rows r200:r456)\n"
+    "                 [--no-overlay]     (start with the overlay hidden; F2 shows it)\n";
 
 namespace {
 
@@ -31,6 +32,10 @@ bool parseSyncOptions(int argc, const char* const* argv, SyncOptions& options, s
         const char* name = argv[i];
         if (std::strcmp(name, "--verbose") == 0) {
             options.verbose = true;
+            continue;
+        }
+        if (std::strcmp(name, "--no-overlay") == 0) {
+            options.overlay = false;
             continue;
         }
         if (i + 1 >= argc) {

@@ -3,7 +3,7 @@
 //   demo-sync [--width W] [--height H] [--host ADDRESS] [--port N] [--save FILE] [--dump FILE]
 //             [--verbose] [--retry-ms MS] [--greeting-timeout-ms MS]
 //             [--shaders DIR|none] [--shader-compiler d3dcompile|COMMAND] [--song FILE.xm]
-//             [--loop FROM:TO]
+//             [--loop FROM:TO] [--no-overlay]
 #include "app/SyncClock.h"
 #include "app/LoopRange.h"
 
@@ -25,6 +25,7 @@ struct SyncOptions {
     std::string shaderCompiler;
     std::string songPath;  // a module to play and watch instead of the built-in song
     LoopRange loop;        // what `L` loops instead of the current eight bars
+    bool overlay = true;   // status and errors over the picture; --no-overlay starts with it hidden
     SyncClockOptions clock;
 };
 

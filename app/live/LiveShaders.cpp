@@ -96,11 +96,13 @@ class Live : public LiveShaders
 {
 public:
     Live(const std::string& folder, std::unique_ptr<ShaderCompiler> compiler, Presentation& presentation,
-         const ReloadLog& log)
+         const ReloadLog& log, const ReloadLog& messages)
         : compiler(std::move(compiler)), installer(presentation),
-          shaders(folder, programNames(), *this->compiler, installer, log, [](const std::string& line) {
+          shaders(folder, programNames(), *this->compiler, installer, log, [messages](const std::string& line) {
               writeText(stderr, line + "\n");
               std::fflush(stderr);
+              if (messages)
+                  messages(line);
           })
     {
     }
@@ -129,7 +131,7 @@ bool runningUnderWine()
 }
 
 std::unique_ptr<LiveShaders> startLiveShaders(const LiveShaderOptions& options, Presentation& presentation,
-                                              const ReloadLog& log)
+                                              const ReloadLog& log, const ReloadLog& messages)
 {
     if (options.folder == "none")
         return nullptr;
@@ -151,7 +153,7 @@ std::unique_ptr<LiveShaders> startLiveShaders(const LiveShaderOptions& options, 
         compiler = std::make_unique<CommandShaderCompiler>(command, workFolder(), startProcess, commandPathOf);
     }
     log("live shaders: " + folder + ", compiled with " + command);
-    return std::make_unique<Live>(folder, std::move(compiler), presentation, log);
+    return std::make_unique<Live>(folder, std::move(compiler), presentation, log, messages);
 }
 
 } // namespace Nimbra

@@ -22,9 +22,10 @@ public:
     virtual ShaderReload& reload() = 0;
 };
 
-// Null, with the reason logged, when live shaders are off or cannot run.
+// Null, with the reason logged, when live shaders are off or cannot run. The compiler's messages
+// go to standard error and, if given, to `messages`.
 std::unique_ptr<LiveShaders> startLiveShaders(const LiveShaderOptions& options, Presentation& presentation,
-                                              const ReloadLog& log);
+                                              const ReloadLog& log, const ReloadLog& messages = nullptr);
 
 // True inside Wine (its ntdll says so).
 bool runningUnderWine();

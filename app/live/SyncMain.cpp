@@ -10,6 +10,8 @@
 #include "app/SyncClock.h"
 #include "app/SyncOptions.h"
 #include "app/live/LiveClock.h"
+#include "app/live/LiveErrors.h"
+#include "app/live/LiveOverlay.h"
 #include "app/live/LiveShaders.h"
 #include "app/live/LiveView.h"
 #include "app/live/TransportClock.h"
@@ -50,7 +52,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "demo-sync: no Direct3D 11 device: the link and the music run without a picture\n");
 
     const bool verbose = options.verbose;
-    SyncLog log = [verbose](const std::string& line) {
+    LiveErrors errors;  // the overlay's error, from the events logged here
+    SyncLog log = [verbose, &errors](const std::string& line) {
+        errors.logLine(line);
         if (verbose || line.compare(0, 7, "report ") != 0) {
             writeText(stderr, "demo-sync: " + line + "\n");
             std::fflush(stderr);
@@ -77,16 +81,20 @@ int main(int argc, char** argv)
 
     std::unique_ptr<LiveShaders> shaders;
     if (window.device)
-        shaders = startLiveShaders({options.shaderFolder, options.shaderCompiler}, presentation, log);
+        shaders = startLiveShaders({options.shaderFolder, options.shaderCompiler}, presentation, log,
+                                   [&errors](const std::string& line) { errors.compilerMessage(line); });
     else
         log("live shaders off: there is no picture to put them in");
-    // The transport keys pressed in the window move the clock, editor or not.
+    // The transport keys pressed in the window move the clock, editor or not; the overlay shows
+    // its status, the keys (F1) and the last error over the picture.
     std::vector<KeyDown> keys;
     collectKeys(window.hwnd, &keys);
     LiveView view;
+    view.overlayShown = options.overlay;
     TransportClock transport(clock, keys, view, options.loop);
     LiveClock live(transport, shaders ? &shaders->reload() : nullptr, song.get(), SyncClock::steadyMilliseconds);
-    runPresentation(window, presentation, live);
+    LiveOverlay overlay(view, [&errors](LiveView& v, float) { v.errorLines = errors.lines(); });
+    runPresentation(window, presentation, live, window.device && overlay.create(window.device) ? &overlay : nullptr);
     std::fflush(stderr);
     // The player and its GPU objects live to the end of the process, as in the demo.
     ExitProcess(0);

@@ -28,6 +28,7 @@ TEST(SyncOptions, DefaultsToAnEditorOnThisMachineAndA720pWindow)
     EXPECT_EQ(options.clock.savePath, "demo-sync.rocket");
     EXPECT_TRUE(options.clock.dumpPath.empty());
     EXPECT_FALSE(options.verbose);
+    EXPECT_TRUE(options.overlay);
 }
 
 TEST(SyncOptions, TakesEveryOption)
@@ -36,7 +37,7 @@ TEST(SyncOptions, TakesEveryOption)
     std::string error;
     ASSERT_TRUE(parse({"--width", "640", "--height", "360", "--host", "editor.local", "--port", "65535", "--save",
                        "a.rocket", "--dump", "d.txt", "--verbose", "--retry-ms", "100", "--greeting-timeout-ms", "250",
-                       "--loop", "r200:r456"},
+                       "--loop", "r200:r456", "--no-overlay"},
                       options, error))
         << error;
     EXPECT_EQ(options.width, 640);
@@ -46,6 +47,7 @@ TEST(SyncOptions, TakesEveryOption)
     EXPECT_EQ(options.clock.savePath, "a.rocket");
     EXPECT_EQ(options.clock.dumpPath, "d.txt");
     EXPECT_TRUE(options.verbose);
+    EXPECT_FALSE(options.overlay);
     EXPECT_EQ(options.clock.retryMs, 100u);
     EXPECT_EQ(options.clock.greetingTimeoutMs, 250u);
     EXPECT_TRUE(options.loop.given && options.loop.inRows);

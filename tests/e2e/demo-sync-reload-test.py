@@ -1,13 +1,19 @@
 #!/usr/bin/env python3
 """demo-sync.exe under Wine with its live files, through the real program.
 
-usage: demo-sync-reload-test.py DEMO_SYNC.exe SOURCE_DIR WORK_DIR shaders|song
+usage: demo-sync-reload-test.py DEMO_SYNC.exe SOURCE_DIR WORK_DIR shaders|song|overlay
 
 shaders: a display with OpenGL, so the picture is drawn (by the software rasteriser: a frame
 takes seconds, and every wait counts turns of the loop, never seconds). A copy of the shader
 folder, named with a letter beyond ASCII, is edited while it runs: a good change shows in the
 window, a broken program and one whose interface no longer fits its pass are reported and the
-picture stays, a good one again shows.
+picture stays, a good one again shows. The overlay is off (--no-overlay): the picture is
+compared as it is drawn.
+
+overlay: the same, with the overlay and on whichever Direct3D 11 the run picks (the test pins
+DXVK, the faster): once a program draws a flat colour, a syntax error in it shows over the
+picture as text on a darkened backdrop at the top, the status line at the bottom; once the file
+is fixed, the top is the flat colour again.
 
 song: a display without OpenGL and a sound sink whose monitor is recorded. --song plays a
 module from disk (one sine note a second, a semitone up each second), under a name that the
@@ -32,7 +38,7 @@ from demosync import WAIT, Demo, free_port  # noqa: E402
 
 MODE = sys.argv[4] if len(sys.argv) > 4 else ''
 DEMO, SOURCE, WORK = demosync.setup(
-    sys.argv, ['--no-sound'] if MODE == 'shaders' else ['--no-gl'], __doc__,
+    sys.argv, ['--no-sound'] if MODE in ('shaders', 'overlay') else ['--no-gl'], __doc__,
     (('xdotool', 'xdotool'), ('wine', 'wine'), ('import', 'imagemagick'), ('parec', 'pulseaudio-utils')))
 
 # The frames the software rasteriser takes are slow; a turn of the loop is one frame.
@@ -51,14 +57,18 @@ def save(path, data):
     os.replace(path + '.new', path)
 
 
-class ShaderReloadTest(unittest.TestCase):
+class LiveShaderFolder(unittest.TestCase):
+    """demo-sync on a copy of the shader folder, whose combinePS.hlsl the test saves."""
+    OVERLAY = ('--no-overlay',)
+    SIZE = (160, 90)
+
     def setUp(self):
         self.shaders = os.path.join(WORK, SHADERS)
         shutil.rmtree(self.shaders, ignore_errors=True)
         shutil.copytree(os.path.join(SOURCE, 'content/shaders'), self.shaders)
         with open(os.path.join(self.shaders, 'combinePS.hlsl'), encoding='utf-8') as f:
             self.source = f.read()
-        self.demo = Demo(free_port(), '--shaders', SHADERS, width=160, height=90)
+        self.demo = Demo(free_port(), '--shaders', SHADERS, *self.OVERLAY, width=self.SIZE[0], height=self.SIZE[1])
 
     def tearDown(self):
         self.demo.stop()
@@ -77,6 +87,8 @@ class ShaderReloadTest(unittest.TestCase):
             before = self.demo.current()['time']
             self.demo.wait_state(lambda s: s['time'] != before, 'another frame', TURN_WAIT)
 
+
+class ShaderReloadTest(LiveShaderFolder):
     def colours(self):
         """The window's picture at five points of its inside, as 'R,G,B'."""
         shot = os.path.join(WORK, 'window.png')
@@ -132,6 +144,87 @@ class ShaderReloadTest(unittest.TestCase):
                          timeout=TURN_WAIT)
         self.expect_picture('0,255,0', 'a good program again draws the picture')
         self.demo.escape(TURN_WAIT * 1000)
+
+
+class OverlayTest(LiveShaderFolder):
+    OVERLAY = ()
+    SIZE = (320, 180)
+    MAGENTA = 'return float4(1, 0, 1, 1);'
+
+    def screen(self):
+        """The whole display as (width, height, RGB bytes)."""
+        shot = os.path.join(WORK, 'screen.png')
+        subprocess.run(['import', '-window', 'root', shot], check=True, capture_output=True)
+        ppm = subprocess.run(['convert', shot, '-depth', '8', 'ppm:-'], check=True, capture_output=True).stdout
+        magic, width, height, depth, pixels = ppm.split(maxsplit=4)
+        self.assertEqual((magic, depth), (b'P6', b'255'))
+        return int(width), int(height), pixels
+
+    def window_regions(self):
+        """Pixel kinds in two strips of the window's inside, which is found as the box of the flat
+        magenta picture (the overlay keeps 4 pixels from every edge): the first text line at the
+        top, the status line at the bottom; each strip's left half, as
+        {'top'|'bottom': (magenta, darkened, glyph, other)}."""
+        width, height, pixels = self.screen()
+        def kind(at):
+            r, g, b = pixels[at], pixels[at + 1], pixels[at + 2]
+            if g > 150:
+                return 2  # text: every overlay colour has much green, the picture none
+            if g < 30 and abs(r - b) < 30:
+                return 0 if r > 230 else 1 if 30 < r < 150 else 3
+            return 3
+        magenta = [(i // 3 % width, i // 3 // width) for i in range(0, len(pixels), 3)
+                   if pixels[i] > 230 and pixels[i + 1] < 30 and pixels[i + 2] > 230]
+        if not magenta:
+            return None
+        left, top = min(x for x, _ in magenta), min(y for _, y in magenta)
+        right, bottom = max(x for x, _ in magenta) + 1, max(y for _, y in magenta) + 1
+        if (right - left, bottom - top) != self.SIZE:
+            return None  # not the whole picture yet
+        found = {}
+        for name, y0 in (('top', top + 4), ('bottom', bottom - 4 - 24)):
+            counts = [0, 0, 0, 0]
+            for y in range(y0, y0 + 24):
+                for x in range(left + 4, left + self.SIZE[0] // 2):
+                    counts[kind((y * width + x) * 3)] += 1
+            found[name] = tuple(counts)
+        return found
+
+    def expect_regions(self, test, what):
+        """Waits for the frames on their way to the screen until `test(regions)` holds."""
+        for _ in range(FRAMES_IN_FLIGHT + 1):
+            regions = self.window_regions()
+            if regions and test(regions):
+                return regions
+            self.turns(1)
+        regions = self.window_regions()
+        self.assertTrue(regions and test(regions), f'{what}: {regions}')
+        return regions
+
+    @staticmethod
+    def text_on_backdrop(counts):
+        magenta, darkened, glyph, other = counts
+        return darkened > 0.5 * sum(counts) and glyph >= 40 and other < 0.05 * sum(counts)
+
+    def test_overlay(self):
+        self.demo.expect(f'live shaders: {SHADERS}, compiled with .*compile-shader\\.sh')
+        self.turns(1)  # the files are watched from the first turn on
+        self.save_combine(self.MAGENTA)
+        reloaded = self.demo.expect(r'shader combinePS reloaded .*', timeout=TURN_WAIT)
+        clean = self.expect_regions(lambda r: r['top'][0] == sum(r['top']) and self.text_on_backdrop(r['bottom']),
+                                    'the picture with the status line and no error')
+
+        self.save_combine('return float4(0, 1, 0, 1)')  # no semicolon
+        failed = self.demo.expect('shader combinePS: failed to compile, it keeps its program', reloaded,
+                                  timeout=TURN_WAIT)
+        shown = self.expect_regions(lambda r: self.text_on_backdrop(r['top']), 'the error over the picture')
+        shutil.copy(os.path.join(WORK, 'screen.png'), os.path.join(WORK, 'screen-error.png'))  # to look at
+        print(f'without the error {clean}, with it {shown} (magenta, darkened, text, other)', file=sys.stderr)
+
+        self.save_combine(self.MAGENTA)
+        self.demo.expect(r'shader combinePS reloaded .*', failed, timeout=TURN_WAIT)
+        self.expect_regions(lambda r: r['top'][0] == sum(r['top']) and self.text_on_backdrop(r['bottom']),
+                            'the error gone once the file is fixed')
 
 
 def pitches(recording, window=0.2, hop=0.05):
@@ -269,7 +362,7 @@ class SongReloadTest(unittest.TestCase):
 
 
 if __name__ == '__main__':
-    case = {'shaders': 'ShaderReloadTest', 'song': 'SongReloadTest'}.get(MODE)
+    case = {'shaders': 'ShaderReloadTest', 'song': 'SongReloadTest', 'overlay': 'OverlayTest'}.get(MODE)
     if not case:
         sys.exit(__doc__)
     unittest.main(argv=[sys.argv[0], case] + sys.argv[5:], verbosity=2)
