@@ -54,7 +54,6 @@ public:
     void stop() override;
 
     bool playing() const { return isPlaying; }
-    bool editorLinked() const { return linked; }
     uint32_t musicFrame() const { return startFrame + audioFramesPlayed(audio); }
     const AudioStream& stream() const { return audio; }
     Sync::LinkState linkState() const { return link ? link->state() : Sync::LinkState::Disconnected; }
