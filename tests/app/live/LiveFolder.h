@@ -5,6 +5,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <thread>
 
@@ -17,8 +18,10 @@ protected:
     void SetUp() override
     {
         const auto* test = testing::UnitTest::GetInstance()->current_test_info();
+        // A random part keeps runs of the same test side by side (two checkouts, two builds) apart.
         folder = (std::filesystem::temp_directory_path() /
-                  ("nimbra-live-" + std::string(test->test_suite_name()) + "-" + test->name()))
+                  ("nimbra-live-" + std::string(test->test_suite_name()) + "-" + test->name() + "-" +
+                   std::to_string(std::random_device()())))
                      .string();
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder);
