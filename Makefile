@@ -106,11 +106,14 @@ clean:
 live: build
 	@bash scripts/live.sh $(LIVE)
 
-# The whole presentation rendered offline into out/demo.mp4 (1280 x 720, 60 fps), or for
-# `make video` into out/video.mp4 (640 x 360, 30 fps), on the faster Direct3D (DXVK).
+# The whole presentation rendered offline and streamed into a film: `make video` gives
+# out/video.mp4 (1920 x 1080, 30 fps), `make capture` out/demo.mp4 (1280 x 720, 60 fps), on the
+# faster Direct3D (DXVK). FILM adds options of scripts/capture.sh, which win over the defaults:
+#   make video FILM="--size 1280x720 --fps 60 --from 10 --to 20 --film out/clip.mp4"
+FILM ?=
 .PHONY: capture video
 capture: setup win64
-	@bash scripts/capture.sh
+	@bash scripts/capture.sh $(FILM)
 
 video: setup win64
-	@bash scripts/capture.sh --size 640x360 --fps 30 --film out/video.mp4
+	@bash scripts/capture.sh --size 1920x1080 --fps 30 --film out/video.mp4 $(FILM)
