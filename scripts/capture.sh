@@ -115,7 +115,9 @@ status=0
 wait "$capture" || status=$?
 if [ -z "$pictures" ]; then
   read -r captured encoded <"$work/status"
-  if [ "$encoded" != 0 ]; then
+  # ffmpeg ends with 0 even when bytes on the stream made no whole frame: any error it prints
+  # fails the film.
+  if [ "$encoded" != 0 ] || [ -s "$work/encode.log" ]; then
     cat "$work/encode.log" >&2
     echo "capture: ffmpeg failed" >&2
     status=1
