@@ -2,8 +2,8 @@
 // shutdown as demo.exe, but takes the time of every frame from a fixed step (CaptureClock)
 // instead of the sound device, reads each frame back into a numbered PNG, or with --film into
 // one raw stream for a video encoder, and writes the soundtrack of the same span, rendered
-// offline, as a WAV. At the end it prints the CPU
-// time of the frame work and the GPU time of every pass, averaged over the frames.
+// offline, as a WAV. At the end it prints the CPU time of the frame work and the GPU time of
+// every pass, averaged over the frames.
 //
 // With --constants T it renders the first frame at T seconds (counter 0, elapsed time T) and
 // prints the 864 bytes of constant data the shaders received, one 32-bit word a line.
