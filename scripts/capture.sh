@@ -1,14 +1,20 @@
 #!/usr/bin/env bash
-# scripts/capture.sh [--size WxH] [--fps F] [--film FILE] [demo-capture options...]
-# Renders the whole presentation offline with demo-capture.exe and joins the frames and the
-# soundtrack into an MP4 film (H.264 and AAC, through ffmpeg):
+# scripts/capture.sh [--size WxH] [--fps F] [--from S] [--to E] [--film FILE] [--out DIR]
+#                    [--program EXE] [demo-capture options...]
+# Renders the presentation offline with demo-capture.exe, from S to E seconds (the whole show
+# unless told), and streams its frames straight into ffmpeg, which writes an MP4 film: H.264
+# (libx264, yuv420p, BT.709), the soundtrack in AAC stereo, the index at the front
+# (faststart). No frame lands on disk: demo-capture writes raw RGB to its standard output,
+# which is ffmpeg's input, and the soundtrack to a WAV in a folder beside the film that goes
+# when the film is done.
+#   make video     1920 x 1080, 30 frames a second, out/video.mp4
 #   make capture   1280 x 720, 60 frames a second, out/demo.mp4
-#   make video     640 x 360, 30 frames a second, out/video.mp4
+# With --out DIR it writes numbered PNG frames and the soundtrack into DIR instead, and no film.
 # While it renders, a progress line gives the frames done and an estimate of the time left.
 # It draws with the faster Direct3D 11 unless NIMBRA_D3D says otherwise: DXVK, on the
 # machine's Vulkan GPU when it has one, else on lavapipe (scripts/direct3d.sh). Without a GPU
 # this takes long; the pass timings demo-capture prints at the end are relative figures there.
-# Any demo-capture option given here replaces the default (for example --to 10).
+# Other options go to demo-capture (for example --set NAME=VALUE).
 set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
@@ -16,36 +22,82 @@ source scripts/direct3d.sh
 d3dChoose dxvk auto
 size=1280x720
 fps=60
+from=0
+to=107.58
 film=out/demo.mp4
+pictures=
+program=build/win64/demo-capture.exe
 while [ $# -gt 0 ]; do
   case "$1" in
     --size) size=$2; shift 2 ;;
     --fps) fps=$2; shift 2 ;;
+    --from) from=$2; shift 2 ;;
+    --to) to=$2; shift 2 ;;
     --film) film=$2; shift 2 ;;
+    --out) pictures=$2; shift 2 ;;
+    --program) program=$2; shift 2 ;;
     *) break ;;
   esac
 done
-frames="out/capture-$size"
-rm -rf "$frames"
-mkdir -p "$frames"
-args=(--width "${size%x*}" --height "${size#*x}" --fps "$fps" --from 0 --to 107.58 --out "$frames" "$@")
-# The frames the capture will write: from, from + 1/fps, ... below to (one when they are equal).
-total=$(printf '%s\n' "${args[@]}" | awk '/^--from$/ { f = 1; next } /^--to$/ { t = 1; next } /^--fps$/ { r = 1; next }
-  f { from = $0; f = 0 } t { to = $0; t = 0 } r { rate = $0; r = 0 }
-  END { n = (to - from) * rate; c = int(n); if (c < n) c++; if (c < 1) c = 1; print c }')
+width=${size%x*}
+height=${size#*x}
+# The frames the capture makes: from, from + 1/fps, ... below to (one when they are equal).
+total=$(awk -v from="$from" -v to="$to" -v rate="$fps" 'BEGIN {
+  n = (to - from) * rate; c = int(n); if (c < n) c++; if (c < 1) c = 1; print c }')
 
-echo "capture: $total frames of $size at $fps a second into $film"
+if [ -n "$pictures" ]; then
+  work=$pictures
+  mkdir -p "$work"
+  log=$work/capture.log
+  echo "capture: $total frames of $size at $fps a second into $work"
+else
+  mkdir -p "$(dirname "$film")"
+  work=$(mktemp -d "$(dirname "$film")/.capture.XXXXXX")
+  trap 'rm -rf "$work"' EXIT
+  log=$work/capture.log
+  echo "capture: $total frames of $size at $fps a second into $film"
+fi
+args=(--width "$width" --height "$height" --fps "$fps" --from "$from" --to "$to" --out "$work" "$@")
 export DXVK_LOG_LEVEL=info
-run=(bash scripts/wine-run.sh build/win64/demo-capture.exe "${args[@]}")
+run=(bash scripts/wine-run.sh "$program" "${args[@]}")
 [ -n "${DISPLAY:-}" ] || run=(bash scripts/session.sh --no-sound "${run[@]}")
+
+# The stream: rows of 8-bit RGB, top first, frame after frame. The conversion to 4:2:0 takes
+# Lanczos chroma and full-precision rounding (thin coloured lines lose less colour) into BT.709,
+# which the film is tagged with, as players take HD video to be. ffmpeg opens the soundtrack
+# after the first frame has come, and demo-capture writes it whole before that frame.
+encode=(ffmpeg -nostdin -loglevel error -nostats -progress "$work/progress" -stats_period 2 -y
+  -f rawvideo -pixel_format rgb24 -video_size "$size" -framerate "$fps" -i pipe:0
+  -i "$work/soundtrack.wav" -map 0:v -map 1:a
+  -vf "scale=flags=lanczos+accurate_rnd+full_chroma_int:out_color_matrix=bt709:out_range=tv,format=yuv420p"
+  -c:v libx264 -crf 15 -colorspace bt709 -color_primaries bt709 -color_trc bt709
+  -c:a aac -b:a 256k -ac 2 -shortest -movflags +faststart "$film")
+film() {
+  set +e
+  "${run[@]}" --film - 2>"$log" | "${encode[@]}" 2>"$work/encode.log"
+  echo "${PIPESTATUS[*]}" >"$work/status"
+}
+# framesDone: how many frames are written, in pictures or through the encoder.
+framesDone() {
+  if [ -n "$pictures" ]; then
+    find "$work" -name 'frame_?????.png' | wc -l
+  else
+    { grep '^frame=' "$work/progress" 2>/dev/null || echo frame=0; } | tail -n1 | cut -d= -f2
+  fi
+}
+
 start=$(date +%s)
-"${run[@]}" >"$frames/capture.log" 2>&1 &
+if [ -n "$pictures" ]; then
+  "${run[@]}" >"$log" 2>&1 &
+else
+  film &
+fi
 capture=$!
 # Progress: on a terminal one line rewritten in place, in a log a line every minute.
 last=0
 while kill -0 "$capture" 2>/dev/null; do
   sleep 5
-  done=$(find "$frames" -name 'frame_?????.png' | wc -l)
+  done=$(framesDone)
   elapsed=$(( $(date +%s) - start ))
   line=$(awk -v d="$done" -v n="$total" -v e="$elapsed" 'BEGIN {
     left = d > 0 ? e / d * (n - d) : 0
@@ -59,14 +111,28 @@ while kill -0 "$capture" 2>/dev/null; do
   fi
 done
 [ -t 1 ] && echo
-if ! wait "$capture"; then
-  cat "$frames/capture.log"
+status=0
+wait "$capture" || status=$?
+if [ -z "$pictures" ]; then
+  read -r captured encoded <"$work/status"
+  # ffmpeg ends with 0 even when bytes on the stream made no whole frame: any error it prints
+  # fails the film.
+  if [ "$encoded" != 0 ] || [ -s "$work/encode.log" ]; then
+    cat "$work/encode.log" >&2
+    echo "capture: ffmpeg failed" >&2
+    status=1
+  fi
+  # A capture that stopped early leaves a short film that must not pass for the whole one.
+  [ "$captured" = 0 ] || status=1
+  [ "$status" = 0 ] || rm -f "$film"
+fi
+if [ "$status" != 0 ]; then
+  cat "$log"
   echo "capture: demo-capture failed" >&2
   exit 1
 fi
-echo "capture: drawn with $(d3dDevice "$frames/capture.log")"
-grep -E '^[0-9]+ frames|frame work|^  frame ' "$frames/capture.log" | sed 's/^ */capture: /'
-mkdir -p "$(dirname "$film")"
-ffmpeg -loglevel error -y -framerate "$fps" -i "$frames/frame_%05d.png" -i "$frames/soundtrack.wav" \
-  -c:v libx264 -pix_fmt yuv420p -crf 18 -c:a aac -b:a 256k -shortest "$film"
-echo "capture: $film after $(( ($(date +%s) - start) / 60 )) min $(( ($(date +%s) - start) % 60 )) s"
+elapsed=$(( $(date +%s) - start ))
+echo "capture: drawn with $(d3dDevice "$log")"
+grep -E '^[0-9]+ frames|frame work|^  frame ' "$log" | sed 's/^ */capture: /'
+awk -v n="$total" -v e="$elapsed" 'BEGIN { printf "capture: %.2f s a frame over all, %d min %d s\n", e / n, e / 60, e % 60 }'
+[ -n "$pictures" ] || echo "capture: $film, $(( $(stat -c %s "$film") / 1000000 )) MB"

@@ -1,5 +1,6 @@
 #include "tools/capture/CaptureFiles.h"
 #include "tools/capture/CaptureOptions.h"
+#include "tools/capture/FilmStream.h"
 #include "tools/capture/PassPictures.h"
 
 #include <gtest/gtest.h>
@@ -43,7 +44,7 @@ TEST(CaptureOptions, ReadsEveryOption)
     CaptureOptions options;
     std::string error;
     ASSERT_TRUE(parse({"--width", "320", "--height", "180", "--fps", "30", "--from", "2.5", "--to",
-                       "4", "--out", "shots"},
+                       "4", "--out", "shots", "--film", "-"},
                       options, error))
         << error;
     EXPECT_EQ(options.mode, CaptureMode::Frames);
@@ -53,6 +54,7 @@ TEST(CaptureOptions, ReadsEveryOption)
     EXPECT_DOUBLE_EQ(options.from, 2.5);
     EXPECT_DOUBLE_EQ(options.to, 4.0);
     EXPECT_EQ(options.outDir, "shots");
+    EXPECT_EQ(options.filmPath, "-");
 
     CaptureOptions constants;
     ASSERT_TRUE(parse({"--constants", "1.5"}, constants, error)) << error;
@@ -76,6 +78,7 @@ TEST(CaptureOptions, RejectsMalformedInput)
         {"--from", "-1"},      {"--from", "200"},      {"--from", "5", "--to", "4"},
         {"--out", ""},         {"--frames", "3"},      {"--constants", "abc"},
         {"--report", "--constants", "1"},   {"--constants", "1", "--report"},   {"--report", "--passes"},
+        {"--film", ""},        {"--film", "-", "--passes"},                 {"--constants", "1", "--film", "f"},
     };
     for (const auto& args : bad) {
         CaptureOptions options;
@@ -116,6 +119,7 @@ TEST(CaptureOptions, PassPicturesAndVariableSettings)
     ASSERT_TRUE(parse({}, none, error));
     EXPECT_FALSE(none.passPictures);
     EXPECT_TRUE(none.settings.empty());
+    EXPECT_TRUE(none.filmPath.empty());
 }
 
 TEST(CaptureOptions, RefusesUnknownVariablesAndMalformedSettings)
@@ -216,6 +220,23 @@ TEST(CaptureFiles, FramePngDropsAlphaAndHonoursRowPitch)
     const unsigned char expected[12] = {10, 20, 30, 40, 50, 60, 70, 80, 90, 1, 2, 3};
     EXPECT_EQ(std::memcmp(pixels, expected, sizeof expected), 0);
     stbi_image_free(pixels);
+}
+
+TEST(FilmStream, FramesFollowOneAnotherAsBareRgb)
+{
+    // Two frames of 2 x 1 pixels in rows of 12 bytes; the second is the first's bytes plus 100.
+    unsigned char frames[2][12] = {{10, 20, 30, 0, 40, 50, 60, 128, 7, 7, 7, 7}};
+    for (int i = 0; i < 12; ++i)
+        frames[1][i] = static_cast<unsigned char>(frames[0][i] + 100);
+    const std::string path = ::testing::TempDir() + "capture_test.rgb";
+    FilmStream film;
+    ASSERT_TRUE(createFilmStream(film, path));
+    EXPECT_TRUE(writeFilmFrame(film, frames[0], 2, 1, 12));
+    EXPECT_TRUE(writeFilmFrame(film, frames[1], 2, 1, 12));
+    EXPECT_TRUE(destroyFilmStream(film));
+    const std::vector<unsigned char> expected = {10, 20, 30, 40, 50, 60, 110, 120, 130, 140, 150, 160};
+    EXPECT_EQ(readFile(path), expected);
+    std::remove(path.c_str());
 }
 
 TEST(PassPictures, NamedAfterTheFrameAndThePass)

@@ -56,10 +56,10 @@ std::string captureFramePath(const std::string& dir, uint32_t index)
     return dir + "/" + name;
 }
 
-bool writeFramePng(const std::string& path, const unsigned char* rgba, int32_t width,
-                   int32_t height, uint32_t rowPitch)
+void packRgb(const unsigned char* rgba, int32_t width, int32_t height, uint32_t rowPitch,
+             std::vector<unsigned char>& rgb)
 {
-    std::vector<unsigned char> rgb(static_cast<size_t>(width) * height * 3);
+    rgb.resize(static_cast<size_t>(width) * height * 3);
     for (int32_t y = 0; y < height; ++y) {
         const unsigned char* src = rgba + static_cast<size_t>(y) * rowPitch;
         unsigned char* dst = rgb.data() + static_cast<size_t>(y) * width * 3;
@@ -69,6 +69,13 @@ bool writeFramePng(const std::string& path, const unsigned char* rgba, int32_t w
             dst[3 * x + 2] = src[4 * x + 2];
         }
     }
+}
+
+bool writeFramePng(const std::string& path, const unsigned char* rgba, int32_t width,
+                   int32_t height, uint32_t rowPitch)
+{
+    std::vector<unsigned char> rgb;
+    packRgb(rgba, width, height, rowPitch, rgb);
     PngFile png = {openFile(path.c_str(), "wb"), true};
     if (!png.file)
         return false;

@@ -3,14 +3,20 @@
 // Plain file output, no GPU and no Windows calls.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace Nimbra {
 
 // "DIR/frame_00042.png"
 std::string captureFramePath(const std::string& dir, uint32_t index);
 
+// The RGB of `width` x `height` pixels of 8-bit RGBA, rows `rowPitch` bytes apart, packed
+// tightly into `rgb`; the alpha channel is dropped: the window shows premultiplied colour over
+// black.
+void packRgb(const unsigned char* rgba, int32_t width, int32_t height, uint32_t rowPitch,
+             std::vector<unsigned char>& rgb);
+
 // Writes `width` x `height` pixels of 8-bit RGBA, rows `rowPitch` bytes apart, as an RGB PNG.
-// The alpha channel is dropped: the window shows premultiplied colour over black.
 bool writeFramePng(const std::string& path, const unsigned char* rgba, int32_t width,
                    int32_t height, uint32_t rowPitch);
 

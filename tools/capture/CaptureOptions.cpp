@@ -99,6 +99,9 @@ bool parseCaptureOptions(int argc, const char* const* argv, CaptureOptions& opti
         } else if (std::strcmp(name, "--out") == 0) {
             options.outDir = value;
             ok = value[0] != '\0';
+        } else if (std::strcmp(name, "--film") == 0) {
+            options.filmPath = value;
+            ok = value[0] != '\0';
         } else if (std::strcmp(name, "--set") == 0) {
             VariableSetting setting = {};
             if (!parseSetting(value, setting, error))
@@ -122,6 +125,10 @@ bool parseCaptureOptions(int argc, const char* const* argv, CaptureOptions& opti
     }
     if (options.mode != CaptureMode::Frames && options.passPictures) {
         error = "--passes writes pictures of captured frames; --constants and --report capture none";
+        return false;
+    }
+    if (!options.filmPath.empty() && (options.mode != CaptureMode::Frames || options.passPictures)) {
+        error = "--film streams the frames alone; --passes, --constants and --report do not go with it";
         return false;
     }
     if (options.mode == CaptureMode::Frames && presentationIsOver(static_cast<float>(options.from))) {

@@ -4,6 +4,9 @@
 //       renders frames at S, S + 1/F, ... below E into DIR/frame_NNNNN.png and writes the
 //       soundtrack of the same span to DIR/soundtrack.wav; with --passes also the picture
 //       every draw pass leaves in its target, DIR/frame_NNNNN_drawK.png
+//   with --film PATH the frames go instead, one after the other, to PATH ("-": standard
+//       output) as raw RGB for a video encoder (FilmStream.h); DIR then holds the soundtrack
+//       alone, written before the first frame
 //   demo-capture [--width W] [--height H] --constants T
 //       prints the constant data of the first frame, rendered at T seconds
 //   demo-capture --report [--width W --height H]
@@ -35,6 +38,7 @@ struct CaptureOptions {
     double to = 107.58;
     double constantsTime = 0.0;
     std::string outDir = "out/capture";
+    std::string filmPath;  // --film: raw frames to this file or "-"; empty: PNG frames in outDir
     bool passPictures = false;
     bool debugLayer = false;
     std::vector<VariableSetting> settings;  // in command-line order; a later one wins

@@ -2,6 +2,8 @@
 
 #include "tools/capture/CaptureFiles.h"
 
+#include "app/FilePaths.h"
+
 #include "audio/ModulePlayer.h"
 #include "audio/RefillPlan.h"
 #include "audio/StreamFormat.h"
@@ -9,6 +11,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
 #include <vector>
 
 namespace Nimbra {
@@ -47,7 +50,15 @@ bool writeSoundtrack(const std::string& path, double fromSeconds, double toSecon
         }
         destroyModulePlayer(player);
     }
-    return writeFloatWav(path, samples.data(), frames, sampleRate);
+    // Written aside and renamed once whole: an encoder that opens `path` while the capture runs
+    // finds all of it or nothing.
+    const std::string part = path + ".part";
+    if (!writeFloatWav(part, samples.data(), frames, sampleRate))
+        return false;
+    std::error_code error;
+    std::filesystem::remove(pathFromUtf8(path), error);
+    std::filesystem::rename(pathFromUtf8(part), pathFromUtf8(path), error);
+    return !error;
 }
 
 }  // namespace Nimbra

@@ -1,8 +1,9 @@
 // demo-capture: the presentation rendered offline. It runs the same start-up, frame work and
 // shutdown as demo.exe, but takes the time of every frame from a fixed step (CaptureClock)
-// instead of the sound device, reads each frame back into a numbered PNG and writes the
-// soundtrack of the same span, rendered offline, as a WAV. At the end it prints the CPU
-// time of the frame work and the GPU time of every pass, averaged over the frames.
+// instead of the sound device, reads each frame back into a numbered PNG, or with --film into
+// one raw stream for a video encoder, and writes the soundtrack of the same span, rendered
+// offline, as a WAV. At the end it prints the CPU time of the frame work and the GPU time of
+// every pass, averaged over the frames.
 //
 // With --constants T it renders the first frame at T seconds (counter 0, elapsed time T) and
 // prints the 864 bytes of constant data the shaders received, one 32-bit word a line.
@@ -20,6 +21,7 @@
 #include "tools/capture/CaptureOptions.h"
 #include "tools/capture/CompatibilityReport.h"
 #include "tools/capture/DebugMessages.h"
+#include "tools/capture/FilmStream.h"
 #include "tools/capture/CaptureRender.h"
 #include "tools/capture/CaptureSoundtrack.h"
 #include "tools/capture/PassDump.h"
@@ -58,7 +60,7 @@ void printUsage()
 {
     std::fprintf(stderr,
                  "usage: demo-capture [--width W] [--height H] [--fps F] [--from S] [--to E] [--out DIR]\n"
-                 "                    [--passes] [--set NAME=VALUE ...] [--debug-layer]\n"
+                 "                    [--film PATH|-] [--passes] [--set NAME=VALUE ...] [--debug-layer]\n"
                  "       demo-capture [--width W] [--height H] [--set NAME=VALUE ...] [--debug-layer] --constants T\n"
                  "       demo-capture --report [--width W --height H] [--debug-layer]\n");
 }
@@ -118,14 +120,53 @@ int printConstants(Presentation& presentation, DemoWindow& window, const Capture
     return 0;
 }
 
+// Where the frames of a capture go: numbered PNGs in the folder, or one raw stream (--film).
+struct FrameOutput {
+    const CaptureOptions& options;
+    FilmStream film;
+
+    bool filming() const { return !options.filmPath.empty(); }
+
+    bool write(uint32_t frame, const std::vector<unsigned char>& pixels)
+    {
+        const uint32_t pitch = static_cast<uint32_t>(options.width) * 4;
+        if (filming())
+            return writeFilmFrame(film, pixels.data(), options.width, options.height, pitch);
+        return writeFramePng(captureFramePath(options.outDir, frame), pixels.data(), options.width,
+                             options.height, pitch);
+    }
+
+    std::string name(uint32_t frame) const
+    {
+        if (filming())
+            return "frame " + std::to_string(frame) + " to " + options.filmPath;
+        return captureFramePath(options.outDir, frame);
+    }
+};
+
 int captureFrames(Presentation& presentation, DemoWindow& window, FrameTarget& target,
-                  const CaptureOptions& options, float aspect)
+                  const CaptureOptions& options, float aspect, std::FILE* report)
 {
     if (!createFolders(options.outDir)) {
         writeText(stderr, "demo-capture: cannot create " + options.outDir + "\n");
         return 1;
     }
     CaptureClock clock(options.from, options.to, options.fps);
+    const uint32_t frames = clock.frameCount();
+    const std::string wav = options.outDir + "/soundtrack.wav";
+    const double soundEnd = fixedStepFrameTime(options.from, options.fps, frames - 1) + 1.0 / options.fps;
+    FrameOutput output = {options, FilmStream()};
+    if (output.filming()) {
+        // The encoder reads the soundtrack beside the stream, so it is whole before the first frame.
+        if (!writeSoundtrack(wav, options.from, soundEnd)) {
+            writeText(stderr, "demo-capture: cannot write " + wav + "\n");
+            return 1;
+        }
+        if (!createFilmStream(output.film, options.filmPath)) {
+            writeText(stderr, "demo-capture: cannot open " + options.filmPath + "\n");
+            return 1;
+        }
+    }
     std::unique_ptr<PassDump> passes;
     if (options.passPictures)
         passes = std::make_unique<PassDump>(*presentation.timeline.player, window.device, window.immediateContext);
@@ -134,12 +175,10 @@ int captureFrames(Presentation& presentation, DemoWindow& window, FrameTarget& t
     double frameWorkSeconds = 0.0;
     LARGE_INTEGER frameStart;
     QueryPerformanceCounter(&frameStart);
-    const bool written = runCaptureFrames(presentation, clock, &renderer, aspect, [&](uint32_t frame) {
+    bool written = runCaptureFrames(presentation, clock, &renderer, aspect, [&](uint32_t frame) {
         frameWorkSeconds += secondsSince(frameStart);
-        std::string path = captureFramePath(options.outDir, frame);
-        if (!target.read(pixels) || !writeFramePng(path, pixels.data(), options.width, options.height,
-                                                    static_cast<uint32_t>(options.width) * 4)) {
-            writeText(stderr, "demo-capture: cannot write " + path + "\n");
+        if (!target.read(pixels) || !output.write(frame, pixels)) {
+            writeText(stderr, "demo-capture: cannot write " + output.name(frame) + "\n");
             return false;
         }
         std::string error;
@@ -151,12 +190,14 @@ int captureFrames(Presentation& presentation, DemoWindow& window, FrameTarget& t
         QueryPerformanceCounter(&frameStart);
         return true;
     });
+    if (output.filming() && !destroyFilmStream(output.film) && written) {
+        writeText(stderr, "demo-capture: the frames did not all reach " + options.filmPath + "\n");
+        written = false;
+    }
     if (!written)
         return 1;
 
-    const uint32_t frames = clock.frameCount();
-    std::string wav = options.outDir + "/soundtrack.wav";
-    if (!writeSoundtrack(wav, options.from, fixedStepFrameTime(options.from, options.fps, frames - 1) + 1.0 / options.fps)) {
+    if (!output.filming() && !writeSoundtrack(wav, options.from, soundEnd)) {
         writeText(stderr, "demo-capture: cannot write " + wav + "\n");
         return 1;
     }
@@ -164,9 +205,9 @@ int captureFrames(Presentation& presentation, DemoWindow& window, FrameTarget& t
     char summary[128];
     std::snprintf(summary, sizeof summary, "%u frames of %d x %d from %.3f s into ", frames, options.width,
                   options.height, options.from);
-    writeText(stdout, summary + options.outDir + "\n");
-    std::printf("frame work, CPU: %.3f ms per frame\n", 1000.0 * frameWorkSeconds / frames);
-    renderer.printTimings(stdout);
+    writeText(report, summary + (output.filming() ? options.filmPath : options.outDir) + "\n");
+    std::fprintf(report, "frame work, CPU: %.3f ms per frame\n", 1000.0 * frameWorkSeconds / frames);
+    renderer.printTimings(report);
     return 0;
 }
 
@@ -243,12 +284,15 @@ int main(int argc, char** argv)
         demoScreen = "screen as the demo sees it: " + std::to_string(GetSystemMetrics(SM_CXSCREEN)) + " x " +
                      std::to_string(GetSystemMetrics(SM_CYSCREEN)) + "\n";
 
+    // A film on standard output leaves it to the frames: everything else is said on standard error.
+    std::FILE* report = options.filmPath == "-" ? stderr : stdout;
+
     CaptureDeviceRequest request;
     request.debugLayer = options.debugLayer;
     request.lowerLevels = options.mode == CaptureMode::Report;
     const CaptureDevice made = createCaptureDevice(request);
     if (options.debugLayer && options.mode != CaptureMode::Report)
-        std::printf("%s\n", debugLayerNote(made.debugLayer).c_str());
+        std::fprintf(report, "%s\n", debugLayerNote(made.debugLayer).c_str());
 
     CompatibilityFacts facts;
     facts.device = made.device != nullptr;
@@ -300,7 +344,7 @@ int main(int argc, char** argv)
     else if (options.mode == CaptureMode::Constants)
         status = printConstants(presentation, window, options, aspect);
     else
-        status = captureFrames(presentation, window, target, options, aspect);
+        status = captureFrames(presentation, window, target, options, aspect, report);
 
     // The debug layer's verdict on the frames: any error or corruption fails the run.
     std::string messages;
@@ -315,11 +359,12 @@ int main(int argc, char** argv)
         if (!compatibilityProblems(facts).empty())
             status = 1;
     } else {
-        std::fputs(messages.c_str(), stdout);
+        std::fputs(messages.c_str(), report);
     }
     presentationShutdown(presentation);
     finishGpuWork(window);
     std::fflush(stdout);
+    std::fflush(stderr);
     // The player and its GPU objects live to the end of the process, as in the demo; every
     // file is closed by now.
     Gfx::endWithoutDriverTeardown(static_cast<UINT>(status));
