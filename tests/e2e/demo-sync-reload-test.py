@@ -30,8 +30,13 @@ import demosync  # noqa: E402
 from demosync import WAIT, Demo, free_port  # noqa: E402
 
 MODE = sys.argv[4] if len(sys.argv) > 4 else ''
+# NIMBRA_RELOAD_SIZE=640x360 measures the shaders' save to picture at another window size (on a
+# display with room for the window's frame).
+SIZE = os.environ.get('NIMBRA_RELOAD_SIZE')
+WIDTH, HEIGHT = (int(v) for v in (SIZE or '160x90').split('x'))
+DISPLAY_SIZE = ['--size', f'{WIDTH + 160}x{HEIGHT + 120}'] if SIZE else []
 DEMO, SOURCE, WORK = demosync.setup(
-    sys.argv, ['--no-sound'] if MODE == 'shaders' else ['--no-gl'], __doc__,
+    sys.argv, ['--no-sound'] + DISPLAY_SIZE if MODE == 'shaders' else ['--no-gl'], __doc__,
     (('xdotool', 'xdotool'), ('wine', 'wine'), ('import', 'imagemagick'), ('parec', 'pulseaudio-utils')))
 
 # The frames the software rasteriser takes are slow; a turn of the loop is one frame.
@@ -57,7 +62,7 @@ class ShaderReloadTest(unittest.TestCase):
         shutil.copytree(os.path.join(SOURCE, 'content/shaders'), self.shaders)
         with open(os.path.join(self.shaders, 'combinePS.hlsl'), encoding='utf-8') as f:
             self.source = f.read()
-        self.demo = Demo(free_port(), '--shaders', SHADERS, width=160, height=90)
+        self.demo = Demo(free_port(), '--shaders', SHADERS, width=WIDTH, height=HEIGHT)
 
     def tearDown(self):
         self.demo.stop()
