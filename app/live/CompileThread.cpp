@@ -1,5 +1,7 @@
 #include "app/live/CompileThread.h"
 
+#include <chrono>
+
 namespace Nimbra {
 
 CompileThread::CompileThread(ShaderCompiler& compiler) : compiler(compiler), thread(&CompileThread::run, this) {}
@@ -68,7 +70,10 @@ void CompileThread::run()
         hasWaiting = false;
         givenUp = false;
         lock.unlock();
+        const auto began = std::chrono::steady_clock::now();
         CompileResult done = compiler.compile(request, givenUp);
+        done.compileMs = uint32_t(
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - began).count());
         lock.lock();
         if (job == lastJob && !stopping) {
             result = std::move(done);

@@ -4,6 +4,7 @@
 #include "app/live/CommandShaderCompiler.h"
 #include "app/live/CompileThread.h"
 #include "app/live/PlatformShaderCompiler.h"
+#include "app/live/SaveWatch.h"
 #include "content/assets/ContentPrograms.h"
 #include "gfx/live/ProgramSwap.h"
 
@@ -123,11 +124,14 @@ class Live : public LiveShaders
 public:
     Live(const std::string& folder, std::unique_ptr<ShaderCompiler> compiler, Presentation& presentation,
          const ReloadLog& log)
-        : compiler(std::move(compiler)), jobs(*this->compiler), installer(presentation),
-          shaders(folder, programNames(), jobs, installer, log, [](const std::string& line) {
-              writeText(stderr, line + "\n");
-              std::fflush(stderr);
-          })
+        : compiler(std::move(compiler)), jobs(*this->compiler), saves(savePollMs), installer(presentation),
+          shaders(
+              folder, programNames(), jobs, installer, log,
+              [](const std::string& line) {
+                  writeText(stderr, line + "\n");
+                  std::fflush(stderr);
+              },
+              savePollMs, jobLimitMs, &saves)
     {
     }
 
@@ -142,8 +146,13 @@ private:
         return names;
     }
 
+    // A save is noticed 50 to 100 ms after it holds still, whatever a turn takes.
+    static constexpr uint32_t savePollMs = 50;
+    static constexpr uint32_t jobLimitMs = 60000;
+
     std::unique_ptr<ShaderCompiler> compiler;
     CompileThread jobs;
+    SaveWatch saves;
     PassInstaller installer;
     ShaderReload shaders;
 };

@@ -27,6 +27,7 @@ struct CompileResult {
     std::vector<uint8_t> bytecode;  // DXBC when ok
     std::string messages;           // the compiler's output, errors and warnings
     std::string failure;            // why the compiler could not start or finish, when it could not
+    uint32_t compileMs = 0;         // how long the job took on the compile thread
 };
 
 class ShaderCompiler

@@ -8,9 +8,9 @@ namespace Nimbra {
 
 ShaderReload::ShaderReload(std::string folder, std::vector<std::string> programNames, CompileJobs& jobs,
                            ProgramInstaller& installer, ReloadLog log, ReloadLog messages, uint32_t pollMs,
-                           uint32_t jobLimitMs)
+                           uint32_t jobLimitMs, SaveNotices* notices)
     : folder(std::move(folder)), jobs(jobs), installer(installer), log(std::move(log)),
-      messages(std::move(messages)), pollMs(pollMs), jobLimitMs(jobLimitMs)
+      messages(std::move(messages)), pollMs(pollMs), jobLimitMs(jobLimitMs), watch(notices ? *notices : ownWatch)
 {
     for (std::string& name : programNames)
         programs.push_back({std::move(name), {}});
@@ -32,7 +32,7 @@ void ShaderReload::start(uint64_t now)
 
 void ShaderReload::tend(uint64_t now)
 {
-    if (now - lastPoll >= pollMs) {
+    if (&watch != &ownWatch || now - lastPoll >= pollMs) {
         lastPoll = now;
         noticeChanges(now);
     }
@@ -47,6 +47,7 @@ void ShaderReload::tend(uint64_t now)
 
 void ShaderReload::stop()
 {
+    watch.stop();
     jobs.stop();
     current.clear();
     queue.clear();
@@ -123,7 +124,8 @@ void ShaderReload::finishCurrent(uint64_t now)
         log("shader " + name + " refused: " + why);
         return;
     }
-    log("shader " + name + " reloaded (" + std::to_string(now - noticedAt) + " ms after the save was noticed)");
+    log("shader " + name + " reloaded (" + std::to_string(now - noticedAt) + " ms after the save was noticed, compiled in " +
+        std::to_string(result.compileMs) + " ms)");
 }
 
 } // namespace Nimbra

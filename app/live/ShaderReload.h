@@ -25,7 +25,7 @@ public:
 };
 
 // Events, one line each:
-//   shader NAME reloaded (MS ms after the save was noticed)
+//   shader NAME reloaded (MS ms after the save was noticed, compiled in MS ms)
 //   shader NAME: failed to compile, it keeps its program  (after the compiler's messages)
 //   shader NAME refused: WHY
 //   shader NAME: FILE WHY, it keeps its program           (missing, empty, too large, binary)
@@ -35,16 +35,18 @@ using ReloadLog = std::function<void(const std::string& line)>;
 class ShaderReload
 {
 public:
-    // The files are looked at every `pollMs`; a job still running after `jobLimitMs` is given
-    // up. `messages` gets the compiler's messages as "file:line: message" lines.
+    // The files are looked at every `pollMs` in tend(), or by `notices` when given (a SaveWatch),
+    // whose saves are then taken every turn. A job still running after `jobLimitMs` is given up.
+    // `messages` gets the compiler's messages as "file:line: message" lines.
     ShaderReload(std::string folder, std::vector<std::string> programs, CompileJobs& jobs,
                  ProgramInstaller& installer, ReloadLog log, ReloadLog messages, uint32_t pollMs = 100,
-                 uint32_t jobLimitMs = 60000);
+                 uint32_t jobLimitMs = 60000, SaveNotices* notices = nullptr);
 
     // Watches every program's files as they are now.
     void start(uint64_t now);
     void tend(uint64_t now);
-    // Gives up the job that runs and removes the compiler's files (at the end of the run).
+    // Stops watching, gives up the job that runs and removes the compiler's files (at the end of
+    // the run).
     void stop();
 
     bool idle() const { return queue.empty() && current.empty(); }
@@ -70,7 +72,8 @@ private:
     uint32_t pollMs;
     uint32_t jobLimitMs;
 
-    FileWatch watch;
+    FileWatch ownWatch;
+    SaveNotices& watch;  // ownWatch, or the notices given
     uint64_t lastPoll = 0;
     struct Queued {
         std::string program;

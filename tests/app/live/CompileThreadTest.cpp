@@ -3,6 +3,7 @@
 // given up answers for nothing. The waits below wait for the other thread to get somewhere,
 // never for a time.
 #include "app/live/CompileThread.h"
+#include "app/live/SaveWatch.h"
 #include "app/live/ShaderReload.h"
 #include "tests/app/live/LiveFolder.h"
 
@@ -47,6 +48,11 @@ public:
     // Waits until `count` jobs have begun, or ended.
     void waitUntilRunning(size_t count) { waitFor(running, count); }
     void waitUntilEnded(size_t count) { waitFor(ended, count); }
+    size_t runningCount()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        return running.size();
+    }
 
     std::mutex mutex;
     std::condition_variable changed;
@@ -143,15 +149,16 @@ TEST_F(CompileThreadReload, TurnsGoOnWhileAProgramCompiles)
     write("onePS.hlsl", "one\n");
     HeldCompiler compiler;
     CompileThread jobs(compiler);
+    SaveWatch saves(1);
     std::vector<std::string> log;
     ShaderReload reload(folder, {"onePS"}, jobs, *this, [&](const std::string& line) { log.push_back(line); },
-                        [](const std::string&) {}, 100, 60000);
+                        [](const std::string&) {}, 100, 60000, &saves);
     uint64_t now = 0;
     reload.start(now);
     write("onePS.hlsl", "one, edited\n");
-    for (int turn = 0; turn < 4; ++turn)
-        reload.tend(now += 50);  // the save is noticed, and the job handed over
-    compiler.waitUntilRunning(1);
+    while (compiler.runningCount() == 0)
+        reload.tend(now);  // the watch's thread notices the save, the turn hands the job over
+
     for (int turn = 0; turn < 100; ++turn)
         reload.tend(now += 50);  // held: every turn returns
     EXPECT_TRUE(installed.empty());
