@@ -15,6 +15,7 @@ ANSI code page cannot spell; it is saved over by the same song an octave up, the
 truncated module and by bytes that are no module. The recording must hold the first song, then
 the second going on at the same place in the song, and the program keeps running to Escape.
 """
+import glob
 import math
 import os
 import re
@@ -58,6 +59,14 @@ def save(path, data):
     os.replace(path + '.new', path)
 
 
+def compile_folders():
+    """The compiler's work folders in the Temp folder of the prefix the run uses."""
+    prefix = os.environ['NIMBRA_WINEPREFIX'] + ('-dxvk' if os.environ.get('NIMBRA_D3D') == 'dxvk' else '')
+    return [found for pattern in ('drive_c/users/*/Temp/nimbra-shaders-*',
+                                  'drive_c/users/*/AppData/Local/Temp/nimbra-shaders-*')
+            for found in glob.glob(os.path.join(prefix, pattern))]
+
+
 class TurnWatch:
     """When each turn of the loop ended, as seen from its dump (read every 2 ms in the background)."""
 
@@ -89,16 +98,23 @@ class TurnWatch:
         times = self.turns[first:last + 1]
         return [(b - a) * 1000 for a, b in zip(times, times[1:])]
 
+    def count(self, start, end):
+        """The turns that ended from `start` to `end`."""
+        return sum(start <= t <= end for t in self.turns)
+
 
 class ShaderReloadTest(unittest.TestCase):
     def setUp(self):
         self.shaders = os.path.join(WORK, SHADERS)
         shutil.rmtree(self.shaders, ignore_errors=True)
         shutil.copytree(os.path.join(SOURCE, 'content/shaders'), self.shaders)
+        for left in compile_folders():  # by a run that was killed
+            shutil.rmtree(left)
         with open(os.path.join(self.shaders, 'combinePS.hlsl'), encoding='utf-8') as f:
             self.source = f.read()
         self.demo = Demo(free_port(), '--shaders', SHADERS, width=WIDTH, height=HEIGHT)
         self.watch = TurnWatch(self.demo)
+        self.screenshot_ms = 0
 
     def tearDown(self):
         self.watch.stop()
@@ -143,6 +159,7 @@ class ShaderReloadTest(unittest.TestCase):
             while len(self.watch.turns) - begun <= FRAMES_IN_FLIGHT + 1 and time.monotonic() < deadline:
                 taken = time.monotonic()
                 if self.colours() == [colour] * 5:
+                    self.screenshot_ms = (time.monotonic() - taken) * 1000
                     return taken
                 self.assertIsNone(self.demo.process.poll(), 'demo-sync ended')
         self.assertEqual(self.colours(), [colour] * 5, what)
@@ -158,15 +175,18 @@ class ShaderReloadTest(unittest.TestCase):
         compiled = re.search(r'compiled in (\d+) ms', line)
         usual = self.watch.intervals(saved - 10, saved)
         during = self.watch.intervals(noticed, at)
+        turns = self.watch.count
         print(f'save to picture: {(pictured - saved) * 1000:.0f} ms = poll {(noticed - saved) * 1000:.0f} ms'
-              f' + noticed to program {(at - noticed) * 1000:.0f} ms'
-              f'{f" (compile {compiled.group(1)} ms)" if compiled else ""}'
-              f' + program to picture {(pictured - at) * 1000:.0f} ms; turns: usual '
+              f' ({turns(saved, noticed)} turns) + noticed to program {(at - noticed) * 1000:.0f} ms'
+              f' ({turns(noticed, at)} turns{f", compile {compiled.group(1)} ms" if compiled else ""})'
+              f' + program to picture {(pictured - at) * 1000:.0f} ms ({turns(at, pictured)} turns; the screenshot'
+              f' that showed it took {self.screenshot_ms:.0f} ms); turns: usual '
               f'{statistics.median(usual) if usual else 0:.0f} ms (median of {len(usual)}), longest while '
               f'compiling {max(during, default=0):.0f} ms of {len(during)}', file=sys.stderr)
 
     def test_shader_reload(self):
         self.demo.expect(f'live shaders: {SHADERS}, compiled with .*compile-shader\\.sh')
+        self.assertEqual(len(compile_folders()), 1, 'the compiler\'s work folder')
         self.turns(4)
         self.assertNotEqual(self.colours(), ['255,0,255'] * 5)
 
@@ -190,6 +210,7 @@ class ShaderReloadTest(unittest.TestCase):
         self.demo.expect(RELOADED, refused, timeout=TURN_WAIT)
         self.expect_picture('0,255,0', 'a good program again draws the picture')
         self.demo.escape(TURN_WAIT * 1000)
+        self.assertEqual(compile_folders(), [], 'the compiler\'s work folder is removed at the end')
 
 
 def pitches(recording, window=0.2, hop=0.05):
