@@ -155,7 +155,7 @@ TEST_F(CompileThreadReload, TurnsGoOnWhileAProgramCompiles)
                         [](const std::string&) {}, 100, 60000, &saves);
     uint64_t now = 0;
     reload.start(now);
-    write("onePS.hlsl", "one, edited\n");
+    save("onePS.hlsl", "one, edited\n");
     while (compiler.runningCount() == 0)
         reload.tend(now);  // the watch's thread notices the save, the turn hands the job over
 

@@ -103,12 +103,12 @@ TEST_F(ShaderSources, ASaveWatchNoticesOnItsOwnThreadUntilItStops)
             std::this_thread::yield();
         return paths;
     };
-    write("a.hlsl", "one, saved");
+    save("a.hlsl", "one, saved");
     EXPECT_EQ(noticed(), std::vector<std::string>{path("a.hlsl")});
-    write("b.hlsl", "two, saved");
+    save("b.hlsl", "two, saved");
     EXPECT_EQ(noticed(), std::vector<std::string>{path("b.hlsl")});  // and a only once
     saves.stop();
-    write("a.hlsl", "one, saved again");
+    save("a.hlsl", "one, saved again");
     std::this_thread::yield();
     EXPECT_TRUE(saves.poll().empty());  // nobody watches any more
 }
