@@ -4,8 +4,11 @@
 # the tree's own files live: the editor's keys (GNU Rocket protocol, port 1338), the shaders of
 # content/shaders (compiled with scripts/compile-shader.sh when saved) and content/song/song.xm
 # (played from disk and loaded again when a tracker saves it). Extra options go to demo-sync.
+# It draws with DXVK, as `make run` does, unless NIMBRA_D3D says otherwise (scripts/direct3d.sh).
 set -u
 here=$(cd "$(dirname "$0")/.." && pwd)
+source "$here/scripts/direct3d.sh"
+d3dChoose dxvk auto || exit 2
 sync="$here/build/win64/demo-sync.exe"
 dump="$here/build/host/tools/timeline-dump/timeline-dump"
 for file in "$sync" "$dump"; do
@@ -18,5 +21,6 @@ fi
 mkdir -p "$here/out"
 "$dump" rocket "$here/out/demo.rocket" || exit 1
 echo "live: open out/demo.rocket in the sync editor; edit content/shaders/*.hlsl and content/song/song.xm"
+echo "live: drawn with $nimbraD3d (NIMBRA_D3D=wined3d or dxvk picks)"
 exec bash "$here/scripts/wine-run.sh" "$sync" --shaders "$here/content/shaders" \
   --song "$here/content/song/song.xm" "$@"

@@ -3,10 +3,12 @@
 #include "app/FilePaths.h"
 #include "app/live/BoundedRead.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
+#include <thread>
 
 namespace Nimbra {
 namespace {
@@ -44,51 +46,83 @@ std::string quotedArgument(const std::string& word)
 }
 
 CommandShaderCompiler::CommandShaderCompiler(std::string command, std::string workFolder, ProcessStarter startProcess,
-                                             CommandPath commandPath)
+                                             CommandPath commandPath, uint32_t pollMs)
     : command(std::move(command)), workFolder(std::move(workFolder)), startProcess(std::move(startProcess)),
-      commandPath(std::move(commandPath))
+      commandPath(std::move(commandPath)), pollMs(pollMs)
 {
 }
 
-void CommandShaderCompiler::removeJobFiles() const
+void CommandShaderCompiler::removeJobFiles(const std::string& output) const
 {
     std::error_code error;
     for (const char* suffix : {"", ".log", ".done"})
         std::filesystem::remove(pathFromUtf8(output + suffix), error);
 }
 
-bool CommandShaderCompiler::start(const CompileRequest& request, std::string& why)
+bool CommandShaderCompiler::over(const std::string& output, std::string& status) const
 {
+    // The status line is complete once it ends in a newline.
+    return readWhole(output + ".done", status) && !status.empty() && status.back() == '\n';
+}
+
+void CommandShaderCompiler::sweepGivenUp()
+{
+    std::string status;
+    for (size_t i = 0; i < givenUpOutputs.size();) {
+        if (over(givenUpOutputs[i], status)) {
+            removeJobFiles(givenUpOutputs[i]);
+            givenUpOutputs.erase(givenUpOutputs.begin() + long(i));
+        } else {
+            ++i;
+        }
+    }
+}
+
+CompileResult CommandShaderCompiler::compile(const CompileRequest& request, const std::atomic<bool>& givenUp)
+{
+    sweepGivenUp();
     // Every job has files of its own, so that a late job of before cannot answer for this one.
-    output = workFolder + "/" + request.program + "-" + std::to_string(++jobs) + ".dxbc";
-    removeJobFiles();
+    const std::string output = workFolder + "/" + request.program + "-" + std::to_string(++jobs) + ".dxbc";
+    removeJobFiles(output);
     const std::string line = quotedArgument(commandPath(command)) + " " + request.stage.profile + " " +
                              request.stage.entry + " " + quotedArgument(commandPath(request.sourcePath)) + " " +
                              quotedArgument(commandPath(output));
-    if (!startProcess(line)) {
-        why = "cannot start " + command;
-        output.clear();
-        return false;
+    CompileResult result;
+    const std::unique_ptr<StartedCommand> process = startProcess(line);
+    if (!process) {
+        result.failure = "cannot start " + command;
+        return result;
     }
-    return true;
-}
-
-bool CommandShaderCompiler::finished(CompileResult& result)
-{
     std::string status;
-    if (output.empty() || !readWhole(output + ".done", status) || status.empty() || status.back() != '\n')
-        return false;  // still running (the status line is complete once it ends in a newline)
-    result = CompileResult();
+    while (!over(output, status)) {
+        if (givenUp) {
+            // A command that cannot be ended writes its files still: they go once it has.
+            if (process->end())
+                removeJobFiles(output);
+            else
+                givenUpOutputs.push_back(output);
+            return result;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(pollMs));
+        sweepGivenUp();
+    }
     readWhole(output + ".log", result.messages);
     std::string bytes;
-    const bool succeeded = std::atoi(status.c_str()) == 0 && readWhole(output, bytes) && !bytes.empty();
-    if (succeeded) {
+    if (std::atoi(status.c_str()) == 0 && readWhole(output, bytes) && !bytes.empty()) {
         result.bytecode.assign(bytes.begin(), bytes.end());
         result.ok = true;
     }
-    removeJobFiles();
-    output.clear();
-    return true;
+    removeJobFiles(output);
+    return result;
+}
+
+void CommandShaderCompiler::removeFiles()
+{
+    // A command given up and still running loses its folder; it cannot write its files again
+    // without it.
+    std::error_code error;
+    std::filesystem::remove_all(pathFromUtf8(workFolder), error);
+    givenUpOutputs.clear();
 }
 
 } // namespace Nimbra

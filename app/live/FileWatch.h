@@ -23,17 +23,30 @@ struct FileStamp {
 
 FileStamp stampOf(const std::string& path);
 
-class FileWatch
+// What notices saved files: a FileWatch polled in the caller's turns, or a SaveWatch polling
+// one on a thread of its own.
+class SaveNotices
 {
 public:
+    virtual ~SaveNotices() = default;
     // Watches `path` from its present state on: only later changes are reported. Watching a
     // path twice changes nothing.
-    void watch(const std::string& path);
+    virtual void watch(const std::string& path) = 0;
+    // The saved paths not reported before.
+    virtual std::vector<std::string> poll() = 0;
+    // Stops watching for good (a thread that watches ends).
+    virtual void stop() {}
+};
+
+class FileWatch : public SaveNotices
+{
+public:
+    void watch(const std::string& path) override;
     bool watching(const std::string& path) const;
 
     // The watched paths whose stamp differs from the one last reported and was the same at the
     // previous poll, in the order they were first watched.
-    std::vector<std::string> poll();
+    std::vector<std::string> poll() override;
 
 private:
     struct Entry {

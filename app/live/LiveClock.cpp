@@ -27,4 +27,11 @@ void LiveClock::turnStart()
     clock.turnStart();
 }
 
+void LiveClock::stop()
+{
+    if (shaders)
+        shaders->stop();
+    clock.stop();
+}
+
 } // namespace Nimbra

@@ -1,7 +1,8 @@
 #pragma once
 // demo-sync's clock with its live files: every turn, before the editor's clock takes its turn,
 // the shader folder and the song file are looked at (ShaderReload, SongReload); either may be
-// absent. Time, end and stop are the editor clock's.
+// absent. Time and end are the editor clock's; stop also ends the shaders' compiling and removes
+// its files.
 #include "app/FrameClock.h"
 #include "app/live/ShaderReload.h"
 #include "app/live/SongReload.h"
@@ -19,7 +20,7 @@ public:
     void turnStart() override;
     float seconds() override { return clock.seconds(); }
     bool finished(float t) const override { return clock.finished(t); }
-    void stop() override { clock.stop(); }
+    void stop() override;
 
 private:
     FrameClock& clock;

@@ -2,7 +2,9 @@
 
 #include "app/FilePaths.h"
 #include "app/live/CommandShaderCompiler.h"
+#include "app/live/CompileThread.h"
 #include "app/live/PlatformShaderCompiler.h"
+#include "app/live/SaveWatch.h"
 #include "content/assets/ContentPrograms.h"
 #include "gfx/live/ProgramSwap.h"
 
@@ -16,19 +18,20 @@ namespace {
 
 // Under Wine, the Unix path of a Windows path (a Unix command sees only those); elsewhere the
 // path itself. Wine gives the Unix name in the Unix locale's encoding, which is UTF-8 where
-// names other than ASCII work at all.
-std::string commandPathOf(const std::string& path)
+// names other than ASCII work at all. A relative path is taken from `base`, the working folder
+// at the start: GetFullPathNameW reads the process's current folder, which is no thread's own.
+std::string commandPathOf(const std::string& path, const std::filesystem::path& base)
 {
     using UnixFileName = char*(CDECL*)(LPCWSTR);
     static const UnixFileName unixFileName = reinterpret_cast<UnixFileName>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
     if (!unixFileName || path.empty() || path[0] == '/')
         return path;
-    std::wstring wide;
+    const std::wstring wide = (base / pathFromUtf8(path)).wstring();
     wchar_t full[MAX_PATH * 4];
-    if (!wideFromUtf8(path, wide) ||
-        !GetFullPathNameW(wide.c_str(), DWORD(sizeof full / sizeof full[0]), full, nullptr))
-        return path;
+    const DWORD length = GetFullPathNameW(wide.c_str(), DWORD(sizeof full / sizeof full[0]), full, nullptr);
+    if (length == 0 || length >= sizeof full / sizeof full[0])
+        return path;  // failed, or the buffer is too small (the length then counts the terminator)
     char* unix = unixFileName(full);
     if (!unix)
         return path;
@@ -37,24 +40,48 @@ std::string commandPathOf(const std::string& path)
     return result;
 }
 
-bool startProcess(const std::string& commandLine)
+// A command started by CreateProcessW, with its process handle when it has one: under Wine a
+// Unix command has none, and can then be neither ended nor waited for.
+class StartedProcess : public StartedCommand
 {
-    std::wstring line;
+public:
+    explicit StartedProcess(HANDLE process) : process(process) {}
+    ~StartedProcess() override
+    {
+        if (process)
+            CloseHandle(process);
+    }
+
+    bool end() override
+    {
+        if (!process)
+            return false;
+        // TerminateProcess only begins the end; the process's files are free once its handle
+        // is signalled. It fails on a process already over, which the wait then shows.
+        if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT)
+            TerminateProcess(process, 1);
+        return WaitForSingleObject(process, endLimitMs) == WAIT_OBJECT_0;
+    }
+
+private:
+    static constexpr DWORD endLimitMs = 5000;
+    HANDLE process;
+};
+
+std::unique_ptr<StartedCommand> startProcess(const std::string& commandLine)
+{
+    std::wstring line;  // CreateProcessW may write into its command line: a buffer of our own
     if (!wideFromUtf8(commandLine, line) || line.empty())
-        return false;
+        return nullptr;
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
     if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
                         &process))
-        return false;
-    // Nobody waits for it: the job's files say when it is over (under Wine a Unix process has
-    // no handle at all).
+        return nullptr;
     if (process.hThread)
         CloseHandle(process.hThread);
-    if (process.hProcess)
-        CloseHandle(process.hProcess);
-    return true;
+    return std::make_unique<StartedProcess>(process.hProcess);
 }
 
 std::string workFolder()
@@ -97,13 +124,16 @@ class Live : public LiveShaders
 public:
     Live(const std::string& folder, std::unique_ptr<ShaderCompiler> compiler, Presentation& presentation,
          const ReloadLog& log, const ReloadLog& messages)
-        : compiler(std::move(compiler)), installer(presentation),
-          shaders(folder, programNames(), *this->compiler, installer, log, [messages](const std::string& line) {
-              writeText(stderr, line + "\n");
-              std::fflush(stderr);
-              if (messages)
-                  messages(line);
-          })
+        : compiler(std::move(compiler)), jobs(*this->compiler), saves(savePollMs), installer(presentation),
+          shaders(
+              folder, programNames(), jobs, installer, log,
+              [messages](const std::string& line) {
+                  writeText(stderr, line + "\n");
+                  std::fflush(stderr);
+                  if (messages)
+                      messages(line);
+              },
+              savePollMs, jobLimitMs, &saves)
     {
     }
 
@@ -118,7 +148,13 @@ private:
         return names;
     }
 
+    // A save is noticed 50 to 100 ms after it holds still, whatever a turn takes.
+    static constexpr uint32_t savePollMs = 50;
+    static constexpr uint32_t jobLimitMs = 60000;
+
     std::unique_ptr<ShaderCompiler> compiler;
+    CompileThread jobs;
+    SaveWatch saves;
     PassInstaller installer;
     ShaderReload shaders;
 };
@@ -150,7 +186,9 @@ std::unique_ptr<LiveShaders> startLiveShaders(const LiveShaderOptions& options, 
         compiler = std::make_unique<PlatformShaderCompiler>();
         command = "D3DCompile";
     } else {
-        compiler = std::make_unique<CommandShaderCompiler>(command, workFolder(), startProcess, commandPathOf);
+        const std::filesystem::path base = std::filesystem::current_path(error);
+        compiler = std::make_unique<CommandShaderCompiler>(
+            command, workFolder(), startProcess, [base](const std::string& path) { return commandPathOf(path, base); });
     }
     log("live shaders: " + folder + ", compiled with " + command);
     return std::make_unique<Live>(folder, std::move(compiler), presentation, log, messages);

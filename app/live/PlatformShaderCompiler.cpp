@@ -20,41 +20,31 @@ std::string blobText(ID3DBlob* blob)
 
 } // namespace
 
-bool PlatformShaderCompiler::start(const CompileRequest& request, std::string& why)
+CompileResult PlatformShaderCompiler::compile(const CompileRequest& request, const std::atomic<bool>&)
 {
+    CompileResult result;
     const CompileFunction compile = Gfx::compilerFunction<CompileFunction>("D3DCompile");
     if (!compile) {
-        why = "d3dcompiler_47.dll with D3DCompile is not on this system";
-        return false;
+        result.failure = "d3dcompiler_47.dll with D3DCompile is not on this system";
+        return result;
     }
     ID3DBlob* code = nullptr;
     ID3DBlob* errors = nullptr;
     // The build compiles with the highest optimisation level too.
-    const HRESULT result = compile(request.source.data(), request.source.size(), request.sourcePath.c_str(), nullptr,
-                                   D3D_COMPILE_STANDARD_FILE_INCLUDE, request.stage.entry, request.stage.profile,
-                                   D3DCOMPILE_OPTIMIZATION_LEVEL3, 0, &code, &errors);
-    last = CompileResult();
-    last.messages = blobText(errors);
-    if (SUCCEEDED(result) && code) {
+    const HRESULT compiled = compile(request.source.data(), request.source.size(), request.sourcePath.c_str(), nullptr,
+                                     D3D_COMPILE_STANDARD_FILE_INCLUDE, request.stage.entry, request.stage.profile,
+                                     D3DCOMPILE_OPTIMIZATION_LEVEL3, 0, &code, &errors);
+    result.messages = blobText(errors);
+    if (SUCCEEDED(compiled) && code) {
         const uint8_t* bytes = static_cast<const uint8_t*>(code->GetBufferPointer());
-        last.bytecode.assign(bytes, bytes + code->GetBufferSize());
-        last.ok = true;
+        result.bytecode.assign(bytes, bytes + code->GetBufferSize());
+        result.ok = true;
     }
     if (code)
         code->Release();
     if (errors)
         errors->Release();
-    done = true;
-    return true;
-}
-
-bool PlatformShaderCompiler::finished(CompileResult& result)
-{
-    if (!done)
-        return false;
-    result = std::move(last);
-    done = false;
-    return true;
+    return result;
 }
 
 } // namespace Nimbra

@@ -1,7 +1,8 @@
 #pragma once
 // D3DCompile from the system's d3dcompiler_47.dll (gfx/live/CompilerLibrary.h), loaded when
 // first needed, so that demo-sync runs where the library is missing and only this route is
-// lost. The job is done in start(); #include files are looked up beside the source.
+// lost. #include files are looked up beside the source. A job cannot be interrupted: one given
+// up runs to its end, and its result is dropped.
 #include "app/live/ShaderCompiler.h"
 
 namespace Nimbra {
@@ -9,12 +10,7 @@ namespace Nimbra {
 class PlatformShaderCompiler : public ShaderCompiler
 {
 public:
-    bool start(const CompileRequest& request, std::string& why) override;
-    bool finished(CompileResult& result) override;
-
-private:
-    CompileResult last;
-    bool done = false;
+    CompileResult compile(const CompileRequest& request, const std::atomic<bool>& givenUp) override;
 };
 
 } // namespace Nimbra

@@ -6,11 +6,11 @@
 
 namespace Nimbra {
 
-ShaderReload::ShaderReload(std::string folder, std::vector<std::string> programNames, ShaderCompiler& compiler,
+ShaderReload::ShaderReload(std::string folder, std::vector<std::string> programNames, CompileJobs& jobs,
                            ProgramInstaller& installer, ReloadLog log, ReloadLog messages, uint32_t pollMs,
-                           uint32_t jobLimitMs)
-    : folder(std::move(folder)), compiler(compiler), installer(installer), log(std::move(log)),
-      messages(std::move(messages)), pollMs(pollMs), jobLimitMs(jobLimitMs)
+                           uint32_t jobLimitMs, SaveNotices* notices)
+    : folder(std::move(folder)), jobs(jobs), installer(installer), log(std::move(log)),
+      messages(std::move(messages)), pollMs(pollMs), jobLimitMs(jobLimitMs), watch(notices ? *notices : ownWatch)
 {
     for (std::string& name : programNames)
         programs.push_back({std::move(name), {}});
@@ -32,32 +32,49 @@ void ShaderReload::start(uint64_t now)
 
 void ShaderReload::tend(uint64_t now)
 {
-    if (now - lastPoll >= pollMs) {
+    if (&watch != &ownWatch || now - lastPoll >= pollMs) {
         lastPoll = now;
         noticeChanges(now);
     }
+    // Saved again while it compiles: the newest save wins, at once.
+    if (!current.empty() && queued(current))
+        startNext(now, current);
     if (!current.empty())
         finishCurrent(now);
     if (current.empty() && !queue.empty())
-        startNext(now);
+        startNext(now, queue.front().program);
+}
+
+void ShaderReload::stop()
+{
+    watch.stop();
+    jobs.stop();
+    current.clear();
+    queue.clear();
+}
+
+bool ShaderReload::queued(const std::string& program) const
+{
+    return std::any_of(queue.begin(), queue.end(), [&](const Queued& q) { return q.program == program; });
 }
 
 void ShaderReload::noticeChanges(uint64_t now)
 {
     for (const std::string& file : watch.poll())
-        for (const Program& program : programs) {
-            const bool queued = std::any_of(queue.begin(), queue.end(),
-                                             [&](const Queued& q) { return q.program == program.name; });
-            if (!queued && std::find(program.files.begin(), program.files.end(), file) != program.files.end())
+        for (const Program& program : programs)
+            if (!queued(program.name) && std::find(program.files.begin(), program.files.end(), file) != program.files.end())
                 queue.push_back({program.name, now});
-        }
 }
 
-void ShaderReload::startNext(uint64_t now)
+void ShaderReload::startNext(uint64_t now, std::string name)
 {
-    const std::string name = queue.front().program;
-    noticedAt = queue.front().noticedAt;
-    queue.erase(queue.begin());
+    const auto next = std::find_if(queue.begin(), queue.end(), [&](const Queued& q) { return q.program == name; });
+    noticedAt = next->noticedAt;
+    queue.erase(next);
+    if (current == name) {
+        jobs.giveUp();
+        current.clear();
+    }
     Program& program = *std::find_if(programs.begin(), programs.end(), [&](const Program& p) { return p.name == name; });
     // What the program includes may have changed with this save: the new files are watched too.
     watchFilesOf(program);
@@ -74,10 +91,7 @@ void ShaderReload::startNext(uint64_t now)
         log("shader " + name + ": " + request.sourcePath + " " + why + ", it keeps its program");
         return;
     }
-    if (!compiler.start(request, why)) {
-        log("shader " + name + ": " + why);
-        return;
-    }
+    jobs.start(request);
     current = name;
     startedAt = now;
 }
@@ -85,15 +99,20 @@ void ShaderReload::startNext(uint64_t now)
 void ShaderReload::finishCurrent(uint64_t now)
 {
     CompileResult result;
-    if (!compiler.finished(result)) {
+    if (!jobs.finished(result)) {
         if (now - startedAt > jobLimitMs) {
             log("shader " + current + ": the compiler did not finish in " + std::to_string(jobLimitMs / 1000) + " s");
+            jobs.giveUp();
             current.clear();
         }
         return;
     }
     const std::string name = current;
     current.clear();
+    if (!result.failure.empty()) {
+        log("shader " + name + ": " + result.failure);
+        return;
+    }
     for (const std::string& line : compilerMessages(result.messages))
         messages(line);
     if (!result.ok) {
@@ -105,7 +124,8 @@ void ShaderReload::finishCurrent(uint64_t now)
         log("shader " + name + " refused: " + why);
         return;
     }
-    log("shader " + name + " reloaded (" + std::to_string(now - noticedAt) + " ms after the save was noticed)");
+    log("shader " + name + " reloaded (" + std::to_string(now - noticedAt) + " ms after the save was noticed, compiled in " +
+        std::to_string(result.compileMs) + " ms)");
 }
 
 } // namespace Nimbra

@@ -1,11 +1,12 @@
 #pragma once
 // demo-sync's live shaders: notices a saved program source or included file in the shader
-// folder, compiles every program that reads it (one job at a time) and hands the bytecode to
-// the installer, which checks that it fits its passes and swaps it in. A program that does not
-// compile, does not fit, or whose file went missing, keeps the program it runs. Nothing here
-// waits: each turn looks at the files and the job once.
+// folder, compiles every program that reads it (one job at a time, off the frame thread) and
+// hands the bytecode to the installer, which checks that it fits its passes and swaps it in. A
+// program saved again while it compiles is compiled anew at once: the older job is given up. A
+// program that does not compile, does not fit, or whose file went missing, keeps the program it
+// runs. Nothing here waits: each turn looks at the files and the job once.
+#include "app/live/CompileJobs.h"
 #include "app/live/FileWatch.h"
-#include "app/live/ShaderCompiler.h"
 
 #include <cstdint>
 #include <functional>
@@ -24,7 +25,7 @@ public:
 };
 
 // Events, one line each:
-//   shader NAME reloaded (MS ms after the save was noticed)
+//   shader NAME reloaded (MS ms after the save was noticed, compiled in MS ms)
 //   shader NAME: failed to compile, it keeps its program  (after the compiler's messages)
 //   shader NAME refused: WHY
 //   shader NAME: FILE WHY, it keeps its program           (missing, empty, too large, binary)
@@ -34,15 +35,19 @@ using ReloadLog = std::function<void(const std::string& line)>;
 class ShaderReload
 {
 public:
-    // The files are looked at every `pollMs`; a job still running after `jobLimitMs` is given
-    // up. `messages` gets the compiler's messages as "file:line: message" lines.
-    ShaderReload(std::string folder, std::vector<std::string> programs, ShaderCompiler& compiler,
+    // The files are looked at every `pollMs` in tend(), or by `notices` when given (a SaveWatch),
+    // whose saves are then taken every turn. A job still running after `jobLimitMs` is given up.
+    // `messages` gets the compiler's messages as "file:line: message" lines.
+    ShaderReload(std::string folder, std::vector<std::string> programs, CompileJobs& jobs,
                  ProgramInstaller& installer, ReloadLog log, ReloadLog messages, uint32_t pollMs = 100,
-                 uint32_t jobLimitMs = 60000);
+                 uint32_t jobLimitMs = 60000, SaveNotices* notices = nullptr);
 
     // Watches every program's files as they are now.
     void start(uint64_t now);
     void tend(uint64_t now);
+    // Stops watching, gives up the job that runs and removes the compiler's files (at the end of
+    // the run).
+    void stop();
 
     bool idle() const { return queue.empty() && current.empty(); }
 
@@ -54,19 +59,21 @@ private:
 
     void watchFilesOf(Program& program);
     void noticeChanges(uint64_t now);
-    void startNext(uint64_t now);
+    bool queued(const std::string& program) const;
+    void startNext(uint64_t now, std::string name);
     void finishCurrent(uint64_t now);
 
     std::string folder;
     std::vector<Program> programs;
-    ShaderCompiler& compiler;
+    CompileJobs& jobs;
     ProgramInstaller& installer;
     ReloadLog log;
     ReloadLog messages;
     uint32_t pollMs;
     uint32_t jobLimitMs;
 
-    FileWatch watch;
+    FileWatch ownWatch;
+    SaveNotices& watch;  // ownWatch, or the notices given
     uint64_t lastPoll = 0;
     struct Queued {
         std::string program;

@@ -22,12 +22,15 @@ truncated module and by bytes that are no module. The recording must hold the fi
 the second going on at the same place in the song with no pause between them, and the program
 keeps running to Escape.
 """
+import glob
 import math
 import os
 import re
 import shutil
+import statistics
 import subprocess
 import sys
+import threading
 import time
 import unittest
 import wave
@@ -37,8 +40,13 @@ import demosync  # noqa: E402
 from demosync import WAIT, Demo, free_port  # noqa: E402
 
 MODE = sys.argv[4] if len(sys.argv) > 4 else ''
+# NIMBRA_RELOAD_SIZE=640x360 measures the shaders' save to picture at another window size (on a
+# display with room for the window's frame).
+SIZE = os.environ.get('NIMBRA_RELOAD_SIZE')
+WIDTH, HEIGHT = (int(v) for v in (SIZE or '160x90').split('x'))
+DISPLAY_SIZE = ['--size', f'{WIDTH + 160}x{HEIGHT + 120}'] if SIZE else []
 DEMO, SOURCE, WORK = demosync.setup(
-    sys.argv, ['--no-sound'] if MODE in ('shaders', 'overlay') else ['--no-gl'], __doc__,
+    sys.argv, ['--no-sound'] + DISPLAY_SIZE if MODE in ('shaders', 'overlay') else ['--no-gl'], __doc__,
     (('xdotool', 'xdotool'), ('wine', 'wine'), ('import', 'imagemagick'), ('parec', 'pulseaudio-utils')))
 
 # The frames the software rasteriser takes are slow; a turn of the loop is one frame.
@@ -48,6 +56,7 @@ RATE = 44100
 # Where the live files are copied: names a user's folders may have, beyond ASCII.
 SHADERS = 'shäders'
 SONG = 'sông-ω.xm'
+RELOADED = r'shader combinePS reloaded \(\d+ ms after the save was noticed[^)]*\)'
 
 
 def save(path, data):
@@ -57,20 +66,69 @@ def save(path, data):
     os.replace(path + '.new', path)
 
 
+def compile_folders():
+    """The compiler's work folders in the Temp folder of the prefix the run uses."""
+    prefix = os.environ['NIMBRA_WINEPREFIX'] + ('-dxvk' if os.environ.get('NIMBRA_D3D') == 'dxvk' else '')
+    return [found for pattern in ('drive_c/users/*/Temp/nimbra-shaders-*',
+                                  'drive_c/users/*/AppData/Local/Temp/nimbra-shaders-*')
+            for found in glob.glob(os.path.join(prefix, pattern))]
+
+
+class TurnWatch:
+    """When each turn of the loop ended, as seen from its dump (read every 2 ms in the background)."""
+
+    def __init__(self, demo):
+        self.demo = demo
+        self.turns = []
+        self.running = True
+        self.thread = threading.Thread(target=self._watch, daemon=True)
+        self.thread.start()
+
+    def _watch(self):
+        last = None
+        while self.running:
+            state = self.demo.state()
+            if state is not None and state['time'] != last:
+                last = state['time']
+                self.turns.append(time.monotonic())
+            time.sleep(0.002)
+
+    def stop(self):
+        self.running = False
+        self.thread.join()
+
+    def intervals(self, start, end):
+        """The spaces between the turns that ended from `start` to `end`, with the last one before
+        and the first one after (a turn may span the whole stretch), in ms."""
+        first = max([i for i, t in enumerate(self.turns) if t <= start], default=0)
+        last = min([i for i, t in enumerate(self.turns) if t >= end], default=len(self.turns) - 1)
+        times = self.turns[first:last + 1]
+        return [(b - a) * 1000 for a, b in zip(times, times[1:])]
+
+    def count(self, start, end):
+        """The turns that ended from `start` to `end`."""
+        return sum(start <= t <= end for t in self.turns)
+
+
 class LiveShaderFolder(unittest.TestCase):
     """demo-sync on a copy of the shader folder, whose combinePS.hlsl the test saves."""
     OVERLAY = ('--no-overlay',)
-    SIZE = (160, 90)
+    SIZE = (WIDTH, HEIGHT)
 
     def setUp(self):
         self.shaders = os.path.join(WORK, SHADERS)
         shutil.rmtree(self.shaders, ignore_errors=True)
         shutil.copytree(os.path.join(SOURCE, 'content/shaders'), self.shaders)
+        for left in compile_folders():  # by a run that was killed
+            shutil.rmtree(left)
         with open(os.path.join(self.shaders, 'combinePS.hlsl'), encoding='utf-8') as f:
             self.source = f.read()
         self.demo = Demo(free_port(), '--shaders', SHADERS, *self.OVERLAY, width=self.SIZE[0], height=self.SIZE[1])
+        self.watch = TurnWatch(self.demo)
+        self.screenshot_ms = 0
 
     def tearDown(self):
+        self.watch.stop()
         self.demo.stop()
 
     def save_combine(self, first_lines, declarations=''):
@@ -96,37 +154,59 @@ class ShaderReloadTest(LiveShaderFolder):
         size = subprocess.run(['identify', '-format', '%w %h', shot], capture_output=True, text=True).stdout.split()
         w, h = int(size[0]), int(size[1])
         points = [(w // 2, h // 2 + 8), (w // 4, h // 2), (3 * w // 4, h // 2), (w // 2, h // 2 + 30), (w // 2, h - 10)]
-        found = []
-        for x, y in points:
-            pixel = subprocess.run(['convert', shot, '-format', f'%[fx:int(255*p{{{x},{y}}}.r)],'
-                                    f'%[fx:int(255*p{{{x},{y}}}.g)],%[fx:int(255*p{{{x},{y}}}.b)]', 'info:'],
-                                   capture_output=True, text=True).stdout
-            found.append(pixel)
-        return found
+        channels = ','.join(f'%[fx:int(255*p{{{x},{y}}}.{c})]' for x, y in points for c in 'rgb')
+        values = subprocess.run(['convert', shot, '-format', channels, 'info:'],
+                                capture_output=True, text=True).stdout.split(',')
+        return [','.join(values[i:i + 3]) for i in range(0, 15, 3)]
 
     def expect_picture(self, colour, what, stays=False):
         """The window shows `colour`: at once, or within the frames still on their way to the screen
         (Wine draws a frame after its Present call returns, up to three frames behind the loop).
-        With `stays`, the picture must still show it once those frames are out."""
-        for _ in range(FRAMES_IN_FLIGHT + 1):
-            if not stays and self.colours() == [colour] * 5:
-                return
-            self.turns(1)
+        With `stays`, the picture must still show it once those frames are out. Returns when the
+        screenshot that showed it was taken."""
+        if stays:
+            self.turns(FRAMES_IN_FLIGHT + 1)
+        else:
+            # Screenshots one after the other, until the frames then in flight are out.
+            begun, deadline = len(self.watch.turns), time.monotonic() + TURN_WAIT * (FRAMES_IN_FLIGHT + 2)
+            while len(self.watch.turns) - begun <= FRAMES_IN_FLIGHT + 1 and time.monotonic() < deadline:
+                taken = time.monotonic()
+                if self.colours() == [colour] * 5:
+                    self.screenshot_ms = (time.monotonic() - taken) * 1000
+                    return taken
+                self.assertIsNone(self.demo.process.poll(), 'demo-sync ended')
         self.assertEqual(self.colours(), [colour] * 5, what)
+        return time.monotonic()
+
+    def report(self, saved, reloaded, pictured):
+        """Prints the save to picture in its parts: the save noticed (the poll), noticed to the
+        program in its passes (the compile and the swap), the program to the picture (frames in
+        flight and the screenshot); and the turns of the loop before the save and while it
+        compiled. Figures only: no verdict depends on them."""
+        line, at = self.demo.lines[reloaded], self.demo.log.times[reloaded]
+        noticed = at - int(re.search(r'\((\d+) ms after', line).group(1)) / 1000
+        compiled = re.search(r'compiled in (\d+) ms', line)
+        usual = self.watch.intervals(saved - 10, saved)
+        during = self.watch.intervals(noticed, at)
+        turns = self.watch.count
+        print(f'save to picture: {(pictured - saved) * 1000:.0f} ms = poll {(noticed - saved) * 1000:.0f} ms'
+              f' ({turns(saved, noticed)} turns) + noticed to program {(at - noticed) * 1000:.0f} ms'
+              f' ({turns(noticed, at)} turns{f", compile {compiled.group(1)} ms" if compiled else ""})'
+              f' + program to picture {(pictured - at) * 1000:.0f} ms ({turns(at, pictured)} turns; the screenshot'
+              f' that showed it took {self.screenshot_ms:.0f} ms); turns: usual '
+              f'{statistics.median(usual) if usual else 0:.0f} ms (median of {len(usual)}), longest while '
+              f'compiling {max(during, default=0):.0f} ms of {len(during)}', file=sys.stderr)
 
     def test_shader_reload(self):
         self.demo.expect(f'live shaders: {SHADERS}, compiled with .*compile-shader\\.sh')
-        self.turns(1)
+        self.assertEqual(len(compile_folders()), 1, 'the compiler\'s work folder')
+        self.turns(4)
         self.assertNotEqual(self.colours(), ['255,0,255'] * 5)
 
         saved = self.save_combine('return float4(1, 0, 1, 1);')
-        reloaded = self.demo.expect(r'shader combinePS reloaded \(\d+ ms after the save was noticed\)',
-                                    timeout=TURN_WAIT)
-        to_program = time.monotonic() - saved
-        self.expect_picture('255,0,255', 'the saved program draws the picture')
-        to_picture = time.monotonic() - saved
-        print(f'save to program: {to_program * 1000:.0f} ms; save to picture: {to_picture * 1000:.0f} ms '
-              f'({self.demo.lines[reloaded]})', file=sys.stderr)
+        reloaded = self.demo.expect(RELOADED, timeout=TURN_WAIT)
+        pictured = self.expect_picture('255,0,255', 'the saved program draws the picture')
+        self.report(saved, reloaded, pictured)
 
         self.save_combine('return float4(0, 1, 0, 1)')  # no semicolon
         failed = self.demo.expect('shader combinePS: failed to compile, it keeps its program', reloaded,
@@ -140,10 +220,10 @@ class ShaderReloadTest(LiveShaderFolder):
         self.expect_picture('255,0,255', 'a program that does not fit its pass changes nothing', stays=True)
 
         self.save_combine('return float4(0, 1, 0, 1);')
-        self.demo.expect(r'shader combinePS reloaded \(\d+ ms after the save was noticed\)', refused,
-                         timeout=TURN_WAIT)
+        self.demo.expect(RELOADED, refused, timeout=TURN_WAIT)
         self.expect_picture('0,255,0', 'a good program again draws the picture')
         self.demo.escape(TURN_WAIT * 1000)
+        self.assertEqual(compile_folders(), [], 'the compiler\'s work folder is removed at the end')
 
 
 class OverlayTest(LiveShaderFolder):

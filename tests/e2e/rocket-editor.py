@@ -269,6 +269,7 @@ class LogLines:
 
     def __init__(self, stream, prefix='', process=None):
         self.lines = []
+        self.times = []  # when each line was read (time.monotonic())
         self.prefix = prefix
         self.process = process
         self._condition = threading.Condition()
@@ -280,6 +281,7 @@ class LogLines:
             if line.startswith(self.prefix):
                 with self._condition:
                     self.lines.append(line[len(self.prefix):])
+                    self.times.append(time.monotonic())
                     self._condition.notify_all()
 
     def expect(self, pattern, after=0, timeout=10.0):

@@ -6,37 +6,61 @@
 #include "tests/support/DxbcChecksum.h"
 
 #include <cstdlib>
+#include <memory>
 
 namespace Nimbra {
 namespace {
 
+// A command started by the shell: it cannot be ended, as a Unix command under Wine.
+class ShellCommand : public StartedCommand
+{
+public:
+    bool end() override { return false; }
+};
+
 class CommandShaderCompilerTest : public Testing::LiveFolder
 {
 protected:
-    // Compiles `source` as program `name`; waits for the job's files, however long it takes.
-    CompileResult compile(const std::string& name, const std::string& source)
+    void SetUp() override
+    {
+        LiveFolder::SetUp();
+        work = path("work");
+        std::filesystem::create_directories(work);
+    }
+
+    CompileRequest requestFor(const std::string& name, const std::string& source)
     {
         write(name + ".hlsl", source);
-        CommandShaderCompiler compiler(
-            std::string(NIMBRA_SOURCE_DIR) + "/scripts/compile-shader.sh", folder,
-            [this](const std::string& line) {
-                commandLines.push_back(line);
-                return std::system((line + " &").c_str()) == 0;
-            },
-            [](const std::string& path) { return path; });
         CompileRequest request;
         request.program = name;
         request.sourcePath = path(name + ".hlsl");
         request.source = source;
         EXPECT_TRUE(programStage(name, request.stage));
-        std::string why;
-        EXPECT_TRUE(compiler.start(request, why)) << why;
-        CompileResult result;
-        while (!compiler.finished(result))
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        return result;
+        return request;
     }
 
+    // Compiles `source` as program `name`; waits for the job's files, however long it takes.
+    CompileResult compile(const std::string& name, const std::string& source)
+    {
+        CommandShaderCompiler compiler(
+            std::string(NIMBRA_SOURCE_DIR) + "/scripts/compile-shader.sh", work,
+            [this](const std::string& line) -> std::unique_ptr<StartedCommand> {
+                commandLines.push_back(line);
+                if (std::system((line + " &").c_str()) != 0)
+                    return nullptr;
+                return std::make_unique<ShellCommand>();
+            },
+            [](const std::string& path) { return path; });
+        const std::atomic<bool> wanted{false};
+        return compiler.compile(requestFor(name, source), wanted);
+    }
+
+    size_t filesIn(const std::string& folder) const
+    {
+        return size_t(std::distance(std::filesystem::directory_iterator(folder), {}));
+    }
+
+    std::string work;
     std::vector<std::string> commandLines;
 };
 
@@ -51,7 +75,7 @@ TEST_F(CommandShaderCompilerTest, AGoodProgramBecomesBytecodeAndABadOneItsMessag
     // Signed as Windows requires of every program it takes.
     EXPECT_TRUE(Testing::dxbcChecksumMatches(good.bytecode.data(), good.bytecode.size()));
     EXPECT_EQ(commandLines.back(), std::string(NIMBRA_SOURCE_DIR) + "/scripts/compile-shader.sh ps_5_0 pixel_main " +
-                                       path("goodPS.hlsl") + " " + folder + "/goodPS-1.dxbc");
+                                       path("goodPS.hlsl") + " " + work + "/goodPS-1.dxbc");
 
     const CompileResult bad = compile("badVS", "float4 vertex_main() : SV_Position\n{\n    return nothing;\n}\n");
     EXPECT_FALSE(bad.ok);
@@ -59,7 +83,51 @@ TEST_F(CommandShaderCompilerTest, AGoodProgramBecomesBytecodeAndABadOneItsMessag
     EXPECT_NE(bad.messages.find(path("badVS.hlsl") + ":3:"), std::string::npos) << bad.messages;
 
     // The job's files are gone once it has answered.
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 3);  // the three sources
+    EXPECT_EQ(filesIn(work), 0u);
+}
+
+// A command that does nothing until the test writes its files for it, and says whether it could
+// be ended.
+class StandInCommand : public StartedCommand
+{
+public:
+    explicit StandInCommand(bool endable) : endable(endable) {}
+    bool end() override { return endable; }
+    bool endable;
+};
+
+TEST_F(CommandShaderCompilerTest, AJobGivenUpLeavesNoFilesAndTheFolderGoesAtTheEnd)
+{
+    bool endable = true;
+    std::vector<std::string> outputs;
+    CommandShaderCompiler compiler(
+        "compile", work,
+        [&](const std::string& line) -> std::unique_ptr<StartedCommand> {
+            outputs.push_back(line.substr(line.rfind(' ') + 1));
+            std::ofstream(outputs.back() + ".log") << "started\n";  // what a command writes first
+            return std::make_unique<StandInCommand>(endable);
+        },
+        [](const std::string& path) { return path; });
+    const std::atomic<bool> givenUp{true};
+
+    // Ended at once: its files go with it.
+    EXPECT_FALSE(compiler.compile(requestFor("onePS", "one"), givenUp).ok);
+    EXPECT_EQ(filesIn(work), 0u);
+
+    // Not to be ended: its files go once it has written its status, seen by the next job.
+    endable = false;
+    compiler.compile(requestFor("onePS", "one"), givenUp);
+    EXPECT_EQ(filesIn(work), 1u);
+    std::ofstream(outputs.back()) << "DXBC";
+    std::ofstream(outputs.back() + ".done") << "0\n";
+    compiler.compile(requestFor("twoPS", "two"), givenUp);
+    EXPECT_EQ(filesIn(work), 1u);  // the new job's log only
+    EXPECT_EQ(outputs, (std::vector<std::string>{work + "/onePS-1.dxbc", work + "/onePS-2.dxbc", work + "/twoPS-3.dxbc"}));
+
+    // At the end the folder goes, with whatever a job still running left there.
+    compiler.removeFiles();
+    EXPECT_FALSE(std::filesystem::exists(work));
+    EXPECT_EQ(filesIn(folder), 2u);  // the sources
 }
 
 TEST(QuotedArgument, QuotesWhatACommandLineWouldSplit)

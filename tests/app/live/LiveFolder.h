@@ -41,6 +41,14 @@ protected:
             path(name), std::filesystem::file_time_type(std::chrono::seconds(sameTime ? writes : ++writes)), error);
     }
 
+    // Writes the file whole under another name and renames it over the old one, as editors save:
+    // a watch that looks every millisecond never sees it half written.
+    void save(const std::string& name, const std::string& text)
+    {
+        write(name + ".new", text);
+        std::filesystem::rename(path(name + ".new"), path(name));
+    }
+
     std::string folder;
     int writes = 1000;
 };

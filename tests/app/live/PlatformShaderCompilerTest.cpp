@@ -17,11 +17,9 @@ CompileResult compile(const std::string& source)
     request.source = source;
     EXPECT_TRUE(programStage(request.program, request.stage));
     PlatformShaderCompiler compiler;
-    std::string why;
-    EXPECT_TRUE(compiler.start(request, why)) << why;
-    CompileResult result;
-    EXPECT_TRUE(compiler.finished(result));  // at once
-    EXPECT_FALSE(compiler.finished(result));  // and only once
+    const std::atomic<bool> wanted{false};
+    const CompileResult result = compiler.compile(request, wanted);
+    EXPECT_EQ(result.failure, "");
     return result;
 }
 

@@ -1,38 +1,55 @@
 // The live shaders' rules with a compiler and passes that only record what they are asked: what
 // a save recompiles, what reaches the passes, and what is reported when it cannot.
+#include "app/live/CompileJobs.h"
 #include "app/live/ShaderReload.h"
 #include "tests/app/live/LiveFolder.h"
 
 namespace Nimbra {
 namespace {
 
-// Compiles in one turn: a source holding "error" fails with a message, any other succeeds with
-// the source's text as its "bytecode".
-class StandInCompiler : public ShaderCompiler
+// Jobs that answer in the turn after they start (or after `holdFor` more turns): a source
+// holding "error" fails with a message, one holding "nocompiler" finds no compiler, any other
+// succeeds with the source's text as its "bytecode". Records what is started and given up.
+class StandInJobs : public CompileJobs
 {
 public:
-    bool start(const CompileRequest& request, std::string&) override
+    void start(const CompileRequest& request) override
     {
+        giveUp();
         started.push_back(request.program);
         pending = request;
-        return true;
     }
     bool finished(CompileResult& result) override
     {
         if (pending.program.empty() || (holdFor > 0 && holdFor--))
             return false;
         result = CompileResult();
+        result.compileMs = 40;
         result.ok = pending.source.find("error") == std::string::npos;
-        if (result.ok)
+        if (pending.source.find("nocompiler") != std::string::npos)
+            result.failure = "cannot start compile-shader.sh";
+        else if (result.ok)
             result.bytecode.assign(pending.source.begin(), pending.source.end());
         else
             result.messages = pending.sourcePath + ":2:5: E5000: syntax error\n";
         pending = CompileRequest();
         return true;
     }
-    std::vector<std::string> started;
+    void giveUp() override
+    {
+        if (!pending.program.empty())
+            givenUp.push_back(pending.program);
+        pending = CompileRequest();
+    }
+    void stop() override
+    {
+        giveUp();
+        stopped = true;
+    }
+    std::vector<std::string> started, givenUp;
     CompileRequest pending;
     int holdFor = 0;  // turns a job keeps running
+    bool stopped = false;
 };
 
 class RecordingInstaller : public ProgramInstaller
@@ -85,7 +102,7 @@ protected:
         return false;
     }
 
-    StandInCompiler compiler;
+    StandInJobs compiler;
     RecordingInstaller installer;
     std::vector<std::string> log, messages;
     std::unique_ptr<ShaderReload> reload;
@@ -139,6 +156,9 @@ TEST_F(ShaderReloadTest, WhatFailsKeepsTheProgramAndSaysWhy)
     run(300);
     std::filesystem::remove(path("oneVS.hlsl"));
     run(300);
+    write("twoPS.hlsl", "two, nocompiler\n");
+    run(300);
+    EXPECT_TRUE(logged("shader twoPS: cannot start compile-shader.sh"));
     EXPECT_TRUE(logged("shader twoPS: " + path("twoPS.hlsl") + " is not text (it holds a NUL byte), it keeps"));
     EXPECT_TRUE(logged("shader loneCS: " + path("loneCS.hlsl") + " is empty, it keeps its program"));
     EXPECT_TRUE(logged("shader oneVS: " + path("oneVS.hlsl") + " cannot be opened (deleted?), it keeps"));
@@ -162,13 +182,52 @@ TEST_F(ShaderReloadTest, OneJobAtATimeAndAStuckCompilerIsGivenUp)
     EXPECT_EQ(installer.installed.size(), 2u);
     // Both saves were noticed at 5200 and oneVS started then; it finished at 5400 after three
     // turns held, and loneCS, started then, at 5450: each counted from the notice.
-    EXPECT_EQ(log, (std::vector<std::string>{"shader oneVS reloaded (200 ms after the save was noticed)",
-                                             "shader loneCS reloaded (250 ms after the save was noticed)"}));
+    EXPECT_EQ(log, (std::vector<std::string>{
+                       "shader oneVS reloaded (200 ms after the save was noticed, compiled in 40 ms)",
+                       "shader loneCS reloaded (250 ms after the save was noticed, compiled in 40 ms)"}));
 
     compiler.holdFor = 1 << 30;
     write("twoPS.hlsl", "two, edited\n");
     run(61000);
     EXPECT_TRUE(logged("shader twoPS: the compiler did not finish in 60 s"));
+    EXPECT_EQ(compiler.givenUp, std::vector<std::string>{"twoPS"});
+    EXPECT_TRUE(reload->idle());
+}
+
+TEST_F(ShaderReloadTest, ASaveWhileItCompilesGivesUpTheOlderJobAndTheNewestWins)
+{
+    compiler.holdFor = 1 << 30;
+    write("oneVS.hlsl", "one, first\n");
+    write("loneCS.hlsl", "lone, edited\n");
+    run(300);
+    write("oneVS.hlsl", "one, second\n");
+    run(300);
+    write("oneVS.hlsl", "one, third\n");
+    run(300);
+    EXPECT_EQ(compiler.started, (std::vector<std::string>{"oneVS", "oneVS", "oneVS"}));  // loneCS still waits
+    EXPECT_EQ(compiler.givenUp, (std::vector<std::string>{"oneVS", "oneVS"}));
+    compiler.holdFor = 0;
+    run(300);
+    EXPECT_EQ(installer.installed, (std::vector<std::string>{"oneVS=one, third\n", "loneCS=lone, edited\n"}));
+
+    // A save that cannot be read gives up the job of the save before it too.
+    compiler.holdFor = 1 << 30;
+    write("oneVS.hlsl", "one, fourth\n");
+    run(300);
+    write("oneVS.hlsl", "");
+    run(300);
+    compiler.holdFor = 0;
+    run(300);
+    EXPECT_EQ(installer.installed.size(), 2u);
+    EXPECT_TRUE(reload->idle());
+
+    // At the end the job that runs is given up and the jobs end.
+    compiler.holdFor = 1 << 30;
+    write("twoPS.hlsl", "two, edited\n");
+    run(300);
+    reload->stop();
+    EXPECT_TRUE(compiler.stopped);
+    EXPECT_EQ(compiler.givenUp.back(), "twoPS");
     EXPECT_TRUE(reload->idle());
 }
 

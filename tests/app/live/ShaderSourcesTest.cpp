@@ -1,5 +1,6 @@
 #include "app/live/CompilerMessages.h"
 #include "app/live/FileWatch.h"
+#include "app/live/SaveWatch.h"
 #include "app/live/ShaderSources.h"
 #include "tests/app/live/LiveFolder.h"
 
@@ -86,6 +87,30 @@ TEST_F(ShaderSources, ASaveIsReportedOnceItHeldStillForAPoll)
     watch.poll();
     EXPECT_EQ(watch.poll(), std::vector<std::string>{path("a.hlsl")});
     EXPECT_FALSE(stampOf(path("a.hlsl")).exists);
+}
+
+// The same rule on a thread of its own; the test waits for it to notice, never for a time.
+TEST_F(ShaderSources, ASaveWatchNoticesOnItsOwnThreadUntilItStops)
+{
+    write("a.hlsl", "one");
+    write("b.hlsl", "two");
+    SaveWatch saves(1);
+    saves.watch(path("a.hlsl"));
+    saves.watch(path("b.hlsl"));
+    const auto noticed = [&] {
+        std::vector<std::string> paths;
+        while ((paths = saves.poll()).empty())
+            std::this_thread::yield();
+        return paths;
+    };
+    save("a.hlsl", "one, saved");
+    EXPECT_EQ(noticed(), std::vector<std::string>{path("a.hlsl")});
+    save("b.hlsl", "two, saved");
+    EXPECT_EQ(noticed(), std::vector<std::string>{path("b.hlsl")});  // and a only once
+    saves.stop();
+    save("a.hlsl", "one, saved again");
+    std::this_thread::yield();
+    EXPECT_TRUE(saves.poll().empty());  // nobody watches any more
 }
 
 TEST(CompilerMessages, BothCompilersBecomeFileLineMessage)

@@ -1,0 +1,177 @@
+// The compile thread's hand-off with a compiler that holds each job until the test lets it go:
+// the frame thread never waits for a job, a newer job gives up the one that runs, and a job
+// given up answers for nothing. The waits below wait for the other thread to get somewhere,
+// never for a time.
+#include "app/live/CompileThread.h"
+#include "app/live/SaveWatch.h"
+#include "app/live/ShaderReload.h"
+#include "tests/app/live/LiveFolder.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
+namespace Nimbra {
+namespace {
+
+class HeldCompiler : public ShaderCompiler
+{
+public:
+    CompileResult compile(const CompileRequest& request, const std::atomic<bool>& givenUp) override
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        running.push_back(request.source);
+        changed.notify_all();
+        // The flag is set without this mutex: it is looked at again every millisecond.
+        while (!(givenUp && heedsGiveUp) && releases == 0)
+            changed.wait_for(lock, std::chrono::milliseconds(1));
+        CompileResult result;
+        if (givenUp && heedsGiveUp) {
+            ended.push_back("given up: " + request.source);
+        } else {
+            --releases;
+            ended.push_back("done: " + request.source);
+            result.ok = true;
+            result.bytecode.assign(request.source.begin(), request.source.end());
+        }
+        changed.notify_all();
+        return result;
+    }
+    void removeFiles() override { ++removals; }
+
+    void release()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        ++releases;
+        changed.notify_all();
+    }
+    // Waits until `count` jobs have begun, or ended.
+    void waitUntilRunning(size_t count) { waitFor(running, count); }
+    void waitUntilEnded(size_t count) { waitFor(ended, count); }
+    size_t runningCount()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        return running.size();
+    }
+
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<std::string> running, ended;  // under the mutex
+    int releases = 0;
+    int removals = 0;
+    bool heedsGiveUp = true;  // false: runs to its end, like D3DCompile
+
+private:
+    void waitFor(const std::vector<std::string>& list, size_t count)
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        changed.wait(lock, [&] { return list.size() >= count; });
+    }
+};
+
+CompileRequest requestFor(const std::string& source)
+{
+    CompileRequest request;
+    request.program = "onePS";
+    request.source = source;
+    return request;
+}
+
+// Asks every turn until the job last started answers.
+std::string collect(CompileJobs& jobs)
+{
+    CompileResult result;
+    while (!jobs.finished(result))
+        std::this_thread::yield();
+    return std::string(result.bytecode.begin(), result.bytecode.end());
+}
+
+TEST(CompileThread, ANewerJobGivesUpTheOneThatRunsAndOnlyTheNewestAnswers)
+{
+    HeldCompiler compiler;
+    CompileThread jobs(compiler);
+    jobs.start(requestFor("first"));
+    compiler.waitUntilRunning(1);
+    jobs.start(requestFor("second"));
+    compiler.waitUntilRunning(2);
+    jobs.start(requestFor("third"));
+    compiler.release();
+    EXPECT_EQ(collect(jobs), "third");
+    CompileResult again;
+    EXPECT_FALSE(jobs.finished(again));  // once
+    EXPECT_EQ(compiler.ended, (std::vector<std::string>{"given up: first", "given up: second", "done: third"}));
+}
+
+TEST(CompileThread, AJobGivenUpAnswersForNothingEvenWhenItRunsToItsEnd)
+{
+    HeldCompiler compiler;
+    compiler.heedsGiveUp = false;
+    CompileThread jobs(compiler);
+    jobs.start(requestFor("unwanted"));
+    compiler.waitUntilRunning(1);
+    jobs.giveUp();
+    compiler.release();
+    compiler.waitUntilEnded(1);
+    jobs.stop();  // the thread is done with the job once it has ended
+    CompileResult result;
+    EXPECT_FALSE(jobs.finished(result));
+    EXPECT_EQ(compiler.ended, std::vector<std::string>{"done: unwanted"});
+}
+
+TEST(CompileThread, StopGivesUpTheJobThatRunsAndRemovesTheFilesOnce)
+{
+    HeldCompiler compiler;
+    CompileThread jobs(compiler);
+    jobs.start(requestFor("held"));
+    compiler.waitUntilRunning(1);
+    jobs.stop();
+    EXPECT_EQ(compiler.ended, std::vector<std::string>{"given up: held"});
+    EXPECT_EQ(compiler.removals, 1);
+    jobs.start(requestFor("after"));
+    jobs.stop();
+    EXPECT_EQ(compiler.running.size(), 1u);
+    EXPECT_EQ(compiler.removals, 1);
+}
+
+class CompileThreadReload : public Testing::LiveFolder, public ProgramInstaller
+{
+protected:
+    bool install(const std::string& program, const std::vector<uint8_t>& bytecode, std::string&) override
+    {
+        installed.push_back(program + "=" + std::string(bytecode.begin(), bytecode.end()));
+        return true;
+    }
+    std::vector<std::string> installed;
+};
+
+TEST_F(CompileThreadReload, TurnsGoOnWhileAProgramCompiles)
+{
+    write("onePS.hlsl", "one\n");
+    HeldCompiler compiler;
+    CompileThread jobs(compiler);
+    SaveWatch saves(1);
+    std::vector<std::string> log;
+    ShaderReload reload(folder, {"onePS"}, jobs, *this, [&](const std::string& line) { log.push_back(line); },
+                        [](const std::string&) {}, 100, 60000, &saves);
+    uint64_t now = 0;
+    reload.start(now);
+    save("onePS.hlsl", "one, edited\n");
+    while (compiler.runningCount() == 0)
+        reload.tend(now);  // the watch's thread notices the save, the turn hands the job over
+
+    for (int turn = 0; turn < 100; ++turn)
+        reload.tend(now += 50);  // held: every turn returns
+    EXPECT_TRUE(installed.empty());
+    EXPECT_FALSE(reload.idle());
+
+    compiler.release();
+    while (installed.empty()) {
+        reload.tend(now);  // the time stands, so the job's limit cannot run out however long this takes
+        std::this_thread::yield();
+    }
+    EXPECT_EQ(installed, std::vector<std::string>{"onePS=one, edited\n"});
+    EXPECT_TRUE(reload.idle());
+}
+
+} // namespace
+} // namespace Nimbra
