@@ -20,21 +20,34 @@ end=107.58
 
 # Sound under Wine only keeps time when the machine has a core to spare: on a machine that is
 # busy with other work the sink underruns and the recording says nothing about the demo. Wait
-# for the load to settle (up to two minutes), else skip (exit code 77). NIMBRA_RECORDING_FORCE=1
-# runs it regardless. Then a private session, so that no other test's sound ends up in the
-# recording; the runs beside the recording (demo-whole-runs.sh, on other cores) start then.
+# (up to two minutes) until a two-second look at the processors finds at least half a core idle,
+# else skip (exit code 77); the load average would remember the previous test for a minute.
+# NIMBRA_RECORDING_FORCE=1 runs it regardless. Then a private session, so that no other test's
+# sound ends up in the recording; the runs beside the recording (demo-whole-runs.sh, on other
+# cores) start then.
 render=${NIMBRA_RECORDING_RENDER:-}
+# busyCores: how many cores' worth of time the machine spent busy over the next two seconds.
+busyCores() {
+  local a b
+  a=$(head -n1 /proc/stat); sleep 2; b=$(head -n1 /proc/stat)
+  awk -v a="$a" -v b="$b" -v n="$(nproc)" 'BEGIN {
+    split(a, x); split(b, y); total = 0; idle = 0
+    for (i = 2; i <= 9; i++) total += y[i] - x[i]
+    idle = (y[5] - x[5]) + (y[6] - x[6])
+    printf "%.2f", (total > 0 ? n * (total - idle) / total : 0) }'
+}
 if [ -z "${NIMBRA_RECORDING_SESSION:-}" ]; then
   cores=$(nproc)
-  [ -n "${NIMBRA_RECORDING_FORCE:-}" ] && cores=1000
-  for _ in $(seq 24); do
-    load=$(cut -d' ' -f1 /proc/loadavg)
-    awk -v l="$load" -v c="$cores" 'BEGIN { exit !(l < c) }' && break
-    sleep 5
-  done
-  if ! awk -v l="$(cut -d' ' -f1 /proc/loadavg)" -v c="$cores" 'BEGIN { exit !(l < c) }'; then
-    echo "demo-recording: SKIPPED (code 77), the machine stayed busy for two minutes (load $(cut -d' ' -f1 /proc/loadavg) on $cores cores): Wine's sound would underrun and the recording would measure the machine, not the demo"
-    exit 77
+  busy=0
+  if [ -z "${NIMBRA_RECORDING_FORCE:-}" ]; then
+    for _ in $(seq 60); do
+      busy=$(busyCores)
+      awk -v b="$busy" -v c="$cores" 'BEGIN { exit !(b <= c - 0.5) }' && break
+    done
+    if ! awk -v b="$busy" -v c="$cores" 'BEGIN { exit !(b <= c - 0.5) }'; then
+      echo "demo-recording: SKIPPED (code 77), the machine stayed busy for two minutes ($busy of $cores cores busy): Wine's sound would underrun and the recording would measure the machine, not the demo"
+      exit 77
+    fi
   fi
   [ -z "${NIMBRA_RECORDING_STARTED:-}" ] || touch "$NIMBRA_RECORDING_STARTED"
   display=(--no-gl)

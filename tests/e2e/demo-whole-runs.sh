@@ -6,8 +6,9 @@
 #                    (demo-recording.sh): exit code 0 after the show, no drift, no gap. It has
 #                    the last core to itself, as software rendering would starve Wine's sound
 #                    threads.
-#   to-end wined3d   with the device and sound (demo-e2e.sh to-end): the first picture, sound in
-#   to-end dxvk      the sink, exit code 0 by itself after the music's end. One after the
+#   to-end wined3d   with the device and sound (demo-e2e.sh to-end): the first picture, screenshots
+#   to-end dxvk      that are not black, sound in the sink, exit code 0 by itself after the
+#                    music's end. One after the
 #                    other on the remaining cores, beside the recording; they count in frame units.
 # Fails when any run fails. When the machine stays busy the recording skips (and says why) and
 # the to-end runs still count: the test then ends with 77 only if they passed. On one core the
