@@ -4,20 +4,6 @@
 
 namespace Nimbra {
 namespace Gfx {
-namespace {
-
-// The stage a program of `kind` runs at.
-uint32_t stageOf(ProgramKind kind)
-{
-    switch (kind) {
-    case ProgramKind::Vertex: return VertexStage;
-    case ProgramKind::Pixel: return PixelStage;
-    case ProgramKind::Compute: return ComputeStage;
-    default: return 0;
-    }
-}
-
-} // namespace
 
 ProgramSwap::ProgramSwap(DemoPlayer& player) : player(player)
 {
@@ -59,9 +45,9 @@ void ProgramSwap::note(const char* name, const void* code, uint32_t size, const 
     program->uses.push_back(use);
 }
 
-bool ProgramSwap::replaceAt(const Use& use, uint32_t stage, const void* code, uint32_t size)
+bool ProgramSwap::replaceAt(const Use& use, const void* code, uint32_t size)
 {
-    return use.draw ? use.draw->replaceProgram(stage, code, size) : use.compute->replaceProgram(stage, code, size);
+    return use.draw ? use.draw->replaceProgram(use.stage, code, size) : use.compute->replaceProgram(use.stage, code, size);
 }
 
 ProgramSwap::Program* ProgramSwap::find(const std::string& name)
@@ -100,12 +86,11 @@ bool ProgramSwap::replace(const std::string& name, const std::vector<uint8_t>& b
             return false;
     // The passes point at the bytes kept here.
     std::vector<uint8_t> code = bytecode;
-    const uint32_t stage = stageOf(next.kind);
     for (size_t i = 0; i < program->uses.size(); ++i) {
-        if (!replaceAt(program->uses[i], stage, code.data(), uint32_t(code.size()))) {
+        if (!replaceAt(program->uses[i], code.data(), uint32_t(code.size()))) {
             // The passes given it already go back to what they ran.
             for (size_t j = 0; j < i; ++j)
-                replaceAt(program->uses[j], stage, program->running, program->runningSize);
+                replaceAt(program->uses[j], program->running, program->runningSize);
             why = "the device refuses it";
             return false;
         }

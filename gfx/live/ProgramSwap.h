@@ -42,7 +42,7 @@ private:
         std::vector<Use> uses;
     };
 
-    static bool replaceAt(const Use& use, uint32_t stage, const void* code, uint32_t size);
+    static bool replaceAt(const Use& use, const void* code, uint32_t size);
     void note(const char* name, const void* code, uint32_t size, const Use& use);
     Program* find(const std::string& name);
     PassOffer offerOf(const Use& use);
