@@ -13,7 +13,8 @@ namespace Nimbra {
 namespace Gfx {
 namespace {
 
-// The variables the test shaders declare behind the header, padded to 16 bytes.
+// The variables the test shaders declare behind the header (tests/support/TestConstants.hlsli),
+// padded to 16 bytes.
 struct TestConstants
 {
     ContextBuffer header;
