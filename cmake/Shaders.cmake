@@ -13,8 +13,9 @@ else()
   endif()
 endif()
 
-# nimbra_add_shader(<out_var> <name> <source.hlsl>): compiles the program and embeds it as
-# `name` / `nameSize`; the generated C++ source is returned in out_var.
+# nimbra_add_shader(<out_var> <name> <source.hlsl> [<include>...]): compiles the program and
+# embeds it as `name` / `nameSize`; the generated C++ source is returned in out_var. The
+# includes beside the source are found by themselves; others it includes are listed after it.
 function(nimbra_add_shader out_var name source)
   string(REGEX MATCH "(VS|PS|CS)$" stage "${name}")
   if(stage STREQUAL "VS")
@@ -42,7 +43,7 @@ function(nimbra_add_shader out_var name source)
     OUTPUT ${dxbc}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/shaders
     COMMAND ${compile}
-    DEPENDS ${source} ${includes}
+    DEPENDS ${source} ${includes} ${ARGN}
     # vkd3d-compiler resolves #include against its working folder, not the source's.
     WORKING_DIRECTORY ${sourceDir}
     COMMENT "Compiling ${name} (${profile})"

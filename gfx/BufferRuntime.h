@@ -1,6 +1,6 @@
 #pragma once
 // A constant buffer, or a structured buffer with shader-resource and unordered-access views.
-#include "gfx/frame/BufferDesc.h"
+#include "gfx/BufferDesc.h"
 #include "gfx/Resource.h"
 
 #include <cstdint>

@@ -19,7 +19,22 @@ void ComputePassDesc::releaseContents()
 
 bool ComputePass::initialize(ComputePassDesc& desc)
 {
-    return initializePass(*this, desc, ComputeShader);
+    initializePass(*this, desc, ComputeShader);
+    return true;
+}
+
+bool ComputePass::replaceProgram(uint32_t stage, const void* code, uint32_t size)
+{
+    return replacePassProgram(*this, stage, code, size);
+}
+
+PassSlots ComputePass::slots() const
+{
+    PassSlots slots;
+    slots.inputs = slotsOf(inputs);
+    slots.outputs = slotsOf(outputs);
+    slots.firstOutput = inputs.count;
+    return slots;
 }
 
 void ComputePass::execute(const void* constantData, uint32_t constantSize)

@@ -40,6 +40,14 @@ bool DemoPlayer::initialize()
     return true;
 }
 
+uint32_t DemoPlayer::constantBytes() const
+{
+    uint32_t packed = 0;
+    for (const DemoVariable& variable : variables)
+        packed += variableTypeSize(variable.type);
+    return constantDataSize(packed);
+}
+
 Resource* DemoPlayer::render(PassObserver* observer)
 {
     variableBlock.releasePacking();

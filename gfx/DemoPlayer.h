@@ -47,6 +47,8 @@ public:
     bool initialize();
     // Runs every enabled pass with this frame's constant data and returns `output`.
     Resource* render(PassObserver* observer = nullptr);
+    // The bytes render uploads at b8: the ContextBuffer and the packed variables, padded.
+    uint32_t constantBytes() const;
 
     GrowArray<DemoVariable> variables;
     GrowArray<uint64_t> reservedListA; // never filled or read

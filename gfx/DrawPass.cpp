@@ -92,7 +92,21 @@ void DrawPassDesc::releaseContents()
 
 bool DrawPass::initialize(DrawPassDesc& desc)
 {
-    return initializePass(*this, desc, VertexPixelShaders);
+    initializePass(*this, desc, VertexPixelShaders);
+    return true;
+}
+
+bool DrawPass::replaceProgram(uint32_t stage, const void* code, uint32_t size)
+{
+    return replacePassProgram(*this, stage, code, size);
+}
+
+PassSlots DrawPass::slots() const
+{
+    PassSlots slots;
+    slots.inputs = slotsOf(inputs);
+    slots.targetCount = targets.count;
+    return slots;
 }
 
 void DrawPass::execute(const void* constantData, uint32_t constantSize)

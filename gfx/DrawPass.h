@@ -3,6 +3,7 @@
 #include "core/GrowArray.h"
 #include "gfx/Bindings.h"
 #include "gfx/PassSchedule.h"
+#include "gfx/PassSlots.h"
 #include "gfx/ShaderDesc.h"
 #include "gfx/ShaderProgram.h"
 
@@ -58,11 +59,19 @@ public:
     DrawPass(const DrawPass&) = delete;
     DrawPass& operator=(const DrawPass&) = delete;
 
-    // Copies and consumes the description and creates the shaders; always true.
+    // Copies and consumes the description and creates the shaders; always true (a shader the
+    // device refuses leaves the pass skipped).
     bool initialize(DrawPassDesc& desc);
     // `constantData` holds `constantSize` bytes: the ContextBuffer and the packed variables.
     // Does nothing when either shader is missing.
     void execute(const void* constantData, uint32_t constantSize);
+
+    // Runs the program made from `code` (not owned) at `stage`, VertexStage or PixelStage: false, the pass
+    // unchanged, for another stage or a program the device refuses. The caller checks first
+    // that it fits what the pass binds (slots()).
+    bool replaceProgram(uint32_t stage, const void* code, uint32_t size);
+    // What the pass binds at each register.
+    PassSlots slots() const;
 
     ShaderProgram program;
 };

@@ -4,16 +4,17 @@ namespace Nimbra {
 namespace Gfx {
 
 BufferRuntime frameConstants;
+BufferDesc frameConstantsDesc;
 
 void refreshFrameConstants(const void* data, uint32_t size)
 {
     const int32_t wanted = static_cast<int32_t>(size);
-    // The buffer's own size is checked too: the record alone could match a buffer made at
-    // another size, and the upload would then read past the end of `data`.
-    if (frameConstants.buffer[0] == nullptr || frameConstantsDesc.stride != wanted ||
-        frameConstants.stride != wanted) {
+    // The buffer's own size decides: the upload would read past the end of `data` into a larger
+    // buffer.
+    if (frameConstants.buffer[0] == nullptr || frameConstants.stride != wanted) {
         frameConstantsDesc.stride = wanted;
         frameConstantsDesc.constantBuffer = true;
+        frameConstantsDesc.countX = 1;
         frameConstants.release();
         frameConstants.create(frameConstantsDesc, false);
     }

@@ -1,7 +1,9 @@
 #include "gfx/PassSetUp.h"
 
+#include "gfx/BufferRuntime.h"
 #include "gfx/FrameConstants.h"
 #include "gfx/NullViews.h"
+#include "gfx/TextureRuntime.h"
 
 #include <algorithm>
 
@@ -21,18 +23,40 @@ void setResources(ID3D11DeviceContext* context, uint32_t stages, UINT first, UIN
         context->CSSetShaderResources(first, count, views);
 }
 
+SlotOffer slotOf(Resource* resource)
+{
+    SlotOffer offer;
+    if (auto* texture = dynamic_cast<TextureRuntime*>(resource)) {
+        const SlotKind kinds[] = {SlotKind::Texture1D, SlotKind::Texture2D, SlotKind::Texture3D};
+        if (texture->dimension >= Texture1D && texture->dimension <= Texture3D)
+            offer.kind = kinds[texture->dimension];
+    } else if (auto* buffer = dynamic_cast<BufferRuntime*>(resource)) {
+        offer.kind = SlotKind::Buffer;
+        offer.stride = uint32_t(buffer->stride);
+    }
+    return offer;
+}
+
 } // namespace
+
+std::vector<SlotOffer> slotsOf(const GrowArray<ResourceBinding>& bindings)
+{
+    std::vector<SlotOffer> slots;
+    for (const ResourceBinding& binding : bindings)
+        slots.push_back(slotOf(binding.resource));
+    return slots;
+}
 
 uint32_t bindConstantsAndInputs(ID3D11DeviceContext* context, const GrowArray<ResourceBinding>& inputs,
                                 uint32_t stages)
 {
     ID3D11Buffer* constants = frameConstants.buffer[0];
     if (stages & VertexStage)
-        context->VSSetConstantBuffers(frameConstantsSlot, 1, &constants);
+        context->VSSetConstantBuffers(frameConstantsRegister, 1, &constants);
     if (stages & PixelStage)
-        context->PSSetConstantBuffers(frameConstantsSlot, 1, &constants);
+        context->PSSetConstantBuffers(frameConstantsRegister, 1, &constants);
     if (stages & ComputeStage)
-        context->CSSetConstantBuffers(frameConstantsSlot, 1, &constants);
+        context->CSSetConstantBuffers(frameConstantsRegister, 1, &constants);
 
     const uint32_t inputCount = std::min(inputs.count, inputRegisterCount);
     for (uint32_t i = 0; i < inputCount; ++i) {

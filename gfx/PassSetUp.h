@@ -1,37 +1,46 @@
 #pragma once
 // What draw and compute passes do alike: take over their description and create their program,
-// and around each draw or dispatch bind the frame constants at b8 and every input's read side at
+// replace a program and describe their registers, and around each draw or dispatch bind the frame constants at b8 and every input's read side at
 // t0, t1, ..., then unbind the inputs so the next pass may write what this one read.
 #include "core/GrowArray.h"
 #include "gfx/Bindings.h"
+#include "gfx/PassSlots.h"
 #include "gfx/ShaderDesc.h"
 
 #include <d3d11.h>
 
 #include <cstdint>
+#include <vector>
 
 namespace Nimbra {
 namespace Gfx {
 
-// The stages a pass binds its constants and inputs in.
-enum PassStages : uint32_t
-{
-    VertexStage = 1,
-    PixelStage = 2,
-    ComputeStage = 4,
-};
-
 // Copies the description into the pass, creates the program of `kind` and frees the consumed
-// description's strings and lists.
+// description's strings and lists. A program the device refuses stays null: the pass then
+// skips every frame.
 template <class Pass, class Desc>
-bool initializePass(Pass& pass, Desc& desc, ShaderKind kind)
+void initializePass(Pass& pass, Desc& desc, ShaderKind kind)
 {
     static_cast<Desc&>(pass) = desc;
     pass.kind = kind;
     pass.program.create(pass);
     desc.releaseContents();
+}
+
+// Puts the program made from `code` at `stage` of the pass, its description pointing at `code`
+// (not owned): false, the pass unchanged, for a stage the pass does not have or a program the
+// device refuses.
+template <class Pass>
+bool replacePassProgram(Pass& pass, uint32_t stage, const void* code, uint32_t size)
+{
+    if (!pass.program.replace(stage, code, size))
+        return false;
+    pass.setCode(stage, code, size);
     return true;
 }
+
+// What the pass binds at t0, t1, ... as a program sees it.
+std::vector<SlotOffer> slotsOf(const GrowArray<ResourceBinding>& bindings);
 
 // Binds the frame constants and the inputs (a null resource leaves its register unbound);
 // returns how many input registers it used, at most the 128 of feature level 11_0.

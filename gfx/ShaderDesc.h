@@ -13,6 +13,14 @@ enum ShaderKind : int32_t
     ComputeShader = 1,
 };
 
+// The stages of a pass: what it binds its constants and inputs in, and which program it runs.
+enum PassStages : uint32_t
+{
+    VertexStage = 1,
+    PixelStage = 2,
+    ComputeStage = 4,
+};
+
 struct ShaderDesc
 {
     int32_t kind = VertexPixelShaders; // set by the pass, not by the caller
@@ -27,6 +35,35 @@ struct ShaderDesc
     uint32_t vertexCodeSize = 0;
     uint32_t pixelCodeSize = 0;
     uint32_t kernelCodeSize = 0;
+    // The name of the program at each stage (the content's, as the live shaders know it); null
+    // when it has none. Not owned.
+    const char* vertexProgram = nullptr;
+    const char* pixelProgram = nullptr;
+    const char* kernelProgram = nullptr;
+
+    // The name recorded for `stage`, null for none.
+    const char* programName(uint32_t stage) const
+    {
+        return stage == VertexStage ? vertexProgram
+             : stage == PixelStage  ? pixelProgram
+             : stage == ComputeStage ? kernelProgram
+                                     : nullptr;
+    }
+
+    // Points the bytecode of `stage` at `code`.
+    void setCode(uint32_t stage, const void* code, uint32_t size)
+    {
+        if (stage == VertexStage) {
+            vertexCode = code;
+            vertexCodeSize = size;
+        } else if (stage == PixelStage) {
+            pixelCode = code;
+            pixelCodeSize = size;
+        } else if (stage == ComputeStage) {
+            kernelCode = code;
+            kernelCodeSize = size;
+        }
+    }
 
     // Frees the four strings (a consumed description).
     void releaseStrings()

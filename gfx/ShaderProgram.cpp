@@ -1,6 +1,7 @@
 #include "gfx/ShaderProgram.h"
 
 #include "gfx/frame/GraphicsContext.h"
+#include "gfx/Resource.h"
 
 namespace Nimbra {
 namespace Gfx {
@@ -19,6 +20,33 @@ void ShaderProgram::create(const ShaderDesc& desc)
     } else if (kind == ComputeShader) {
         device->CreateComputeShader(kernelCode, kernelCodeSize, nullptr, &computeShader);
     }
+}
+
+bool ShaderProgram::replace(uint32_t stage, const void* code, uint32_t size)
+{
+    ID3D11Device* device = graphicsContext.device;
+    ID3D11DeviceChild* made = nullptr;
+    HRESULT result = E_INVALIDARG;
+    if (kind == VertexPixelShaders && stage == VertexStage)
+        result = device->CreateVertexShader(code, size, nullptr, reinterpret_cast<ID3D11VertexShader**>(&made));
+    else if (kind == VertexPixelShaders && stage == PixelStage)
+        result = device->CreatePixelShader(code, size, nullptr, reinterpret_cast<ID3D11PixelShader**>(&made));
+    else if (kind == ComputeShader && stage == ComputeStage)
+        result = device->CreateComputeShader(code, size, nullptr, reinterpret_cast<ID3D11ComputeShader**>(&made));
+    if (FAILED(result) || made == nullptr)
+        return false;
+    if (stage == VertexStage) {
+        releaseAndClear(vertexShader);
+        vertexShader = static_cast<ID3D11VertexShader*>(made);
+    } else if (stage == PixelStage) {
+        releaseAndClear(pixelShader);
+        pixelShader = static_cast<ID3D11PixelShader*>(made);
+    } else {
+        releaseAndClear(computeShader);
+        computeShader = static_cast<ID3D11ComputeShader*>(made);
+    }
+    setCode(stage, code, size);
+    return true;
 }
 
 } // namespace Gfx

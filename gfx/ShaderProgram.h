@@ -16,6 +16,10 @@ struct ShaderProgram : ShaderDesc
     // Creates the vertex and pixel shaders (kind 0) or the compute shader (kind 1). Nothing is
     // created without code; a shader the device refuses stays null.
     void create(const ShaderDesc& desc);
+    // Makes the shader of `stage` from `code` and puts it in place of the one there, pointing
+    // the copied description at `code`: false, nothing changed, for a stage this program's kind
+    // does not have or a shader the device refuses.
+    bool replace(uint32_t stage, const void* code, uint32_t size);
 
     ID3D11VertexShader* vertexShader = nullptr;
     ID3D11PixelShader* pixelShader = nullptr;

@@ -105,12 +105,8 @@ public:
 
     bool install(const std::string& program, const std::vector<uint8_t>& bytecode, std::string& why) override
     {
-        if (!swap) {
-            std::vector<Gfx::NamedProgram> programs;
-            for (unsigned int i = 0; i < contentProgramCount; ++i)
-                programs.push_back({contentPrograms[i].name, contentPrograms[i].code, *contentPrograms[i].size});
-            swap = std::make_unique<Gfx::ProgramSwap>(*presentation.timeline.player, programs);
-        }
+        if (!swap)
+            swap = std::make_unique<Gfx::ProgramSwap>(*presentation.timeline.player);
         return swap->replace(program, bytecode, why);
     }
 

@@ -87,6 +87,8 @@ ResourceBinding bindingFor(DemoPlayer& player, const ContentInput& input)
 DrawPass* createDrawPass(DemoPlayer& player, const ContentDrawPass& row)
 {
     DrawPassDesc desc;
+    desc.vertexProgram = row.vertexProgram;
+    desc.pixelProgram = row.pixelProgram;
     desc.vertexCode = row.vertexCode;
     desc.vertexCodeSize = *row.vertexCodeSize;
     desc.pixelCode = row.pixelCode;
@@ -133,6 +135,7 @@ ComputePass* createComputePass(DemoPlayer& player, const ContentComputePass& row
     desc.vertexCodeSize = 0;
     desc.pixelCode = nullptr;
     desc.pixelCodeSize = 0;
+    desc.kernelProgram = row.kernelProgram;
     desc.kernelCode = row.kernelCode;
     desc.kernelCodeSize = *row.kernelCodeSize;
     desc.sizeX = row.sizeX;

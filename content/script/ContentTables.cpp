@@ -21,6 +21,16 @@ constexpr int32_t t0 = 0, t1 = 1, t2 = 2, t3 = 3, t5 = 5, t6 = 6;
 // starts from an empty row (zeros, and no depth target) and is constexpr, so the tables stay
 // constant data.
 
+// An embedded program with the name it is embedded (and reloaded) under.
+struct Program {
+    const char* name;
+    const unsigned char* code;
+    const unsigned int* size;
+};
+
+// Spells a program's name once: PROGRAM(fullscreenVS) is "fullscreenVS" with its bytecode.
+#define PROGRAM(symbol) Program{#symbol, symbol, &symbol##Size}
+
 // What an input or output reads or writes: a texture or a buffer, by resource key.
 struct Bound {
     int32_t kind;
@@ -86,18 +96,20 @@ constexpr ResourceRow numbers(int32_t elementType)
 class DrawRow {
 public:
     constexpr DrawRow() : row{} { row.depthTarget = noResource; }
-    constexpr DrawRow vertexShader(const unsigned char* code, const unsigned int* size) const
+    constexpr DrawRow vertexShader(Program program) const
     {
         DrawRow next = *this;
-        next.row.vertexCode = code;
-        next.row.vertexCodeSize = size;
+        next.row.vertexProgram = program.name;
+        next.row.vertexCode = program.code;
+        next.row.vertexCodeSize = program.size;
         return next;
     }
-    constexpr DrawRow pixelShader(const unsigned char* code, const unsigned int* size) const
+    constexpr DrawRow pixelShader(Program program) const
     {
         DrawRow next = *this;
-        next.row.pixelCode = code;
-        next.row.pixelCodeSize = size;
+        next.row.pixelProgram = program.name;
+        next.row.pixelCode = program.code;
+        next.row.pixelCodeSize = program.size;
         return next;
     }
     constexpr DrawRow target(int32_t key) const { return with(&ContentDrawPass::target, key); }
@@ -140,11 +152,12 @@ private:
 class ComputeRow {
 public:
     constexpr ComputeRow() : row{} {}
-    constexpr ComputeRow kernelShader(const unsigned char* code, const unsigned int* size) const
+    constexpr ComputeRow kernelShader(Program program) const
     {
         ComputeRow next = *this;
-        next.row.kernelCode = code;
-        next.row.kernelCodeSize = size;
+        next.row.kernelProgram = program.name;
+        next.row.kernelCode = program.code;
+        next.row.kernelCodeSize = program.size;
         return next;
     }
     // Work size in threads on each axis; the pass dispatches it in groups of 8.
@@ -216,8 +229,8 @@ const ContentResource contentResources[contentResourceCount] = {
 const ContentDrawPass contentDrawPasses[contentDrawPassCount] = {
     // 0: wave lines, 60 instances of 36 vertices shaped by the rotation state.
     DrawRow()
-        .vertexShader(waveLinesVS, &waveLinesVSSize)
-        .pixelShader(waveLinesPS, &waveLinesPSSize)
+        .vertexShader(PROGRAM(waveLinesVS))
+        .pixelShader(PROGRAM(waveLinesPS))
         .target(0)
         .input(t0, buffer(12))
         .clearColor(0, 0, 0, 1)
@@ -228,8 +241,8 @@ const ContentDrawPass contentDrawPasses[contentDrawPassCount] = {
         .instanceCount(60),
     // 1: focus blur of the lines.
     DrawRow()
-        .vertexShader(fullscreenVS, &fullscreenVSSize)
-        .pixelShader(focusBlurPS, &focusBlurPSSize)
+        .vertexShader(PROGRAM(fullscreenVS))
+        .pixelShader(PROGRAM(focusBlurPS))
         .target(1)
         .input(t0, texture(0))
         .clearColor(0, 0, 0, 1)
@@ -240,8 +253,8 @@ const ContentDrawPass contentDrawPasses[contentDrawPassCount] = {
         .instanceCount(1),
     // 2: the four text layers; t4 stays unbound.
     DrawRow()
-        .vertexShader(layersVS, &layersVSSize)
-        .pixelShader(layersPS, &layersPSSize)
+        .vertexShader(PROGRAM(layersVS))
+        .pixelShader(PROGRAM(layersPS))
         .target(2)
         .input(t0, buffer(3))
         .input(t1, buffer(4))
@@ -257,8 +270,8 @@ const ContentDrawPass contentDrawPasses[contentDrawPassCount] = {
         .instanceCount(5),
     // 3: composite of lines, picture and text; t0 stays unbound.
     DrawRow()
-        .vertexShader(fullscreenVS, &fullscreenVSSize)
-        .pixelShader(compositePS, &compositePSSize)
+        .vertexShader(PROGRAM(fullscreenVS))
+        .pixelShader(PROGRAM(compositePS))
         .target(7)
         .input(t1, texture(1))
         .input(t2, texture(8))
@@ -271,8 +284,8 @@ const ContentDrawPass contentDrawPasses[contentDrawPassCount] = {
         .instanceCount(1),
     // 4: blur of the composite.
     DrawRow()
-        .vertexShader(fullscreenVS, &fullscreenVSSize)
-        .pixelShader(blurPS, &blurPSSize)
+        .vertexShader(PROGRAM(fullscreenVS))
+        .pixelShader(PROGRAM(blurPS))
         .target(9)
         .input(t0, texture(7))
         .clearColor(0, 0, 0, 1)
@@ -283,8 +296,8 @@ const ContentDrawPass contentDrawPasses[contentDrawPassCount] = {
         .instanceCount(1),
     // 5: the cube scroller, 1081344 instances of 36 vertices, with depth.
     DrawRow()
-        .vertexShader(scrollerVS, &scrollerVSSize)
-        .pixelShader(scrollerPS, &scrollerPSSize)
+        .vertexShader(PROGRAM(scrollerVS))
+        .pixelShader(PROGRAM(scrollerPS))
         .target(13)
         .depthTarget(17)
         .input(t0, buffer(14))
@@ -298,8 +311,8 @@ const ContentDrawPass contentDrawPasses[contentDrawPassCount] = {
         .instanceCount(1081344),
     // 6: combines the blurred composite and the blurred scroller into the output.
     DrawRow()
-        .vertexShader(fullscreenVS, &fullscreenVSSize)
-        .pixelShader(combinePS, &combinePSSize)
+        .vertexShader(PROGRAM(fullscreenVS))
+        .pixelShader(PROGRAM(combinePS))
         .target(18)
         .input(t0, texture(9))
         .input(t1, texture(19))
@@ -311,8 +324,8 @@ const ContentDrawPass contentDrawPasses[contentDrawPassCount] = {
         .instanceCount(1),
     // 7: blur of the scroller.
     DrawRow()
-        .vertexShader(fullscreenVS, &fullscreenVSSize)
-        .pixelShader(scrollerBlurPS, &scrollerBlurPSSize)
+        .vertexShader(PROGRAM(fullscreenVS))
+        .pixelShader(PROGRAM(scrollerBlurPS))
         .target(19)
         .input(t0, texture(13))
         .clearColor(0, 0, 0, 1)
@@ -326,7 +339,7 @@ const ContentDrawPass contentDrawPasses[contentDrawPassCount] = {
 const ContentComputePass contentComputePasses[contentComputePassCount] = {
     // 0: advances the rotation state; one thread group.
     ComputeRow()
-        .kernelShader(rotationCS, &rotationCSSize)
+        .kernelShader(PROGRAM(rotationCS))
         .workSize(1, 1, 0)
         .output(buffer(12))
         .input(buffer(12)),

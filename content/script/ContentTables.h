@@ -32,8 +32,10 @@ constexpr int32_t noResource = -1;
 constexpr uint32_t maxContentInputs = 8;
 
 struct ContentDrawPass {
+    const char* vertexProgram;       // the programs' names, as the live shaders know them
     const unsigned char* vertexCode;
     const unsigned int* vertexCodeSize;
+    const char* pixelProgram;
     const unsigned char* pixelCode;
     const unsigned int* pixelCodeSize;
     int32_t target;
@@ -49,6 +51,7 @@ struct ContentDrawPass {
 };
 
 struct ContentComputePass {
+    const char* kernelProgram;
     const unsigned char* kernelCode;
     const unsigned int* kernelCodeSize;
     uint32_t sizeX, sizeY, sizeZ;

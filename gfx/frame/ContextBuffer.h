@@ -1,6 +1,8 @@
 #pragma once
 // The block of frame constants every shader sees at register b8. The packed variable values
 // follow it from byte 608 on (see Gfx::VariableBlock).
+#include "gfx/frame/ShaderRegisters.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -38,7 +40,7 @@ struct ContextBuffer
 };
 
 // The shaders declare these exact offsets; a change here breaks every one of them.
-static_assert(sizeof(ContextBuffer) == 608, "ContextBuffer must stay 608 bytes");
+static_assert(sizeof(ContextBuffer) == contextBufferBytes, "ContextBuffer must stay 608 bytes");
 static_assert(offsetof(ContextBuffer, time) == 0, "time");
 static_assert(offsetof(ContextBuffer, frame) == 4, "frame");
 static_assert(offsetof(ContextBuffer, elapsedTime) == 8, "elapsedTime");

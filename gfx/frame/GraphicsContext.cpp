@@ -1,18 +1,16 @@
 #include "gfx/frame/GraphicsContext.h"
 
+#include "gfx/frame/ShaderRegisters.h"
+
 #include <cfloat>
 
 namespace Nimbra {
 
 GraphicsContext graphicsContext = {};
 
-namespace Gfx {
-BufferDesc frameConstantsDesc;
-} // namespace Gfx
-
 namespace {
 
-constexpr UINT samplerCount = 6;
+constexpr UINT samplerCount = sharedSamplerCount;
 
 struct SamplerKind
 {
@@ -68,11 +66,6 @@ void updateFrameContext(ContextBuffer frame)
 {
     ContextBuffer& header = graphicsContext.header;
     advanceContextBuffer(header, frame);
-    // The upload is larger than the header (it carries the variables), so the first pass of
-    // every frame re-creates the shared constant buffer at the upload's size.
-    Gfx::frameConstantsDesc.constantBuffer = true;
-    Gfx::frameConstantsDesc.stride = static_cast<int32_t>(contextBufferSize);
-    Gfx::frameConstantsDesc.countX = 1;
 }
 
 } // namespace Nimbra

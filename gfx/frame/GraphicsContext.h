@@ -2,7 +2,6 @@
 // The process-wide frame constants with the device and immediate context that all GPU code
 // uses, and the six samplers every shader shares.
 #include "gfx/frame/ContextBuffer.h"
-#include "gfx/frame/BufferDesc.h"
 
 #include <d3d11.h>
 
@@ -25,10 +24,5 @@ void installGraphicsContext(const ContextBuffer& header, ID3D11Device* device,
 
 // Takes this frame's time, resolution and camera matrices into the running header.
 void updateFrameContext(ContextBuffer frame);
-
-namespace Gfx {
-// The description the shared constant buffer is (re-)created from; see FrameConstants.h.
-extern BufferDesc frameConstantsDesc;
-} // namespace Gfx
 
 } // namespace Nimbra

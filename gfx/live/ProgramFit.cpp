@@ -12,6 +12,9 @@ constexpr uint32_t dimensionTexture1D = 2;
 constexpr uint32_t dimensionTexture2D = 4;
 constexpr uint32_t dimensionTexture3D = 8;
 
+// The frame constants' register as the refusals name it.
+const std::string constantsRegister = "b" + std::to_string(frameConstantsRegister);
+
 bool sameSemantic(const std::string& a, const std::string& b)
 {
     if (a.size() != b.size())
@@ -104,18 +107,18 @@ bool constantsFit(const ProgramInterface& program, const PassOffer& pass, const 
             if (candidate.name == field.name)
                 known = &candidate;
         if (!known) {
-            why = "b8 declares " + field.name + ", which the demo does not fill";
+            why = constantsRegister + " declares " + field.name + ", which the demo does not fill";
             return false;
         }
         if (known->offset != field.offset || known->size != field.size) {
-            why = "b8 declares " + field.name + " at byte " + std::to_string(field.offset) + " (" +
+            why = constantsRegister + " declares " + field.name + " at byte " + std::to_string(field.offset) + " (" +
                   std::to_string(field.size) + " bytes); the demo fills it at byte " + std::to_string(known->offset) +
                   " (" + std::to_string(known->size) + " bytes)";
             return false;
         }
     }
     if (pass.constantBytes && program.frameConstantsSize > pass.constantBytes) {
-        why = "b8 is " + std::to_string(program.frameConstantsSize) + " bytes; the demo uploads " +
+        why = constantsRegister + " is " + std::to_string(program.frameConstantsSize) + " bytes; the demo uploads " +
               std::to_string(pass.constantBytes);
         return false;
     }
@@ -128,9 +131,9 @@ bool bindingsFit(const ProgramInterface& program, const PassOffer& pass, const s
     for (const ProgramBinding& binding : program.bindings) {
         switch (binding.type) {
         case BindingType::Constants:
-            if (binding.slot != 8) {
+            if (binding.slot != frameConstantsRegister) {
                 why = "constants at b" + std::to_string(binding.slot) + " (" + binding.name +
-                      "): the passes bind constants at b8 only";
+                      "): the passes bind constants at " + constantsRegister + " only";
                 return false;
             }
             if (!constantsFit(program, pass, layout, why))
@@ -138,7 +141,8 @@ bool bindingsFit(const ProgramInterface& program, const PassOffer& pass, const s
             break;
         case BindingType::Sampler:
             if (binding.slot + binding.count > sharedSamplerCount) {
-                why = "sampler s" + std::to_string(binding.slot) + " (" + binding.name + "): the demo binds s0 to s5";
+                why = "sampler s" + std::to_string(binding.slot) + " (" + binding.name + "): the demo binds s0 to s" +
+                      std::to_string(sharedSamplerCount - 1);
                 return false;
             }
             break;

@@ -3,6 +3,9 @@
 // ProgramReflection.h): the stage, the signatures between the stages, the resources it binds
 // and the fields of its constants at b8. With it, what a pass offers a program, and the rule
 // that decides whether a new program can take the place of the one a pass runs.
+#include "gfx/PassSlots.h"
+#include "gfx/frame/ShaderRegisters.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -57,25 +60,12 @@ struct ProgramInterface {
     uint32_t frameConstantsSize = 0;            // that block's size in bytes, 0 without one
 };
 
-// What is bound at one register of a pass.
-enum class SlotKind { Empty, Texture1D, Texture2D, Texture3D, Buffer };
-
-struct SlotOffer {
-    SlotKind kind = SlotKind::Empty;
-    uint32_t stride = 0;  // a buffer's element size
-};
-
-struct PassOffer {
-    std::vector<SlotOffer> inputs;        // t0, t1, ...
-    std::vector<SlotOffer> outputs;       // compute: u(firstOutput), u(firstOutput + 1), ...
-    uint32_t firstOutput = 0;
-    uint32_t targetCount = 0;             // draw: render targets
-    uint32_t constantBytes = 0;           // bytes uploaded at b8
+// What a pass offers a program: its registers, the bytes it uploads at b8 and, in a draw pass,
+// the program at the other stage.
+struct PassOffer : PassSlots {
+    uint32_t constantBytes = 0;                 // bytes uploaded at b8; 0: not known
     const ProgramInterface* partner = nullptr;  // draw: the program at the other end
 };
-
-// The six samplers every program shares, s0 to s5.
-constexpr uint32_t sharedSamplerCount = 6;
 
 // True when `program` can run where `current` runs in `pass`: same stage; vertex inputs only
 // SV_VertexID and SV_InstanceID (no vertex buffers); what the pixel program reads, the vertex

@@ -1,6 +1,6 @@
 #include "gfx/live/ProgramReflection.h"
 
-#include "gfx/FrameConstants.h"
+#include "gfx/frame/ShaderRegisters.h"
 #include "gfx/live/CompilerLibrary.h"
 
 #include <d3d11shader.h>
@@ -54,7 +54,7 @@ SignatureElement elementOf(const D3D11_SIGNATURE_PARAMETER_DESC& d)
 void readFrameConstants(ID3D11ShaderReflection* reflection, ProgramInterface& program)
 {
     for (const ProgramBinding& binding : program.bindings) {
-        if (binding.type != BindingType::Constants || binding.slot != frameConstantsSlot)
+        if (binding.type != BindingType::Constants || binding.slot != frameConstantsRegister)
             continue;
         ID3D11ShaderReflectionConstantBuffer* block = reflection->GetConstantBufferByName(binding.name.c_str());
         D3D11_SHADER_BUFFER_DESC desc = {};

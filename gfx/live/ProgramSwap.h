@@ -1,8 +1,8 @@
 #pragma once
-// The programs a DemoPlayer's passes run, known by name, and their replacement while it runs:
-// a new program goes into every pass that runs the old one, or into none when it does not fit
-// one of them (see programFits). The frame-constant layout new programs must keep is the one
-// the player's own programs declare at b8.
+// The programs a DemoPlayer's passes run, by the names their descriptions record, and their
+// replacement while it runs: a new program goes into every pass that runs the old one, or into
+// none when it does not fit one of them (see programFits). The frame-constant layout new
+// programs must keep is the one the player's own programs declare at b8.
 #include "gfx/DemoPlayer.h"
 #include "gfx/live/ProgramInterface.h"
 
@@ -13,17 +13,11 @@
 namespace Nimbra {
 namespace Gfx {
 
-struct NamedProgram {
-    const char* name;
-    const void* code;
-    uint32_t size;
-};
-
 class ProgramSwap
 {
 public:
-    // Finds the passes built with each program's bytecode and reads every program's interface.
-    ProgramSwap(DemoPlayer& player, const std::vector<NamedProgram>& programs);
+    // Reads the interface of every named program the player's passes run.
+    explicit ProgramSwap(DemoPlayer& player);
     ProgramSwap(const ProgramSwap&) = delete;
     ProgramSwap& operator=(const ProgramSwap&) = delete;
 
@@ -31,24 +25,31 @@ public:
     // does not fit a pass or the device refuses it; the passes then keep what they run.
     bool replace(const std::string& name, const std::vector<uint8_t>& bytecode, std::string& why);
 
-    // The passes that run `name`, for the tests.
-    size_t passesRunning(const std::string& name) const;
-
 private:
-    struct Program {
-        std::string name;
-        std::vector<uint8_t> code;  // what the passes run now, once replaced
-        ProgramInterface described;
-        std::vector<PassEntry> uses;
+    // One stage of one pass: a draw pass or a compute pass.
+    struct Use {
+        DrawPass* draw = nullptr;
+        ComputePass* compute = nullptr;
+        uint32_t stage = 0;
     };
 
-    Program* find(const std::string& name);
-    Program* partnerOf(const Program& program, const PassEntry& use);
-    PassOffer offerOf(const Program& program, const PassEntry& use);
+    struct Program {
+        std::string name;
+        std::vector<uint8_t> code;      // the bytes of a replacement, which the passes point at
+        const void* running = nullptr;  // what the passes run: first the bytes they were built
+        uint32_t runningSize = 0;       // with, then `code`
+        ProgramInterface described;
+        std::vector<Use> uses;
+    };
 
+    static bool replaceAt(const Use& use, const void* code, uint32_t size);
+    void note(const char* name, const void* code, uint32_t size, const Use& use);
+    Program* find(const std::string& name);
+    PassOffer offerOf(const Use& use);
+
+    DemoPlayer& player;
     std::vector<Program> programs;
     std::vector<ConstantField> frameLayout;
-    uint32_t frameBytes = 0;
 };
 
 } // namespace Gfx

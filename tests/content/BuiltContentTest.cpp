@@ -6,6 +6,7 @@
 #include "content/animation/ContentKeys.h"
 #include "content/animation/ContentVariables.h"
 #include "content/assets/Assets.h"
+#include "content/assets/ContentPrograms.h"
 #include "content/script/BuildContent.h"
 #include "content/script/ContentTables.h"
 #include "core/Timeline.h"
@@ -16,6 +17,7 @@
 #include "gfx/FrameConstants.h"
 #include "gfx/ImageRuntime.h"
 #include "gfx/TextureRuntime.h"
+#include "gfx/live/ProgramSwap.h"
 #include "tests/support/TestDevice.h"
 
 #include <gtest/gtest.h>
@@ -210,6 +212,24 @@ TEST_F(BuiltContent, ObjectsInCreationOrder)
     EXPECT_EQ(timeline.objects[25], player->computePasses.slot(0));
     for (uint32_t i = 0; i < 3; ++i)
         EXPECT_EQ(timeline.objects[26 + i], player->drawPasses.slot(5 + i)) << i;
+}
+
+// demo-sync's live shaders find a program by the name its passes record, and it takes its own
+// place again within what the player uploads at b8. (layersPS and compositePS declare t4 and t0,
+// which their passes leave empty: the fit check refuses them even their own program.)
+TEST_F(BuiltContent, ProgramsThePassesNameTakeTheirOwnPlaceAgain)
+{
+    static ProgramSwap swap(*player);  // the passes keep pointing at its bytes
+    const char* const names[] = {"waveLinesVS", "waveLinesPS", "fullscreenVS", "focusBlurPS", "layersVS", "blurPS",
+                                 "scrollerVS", "scrollerPS", "combinePS", "scrollerBlurPS", "rotationCS"};
+    for (const char* name : names)
+        for (unsigned int i = 0; i < contentProgramCount; ++i) {
+            const ContentProgram& program = contentPrograms[i];
+            std::string why;
+            if (std::strcmp(program.name, name) == 0)
+                EXPECT_TRUE(swap.replace(name, std::vector<uint8_t>(program.code, program.code + *program.size), why))
+                    << name << ": " << why;
+        }
 }
 
 TEST_F(BuiltContent, PassesAndRegisters)

@@ -1,8 +1,10 @@
 #include "content/assets/Assets.h"
+#include "content/assets/ContentPrograms.h"
 #include "content/script/ContentTables.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <set>
 
 using namespace Nimbra;
@@ -38,7 +40,27 @@ std::set<int32_t> writtenBy(const ContentPassRef& ref)
     return written;
 }
 
+// Whether the program table embeds `code` under `name`.
+bool embeddedAs(const char* name, const unsigned char* code)
+{
+    for (unsigned int i = 0; name && i < contentProgramCount; ++i)
+        if (std::strcmp(contentPrograms[i].name, name) == 0)
+            return contentPrograms[i].code == code;
+    return false;
+}
+
 }  // namespace
+
+// The live shaders find a pass's programs by the names its row records.
+TEST(ContentPasses, EachStageNamesTheProgramItRuns)
+{
+    for (const ContentDrawPass& pass : contentDrawPasses) {
+        EXPECT_TRUE(embeddedAs(pass.vertexProgram, pass.vertexCode)) << (pass.vertexProgram ? pass.vertexProgram : "none");
+        EXPECT_TRUE(embeddedAs(pass.pixelProgram, pass.pixelCode)) << (pass.pixelProgram ? pass.pixelProgram : "none");
+    }
+    for (const ContentComputePass& pass : contentComputePasses)
+        EXPECT_TRUE(embeddedAs(pass.kernelProgram, pass.kernelCode)) << (pass.kernelProgram ? pass.kernelProgram : "none");
+}
 
 TEST(ContentResources, ClassesFormatsAndData)
 {

@@ -4,8 +4,6 @@
 // empty cell lets it through.
 #include "gfx/frame/Camera.h"
 #include "content/assets/Assets.h"
-#include "gfx/HalfFloat.h"
-#include "gfx/PlainTextureDesc.h"
 #include "tests/support/ProgramTest.h"
 
 #include <d3d11.h>
@@ -47,10 +45,7 @@ protected:
         views_[3] = kept_.structuredView(palette256, palette256Size);
         views_[5] = kept_.structuredView(emptyInfo.data(), UINT(emptyInfo.size() * 4));
         views_[6] = kept_.structuredView(emptyPattern.data(), UINT(emptyPattern.size() * 4));
-        ASSERT_NE(constants_ = kept_.keep(Nimbra::Testing::createConstantBuffer(ConstantData::size)), nullptr);
-        ASSERT_NE(target_ = kept_.keep(Nimbra::Testing::createColourTarget(Width, Height, &rtv_)), nullptr);
-        ASSERT_NE(kept_.keep(rtv_), nullptr);
-        ASSERT_NE(raster_ = kept_.keep(Nimbra::Testing::createUnculledRasterizer()), nullptr);
+        ASSERT_TRUE(target_.create(Width, Height, kept_));
         // The text pass's blending: alpha over, the source's alpha kept.
         D3D11_BLEND_DESC b = {};
         b.RenderTarget[0] = {TRUE, D3D11_BLEND_SRC_ALPHA, D3D11_BLEND_INV_SRC_ALPHA, D3D11_BLEND_OP_ADD,
@@ -79,7 +74,6 @@ protected:
     // channel at the centre of every visible cell, row by row.
     static std::vector<float> drawLogoFrame(int frame)
     {
-        ID3D11DeviceContext* context = Nimbra::graphicsContext.context;
         ConstantData data;
         const Nimbra::Matrix4 view = {{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}};
         const Nimbra::Matrix4 projection = Nimbra::cameraProjection(60.0f, 16.0f / 9.0f);
@@ -87,39 +81,23 @@ protected:
         data.setMatrix(offsetof(Nimbra::ContextBuffer, projectionMatrix), projection.m);
         data.setVariable(FrameManualOverride, 1.0f);
         data.setVariable(FlatL2Frame, float(frame));
-        context->UpdateSubresource(constants_, 0, nullptr, data.bytes, 0, 0);
-
-        const float white[4] = {1, 1, 1, 1};
-        context->ClearRenderTargetView(rtv_, white);
-        D3D11_VIEWPORT viewport = {0, 0, float(Width), float(Height), 0, 1};
-        context->RSSetViewports(1, &viewport);
-        context->RSSetState(raster_);
-        context->OMSetRenderTargets(1, &rtv_, nullptr);
-        context->OMSetBlendState(blend_, nullptr, 0xffffffff);
-        context->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
-        context->VSSetConstantBuffers(Nimbra::Gfx::frameConstantsSlot, 1, &constants_);
-        context->PSSetConstantBuffers(Nimbra::Gfx::frameConstantsSlot, 1, &constants_);
-        context->PSSetShaderResources(0, 7, views_);
-        context->VSSetShader(vs_, nullptr, 0);
-        context->PSSetShader(ps_, nullptr, 0);
-        context->DrawInstanced(6, 5, 0, 0);
-        ID3D11ShaderResourceView* none[7] = {};
-        context->PSSetShaderResources(0, 7, none);
-        ID3D11RenderTargetView* noTarget = nullptr;
-        context->OMSetRenderTargets(1, &noTarget, nullptr);
-        context->OMSetBlendState(nullptr, nullptr, 0xffffffff);
-
-        const std::vector<uint8_t> texels = Nimbra::Testing::readTexture(target_, 8);
+        Nimbra::Testing::ProgramDraw draw;
+        draw.vertexShader = vs_;
+        draw.pixelShader = ps_;
+        draw.inputs = views_;
+        draw.inputCount = 7;
+        draw.vertexCount = 6;
+        draw.instanceCount = 5;
+        draw.blend = blend_;
+        for (float& channel : draw.clear)
+            channel = 1.0f; // white
+        const std::vector<uint8_t> texels = target_.draw(data, draw);
         std::vector<float> red;
         if (texels.size() != size_t(Width) * Height * 8)
             return red;
         for (int row = 0; row < VisibleRows; ++row)
-            for (int column = 0; column < Columns; ++column) {
-                const size_t x = 2 * column + 1, y = 4 * row + 2;
-                uint16_t half;
-                std::memcpy(&half, &texels[(y * Width + x) * 8], 2);
-                red.push_back(Nimbra::Gfx::halfToFloat(half));
-            }
+            for (int column = 0; column < Columns; ++column)
+                red.push_back(target_.channelAt(texels, 2 * column + 1, 4 * row + 2, 0));
         return red;
     }
 
@@ -153,10 +131,7 @@ protected:
     static inline Nimbra::Testing::SuiteObjects kept_;
     static inline ID3D11VertexShader* vs_ = nullptr;
     static inline ID3D11PixelShader* ps_ = nullptr;
-    static inline ID3D11Buffer* constants_ = nullptr;
-    static inline ID3D11Texture2D* target_ = nullptr;
-    static inline ID3D11RenderTargetView* rtv_ = nullptr;
-    static inline ID3D11RasterizerState* raster_ = nullptr;
+    static inline Nimbra::Testing::ProgramTarget target_;
     static inline ID3D11BlendState* blend_ = nullptr;
     static inline ID3D11ShaderResourceView* views_[7] = {};
 };

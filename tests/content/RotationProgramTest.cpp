@@ -65,7 +65,7 @@ protected:
         for (UINT axis = 0; axis < 3; ++axis)
             data.setVariable(16 + axis, speeds[axis]);  // RSPEEDX, RSPEEDY, RSPEEDZ
         context->UpdateSubresource(constants_, 0, nullptr, data.bytes, 0, 0);
-        context->CSSetConstantBuffers(Nimbra::Gfx::frameConstantsSlot, 1, &constants_);
+        context->CSSetConstantBuffers(Nimbra::frameConstantsRegister, 1, &constants_);
         context->CSSetShaderResources(0, 1, &input_);
         context->CSSetUnorderedAccessViews(1, 1, &output_, nullptr);
         context->CSSetShader(shader_, nullptr, 0);

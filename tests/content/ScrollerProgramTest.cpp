@@ -4,7 +4,6 @@
 // through one cube face only, while instances past the last slice and a block moved out of view
 // draw nothing at all.
 #include "content/assets/Assets.h"
-#include "gfx/HalfFloat.h"
 #include "gfx/PlainTextureDesc.h"
 #include "tests/gfx/TestShaders.h"
 #include "tests/support/ProgramTest.h"
@@ -38,16 +37,13 @@ protected:
         views_[2] = kept_.structuredView(palette32, palette32Size);
         for (ID3D11ShaderResourceView* view : views_)
             ASSERT_NE(view, nullptr);
-        ASSERT_NE(constants_ = kept_.keep(Nimbra::Testing::createConstantBuffer(ConstantData::size)), nullptr);
-        ASSERT_NE(target_ = kept_.keep(Nimbra::Testing::createColourTarget(Width, Height, &rtv_)), nullptr);
-        ASSERT_NE(kept_.keep(rtv_), nullptr);
+        ASSERT_TRUE(target_.create(Width, Height, kept_));
         D3D11_TEXTURE2D_DESC t =
             Nimbra::Gfx::plainTextureDesc(Width, Height, DXGI_FORMAT_D32_FLOAT, D3D11_BIND_DEPTH_STENCIL);
         ASSERT_EQ(device->CreateTexture2D(&t, nullptr, &depth_), S_OK);
         kept_.keep(depth_);
         ASSERT_EQ(device->CreateDepthStencilView(depth_, nullptr, &dsv_), S_OK);
         kept_.keep(dsv_);
-        ASSERT_NE(raster_ = kept_.keep(Nimbra::Testing::createUnculledRasterizer()), nullptr);
         ASSERT_EQ(device->CreatePixelShader(fillPS, fillPSSize, nullptr, &countPs_), S_OK);
         kept_.keep(countPs_);
         D3D11_BLEND_DESC adding = {};
@@ -61,12 +57,12 @@ protected:
     static void TearDownTestSuite()
     {
         kept_.releaseAll();
-        raster_ = nullptr;
+        adding_ = nullptr;
     }
 
     void SetUp() override
     {
-        ASSERT_NE(raster_, nullptr);
+        ASSERT_NE(adding_, nullptr);
         defaultScene();
     }
 
@@ -108,34 +104,21 @@ protected:
     std::vector<float> render(UINT first, UINT count, ID3D11PixelShader* ps, ID3D11DepthStencilView* dsv,
                               ID3D11BlendState* blend, UINT channel)
     {
-        ID3D11DeviceContext* context = Nimbra::graphicsContext.context;
-        context->UpdateSubresource(constants_, 0, nullptr, data_.bytes, 0, 0);
-        const float clear[4] = {0, 0, 0, 0};
-        context->ClearRenderTargetView(rtv_, clear);
-        context->ClearDepthStencilView(dsv_, D3D11_CLEAR_DEPTH, 1.0f, 0);
-        D3D11_VIEWPORT viewport = {0, 0, float(Width), float(Height), 0, 1};
-        context->RSSetViewports(1, &viewport);
-        context->RSSetState(raster_);
-        context->OMSetRenderTargets(1, &rtv_, dsv);
-        context->OMSetBlendState(blend, nullptr, 0xFFFFFFFF);
-        context->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
-        context->VSSetConstantBuffers(Nimbra::Gfx::frameConstantsSlot, 1, &constants_);
-        context->PSSetConstantBuffers(Nimbra::Gfx::frameConstantsSlot, 1, &constants_);
-        context->VSSetShaderResources(0, 3, views_);
-        context->VSSetShader(vs_, nullptr, 0);
-        context->PSSetShader(ps, nullptr, 0);
-        context->DrawInstanced(36, count, 0, first);
-        ID3D11RenderTargetView* none = nullptr;
-        context->OMSetRenderTargets(1, &none, nullptr);
-        context->OMSetBlendState(nullptr, nullptr, 0xFFFFFFFF);
-        const std::vector<uint8_t> texels = Nimbra::Testing::readTexture(target_, 8);
+        Nimbra::Testing::ProgramDraw call;
+        call.vertexShader = vs_;
+        call.pixelShader = ps;
+        call.inputs = views_;
+        call.inputCount = 3;
+        call.vertexCount = 36;
+        call.instanceCount = count;
+        call.firstInstance = first;
+        call.blend = blend;
+        call.depth = dsv;
+        const std::vector<uint8_t> texels = target_.draw(data_, call);
         std::vector<float> values;
-        for (size_t i = 0; i + 8 <= texels.size(); i += 8)
-        {
-            uint16_t half;
-            std::memcpy(&half, &texels[i + 2 * channel], 2);
-            values.push_back(Nimbra::Gfx::halfToFloat(half));
-        }
+        for (UINT y = 0; texels.size() == size_t(Width) * Height * 8 && y < Height; ++y)
+            for (UINT x = 0; x < Width; ++x)
+                values.push_back(target_.channelAt(texels, x, y, channel));
         return values;
     }
 
@@ -151,12 +134,9 @@ protected:
     static inline Nimbra::Testing::SuiteObjects kept_;
     static inline ID3D11VertexShader* vs_ = nullptr;
     static inline ID3D11PixelShader* ps_ = nullptr;
-    static inline ID3D11Buffer* constants_ = nullptr;
-    static inline ID3D11Texture2D* target_ = nullptr;
-    static inline ID3D11RenderTargetView* rtv_ = nullptr;
+    static inline Nimbra::Testing::ProgramTarget target_;
     static inline ID3D11Texture2D* depth_ = nullptr;
     static inline ID3D11DepthStencilView* dsv_ = nullptr;
-    static inline ID3D11RasterizerState* raster_ = nullptr;
     static inline ID3D11PixelShader* countPs_ = nullptr;
     static inline ID3D11BlendState* adding_ = nullptr;
     static inline ID3D11ShaderResourceView* views_[3] = {};

@@ -13,7 +13,8 @@ namespace Nimbra {
 namespace Gfx {
 namespace {
 
-// The variables the test shaders declare behind the header, padded to 16 bytes.
+// The variables the test shaders declare behind the header (tests/support/TestConstants.hlsli),
+// padded to 16 bytes.
 struct TestConstants
 {
     ContextBuffer header;
@@ -233,7 +234,7 @@ TEST(DrawPass, LeavesNothingBound)
         constantsBound->Release();
 }
 
-TEST(FrameConstants, RecreatedOncePerFrameAtTheUploadSize)
+TEST(FrameConstants, CreatedAtTheUploadSizeAndKeptWhileItStays)
 {
     BufferDesc desc;
     desc.stride = 4;
@@ -250,8 +251,8 @@ TEST(FrameConstants, RecreatedOncePerFrameAtTheUploadSize)
     for (size_t i = 0; i < data.size(); ++i)
         data[i] = static_cast<uint8_t>(i * 7);
 
+    frameConstants.release();
     updateFrameContext(ContextBuffer{});
-    EXPECT_EQ(frameConstantsDesc.stride, 608);
     pass.execute(data.data(), 864);
     ID3D11Buffer* created = frameConstants.buffer[0];
     ASSERT_NE(created, nullptr);
@@ -260,20 +261,25 @@ TEST(FrameConstants, RecreatedOncePerFrameAtTheUploadSize)
     created->GetDesc(&bufferDesc);
     EXPECT_EQ(bufferDesc.ByteWidth, 864u);
     EXPECT_EQ(bufferDesc.BindFlags, UINT(D3D11_BIND_CONSTANT_BUFFER));
+    EXPECT_EQ(frameConstantsDesc.stride, 864);
 
+    // The second pass of a frame, and the next frame, upload into the same buffer.
     data[700] = 1;
     pass.execute(data.data(), 864);
-    EXPECT_EQ(frameConstants.buffer[0], created) << "the second pass of a frame reuses the buffer";
-
-    // The next frame's context update makes the first pass create it afresh.
+    EXPECT_EQ(frameConstants.buffer[0], created);
     updateFrameContext(ContextBuffer{});
     pass.execute(data.data(), 864);
-    EXPECT_NE(frameConstants.buffer[0], created);
-    created->Release();
+    EXPECT_EQ(frameConstants.buffer[0], created) << "a new frame keeps the buffer";
     EXPECT_EQ(Testing::readBufferAs<uint32_t>(counter.buffer[0])[0], 3u);
     // Every pass uploads the whole constant data.
-    const std::vector<uint8_t> onGpu = Testing::readBuffer(frameConstants.buffer[0]);
-    EXPECT_EQ(onGpu, data);
+    EXPECT_EQ(Testing::readBuffer(frameConstants.buffer[0]), data);
+
+    // Constant data of another size makes another buffer.
+    pass.execute(data.data(), 608);
+    EXPECT_NE(frameConstants.buffer[0], created);
+    frameConstants.buffer[0]->GetDesc(&bufferDesc);
+    EXPECT_EQ(bufferDesc.ByteWidth, 608u);
+    created->Release();
     counter.release();
 }
 

@@ -1,7 +1,8 @@
 // Programs replaced in a player's passes on the tests' device: one program goes into every pass
-// that runs it, a thousand replacements leave no shader behind, and a program that does not fit
-// leaves every pass as it was.
+// whose description names it, a thousand replacements leave no shader behind, a program that
+// does not fit leaves every pass as it was, and a pass takes a program at its own stages only.
 #include "content/assets/ContentPrograms.h"
+#include "content/animation/ContentVariables.h"
 #include "gfx/BufferRuntime.h"
 #include "gfx/live/ProgramSwap.h"
 #include "tests/support/TestDevice.h"
@@ -24,7 +25,7 @@ std::vector<uint8_t> codeOf(const char* name)
 }
 
 // Two blurs over one picture (fullscreenVS with blurPS, and with focusBlurPS) and the rotation
-// state's compute pass.
+// state's compute pass, built from copies of the bytecode, with the content's 64 variables.
 class ProgramSwapTest : public testing::Test
 {
 protected:
@@ -35,23 +36,17 @@ protected:
         BufferDesc state;
         state.stride = 16;
         rotation.create(state, true);
-        addDraw(blur, "blurPS");
-        addDraw(focusBlur, "focusBlurPS");
+        addDraw(0, blur, "blurPS");
+        addDraw(1, focusBlur, "focusBlurPS");
         ComputePassDesc desc;
-        const std::vector<uint8_t>& code = kept.emplace_back(codeOf("rotationCS"));
-        desc.kernelCode = code.data();
-        desc.kernelCodeSize = uint32_t(code.size());
+        keep(desc, ComputeStage, "rotationCS");
+        desc.kernelProgram = "rotationCS";
         desc.inputs.push(ResourceBinding{BufferBinding, &rotation});
         desc.outputs.push(ResourceBinding{BufferBinding, &rotation});
         turn.initialize(desc);
-        player.passes.push(PassEntry{ComputePassKind, &turn});
-
-        // The passes were built from copies: those are what the swap must find them by.
-        const std::vector<NamedProgram> programs = {{"fullscreenVS", blur.vertexCode, blur.vertexCodeSize},
-                    {"blurPS", blur.pixelCode, blur.pixelCodeSize},
-                    {"focusBlurPS", focusBlur.pixelCode, focusBlur.pixelCodeSize},
-                    {"rotationCS", turn.kernelCode, turn.kernelCodeSize}};
-        swap = std::make_unique<ProgramSwap>(player, programs);
+        player.computePasses.slot(0) = &turn;
+        for (uint32_t i = 0; i < contentVariableCount; ++i)
+            player.variables.push(makeDemoVariable("v", VariableType::Float, 0.0f));
     }
 
     void TearDown() override
@@ -61,20 +56,24 @@ protected:
         rotation.release();
     }
 
-    void addDraw(DrawPass& pass, const char* pixelProgram)
+    // Points the description at a copy of the program's bytecode.
+    void keep(ShaderDesc& desc, uint32_t stage, const char* program)
     {
-        if (kept.empty() || kept.front().empty())
-            kept.emplace_front(codeOf("fullscreenVS"));
-        const std::vector<uint8_t>& pixel = kept.emplace_back(codeOf(pixelProgram));
+        const std::vector<uint8_t>& code = kept.emplace_back(codeOf(program));
+        desc.setCode(stage, code.data(), uint32_t(code.size()));
+    }
+
+    void addDraw(uint32_t key, DrawPass& pass, const char* pixelProgram)
+    {
         DrawPassDesc desc;
-        desc.vertexCode = kept.front().data();
-        desc.vertexCodeSize = uint32_t(kept.front().size());
-        desc.pixelCode = pixel.data();
-        desc.pixelCodeSize = uint32_t(pixel.size());
+        keep(desc, VertexStage, "fullscreenVS");
+        keep(desc, PixelStage, pixelProgram);
+        desc.vertexProgram = "fullscreenVS";
+        desc.pixelProgram = pixelProgram;
         desc.inputs.push(ResourceBinding{TextureBinding, &picture});
         desc.targets.push(TargetBinding{&target});
         pass.initialize(desc);
-        player.passes.push(PassEntry{DrawPassKind, &pass});
+        player.drawPasses.slot(key) = &pass;
     }
 
     TextureRuntime picture, target;
@@ -83,33 +82,38 @@ protected:
     DrawPass blur, focusBlur;
     ComputePass turn;
     DemoPlayer player;
-    std::unique_ptr<ProgramSwap> swap;
 };
 
 TEST_F(ProgramSwapTest, AProgramGoesIntoEveryPassThatRunsIt)
 {
-    ASSERT_NE(blur.program.vertexShader, nullptr);
-    EXPECT_EQ(swap->passesRunning("fullscreenVS"), 2u);
-    EXPECT_EQ(swap->passesRunning("rotationCS"), 1u);
-    ID3D11VertexShader* before = blur.program.vertexShader;
+    ProgramSwap swap(player);
+    ID3D11VertexShader* blurBefore = blur.program.vertexShader;
+    ID3D11VertexShader* focusBefore = focusBlur.program.vertexShader;
+    ASSERT_NE(blurBefore, nullptr);
     std::string why;
-    ASSERT_TRUE(swap->replace("fullscreenVS", codeOf("fullscreenVS"), why)) << why;
-    EXPECT_NE(blur.program.vertexShader, before);
-    EXPECT_EQ(blur.program.vertexShader, focusBlur.program.vertexShader);  // one new shader for both
-    EXPECT_EQ(blur.vertexCode, focusBlur.vertexCode);
+    ASSERT_TRUE(swap.replace("fullscreenVS", codeOf("fullscreenVS"), why)) << why;
+    EXPECT_NE(blur.program.vertexShader, blurBefore);
+    EXPECT_NE(focusBlur.program.vertexShader, focusBefore);
+    EXPECT_EQ(blur.vertexCode, focusBlur.vertexCode);  // one copy of the new bytes for both
+    EXPECT_NE(blur.vertexCode, kept[0].data());
+    EXPECT_EQ(blur.program.vertexCode, blur.vertexCode);
     EXPECT_EQ(std::memcmp(blur.vertexCode, codeOf("fullscreenVS").data(), blur.vertexCodeSize), 0);
-    ASSERT_TRUE(swap->replace("rotationCS", codeOf("rotationCS"), why)) << why;
+    EXPECT_EQ(blur.pixelCode, kept[1].data()) << "the other stage keeps its program";
+    ID3D11ComputeShader* turnBefore = turn.program.computeShader;
+    ASSERT_TRUE(swap.replace("rotationCS", codeOf("rotationCS"), why)) << why;
+    EXPECT_NE(turn.program.computeShader, turnBefore);
     ASSERT_NE(turn.program.computeShader, nullptr);
 }
 
 TEST_F(ProgramSwapTest, AThousandReplacementsLeaveNoShaderBehind)
 {
+    ProgramSwap swap(player);
     const std::vector<uint8_t> code = codeOf("blurPS");
     std::string why;
     for (int i = 0; i < 1000; ++i) {
         ID3D11PixelShader* old = blur.program.pixelShader;
         old->AddRef();
-        ASSERT_TRUE(swap->replace("blurPS", code, why)) << why;
+        ASSERT_TRUE(swap.replace("blurPS", code, why)) << why;
         ASSERT_EQ(old->Release(), 0u) << "replacement " << i << " kept the old shader";
     }
     blur.program.pixelShader->AddRef();
@@ -121,24 +125,68 @@ TEST_F(ProgramSwapTest, AProgramThatDoesNotFitLeavesEveryPassAsItWas)
     ID3D11PixelShader* blurShader = blur.program.pixelShader;
     ID3D11ComputeShader* turnShader = turn.program.computeShader;
     const void* blurCode = blur.pixelCode;
-    const std::pair<const char*, std::vector<uint8_t>> misfits[] = {
-        {"blurPS", codeOf("scrollerPS")},   // reads what fullscreenVS does not write
-        {"blurPS", codeOf("compositePS")},  // reads t1 to t3, which the pass leaves empty
-        {"rotationCS", codeOf("blurPS")},   // another stage
-        {"blurPS", {'D', 'X', 'B', 'C', 0, 0}},
-        {"layersPS", codeOf("layersPS")},   // no pass runs it
+    struct Misfit {
+        const char* name;
+        std::vector<uint8_t> code;
+        uint32_t variables;  // the player's, each one float
+        const char* why;
     };
-    const char* reasons[] = {"it reads NORMAL0 at register", "t1 (inputTexture2): the pass binds nothing there",
-                             "it is a pixel program; the pass runs a compute program here",
-                             "its bytecode cannot be read", "no pass runs a program of that name"};
-    for (size_t i = 0; i < 5; ++i) {
+    const Misfit misfits[] = {
+        {"blurPS", codeOf("scrollerPS"), 64, "it reads NORMAL0 at register"},  // not written by fullscreenVS
+        {"blurPS", codeOf("compositePS"), 64, "t1 (inputTexture2): the pass binds nothing there"},
+        {"rotationCS", codeOf("blurPS"), 64, "it is a pixel program; the pass runs a compute program here"},
+        {"blurPS", {'D', 'X', 'B', 'C', 0, 0}, 64, "its bytecode cannot be read"},
+        {"layersPS", codeOf("layersPS"), 64, "no pass runs a program of that name"},
+        // The upload is the header and the variables: 608 + 60 x 4 bytes, less than blurPS reads.
+        {"blurPS", codeOf("blurPS"), 60, "b8 is 864 bytes; the demo uploads 848"},
+    };
+    for (const Misfit& misfit : misfits) {
+        player.variables.resize(misfit.variables);
+        ProgramSwap swap(player);
         std::string why;
-        EXPECT_FALSE(swap->replace(misfits[i].first, misfits[i].second, why)) << reasons[i];
-        EXPECT_EQ(why.rfind(reasons[i], 0), 0u) << why;
+        EXPECT_FALSE(swap.replace(misfit.name, misfit.code, why)) << misfit.why;
+        EXPECT_EQ(why.rfind(misfit.why, 0), 0u) << why;
     }
     EXPECT_EQ(blur.program.pixelShader, blurShader);
     EXPECT_EQ(blur.pixelCode, blurCode);
     EXPECT_EQ(turn.program.computeShader, turnShader);
+}
+
+TEST_F(ProgramSwapTest, APassTakesAProgramAtItsOwnStagesOnly)
+{
+    const std::vector<uint8_t> compute = codeOf("rotationCS"), pixel = codeOf("blurPS");
+    ID3D11VertexShader* vertexShader = blur.program.vertexShader;
+    ID3D11PixelShader* pixelShader = blur.program.pixelShader;
+    EXPECT_FALSE(blur.replaceProgram(ComputeStage, compute.data(), uint32_t(compute.size())));
+    EXPECT_EQ(blur.program.computeShader, nullptr);
+    EXPECT_EQ(blur.kernelCode, nullptr);
+    EXPECT_FALSE(turn.replaceProgram(PixelStage, pixel.data(), uint32_t(pixel.size())));
+    EXPECT_EQ(turn.program.pixelShader, nullptr);
+    EXPECT_EQ(turn.pixelCode, nullptr);
+    EXPECT_EQ(blur.program.vertexShader, vertexShader);
+    EXPECT_EQ(blur.program.pixelShader, pixelShader);
+
+    ASSERT_TRUE(blur.replaceProgram(PixelStage, pixel.data(), uint32_t(pixel.size())));
+    EXPECT_NE(blur.program.pixelShader, pixelShader);
+    EXPECT_EQ(blur.pixelCode, pixel.data());
+    EXPECT_EQ(blur.program.vertexShader, vertexShader);
+}
+
+TEST_F(ProgramSwapTest, PassesDescribeWhatTheyBindAtEachRegister)
+{
+    const PassSlots draw = blur.slots();
+    ASSERT_EQ(draw.inputs.size(), 1u);
+    EXPECT_EQ(draw.inputs[0].kind, SlotKind::Texture2D);
+    EXPECT_EQ(draw.targetCount, 1u);
+    EXPECT_TRUE(draw.outputs.empty());
+    const PassSlots compute = turn.slots();
+    ASSERT_EQ(compute.inputs.size(), 1u);
+    EXPECT_EQ(compute.inputs[0].kind, SlotKind::Buffer);
+    EXPECT_EQ(compute.inputs[0].stride, 16u);
+    ASSERT_EQ(compute.outputs.size(), 1u);
+    EXPECT_EQ(compute.outputs[0].kind, SlotKind::Buffer);
+    EXPECT_EQ(compute.firstOutput, 1u);  // u1, after the one input
+    EXPECT_EQ(compute.targetCount, 0u);
 }
 
 } // namespace

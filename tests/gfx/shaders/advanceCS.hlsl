@@ -1,14 +1,6 @@
 // Reads the side of a double-buffered structured buffer written last frame and writes the
 // other side: element + step. The output sits at u1, after the one input.
-// The frame constants: the 608-byte header, then the variables the tests register.
-cbuffer FrameConstants : register(b8)
-{
-    float4 header[38];
-    float step;
-    float depthA;
-    float depthB;
-    float gain;
-};
+#include "../../support/TestConstants.hlsli"
 
 StructuredBuffer<int> previous : register(t0);
 RWStructuredBuffer<int> next : register(u1);

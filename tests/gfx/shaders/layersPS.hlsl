@@ -1,13 +1,5 @@
 // Weighs texel (0, 0) of the three inputs by 1, 10 and 100, so a shifted binding shows.
-// The frame constants: the 608-byte header, then the variables the tests register.
-cbuffer FrameConstants : register(b8)
-{
-    float4 header[38];
-    float step;
-    float depthA;
-    float depthB;
-    float gain;
-};
+#include "../../support/TestConstants.hlsli"
 
 Texture2D<float4> first : register(t0);
 Texture2D<float4> second : register(t1);

@@ -1,13 +1,5 @@
 // One full-target triangle per instance, instance 0 at depth depthA, instance 1 at depthB.
-// The frame constants: the 608-byte header, then the variables the tests register.
-cbuffer FrameConstants : register(b8)
-{
-    float4 header[38];
-    float step;
-    float depthA;
-    float depthB;
-    float gain;
-};
+#include "../../support/TestConstants.hlsli"
 
 float4 vertex_main(uint id : SV_VertexID, uint instance : SV_InstanceID) : SV_POSITION
 {
