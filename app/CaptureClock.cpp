@@ -7,8 +7,7 @@ namespace Nimbra {
 uint32_t fixedStepFrameCount(double from, double to, double fps)
 {
     // Compared in single precision, as the frame loop compares its clock with the end.
-    const float end = static_cast<float>(to) < presentationEndSeconds ? static_cast<float>(to)
-                                                                      : presentationEndSeconds;
+    const float end = static_cast<float>(to) < presentationEndSeconds ? static_cast<float>(to) : presentationEndSeconds;
     uint32_t count = 0;
     while (fixedStepFrameTime(from, fps, count) < end)
         ++count;
@@ -45,4 +44,4 @@ bool CaptureClock::finished(float) const
     return current >= frames;
 }
 
-} // namespace Nimbra
+}  // namespace Nimbra

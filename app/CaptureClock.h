@@ -38,4 +38,4 @@ private:
     uint32_t next = 0;
 };
 
-} // namespace Nimbra
+}  // namespace Nimbra

@@ -51,4 +51,4 @@ std::vector<const char*> argumentWords(const std::vector<std::string>& arguments
     return words;
 }
 
-} // namespace Nimbra
+}  // namespace Nimbra

@@ -37,7 +37,7 @@ void warnOfOtherGrid(std::vector<Sync::RocketError>& warnings, const char* name,
                                                            ": the keys' rows land at other times"});
 }
 
-} // namespace
+}  // namespace
 
 std::vector<Sync::RocketError> contentEditWarnings(const Sync::RocketDocument& document)
 {
@@ -86,4 +86,4 @@ bool writeContentEdits(const Timeline& timeline, const char* path, std::string& 
     return true;
 }
 
-} // namespace Nimbra
+}  // namespace Nimbra

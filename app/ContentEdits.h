@@ -32,4 +32,4 @@ void applyContentEdits(Timeline& timeline, const Sync::RocketDocument& document)
 // `error` says why: the file could not be made or written, or a key cannot be saved.
 bool writeContentEdits(const Timeline& timeline, const char* path, std::string& error);
 
-} // namespace Nimbra
+}  // namespace Nimbra

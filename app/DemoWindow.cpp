@@ -35,8 +35,8 @@ void openFramedWindow(DemoWindow& window, const WindowShape& shape)
     RECT outside = {0, 0, screenWidth, screenHeight};
     AdjustWindowRect(&outside, style, FALSE);
     window.hwnd = CreateWindowExW(0, windowClassName, shape.title, style, CW_USEDEFAULT, CW_USEDEFAULT,
-                                  outside.right - outside.left, outside.bottom - outside.top, nullptr,
-                                  nullptr, window.windowClass.hInstance, nullptr);
+                                  outside.right - outside.left, outside.bottom - outside.top, nullptr, nullptr,
+                                  window.windowClass.hInstance, nullptr);
     // AdjustWindowRect measures the frame at the system's DPI; a per-monitor aware window on a
     // monitor of another scale has a frame of that monitor's size, so the inside is measured once
     // made and the window grown or shrunk by the difference.
@@ -56,14 +56,13 @@ void openWindow(DemoWindow& window, const WindowShape& shape)
         openFramedWindow(window, shape);
         return;
     }
-    window.hwnd = CreateWindowExW(0, windowClassName, shape.title, WS_POPUP | WS_VISIBLE, 0, 0,
-                                  screenWidth, screenHeight, nullptr, nullptr,
-                                  window.windowClass.hInstance, nullptr);
+    window.hwnd = CreateWindowExW(0, windowClassName, shape.title, WS_POPUP | WS_VISIBLE, 0, 0, screenWidth,
+                                  screenHeight, nullptr, nullptr, window.windowClass.hInstance, nullptr);
     // Centre on the desktop; with a screen-sized window this keeps it at (0, 0).
     RECT desktop = {};
     GetClientRect(GetDesktopWindow(), &desktop);
-    SetWindowPos(window.hwnd, nullptr, (desktop.right - screenWidth) / 2,
-                 (desktop.bottom - screenHeight) / 2, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
+    SetWindowPos(window.hwnd, nullptr, (desktop.right - screenWidth) / 2, (desktop.bottom - screenHeight) / 2, 0, 0,
+                 SWP_NOZORDER | SWP_NOSIZE);
 }
 
 DXGI_SWAP_CHAIN_DESC1 swapChainDescription()
@@ -107,12 +106,10 @@ bool showThroughComposition(HWND hwnd, IDXGISwapChain1* swapChain)
     IDCompositionDevice* composition = nullptr;
     IDCompositionTarget* target = nullptr;
     IDCompositionVisual* visual = nullptr;
-    if (FAILED(DCompositionCreateDevice(nullptr, __uuidof(IDCompositionDevice), (void**)&composition)) ||
-        !composition)
+    if (FAILED(DCompositionCreateDevice(nullptr, __uuidof(IDCompositionDevice), (void**)&composition)) || !composition)
         return false;
-    if (FAILED(composition->CreateTargetForHwnd(hwnd, TRUE, &target)) ||
-        FAILED(composition->CreateVisual(&visual)) || FAILED(visual->SetContent(swapChain)) ||
-        FAILED(target->SetRoot(visual)) || FAILED(composition->Commit())) {
+    if (FAILED(composition->CreateTargetForHwnd(hwnd, TRUE, &target)) || FAILED(composition->CreateVisual(&visual)) ||
+        FAILED(visual->SetContent(swapChain)) || FAILED(target->SetRoot(visual)) || FAILED(composition->Commit())) {
         if (visual)
             visual->Release();
         if (target)
@@ -133,16 +130,14 @@ IDXGISwapChain1* createSwapChain(DemoWindow& window)
         return nullptr;
     DXGI_SWAP_CHAIN_DESC1 desc = swapChainDescription();
     IDXGISwapChain1* swapChain = nullptr;
-    if (SUCCEEDED(factory->CreateSwapChainForComposition(window.device, &desc, nullptr, &swapChain)) &&
-        swapChain) {
+    if (SUCCEEDED(factory->CreateSwapChainForComposition(window.device, &desc, nullptr, &swapChain)) && swapChain) {
         if (showThroughComposition(window.hwnd, swapChain))
             return swapChain;
         swapChain->Release();
         swapChain = nullptr;
     }
     desc.AlphaMode = DXGI_ALPHA_MODE_IGNORE;
-    if (FAILED(factory->CreateSwapChainForHwnd(window.device, window.hwnd, &desc, nullptr, nullptr,
-                                               &swapChain)))
+    if (FAILED(factory->CreateSwapChainForHwnd(window.device, window.hwnd, &desc, nullptr, nullptr, &swapChain)))
         return nullptr;
     refuseAltEnter(swapChain, window.hwnd);
     return swapChain;
@@ -168,9 +163,8 @@ void createWindowAndDevice(DemoWindow& window, const WindowShape& shape)
 
     const D3D_FEATURE_LEVEL wanted[] = {D3D_FEATURE_LEVEL_11_0};
     D3D_FEATURE_LEVEL obtained = {};
-    if (FAILED(D3D11CreateDevice(nullptr, D3D_DRIVER_TYPE_HARDWARE, nullptr, 0, wanted, 1,
-                                 D3D11_SDK_VERSION, &window.device, &obtained,
-                                 &window.immediateContext)))
+    if (FAILED(D3D11CreateDevice(nullptr, D3D_DRIVER_TYPE_HARDWARE, nullptr, 0, wanted, 1, D3D11_SDK_VERSION,
+                                 &window.device, &obtained, &window.immediateContext)))
         return;
     limitFrameLatency(window.device);
 
@@ -219,17 +213,13 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         keys->push_back({uint32_t(wParam), GetKeyState(VK_SHIFT) < 0, (lParam & (LPARAM(1) << 30)) != 0});
         return 0;
     }
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    case WM_SIZE:
-        return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    case WM_SIZE: return 0;
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == SC_KEYMENU)
             return 0;
         break;
-    default:
-        break;
+    default: break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }

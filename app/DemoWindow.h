@@ -13,8 +13,7 @@ namespace Nimbra {
 // Icon group of the executable (16 x 16 and 32 x 32, 8 bits per pixel).
 constexpr int demoIconResource = 101;
 
-struct DemoWindow
-{
+struct DemoWindow {
     bool quit = false;  // set by the frame loop on WM_QUIT or Escape, never cleared
     ID3D11Device* device = nullptr;
     ID3D11DeviceContext* immediateContext = nullptr;
@@ -28,8 +27,7 @@ struct DemoWindow
 // demo's borderless window over the whole screen with the cursor hidden, or (framed) a normal
 // window with a title bar whose inside is that size and the cursor kept, for working beside
 // other programs (the sync build).
-struct WindowShape
-{
+struct WindowShape {
     bool framed = false;
     const wchar_t* title = L"demo";
 };

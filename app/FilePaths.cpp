@@ -16,7 +16,7 @@ namespace {
 // The one code page of every name inside the programs.
 constexpr UINT namesCodePage = CP_UTF8;
 
-} // namespace
+}  // namespace
 
 bool wideFromUtf8(const std::string& text, std::wstring& wide)
 {
@@ -44,13 +44,12 @@ bool utf8FromWide(const std::wstring& wide, std::string& text)
     if (wide.size() > size_t(INT_MAX))
         return false;
     const int size = int(wide.size());
-    const int n = WideCharToMultiByte(namesCodePage, WC_ERR_INVALID_CHARS, wide.data(), size, nullptr, 0, nullptr,
-                                      nullptr);
+    const int n =
+        WideCharToMultiByte(namesCodePage, WC_ERR_INVALID_CHARS, wide.data(), size, nullptr, 0, nullptr, nullptr);
     if (n <= 0)
         return false;
     text.resize(size_t(n));
-    if (WideCharToMultiByte(namesCodePage, WC_ERR_INVALID_CHARS, wide.data(), size, &text[0], n, nullptr, nullptr) ==
-        n)
+    if (WideCharToMultiByte(namesCodePage, WC_ERR_INVALID_CHARS, wide.data(), size, &text[0], n, nullptr, nullptr) == n)
         return true;
     text.clear();
     return false;
@@ -117,4 +116,4 @@ void writeText(std::FILE* stream, const std::string& text)
 
 #endif
 
-} // namespace Nimbra
+}  // namespace Nimbra

@@ -41,4 +41,4 @@ bool utf8FromWide(const std::wstring& wide, std::string& text);
 bool argumentsFromCommandLine(const wchar_t* commandLine, std::vector<std::string>& arguments);
 #endif
 
-} // namespace Nimbra
+}  // namespace Nimbra

@@ -21,4 +21,4 @@ public:
     virtual void stop() = 0;
 };
 
-} // namespace Nimbra
+}  // namespace Nimbra

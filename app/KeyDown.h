@@ -5,8 +5,7 @@
 
 namespace Nimbra {
 
-struct KeyDown
-{
+struct KeyDown {
     uint32_t virtualKey = 0;  // the Windows virtual-key code (wParam)
     bool shift = false;       // Shift was held when the key went down
     bool repeat = false;      // the key was already down: the keyboard's auto-repeat

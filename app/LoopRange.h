@@ -8,15 +8,13 @@
 namespace Nimbra {
 
 // Rows [first, end) that play over and over.
-struct LoopRows
-{
+struct LoopRows {
     uint32_t first = 0;
     uint32_t end = 0;
 };
 
 // --loop FROM:TO as given: in seconds (12.5:20) or in rows (r200:r456), FROM < TO.
-struct LoopRange
-{
+struct LoopRange {
     bool given = false;
     bool inRows = false;
     double from = 0.0;

@@ -57,8 +57,7 @@ void presentationFrameWork(Presentation& presentation, float t, float elapsed, u
     float camera[cameraCurveCount];
     for (uint32_t i = 0; i < cameraCurveCount; ++i)
         camera[i] = player->variables.at(i)->value[0];
-    CameraInput input = {camera[0], camera[1], camera[2], camera[3],
-                         camera[4], camera[5], camera[6], camera[7]};
+    CameraInput input = {camera[0], camera[1], camera[2], camera[3], camera[4], camera[5], camera[6], camera[7]};
     updateFrameContext(makeFrameHeader(input, aspect, t, frame, elapsed, static_cast<float>(screenWidth),
                                        static_cast<float>(screenHeight)));
 

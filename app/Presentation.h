@@ -18,8 +18,7 @@ namespace Gfx {
 class PassObserver;
 }
 
-struct Presentation
-{
+struct Presentation {
     // The content's curves and its DemoPlayer: 120 BPM and no curves until start-up builds them.
     Timeline timeline;
 };

@@ -27,4 +27,4 @@ void loadShippedTimeline(Timeline& timeline)
     applyShippedEdits(timeline);
 }
 
-} // namespace Nimbra
+}  // namespace Nimbra

@@ -16,4 +16,4 @@ uint32_t applyShippedEdits(Timeline& timeline);
 // choreography as the demo plays it.
 void loadShippedTimeline(Timeline& timeline);
 
-} // namespace Nimbra
+}  // namespace Nimbra

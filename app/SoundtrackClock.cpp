@@ -36,4 +36,4 @@ void SoundtrackClock::stop()
     stopAudioStream(audio);
 }
 
-} // namespace Nimbra
+}  // namespace Nimbra

@@ -10,8 +10,7 @@ namespace Nimbra {
 class SoundtrackClock : public FrameClock
 {
 public:
-    SoundtrackClock(const unsigned char* song, uint32_t songSize,
-                    const AudioOutput& output = defaultAudioOutput());
+    SoundtrackClock(const unsigned char* song, uint32_t songSize, const AudioOutput& output = defaultAudioOutput());
 
     void start() override;
     void turnStart() override;
@@ -29,4 +28,4 @@ private:
     AudioStream audio;
 };
 
-} // namespace Nimbra
+}  // namespace Nimbra

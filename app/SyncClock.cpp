@@ -21,7 +21,7 @@ namespace {
 // rest waits in the socket for the next turn.
 constexpr size_t maxBytesPerTurn = 1 << 20;
 
-} // namespace
+}  // namespace
 
 uint32_t firstFrameOfRow(const Timeline& timeline, uint32_t row)
 {
@@ -111,8 +111,7 @@ void SyncClock::tendConnection(uint64_t now)
         connecting = true;
     }
     switch (connection.state()) {
-    case Sync::ConnectionState::Connecting:
-        return;
+    case Sync::ConnectionState::Connecting: return;
     case Sync::ConnectionState::Closed:
         connecting = false;
         log("connect-failed");
@@ -283,7 +282,7 @@ ModulePlayer* songPlayer(const std::vector<unsigned char>& module, std::string& 
     return player;
 }
 
-} // namespace
+}  // namespace
 
 bool songLoads(const std::vector<unsigned char>& module, std::string& why)
 {
@@ -346,4 +345,4 @@ void SyncClock::writeDump() const
     std::filesystem::rename(pathFromUtf8(partial), pathFromUtf8(options.dumpPath), error);
 }
 
-} // namespace Nimbra
+}  // namespace Nimbra

@@ -24,10 +24,10 @@
 namespace Nimbra {
 
 struct SyncClockOptions {
-    uint32_t retryMs = 1000;            // a closed link is tried again after this long
-    uint32_t greetingTimeoutMs = 3000;  // an editor that does not answer the greeting is left
+    uint32_t retryMs = 1000;                    // a closed link is tried again after this long
+    uint32_t greetingTimeoutMs = 3000;          // an editor that does not answer the greeting is left
     std::string savePath = "demo-sync.rocket";  // where SAVE_TRACKS writes the tracks
-    std::string dumpPath;  // when set, every turn's time, row, music and variables go there
+    std::string dumpPath;                       // when set, every turn's time, row, music and variables go there
 };
 
 // One line per event, for the program's log and the tests:
@@ -111,7 +111,7 @@ private:
     bool isPlaying = true;
     float time = 0.0f;
     bool connecting = false;
-    bool linked = false;      // the connection is open and the link knows it
+    bool linked = false;  // the connection is open and the link knows it
     bool attempted = false;
     uint64_t lastAttempt = 0;
     uint64_t connectedAt = 0;
@@ -126,4 +126,4 @@ bool songLoads(const std::vector<unsigned char>& module, std::string& why);
 // that the curves are evaluated on that row and not, by a rounding, on the row before.
 uint32_t firstFrameOfRow(const Timeline& timeline, uint32_t row);
 
-} // namespace Nimbra
+}  // namespace Nimbra

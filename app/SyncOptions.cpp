@@ -24,7 +24,7 @@ bool parseWhole(const char* text, long low, long high, long& value)
     return end != text && *end == '\0' && errno == 0 && value >= low && value <= high;
 }
 
-} // namespace
+}  // namespace
 
 bool parseSyncOptions(int argc, const char* const* argv, SyncOptions& options, std::string& error)
 {
@@ -82,4 +82,4 @@ bool parseSyncOptions(int argc, const char* const* argv, SyncOptions& options, s
     return true;
 }
 
-} // namespace Nimbra
+}  // namespace Nimbra

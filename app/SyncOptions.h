@@ -35,4 +35,4 @@ bool parseSyncOptions(int argc, const char* const* argv, SyncOptions& options, s
 
 extern const char syncUsage[];
 
-} // namespace Nimbra
+}  // namespace Nimbra

@@ -58,4 +58,4 @@ struct AudioOutput {
 // opens.
 const AudioOutput& defaultAudioOutput();
 
-} // namespace Nimbra
+}  // namespace Nimbra

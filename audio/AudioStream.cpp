@@ -47,7 +47,7 @@ void refillLoop(AudioStream* stream)
         stream->output->endFineTimer(timerPeriod);
 }
 
-} // namespace
+}  // namespace
 
 void skipPlayerFrames(ModulePlayer& player, uint32_t frames)
 {
@@ -59,8 +59,8 @@ void skipPlayerFrames(ModulePlayer& player, uint32_t frames)
     }
 }
 
-void startAudioStream(AudioStream& stream, const unsigned char* song, uint32_t songSize,
-                      const AudioOutput& output, uint32_t firstFrame)
+void startAudioStream(AudioStream& stream, const unsigned char* song, uint32_t songSize, const AudioOutput& output,
+                      uint32_t firstFrame)
 {
     stream.output = &output;
     stream.lastGoodBytes.store(0);
@@ -161,4 +161,4 @@ void stopAudioStream(AudioStream& stream)
     }
 }
 
-} // namespace Nimbra
+}  // namespace Nimbra

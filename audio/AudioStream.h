@@ -16,20 +16,20 @@ namespace Nimbra {
 struct ModulePlayer;
 
 struct AudioStream {
-    AudioBufferHeader header = {};                 // the device's description of `buffer`
-    AudioDeviceHandle device = nullptr;            // null when the device could not be opened
+    AudioBufferHeader header = {};                       // the device's description of `buffer`
+    AudioDeviceHandle device = nullptr;                  // null when the device could not be opened
     float buffer[kStreamFrames * kStreamChannels] = {};  // left, right
-    ModulePlayer* player = nullptr;                // the refill thread's alone once it runs
+    ModulePlayer* player = nullptr;                      // the refill thread's alone once it runs
     std::thread thread;
-    bool writePending = false;                     // prepared and pre-filled, not yet submitted
+    bool writePending = false;  // prepared and pre-filled, not yet submitted
     std::atomic<bool> stopRequested{false};
-    const AudioOutput* output = nullptr;           // the device's operations, set by the start
+    const AudioOutput* output = nullptr;  // the device's operations, set by the start
     // The last good count of bytes played; both threads read the position, so both keep it.
     mutable std::atomic<uint32_t> lastGoodBytes{0};
     // Frames put in the ring since the start, the pre-fill included: the stream frame the refill
     // renders next. The refill thread's count, read by the main thread for a song switch.
     std::atomic<uint32_t> framesRendered{0};
-    PlayerHandover handover;                       // a new player on its way to the refill thread
+    PlayerHandover handover;  // a new player on its way to the refill thread
 };
 
 // Opens the device, prepares the looping header (a device that refuses it is closed again and
@@ -72,4 +72,4 @@ void skipPlayerFrames(ModulePlayer& player, uint32_t frames);
 // started again.
 void stopAudioStream(AudioStream& stream);
 
-} // namespace Nimbra
+}  // namespace Nimbra

@@ -7,13 +7,18 @@ namespace Nimbra {
 namespace {
 const int maxPoints = 12;
 
-int clampPoint(int index, int count) { return index < count ? index : count - 1; }
+int clampPoint(int index, int count)
+{
+    return index < count ? index : count - 1;
+}
 }  // namespace
 
-void stepEnvelope(const ModuleEnvelope& envelope, uint16_t& pos, float& value, uint8_t keyOn) {
+void stepEnvelope(const ModuleEnvelope& envelope, uint16_t& pos, float& value, uint8_t keyOn)
+{
     int count = envelope.pointCount < maxPoints ? envelope.pointCount : maxPoints;
     const EnvelopePoint* points = envelope.points;
-    if (count == 0) return;
+    if (count == 0)
+        return;
     if (count == 1) {
         float v = float(points[0].y) / 64.0f;
         value = v < 1.0f ? v : 1.0f;
@@ -23,7 +28,8 @@ void stepEnvelope(const ModuleEnvelope& envelope, uint16_t& pos, float& value, u
         // The loader keeps loop points below the count; a hand-made record is clamped here too.
         uint16_t loopEndX = points[clampPoint(envelope.loopEnd, count)].x;
         uint16_t loopStartX = points[clampPoint(envelope.loopStart, count)].x;
-        if (pos >= loopEndX) pos = uint16_t(loopStartX + pos - loopEndX);
+        if (pos >= loopEndX)
+            pos = uint16_t(loopStartX + pos - loopEndX);
     }
 
     int segment = count - 2;
@@ -48,9 +54,10 @@ void stepEnvelope(const ModuleEnvelope& envelope, uint16_t& pos, float& value, u
     value = y / 64.0f;
 
     // A sustain point at or beyond the point count does not exist: the envelope never holds.
-    bool holding = keyOn && envelope.sustainEnabled && envelope.sustainPoint < count &&
-                   pos == points[envelope.sustainPoint].x;
-    if (!holding) pos = uint16_t(pos + 1);
+    bool holding =
+        keyOn && envelope.sustainEnabled && envelope.sustainPoint < count && pos == points[envelope.sustainPoint].x;
+    if (!holding)
+        pos = uint16_t(pos + 1);
 }
 
 }  // namespace Nimbra

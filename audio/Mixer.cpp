@@ -33,24 +33,28 @@ struct SampleView {
     float loopLength;
 };
 
-SampleView viewOf(const ModuleSample& s) {
+SampleView viewOf(const ModuleSample& s)
+{
     return {s.data, s.length - 1, float(s.length), float(s.loopStart), float(s.loopEnd), float(s.loopLength)};
 }
 
 // What one step of T's raw values is worth: 8-bit data runs -128..127, 16-bit data -32768..32767.
 template <typename T>
-constexpr float sampleScale() {
+constexpr float sampleScale()
+{
     return sizeof(T) == 2 ? 1.0f / 32768.0f : 1.0f / 128.0f;  // exact: powers of 2
 }
 
 // Adds one raw sample value, weighted by the gains, to the stereo frame at out.
-inline void addFrame(float* out, float raw, float left, float right) {
+inline void addFrame(float* out, float raw, float left, float right)
+{
     out[0] += raw * left;
     out[1] += raw * right;
 }
 
 template <typename T>
-float sampleValue(const SampleView& s, float position) {
+float sampleValue(const SampleView& s, float position)
+{
     // The loop rules keep positions inside the data; this guard also covers degenerate loops
     // (a loop of no frames at the very end) and positions that are not numbers.
     // Below float(length), the truncated position is at most length - 1 even where
@@ -59,12 +63,15 @@ float sampleValue(const SampleView& s, float position) {
     return float(static_cast<const T*>(s.data)[index]) * sampleScale<T>();
 }
 
-void advanceOnce(const SampleView& s, Cursor& c) {
+void advanceOnce(const SampleView& s, Cursor& c)
+{
     c.position += c.step;
-    if (c.position >= s.length) c.position = -1.0f;  // the voice stops
+    if (c.position >= s.length)
+        c.position = -1.0f;  // the voice stops
 }
 
-void advanceForward(const SampleView& s, Cursor& c) {
+void advanceForward(const SampleView& s, Cursor& c)
+{
     float position = c.position + c.step;
     if (position >= s.loopEnd) {
         float loopLength = s.loopLength;
@@ -82,11 +89,15 @@ void advanceForward(const SampleView& s, Cursor& c) {
     c.position = position;
 }
 
-bool outsideSample(float position, float length) { return !(position >= 0.0f && position < length); }
+bool outsideSample(float position, float length)
+{
+    return !(position >= 0.0f && position < length);
+}
 
 // A step longer than the loop can leave a ping-pong position outside the data after one
 // reflection: reflect again at the loop bounds, then clamp. Rare, so kept out of the loop.
-float bringInside(const SampleView& s, Cursor& c, float position) {
+float bringInside(const SampleView& s, Cursor& c, float position)
+{
     for (int i = 0; i < maxReflections && outsideSample(position, s.length); ++i) {
         if (position >= s.length) {
             c.forward = 0;
@@ -96,11 +107,13 @@ float bringInside(const SampleView& s, Cursor& c, float position) {
             position = 2.0f * s.loopStart - position;
         }
     }
-    if (outsideSample(position, s.length)) position = position >= s.length ? s.length - 1.0f : 0.0f;
+    if (outsideSample(position, s.length))
+        position = position >= s.length ? s.length - 1.0f : 0.0f;
     return position;
 }
 
-inline void advancePingPong(const SampleView& s, Cursor& c) {
+inline void advancePingPong(const SampleView& s, Cursor& c)
+{
     float loopStart = s.loopStart;
     float loopEnd = s.loopEnd;
     float length = s.length;
@@ -126,12 +139,14 @@ inline void advancePingPong(const SampleView& s, Cursor& c) {
             position = 0.0f;
         }
     }
-    if (outsideSample(position, length)) position = bringInside(s, c, position);
+    if (outsideSample(position, length))
+        position = bringInside(s, c, position);
     c.position = position;
 }
 
 template <int LoopType>
-void advance(const SampleView& s, Cursor& c) {
+void advance(const SampleView& s, Cursor& c)
+{
     if (LoopType == LoopForward) {
         advanceForward(s, c);
     } else if (LoopType == LoopPingPong) {
@@ -141,21 +156,30 @@ void advance(const SampleView& s, Cursor& c) {
     }
 }
 
-float crossFade(const float* tail, uint32_t k, float v) {
-    if (k >= crossFadeFrames) return v;
+float crossFade(const float* tail, uint32_t k, float v)
+{
+    if (k >= crossFadeFrames)
+        return v;
     return tail[k] + (v - tail[k]) * float(k) / float(crossFadeFrames);
 }
 
-float moveToward(float gain, float target, float step) {
-    if (gain > target) return gain - step < target ? target : gain - step;
-    if (gain < target) return gain + step > target ? target : gain + step;
+float moveToward(float gain, float target, float step)
+{
+    if (gain > target)
+        return gain - step < target ? target : gain - step;
+    if (gain < target)
+        return gain + step > target ? target : gain + step;
     return gain;
 }
 
-bool sounding(const ModuleChannel& ch) { return ch.instrument && ch.sample && ch.position >= 0.0f; }
+bool sounding(const ModuleChannel& ch)
+{
+    return ch.instrument && ch.sample && ch.position >= 0.0f;
+}
 
 template <typename T, int LoopType>
-float fetchFrom(ModuleChannel& ch, const ModuleSample& sample) {
+float fetchFrom(ModuleChannel& ch, const ModuleSample& sample)
+{
     SampleView s = viewOf(sample);
     Cursor c = {ch.position, ch.step, ch.forward};
     float v = sampleValue<T>(s, c.position);
@@ -173,7 +197,8 @@ float fetchFrom(ModuleChannel& ch, const ModuleSample& sample) {
 // frames mixed and moved; out and pos are advanced past them.
 template <typename T, bool Rising, bool Silent>
 uint32_t mixStretch(const T* data, float& pos, float delta, float bound, float left, float right, float*& out,
-                    uint32_t count) {
+                    uint32_t count)
+{
     float p = pos;
     float* o = out;
     uint32_t i = 0;
@@ -183,10 +208,12 @@ uint32_t mixStretch(const T* data, float& pos, float delta, float bound, float l
             addFrame(o, float(data[uint32_t(int32_t(p))]), left, right);
         }
         float next = p + delta;
-        if (Rising ? !(next < bound) : !(next > bound)) break;
+        if (Rising ? !(next < bound) : !(next > bound))
+            break;
         p = next;
         o += 2;
-        if (++i == count) break;
+        if (++i == count)
+            break;
     }
     pos = p;
     out = o;
@@ -210,8 +237,10 @@ struct FixedStretch {
 const int64_t binadeLow = int64_t(1) << 23;
 const int64_t binadeHigh = int64_t(1) << 24;
 
-bool fixedStretch(float pos, float step, float bound, bool rising, FixedStretch& f) {
-    if (!(pos >= 1.0f && pos < 8388608.0f)) return false;
+bool fixedStretch(float pos, float step, float bound, bool rising, FixedStretch& f)
+{
+    if (!(pos >= 1.0f && pos < 8388608.0f))
+        return false;
     uint32_t bits;
     memcpy(&bits, &pos, sizeof(bits));
     int e = int(bits >> 23) - 127;  // 0..22
@@ -219,14 +248,16 @@ bool fixedStretch(float pos, float step, float bound, bool rising, FixedStretch&
     f.p = int64_t((bits & 0x7FFFFF) | 0x800000);
     double scale = double(int64_t(1) << f.shift);
     double ulps = double(step) * scale;  // exact: a float times a power of two
-    if (!(ulps < 1073741824.0)) return false;
+    if (!(ulps < 1073741824.0))
+        return false;
     int64_t whole = int64_t(ulps);  // step >= 0: truncation is the floor
     double fraction = ulps - double(whole);
-    if (fraction == 0.5) return false;
+    if (fraction == 0.5)
+        return false;
     int64_t delta = whole + (fraction > 0.5 ? 1 : 0);
     // The last position a move may reach: inside the binade (one ulp clear of its lower end,
     // where the rounding would turn finer) and short of the bound.
-    double limit = bound * scale;  // exact, and >= 0 like every bound
+    double limit = bound * scale;    // exact, and >= 0 like every bound
     int64_t below = int64_t(limit);  // the floor
     int64_t room;
     if (rising) {
@@ -244,7 +275,8 @@ bool fixedStretch(float pos, float step, float bound, bool rising, FixedStretch&
 // mixStretch over a FixedStretch: the same frames, sums and final position. Four frames at a
 // time where SSE2 is there: each lane multiplies and adds exactly like the scalar code.
 template <typename T, bool Silent>
-uint32_t mixFixed(const T* data, FixedStretch& f, float left, float right, float*& out, uint32_t count) {
+uint32_t mixFixed(const T* data, FixedStretch& f, float left, float right, float*& out, uint32_t count)
+{
     uint32_t n = f.moves < int64_t(count) ? uint32_t(f.moves) : count;
     int64_t p = f.p;
     const int64_t delta = f.delta;
@@ -281,7 +313,10 @@ uint32_t mixFixed(const T* data, FixedStretch& f, float left, float right, float
 }
 
 // p ulps as a float: exact, p < 2^24 times a power of two.
-float fixedPosition(const FixedStretch& f) { return float(f.p) * (1.0f / float(uint32_t(1) << f.shift)); }
+float fixedPosition(const FixedStretch& f)
+{
+    return float(f.p) * (1.0f / float(uint32_t(1) << f.shift));
+}
 
 // Mixes the frames of a voice whose gains have settled: stretches of frames that only read the
 // sample and add the step, and the loop rule's events one frame at a time. Scaling a raw value
@@ -289,7 +324,8 @@ float fixedPosition(const FixedStretch& f) { return float(f.p) * (1.0f / float(u
 // with that power of two, so left and right already carry the scale. Returns the frames mixed:
 // fewer than count when the voice stops.
 template <typename T, int LoopType, bool Silent>
-uint32_t mixSteady(const SampleView& s, Cursor& c, float left, float right, float* out, uint32_t count) {
+uint32_t mixSteady(const SampleView& s, Cursor& c, float left, float right, float* out, uint32_t count)
+{
     const T* data = static_cast<const T*>(s.data);
     uint32_t i = 0;
     while (i < count) {
@@ -312,7 +348,8 @@ uint32_t mixSteady(const SampleView& s, Cursor& c, float left, float right, floa
             }
             c.position = pos;
             i += n;
-            if (i == count) break;
+            if (i == count)
+                break;
             // Frame i is mixed; its move crosses the bound.
         } else if (!Silent) {
             addFrame(out, float(data[pos < s.length ? uint32_t(pos) : s.last]), left, right);
@@ -320,7 +357,8 @@ uint32_t mixSteady(const SampleView& s, Cursor& c, float left, float right, floa
         advance<LoopType>(s, c);
         out += 2;
         ++i;
-        if (c.position < 0.0f) break;  // stopped: the following frames skip this voice
+        if (c.position < 0.0f)
+            break;  // stopped: the following frames skip this voice
     }
     return i;
 }
@@ -328,7 +366,8 @@ uint32_t mixSteady(const SampleView& s, Cursor& c, float left, float right, floa
 // Mixes one sounding voice into count frames. The voice's state lives in locals for the run:
 // the output pointer could otherwise alias every channel field and force reloads per frame.
 template <typename T, int LoopType>
-void mixVoice(ModuleChannel& ch, float* out, uint32_t count, float rampStep) {
+void mixVoice(ModuleChannel& ch, float* out, uint32_t count, float rampStep)
+{
     const SampleView s = viewOf(*ch.sample);
     Cursor c = {ch.position, ch.step, ch.forward};
     uint32_t k = ch.rampIndex;
@@ -369,7 +408,8 @@ void mixVoice(ModuleChannel& ch, float* out, uint32_t count, float rampStep) {
 }
 
 // A sample of no frames yields zeros and stays where it is; the gains still ramp.
-void mixEmptyVoice(ModuleChannel& ch, uint32_t count, float rampStep) {
+void mixEmptyVoice(ModuleChannel& ch, uint32_t count, float rampStep)
+{
     for (uint32_t i = 0; i < count; ++i) {
         ch.rampIndex += 1;
         ch.gainLeft = moveToward(ch.gainLeft, ch.targetLeft, rampStep);
@@ -378,40 +418,48 @@ void mixEmptyVoice(ModuleChannel& ch, uint32_t count, float rampStep) {
 }
 
 template <typename T>
-void mixVoiceOfWidth(ModuleChannel& ch, float* out, uint32_t count, float rampStep) {
+void mixVoiceOfWidth(ModuleChannel& ch, float* out, uint32_t count, float rampStep)
+{
     switch (ch.sample->loopType) {
-        case LoopForward: mixVoice<T, LoopForward>(ch, out, count, rampStep); break;
-        case LoopPingPong: mixVoice<T, LoopPingPong>(ch, out, count, rampStep); break;
-        default: mixVoice<T, LoopNone>(ch, out, count, rampStep); break;
+    case LoopForward: mixVoice<T, LoopForward>(ch, out, count, rampStep); break;
+    case LoopPingPong: mixVoice<T, LoopPingPong>(ch, out, count, rampStep); break;
+    default: mixVoice<T, LoopNone>(ch, out, count, rampStep); break;
     }
 }
 
 template <typename T>
-float fetchOfWidth(ModuleChannel& ch) {
+float fetchOfWidth(ModuleChannel& ch)
+{
     switch (ch.sample->loopType) {
-        case LoopForward: return fetchFrom<T, LoopForward>(ch, *ch.sample);
-        case LoopPingPong: return fetchFrom<T, LoopPingPong>(ch, *ch.sample);
-        default: return fetchFrom<T, LoopNone>(ch, *ch.sample);
+    case LoopForward: return fetchFrom<T, LoopForward>(ch, *ch.sample);
+    case LoopPingPong: return fetchFrom<T, LoopPingPong>(ch, *ch.sample);
+    default: return fetchFrom<T, LoopNone>(ch, *ch.sample);
     }
 }
 
 }  // namespace
 
-float fetchSample(ModuleChannel& ch) {
+float fetchSample(ModuleChannel& ch)
+{
     uint32_t k = ch.rampIndex;
-    if (!sounding(ch)) return k < crossFadeFrames ? ch.tail[k] * (1.0f - float(k) / float(crossFadeFrames)) : 0.0f;
-    if (ch.sample->length == 0) return 0.0f;
+    if (!sounding(ch))
+        return k < crossFadeFrames ? ch.tail[k] * (1.0f - float(k) / float(crossFadeFrames)) : 0.0f;
+    if (ch.sample->length == 0)
+        return 0.0f;
     return ch.sample->bits == 16 ? fetchOfWidth<int16_t>(ch) : fetchOfWidth<int8_t>(ch);
 }
 
 // Mixes frames during which no tick falls: channel by channel, adding into the zeroed frames in
 // channel order, which gives the same sums as mixing frame by frame.
-void ModulePlayer::mixSegment(float* frames, uint32_t count) {
+void ModulePlayer::mixSegment(float* frames, uint32_t count)
+{
     memset(frames, 0, sizeof(float) * 2 * count);
-    if (maxLoops != 0 && rowVisits >= maxLoops) return;  // the song has come round: silence
+    if (maxLoops != 0 && rowVisits >= maxLoops)
+        return;  // the song has come round: silence
     for (uint32_t c = 0; c < walkedChannels; ++c) {
         ModuleChannel& ch = channels[c];
-        if (!sounding(ch)) continue;
+        if (!sounding(ch))
+            continue;
         if (ch.sample->length == 0) {
             mixEmptyVoice(ch, count, rampStep);
         } else if (ch.sample->bits == 16) {
@@ -421,18 +469,20 @@ void ModulePlayer::mixSegment(float* frames, uint32_t count) {
         }
     }
     float scale = globalVolume * amplification;
-    for (uint32_t i = 0; i < 2 * count; ++i) frames[i] *= scale;
+    for (uint32_t i = 0; i < 2 * count; ++i)
+        frames[i] *= scale;
 }
 
 // Frames until the next tick is due, at most count, counted with the same float steps as one
 // frame at a time would take: framesToNextTick -= 1 until it is <= 0. While the value is above
 // 1 and below 2^24 every subtraction is exact, so those go in one; the last one, which may
 // round, is taken as it comes.
-uint32_t ModulePlayer::framesUntilTick(uint32_t count) {
+uint32_t ModulePlayer::framesUntilTick(uint32_t count)
+{
     uint32_t n = 0;
     float left = framesToNextTick;
     if (left > 1.0f && left < 16777216.0f) {
-        uint32_t whole = uint32_t(left);                           // exact below 2^24
+        uint32_t whole = uint32_t(left);                            // exact below 2^24
         uint32_t exact = float(whole) == left ? whole - 1 : whole;  // subtractions that stay above 0
         n = exact < count ? exact : count;
         left -= float(n);  // exact: a multiple of the ulp of left, below it
@@ -440,15 +490,18 @@ uint32_t ModulePlayer::framesUntilTick(uint32_t count) {
     while (n < count) {
         left -= 1.0f;
         ++n;
-        if (!(left > 0.0f)) break;
+        if (!(left > 0.0f))
+            break;
     }
     framesToNextTick = left;
     return n;
 }
 
-void ModulePlayer::generate(float* frames, uint32_t count) {
+void ModulePlayer::generate(float* frames, uint32_t count)
+{
     while (count > 0) {
-        if (framesToNextTick <= 0.0f) playTick();
+        if (framesToNextTick <= 0.0f)
+            playTick();
         uint32_t n = framesUntilTick(count);
         mixSegment(frames, n);
         frames += 2 * n;

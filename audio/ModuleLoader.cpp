@@ -18,7 +18,10 @@ const uint64_t sectionAlignment = 8;
 
 // Sections start on 8-byte boundaries so that every record is naturally aligned; the size
 // computation walks with the same rule, so both agree to the byte.
-uint64_t alignUp(uint64_t offset) { return (offset + sectionAlignment - 1) & ~(sectionAlignment - 1); }
+uint64_t alignUp(uint64_t offset)
+{
+    return (offset + sectionAlignment - 1) & ~(sectionAlignment - 1);
+}
 
 // Little-endian reads that yield 0 at or beyond the limit.
 struct BoundedReader {
@@ -30,7 +33,8 @@ struct BoundedReader {
     uint32_t u32(uint64_t at) const { return uint32_t(u16(at)) | (uint32_t(u16(at + 2)) << 16); }
 };
 
-uint8_t clampLoopPoint(uint8_t point, uint8_t count) {
+uint8_t clampLoopPoint(uint8_t point, uint8_t count)
+{
     return (count > 0 && point > count - 1) ? uint8_t(count - 1) : point;
 }
 
@@ -49,7 +53,8 @@ struct SampleHeader {
     uint64_t storedBytes() const { return sixteenBit() ? uint64_t(byteLength / 2) * 2 : byteLength; }
 };
 
-SampleHeader readSampleHeader(const BoundedReader& in, uint64_t at) {
+SampleHeader readSampleHeader(const BoundedReader& in, uint64_t at)
+{
     SampleHeader h;
     h.byteLength = in.u32(at);
     h.loopStart = in.u32(at + 4);
@@ -62,13 +67,16 @@ SampleHeader readSampleHeader(const BoundedReader& in, uint64_t at) {
     return h;
 }
 
-void fillSample(const SampleHeader& h, ModuleSample& s) {
+void fillSample(const SampleHeader& h, ModuleSample& s)
+{
     // Loop end in 64 bits: start + length can exceed 32 bits in a corrupt header.
     uint64_t length = h.byteLength;
     uint64_t loopStart = h.loopStart;
     uint64_t loopEnd = uint64_t(h.loopStart) + h.loopLength;
-    if (length < loopStart) loopStart = length;
-    if (length < loopEnd) loopEnd = length;
+    if (length < loopStart)
+        loopStart = length;
+    if (length < loopEnd)
+        loopEnd = length;
     uint32_t mode = h.type & 3;
     s.loopType = (mode != 0 && loopStart != loopEnd) ? (mode == 1 ? LoopForward : LoopPingPong) : LoopNone;
     uint32_t divisor = h.sixteenBit() ? 2 : 1;
@@ -84,7 +92,8 @@ void fillSample(const SampleHeader& h, ModuleSample& s) {
 }
 
 // Delta decoding; bytes beyond the module read as 0, so the last value simply repeats.
-void decodeSample(const BoundedReader& in, uint64_t at, const SampleHeader& h, void* out) {
+void decodeSample(const BoundedReader& in, uint64_t at, const SampleHeader& h, void* out)
+{
     uint64_t available = at < in.limit ? in.limit - at : 0;
     if (h.sixteenBit()) {
         int16_t* values = static_cast<int16_t*>(out);
@@ -97,7 +106,8 @@ void decodeSample(const BoundedReader& in, uint64_t at, const SampleHeader& h, v
             sum = uint16_t(sum + in.u16(at + 2 * i));
             values[i] = int16_t(sum);
         }
-        for (uint64_t i = stored; i < count; ++i) values[i] = int16_t(sum);
+        for (uint64_t i = stored; i < count; ++i)
+            values[i] = int16_t(sum);
     } else {
         int8_t* values = static_cast<int8_t*>(out);
         uint64_t count = h.byteLength;
@@ -107,12 +117,14 @@ void decodeSample(const BoundedReader& in, uint64_t at, const SampleHeader& h, v
             sum = uint8_t(sum + in.data[at + i]);
             values[i] = int8_t(sum);
         }
-        if (count > stored) memset(values + stored, int8_t(sum), size_t(count - stored));
+        if (count > stored)
+            memset(values + stored, int8_t(sum), size_t(count - stored));
     }
 }
 
 void unpackPattern(const BoundedReader& in, uint64_t packedAt, uint32_t packedSize, PatternCell* cells,
-                   uint64_t cellCount) {
+                   uint64_t cellCount)
+{
     uint64_t offset = 0;
     uint64_t index = 0;
     // Cells beyond rows x channels have no room and are dropped; cells past the end of the
@@ -121,11 +133,16 @@ void unpackPattern(const BoundedReader& in, uint64_t packedAt, uint32_t packedSi
         uint8_t b = in.u8(packedAt + offset++);
         PatternCell c = {0, 0, 0, 0, 0};
         if (b & 0x80) {
-            if (b & 0x01) c.note = in.u8(packedAt + offset++);
-            if (b & 0x02) c.instrument = in.u8(packedAt + offset++);
-            if (b & 0x04) c.volume = in.u8(packedAt + offset++);
-            if (b & 0x08) c.effect = in.u8(packedAt + offset++);
-            if (b & 0x10) c.param = in.u8(packedAt + offset++);
+            if (b & 0x01)
+                c.note = in.u8(packedAt + offset++);
+            if (b & 0x02)
+                c.instrument = in.u8(packedAt + offset++);
+            if (b & 0x04)
+                c.volume = in.u8(packedAt + offset++);
+            if (b & 0x08)
+                c.effect = in.u8(packedAt + offset++);
+            if (b & 0x10)
+                c.param = in.u8(packedAt + offset++);
         } else {
             c.note = b;
             c.instrument = in.u8(packedAt + offset++);
@@ -137,8 +154,10 @@ void unpackPattern(const BoundedReader& in, uint64_t packedAt, uint32_t packedSi
     }
 }
 
-void readInstrumentHeader(const BoundedReader& header, uint64_t at, ModuleInstrument& ins) {
-    for (int i = 0; i < 96; ++i) ins.sampleMap[i] = header.u8(at + 33 + i);
+void readInstrumentHeader(const BoundedReader& header, uint64_t at, ModuleInstrument& ins)
+{
+    for (int i = 0; i < 96; ++i)
+        ins.sampleMap[i] = header.u8(at + 33 + i);
     ModuleEnvelope* envelopes[2] = {&ins.volumeEnvelope, &ins.panningEnvelope};
     for (int e = 0; e < 2; ++e) {
         ModuleEnvelope& env = *envelopes[e];
@@ -168,7 +187,8 @@ void readInstrumentHeader(const BoundedReader& header, uint64_t at, ModuleInstru
 // One walk serves both the size computation (tables null: offsets are only counted) and the
 // parse (tables set: records are written at the same offsets). Returns the offset, counted
 // from tables, just past section 5.
-uint64_t walkModule(ModulePlayer* player, const uint8_t* data, size_t size, uint8_t* tables) {
+uint64_t walkModule(ModulePlayer* player, const uint8_t* data, size_t size, uint8_t* tables)
+{
     BoundedReader in = {data, size};
     uint16_t songLength = in.u16(64);
     uint16_t channelCount = in.u16(68);
@@ -179,8 +199,7 @@ uint64_t walkModule(ModulePlayer* player, const uint8_t* data, size_t size, uint
     uint64_t instrumentTable = alignUp(patternTable + uint64_t(patternCount) * sizeof(PatternSlot));
     uint64_t used = alignUp(instrumentTable + uint64_t(instrumentCount) * sizeof(ModuleInstrument));
     PatternSlot* slots = tables ? reinterpret_cast<PatternSlot*>(tables + patternTable) : nullptr;
-    ModuleInstrument* instruments =
-        tables ? reinterpret_cast<ModuleInstrument*>(tables + instrumentTable) : nullptr;
+    ModuleInstrument* instruments = tables ? reinterpret_cast<ModuleInstrument*>(tables + instrumentTable) : nullptr;
 
     if (player) {
         player->songLength = songLength;
@@ -191,7 +210,8 @@ uint64_t walkModule(ModulePlayer* player, const uint8_t* data, size_t size, uint
         player->frequencyMode = (in.u8(74) & 1) ? LinearFrequencies : AmigaFrequencies;
         player->speed = in.u16(76);
         player->bpm = in.u16(78);
-        for (int i = 0; i < 256; ++i) player->orderTable[i] = in.u8(80 + i);
+        for (int i = 0; i < 256; ++i)
+            player->orderTable[i] = in.u8(80 + i);
         player->patterns = slots;
         player->instruments = instruments;
     }
@@ -201,7 +221,8 @@ uint64_t walkModule(ModulePlayer* player, const uint8_t* data, size_t size, uint
         if (at >= size) {
             // Past the end every header reads as zeros: patterns of no rows, all starting here.
             // A header may declare 65,535 of them; they need no reading.
-            for (; tables && p < patternCount; ++p) slots[p].cells = reinterpret_cast<PatternCell*>(tables + used);
+            for (; tables && p < patternCount; ++p)
+                slots[p].cells = reinterpret_cast<PatternCell*>(tables + used);
             break;
         }
         uint32_t headerLength = in.u32(at);
@@ -221,7 +242,8 @@ uint64_t walkModule(ModulePlayer* player, const uint8_t* data, size_t size, uint
 
     for (uint32_t i = 0; i < instrumentCount; ++i) {
         // Past the end every instrument reads as zeros: no samples, nothing to fill.
-        if (at >= size) break;
+        if (at >= size)
+            break;
         uint64_t start = at;
         uint32_t declared = in.u32(start);
         uint32_t effective = (declared >= 1 && declared <= maxInstrumentHeader) ? declared : maxInstrumentHeader;
@@ -271,15 +293,21 @@ uint64_t walkModule(ModulePlayer* player, const uint8_t* data, size_t size, uint
 
 }  // namespace
 
-int checkModuleHeader(const uint8_t* data, size_t size) {
-    if (size < 60) return HeaderTooShort;
-    if (memcmp(data, "Extended Module: ", 17) != 0) return HeaderBadSignature;
-    if (data[37] != 0x1A) return HeaderBadMarker;
-    if (data[58] != 0x04 || data[59] != 0x01) return HeaderBadVersion;
+int checkModuleHeader(const uint8_t* data, size_t size)
+{
+    if (size < 60)
+        return HeaderTooShort;
+    if (memcmp(data, "Extended Module: ", 17) != 0)
+        return HeaderBadSignature;
+    if (data[37] != 0x1A)
+        return HeaderBadMarker;
+    if (data[58] != 0x04 || data[59] != 0x01)
+        return HeaderBadVersion;
     return HeaderValid;
 }
 
-uint64_t computeModulePlayerSize(const uint8_t* data, size_t size) {
+uint64_t computeModulePlayerSize(const uint8_t* data, size_t size)
+{
     BoundedReader in = {data, size};
     uint64_t total = sizeof(ModulePlayer);
     total += walkModule(nullptr, data, size, nullptr);
@@ -288,16 +316,21 @@ uint64_t computeModulePlayerSize(const uint8_t* data, size_t size) {
     return total;
 }
 
-uint8_t* parseModule(ModulePlayer* player, const uint8_t* data, size_t size, uint8_t* tables) {
+uint8_t* parseModule(ModulePlayer* player, const uint8_t* data, size_t size, uint8_t* tables)
+{
     return tables + walkModule(player, data, size, tables);
 }
 
-int createModulePlayer(ModulePlayer** out, const uint8_t* data, size_t size, uint32_t sampleRate) {
-    if (checkModuleHeader(data, size) != HeaderValid) return CreatePlayerBadHeader;
+int createModulePlayer(ModulePlayer** out, const uint8_t* data, size_t size, uint32_t sampleRate)
+{
+    if (checkModuleHeader(data, size) != HeaderValid)
+        return CreatePlayerBadHeader;
     uint64_t blockSize = computeModulePlayerSize(data, size);
-    if (blockSize > maxModulePlayerSize) return CreatePlayerRefused;
+    if (blockSize > maxModulePlayerSize)
+        return CreatePlayerRefused;
     void* block = malloc(size_t(blockSize));
-    if (!block) return CreatePlayerRefused;
+    if (!block)
+        return CreatePlayerRefused;
     memset(block, 0, size_t(blockSize));
 
     ModulePlayer* player = static_cast<ModulePlayer*>(block);
@@ -309,16 +342,23 @@ int createModulePlayer(ModulePlayer** out, const uint8_t* data, size_t size, uin
     player->rampStep = 1.0f / 128.0f;
 
     player->channels = reinterpret_cast<ModuleChannel*>(tablesEnd);
-    for (uint32_t i = 0; i < player->channelCount; ++i) initChannel(player->channels[i]);
-    player->walkedChannels = uint16_t(player->channelCount < alwaysWalkedChannels ? player->channelCount
-                                                                                  : alwaysWalkedChannels);
+    for (uint32_t i = 0; i < player->channelCount; ++i)
+        initChannel(player->channels[i]);
+    player->walkedChannels =
+        uint16_t(player->channelCount < alwaysWalkedChannels ? player->channelCount : alwaysWalkedChannels);
     player->visitCounts = reinterpret_cast<uint8_t*>(player->channels + player->channelCount);
     *out = player;
     return CreatePlayerOk;
 }
 
-void destroyModulePlayer(ModulePlayer* player) { free(player); }
+void destroyModulePlayer(ModulePlayer* player)
+{
+    free(player);
+}
 
-void ModulePlayer::setMaxLoops(uint8_t count) { maxLoops = count; }
+void ModulePlayer::setMaxLoops(uint8_t count)
+{
+    maxLoops = count;
+}
 
 }  // namespace Nimbra

@@ -44,7 +44,7 @@ enum SampleLoopType : int32_t {
 };
 
 struct ModuleSample {
-    uint8_t bits;  // 8 or 16
+    uint8_t bits;     // 8 or 16
     uint32_t length;  // in sample frames
     uint32_t loopStart;
     uint32_t loopLength;
@@ -223,10 +223,10 @@ private:
 };
 
 // The record's layout is shared with its users: walkedChannels took padding and moved nothing.
-static_assert(sizeof(void*) != 8 || (offsetof(ModulePlayer, extraTicks) == 328 &&
-                                     offsetof(ModulePlayer, walkedChannels) == 330 &&
-                                     offsetof(ModulePlayer, visitCounts) == 336 &&
-                                     offsetof(ModulePlayer, channels) == 352 && sizeof(ModulePlayer) == 360),
+static_assert(sizeof(void*) != 8 ||
+                  (offsetof(ModulePlayer, extraTicks) == 328 && offsetof(ModulePlayer, walkedChannels) == 330 &&
+                   offsetof(ModulePlayer, visitCounts) == 336 && offsetof(ModulePlayer, channels) == 352 &&
+                   sizeof(ModulePlayer) == 360),
               "ModulePlayer layout");
 
 // Results of checkModuleHeader, tested in the order TooShort, BadSignature, BadMarker, BadVersion.

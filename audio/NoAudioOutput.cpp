@@ -5,25 +5,37 @@
 namespace Nimbra {
 namespace {
 
-bool openNothing(AudioStream&) { return false; }
-bool prepareNothing(AudioStream&) { return false; }
+bool openNothing(AudioStream&)
+{
+    return false;
+}
+bool prepareNothing(AudioStream&)
+{
+    return false;
+}
 void doNothing(AudioStream&) {}
-PlayPositionReading nothingPlayed(const AudioStream&) { return {}; }
+PlayPositionReading nothingPlayed(const AudioStream&)
+{
+    return {};
+}
 void noThreadSetUp() {}
-uint32_t noFineTimer() { return 0; }
+uint32_t noFineTimer()
+{
+    return 0;
+}
 void noTimerToEnd(uint32_t) {}
 void noRefillToWaitFor(uint32_t) {}
 
 const AudioOutput noAudioOutput = {
-    openNothing, prepareNothing, doNothing, nothingPlayed, doNothing, doNothing, doNothing, noThreadSetUp,
-    noFineTimer, noTimerToEnd, noRefillToWaitFor,
+    openNothing, prepareNothing, doNothing,   nothingPlayed, doNothing,         doNothing,
+    doNothing,   noThreadSetUp,  noFineTimer, noTimerToEnd,  noRefillToWaitFor,
 };
 
-} // namespace
+}  // namespace
 
 const AudioOutput& defaultAudioOutput()
 {
     return noAudioOutput;
 }
 
-} // namespace Nimbra
+}  // namespace Nimbra

@@ -11,4 +11,4 @@ uint32_t keptPlayPosition(uint32_t lastGood, const PlayPositionReading& reading)
     return reading.bytes;
 }
 
-} // namespace Nimbra
+}  // namespace Nimbra

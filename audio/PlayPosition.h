@@ -15,4 +15,4 @@ struct PlayPositionReading {
 // The position to use after `reading`, when `lastGood` is the count of the last good reading.
 uint32_t keptPlayPosition(uint32_t lastGood, const PlayPositionReading& reading);
 
-} // namespace Nimbra
+}  // namespace Nimbra

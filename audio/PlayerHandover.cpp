@@ -35,4 +35,4 @@ void clearPlayerHandover(PlayerHandover& handover)
     handover.offered = handover.retired = nullptr;
 }
 
-} // namespace Nimbra
+}  // namespace Nimbra

@@ -28,4 +28,4 @@ ModulePlayer* takeOfferedPlayer(PlayerHandover& handover, ModulePlayer* current,
 // Main thread, with the refill thread stopped: frees the offered and the retired players.
 void clearPlayerHandover(PlayerHandover& handover);
 
-} // namespace Nimbra
+}  // namespace Nimbra

@@ -13,4 +13,4 @@ uint32_t nextRefillChunk(uint32_t written, uint32_t played)
     return chunk < remaining ? chunk : remaining;
 }
 
-} // namespace Nimbra
+}  // namespace Nimbra

@@ -20,6 +20,9 @@ constexpr uint32_t kRefillIntervalMs = 5;
 uint32_t nextRefillChunk(uint32_t written, uint32_t played);
 
 // The ring slot where the next chunk starts.
-inline uint32_t refillSlot(uint32_t written) { return written % kStreamFrames; }
+inline uint32_t refillSlot(uint32_t written)
+{
+    return written % kStreamFrames;
+}
 
-} // namespace Nimbra
+}  // namespace Nimbra

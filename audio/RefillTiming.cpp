@@ -54,4 +54,4 @@ double framesToMs(int32_t frames)
     return frames * 1000.0 / kStreamRate;
 }
 
-} // namespace Nimbra
+}  // namespace Nimbra

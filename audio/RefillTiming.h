@@ -35,4 +35,4 @@ uint64_t wakeUpAfter(const RefillTimingModel& model, uint64_t t, uint32_t ms);
 // Frames as milliseconds at the stream's rate.
 double framesToMs(int32_t frames);
 
-} // namespace Nimbra
+}  // namespace Nimbra

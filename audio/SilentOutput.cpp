@@ -31,7 +31,10 @@ bool openSilence(AudioStream& stream)
     return true;
 }
 
-bool prepareSilence(AudioStream&) { return true; }
+bool prepareSilence(AudioStream&)
+{
+    return true;
+}
 
 void startSilence(AudioStream& stream)
 {
@@ -71,7 +74,10 @@ void closeSilence(AudioStream& stream)
 
 void nothingToSetUp() {}
 // Nothing is heard, so a late refill costs nothing: no finer timer.
-uint32_t noFineTimer() { return 0; }
+uint32_t noFineTimer()
+{
+    return 0;
+}
 void noTimerToEnd(uint32_t) {}
 
 void sleepBetweenRefills(uint32_t ms)
@@ -79,15 +85,15 @@ void sleepBetweenRefills(uint32_t ms)
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-const AudioOutput output = {openSilence, prepareSilence, startSilence, readSilencePosition,
-                            pauseSilence, startSilence,  closeSilence, nothingToSetUp,
-                            noFineTimer,  noTimerToEnd, sleepBetweenRefills};
+const AudioOutput output = {openSilence,  prepareSilence, startSilence,       readSilencePosition,
+                            pauseSilence, startSilence,   closeSilence,       nothingToSetUp,
+                            noFineTimer,  noTimerToEnd,   sleepBetweenRefills};
 
-} // namespace
+}  // namespace
 
 const AudioOutput& silentAudioOutput()
 {
     return output;
 }
 
-} // namespace Nimbra
+}  // namespace Nimbra

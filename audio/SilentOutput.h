@@ -8,4 +8,4 @@ namespace Nimbra {
 
 const AudioOutput& silentAudioOutput();
 
-} // namespace Nimbra
+}  // namespace Nimbra

@@ -9,4 +9,4 @@ constexpr uint32_t kStreamRate = 44100;
 constexpr uint32_t kStreamChannels = 2;
 constexpr uint32_t kBytesPerFrame = kStreamChannels * sizeof(float);
 
-} // namespace Nimbra
+}  // namespace Nimbra

@@ -102,16 +102,15 @@ void sleepBetweenRefills(uint32_t ms)
 }
 
 const AudioOutput waveOutAudioOutput = {
-    openWaveOut, prepareWaveOut, writeWaveOut, readWaveOutPosition,
-    pauseWaveOut, resumeWaveOut, closeWaveOut, raiseRefillPriority,
-    beginFineTimer, endFineTimer, sleepBetweenRefills,
+    openWaveOut,  prepareWaveOut,      writeWaveOut,   readWaveOutPosition, pauseWaveOut,        resumeWaveOut,
+    closeWaveOut, raiseRefillPriority, beginFineTimer, endFineTimer,        sleepBetweenRefills,
 };
 
-} // namespace
+}  // namespace
 
 const AudioOutput& defaultAudioOutput()
 {
     return waveOutAudioOutput;
 }
 
-} // namespace Nimbra
+}  // namespace Nimbra

@@ -49,10 +49,10 @@ struct XmSample {
     uint32_t loopStart = 0;     // in sample frames
     uint32_t loopLength = 0;    // in sample frames
     XmLoop loopType = XmLoop::None;
-    uint8_t volume = 64;        // 0..64
-    int8_t finetune = 0;        // -128..127, 1/128 semitone
-    uint8_t panning = 128;      // 0..255
-    int8_t relativeNote = 0;    // semitones
+    uint8_t volume = 64;      // 0..64
+    int8_t finetune = 0;      // -128..127, 1/128 semitone
+    uint8_t panning = 128;    // 0..255
+    int8_t relativeNote = 0;  // semitones
 };
 
 struct XmInstrument {
@@ -60,7 +60,7 @@ struct XmInstrument {
     uint8_t sampleMap[96] = {};  // sample index for notes 1..96
     XmEnvelope volumeEnvelope;
     XmEnvelope panningEnvelope;
-    uint8_t vibratoType = 0;     // file code: 0 sine, 1 square, 2 ramp down, 3 random, 4 ramp up
+    uint8_t vibratoType = 0;  // file code: 0 sine, 1 square, 2 ramp down, 3 random, 4 ramp up
     uint8_t vibratoSweep = 0;
     uint8_t vibratoDepth = 0;
     uint8_t vibratoRate = 0;
@@ -74,8 +74,8 @@ struct XmModule {
     uint16_t channelCount = 4;
     uint16_t restartPosition = 0;
     bool linearFrequencies = true;
-    uint16_t speed = 6;   // ticks per row
-    uint16_t tempo = 125; // BPM
+    uint16_t speed = 6;           // ticks per row
+    uint16_t tempo = 125;         // BPM
     std::vector<uint8_t> orders;  // pattern number per order entry (at most 256)
     std::vector<XmPattern> patterns;
     std::vector<XmInstrument> instruments;

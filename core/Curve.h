@@ -35,4 +35,4 @@ struct Curve {
 
 static_assert(sizeof(Curve) == 280, "Curve is a 280-byte record");
 
-} // namespace Nimbra
+}  // namespace Nimbra

@@ -30,4 +30,4 @@ DemoVariable makeDemoVariable(const char* name, VariableType type, float v0, flo
     return variable;
 }
 
-} // namespace Nimbra
+}  // namespace Nimbra

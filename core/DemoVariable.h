@@ -33,4 +33,4 @@ uint32_t variableTypeSize(int32_t type);
 DemoVariable makeDemoVariable(const char* name, VariableType type, float v0, float v1 = 0.0f, float v2 = 0.0f,
                               float v3 = 0.0f);
 
-} // namespace Nimbra
+}  // namespace Nimbra

@@ -24,7 +24,9 @@ struct GrowArray {
     GrowArray() : GrowArray(defaultCapacity) {}
 
     explicit GrowArray(uint32_t initialCapacity)
-        : growth(defaultGrowth), count(0), capacity(initialCapacity), data(allocate(initialCapacity)) {}
+        : growth(defaultGrowth), count(0), capacity(initialCapacity), data(allocate(initialCapacity))
+    {
+    }
 
     GrowArray(const GrowArray& source)
         : growth(defaultGrowth), count(source.count), capacity(source.capacity), data(allocate(source.capacity))
@@ -160,4 +162,4 @@ private:
     }
 };
 
-} // namespace Nimbra
+}  // namespace Nimbra

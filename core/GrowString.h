@@ -10,8 +10,7 @@ struct GrowString : GrowArray<char> {
     GrowString() { push('\0'); }
 
     // Storage for exactly the text and its NUL, but never less than the usual 8.
-    explicit GrowString(const char* text)
-        : GrowArray<char>(storageFor(std::strlen(text)))
+    explicit GrowString(const char* text) : GrowArray<char>(storageFor(std::strlen(text)))
     {
         size_t length = std::strlen(text);
         std::memcpy(data, text, length);
@@ -44,4 +43,4 @@ private:
     }
 };
 
-} // namespace Nimbra
+}  // namespace Nimbra

@@ -23,10 +23,10 @@ struct IdMap {
     static constexpr uint32_t defaultBucketCount = 16;
 
     IdMap()
-        : maxLoadFactor(0.75f),
-          buckets(static_cast<Node**>(std::calloc(defaultBucketCount, sizeof(Node*)))),
-          bucketCount(defaultBucketCount),
-          size(0) {}
+        : maxLoadFactor(0.75f), buckets(static_cast<Node**>(std::calloc(defaultBucketCount, sizeof(Node*)))),
+          bucketCount(defaultBucketCount), size(0)
+    {
+    }
 
     IdMap(const IdMap&) = delete;
     IdMap& operator=(const IdMap&) = delete;
@@ -72,4 +72,4 @@ struct IdMap {
     }
 };
 
-} // namespace Nimbra
+}  // namespace Nimbra

@@ -26,7 +26,7 @@ bool interpolates(int32_t interpolation)
            interpolation <= static_cast<int32_t>(KeyInterpolation::Quartic);
 }
 
-} // namespace
+}  // namespace
 
 float evaluateCurve(const Timeline& timeline, uint32_t curveIndex, float seconds)
 {
@@ -63,4 +63,4 @@ float evaluateCurve(const Timeline& timeline, uint32_t curveIndex, float seconds
     return (1.0f - w) * prev->value + w * other->value;
 }
 
-} // namespace Nimbra
+}  // namespace Nimbra

@@ -31,4 +31,4 @@ float rowsPerSecond(const Timeline& timeline);
 // (and for a curve without keys) the value is 0; from the last key on it is the last value.
 float evaluateCurve(const Timeline& timeline, uint32_t curveIndex, float seconds);
 
-} // namespace Nimbra
+}  // namespace Nimbra

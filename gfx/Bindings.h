@@ -8,23 +8,20 @@
 namespace Nimbra {
 namespace Gfx {
 
-enum BindingKind : int32_t
-{
+enum BindingKind : int32_t {
     TextureBinding = 0,
     BufferBinding = 1,
 };
 
-struct ResourceBinding
-{
+struct ResourceBinding {
     int32_t kind = TextureBinding;
-    Resource* resource = nullptr; // not owned; null leaves the register unbound
+    Resource* resource = nullptr;  // not owned; null leaves the register unbound
 };
 
-struct TargetBinding
-{
-    TextureRuntime* resource = nullptr; // not owned
-    bool flag = true;                   // set by the construction code, never read
+struct TargetBinding {
+    TextureRuntime* resource = nullptr;  // not owned
+    bool flag = true;                    // set by the construction code, never read
 };
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

@@ -58,5 +58,5 @@ bool BufferDataRuntime::release()
     return BufferRuntime::release();
 }
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

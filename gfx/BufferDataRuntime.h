@@ -9,11 +9,10 @@
 namespace Nimbra {
 namespace Gfx {
 
-struct BufferDataDesc
-{
+struct BufferDataDesc {
     int32_t elementType = Float32;
-    char path[pathCapacity] = {}; // read when data is null
-    const void* data = nullptr;   // count elements in binary form; not owned
+    char path[pathCapacity] = {};  // read when data is null
+    const void* data = nullptr;    // count elements in binary form; not owned
     uint32_t count = 0;
 };
 
@@ -36,8 +35,8 @@ public:
     uint32_t count = 0;
 
 private:
-    void* ownedData = nullptr; // the block parsed from a file, freed by release
+    void* ownedData = nullptr;  // the block parsed from a file, freed by release
 };
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

@@ -46,8 +46,8 @@ bool BufferRuntime::createGpuObjects()
     D3D11_BUFFER_DESC desc = {};
     desc.ByteWidth = bufferByteWidth(stride, countX, countY, countZ);
     desc.Usage = D3D11_USAGE_DEFAULT;
-    desc.BindFlags = constantBuffer ? D3D11_BIND_CONSTANT_BUFFER
-                                    : D3D11_BIND_SHADER_RESOURCE | D3D11_BIND_UNORDERED_ACCESS;
+    desc.BindFlags =
+        constantBuffer ? D3D11_BIND_CONSTANT_BUFFER : D3D11_BIND_SHADER_RESOURCE | D3D11_BIND_UNORDERED_ACCESS;
     desc.MiscFlags = constantBuffer ? 0u : UINT(D3D11_RESOURCE_MISC_BUFFER_STRUCTURED);
     desc.StructureByteStride = static_cast<UINT>(stride);
 
@@ -119,5 +119,5 @@ ID3D11DepthStencilView* BufferRuntime::dsv()
     return nullptr;
 }
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

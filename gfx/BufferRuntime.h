@@ -33,11 +33,11 @@ public:
     int32_t countX = 1;
     int32_t countY = 1;
     int32_t countZ = 1;
-    const void* initialData = nullptr; // contents of buffer[0]; not owned
-    ID3D11Buffer* buffer[2] = {};      // [1] only when double-buffered and structured
+    const void* initialData = nullptr;  // contents of buffer[0]; not owned
+    ID3D11Buffer* buffer[2] = {};       // [1] only when double-buffered and structured
     ID3D11UnorderedAccessView* uavs[2] = {};
     ID3D11ShaderResourceView* srvs[2] = {};
 };
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

@@ -75,5 +75,5 @@ void ComputePass::execute(const void* constantData, uint32_t constantSize)
     }
 }
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

@@ -12,16 +12,15 @@
 namespace Nimbra {
 namespace Gfx {
 
-struct ComputePassDesc : ShaderDesc
-{
-    uint32_t sizeX = 8; // work size; the shaders run 8 threads a group on each axis
+struct ComputePassDesc : ShaderDesc {
+    uint32_t sizeX = 8;  // work size; the shaders run 8 threads a group on each axis
     uint32_t sizeY = 8;
     uint32_t sizeZ = 0;
     int32_t enableMode = EnableAlways;
     float startTime = 0.0f;
     float endTime = 100000.0f;
-    GrowArray<ResourceBinding> outputs; // u(inputs.count + j)
-    GrowArray<ResourceBinding> inputs;  // t(i)
+    GrowArray<ResourceBinding> outputs;  // u(inputs.count + j)
+    GrowArray<ResourceBinding> inputs;   // t(i)
 
     // Frees the strings and lists (a consumed description).
     void releaseContents();
@@ -50,5 +49,5 @@ public:
     ShaderProgram program;
 };
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

@@ -97,5 +97,5 @@ Resource* DemoPlayer::render(PassObserver* observer)
     return output;
 }
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

@@ -13,16 +13,14 @@
 namespace Nimbra {
 namespace Gfx {
 
-enum PassKind : int32_t
-{
+enum PassKind : int32_t {
     ComputePassKind = 0,
     DrawPassKind = 1,
 };
 
-struct PassEntry
-{
-    int32_t kind = DrawPassKind; // ComputePassKind or DrawPassKind; others are skipped
-    void* pass = nullptr;        // a ComputePass or a DrawPass, by kind
+struct PassEntry {
+    int32_t kind = DrawPassKind;  // ComputePassKind or DrawPassKind; others are skipped
+    void* pass = nullptr;         // a ComputePass or a DrawPass, by kind
 };
 
 // Told where each pass of a frame ends, in list order (the capture puts a GPU timestamp there).
@@ -31,7 +29,7 @@ class PassObserver
 public:
     virtual ~PassObserver() = default;
     virtual void passesBegin() = 0;
-    virtual void passDone(uint32_t index) = 0; // index into DemoPlayer::passes, run or skipped
+    virtual void passDone(uint32_t index) = 0;  // index into DemoPlayer::passes, run or skipped
     virtual void passesEnd() = 0;
 };
 
@@ -51,17 +49,17 @@ public:
     uint32_t constantBytes() const;
 
     GrowArray<DemoVariable> variables;
-    GrowArray<uint64_t> reservedListA; // never filled or read
-    GrowArray<uint64_t> reservedListB; // never filled or read
-    int32_t reservedValue = 1;         // never read
+    GrowArray<uint64_t> reservedListA;  // never filled or read
+    GrowArray<uint64_t> reservedListB;  // never filled or read
+    int32_t reservedValue = 1;          // never read
     IdMap<Resource> resources;
     IdMap<DrawPass> drawPasses;
     IdMap<ComputePass> computePasses;
     Resource* output = nullptr;
     GrowArray<PassEntry> passes;
-    bool firstFrame = false; // true from the end of construction until the first render
+    bool firstFrame = false;  // true from the end of construction until the first render
     VariableBlock variableBlock;
 };
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

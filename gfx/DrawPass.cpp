@@ -12,8 +12,7 @@ namespace Gfx {
 
 namespace {
 
-struct BlendFactors
-{
+struct BlendFactors {
     D3D11_BLEND source;
     D3D11_BLEND destination;
     D3D11_BLEND sourceAlpha;
@@ -31,11 +30,8 @@ constexpr int32_t blendModeCount = sizeof blendModes / sizeof blendModes[0];
 
 // Indexed by Topology.
 constexpr D3D11_PRIMITIVE_TOPOLOGY topologies[] = {
-    D3D11_PRIMITIVE_TOPOLOGY_POINTLIST,
-    D3D11_PRIMITIVE_TOPOLOGY_LINELIST,
-    D3D11_PRIMITIVE_TOPOLOGY_LINESTRIP,
-    D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST,
-    D3D11_PRIMITIVE_TOPOLOGY_TRIANGLESTRIP,
+    D3D11_PRIMITIVE_TOPOLOGY_POINTLIST,    D3D11_PRIMITIVE_TOPOLOGY_LINELIST,      D3D11_PRIMITIVE_TOPOLOGY_LINESTRIP,
+    D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST, D3D11_PRIMITIVE_TOPOLOGY_TRIANGLESTRIP,
 };
 constexpr int32_t topologyCount = sizeof topologies / sizeof topologies[0];
 
@@ -81,7 +77,7 @@ ID3D11BlendState* createBlendState(bool blend, int32_t blendMode)
     return state;
 }
 
-} // namespace
+}  // namespace
 
 void DrawPassDesc::releaseContents()
 {
@@ -171,5 +167,5 @@ void DrawPass::execute(const void* constantData, uint32_t constantSize)
     }
 }
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

@@ -12,16 +12,14 @@
 namespace Nimbra {
 namespace Gfx {
 
-enum BlendMode : int32_t
-{
-    BlendAdd = 0,         // one + one
-    BlendAlpha = 1,       // alpha over, alpha accumulates towards opaque
-    BlendAlphaKeep = 2,   // alpha over, the source's alpha replaces the target's
-    BlendMultiplyInv = 3, // darkens by the source colour
+enum BlendMode : int32_t {
+    BlendAdd = 0,          // one + one
+    BlendAlpha = 1,        // alpha over, alpha accumulates towards opaque
+    BlendAlphaKeep = 2,    // alpha over, the source's alpha replaces the target's
+    BlendMultiplyInv = 3,  // darkens by the source colour
 };
 
-enum Topology : int32_t
-{
+enum Topology : int32_t {
     PointList = 0,
     LineList = 1,
     LineStrip = 2,
@@ -29,12 +27,11 @@ enum Topology : int32_t
     TriangleStrip = 4,
 };
 
-struct DrawPassDesc : ShaderDesc
-{
+struct DrawPassDesc : ShaderDesc {
     float clearColor[4] = {0.0f, 0.0f, 0.0f, 1.0f};
-    bool clear = true;     // clear the targets (and the depth target) before drawing
-    bool useDepth = false; // bind depthTarget's depth view
-    bool cullBack = false; // false culls nothing
+    bool clear = true;      // clear the targets (and the depth target) before drawing
+    bool useDepth = false;  // bind depthTarget's depth view
+    bool cullBack = false;  // false culls nothing
     bool blend = false;
     int32_t blendMode = BlendAdd;
     int32_t topology = TriangleList;
@@ -44,8 +41,8 @@ struct DrawPassDesc : ShaderDesc
     float startTime = 0.0f;
     float endTime = 100000.0f;
     GrowArray<TargetBinding> targets;
-    Resource* depthTarget = nullptr; // a texture of a depth format
-    bool reservedDepthFlag = true;   // carried, never read
+    Resource* depthTarget = nullptr;  // a texture of a depth format
+    bool reservedDepthFlag = true;    // carried, never read
     GrowArray<ResourceBinding> inputs;
 
     // Frees the strings and lists (a consumed description).
@@ -76,5 +73,5 @@ public:
     ShaderProgram program;
 };
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

@@ -5,8 +5,7 @@
 namespace Nimbra {
 namespace Gfx {
 
-enum ElementType : int32_t
-{
+enum ElementType : int32_t {
     Int32 = 0,
     Float32 = 1,
     UInt8 = 2,
@@ -17,14 +16,11 @@ inline uint32_t elementSize(int32_t elementType)
 {
     switch (elementType) {
     case Int32:
-    case Float32:
-        return 4;
-    case UInt8:
-        return 1;
-    default:
-        return 0;
+    case Float32: return 4;
+    case UInt8: return 1;
+    default: return 0;
     }
 }
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

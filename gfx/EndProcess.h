@@ -19,5 +19,5 @@ inline void endWithoutDriverTeardown(UINT status)
     TerminateProcess(GetCurrentProcess(), status);
 }
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

@@ -22,5 +22,5 @@ void refreshFrameConstants(const void* data, uint32_t size)
         graphicsContext.context->UpdateSubresource(frameConstants.buffer[0], 0, nullptr, data, 0, 0);
 }
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

@@ -18,5 +18,5 @@ extern BufferDesc frameConstantsDesc;
 // keeps its size from frame to frame, so that is once), then uploads all of `data`.
 void refreshFrameConstants(const void* data, uint32_t size);
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

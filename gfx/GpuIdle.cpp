@@ -22,4 +22,4 @@ void waitForGpuIdle(ID3D11Device* device, ID3D11DeviceContext* context, uint32_t
     done->Release();
 }
 
-} // namespace Nimbra::Gfx
+}  // namespace Nimbra::Gfx

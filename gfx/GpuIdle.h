@@ -18,4 +18,4 @@ constexpr uint32_t gpuIdleLimitMs = 60000;
 // Flushes and waits, at most `limitMs`; returns at once without a device.
 void waitForGpuIdle(ID3D11Device* device, ID3D11DeviceContext* context, uint32_t limitMs);
 
-} // namespace Nimbra::Gfx
+}  // namespace Nimbra::Gfx

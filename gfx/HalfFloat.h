@@ -18,4 +18,4 @@ inline float halfToFloat(uint16_t half)
     return sign * std::ldexp(static_cast<float>(1024 + mantissa), exponent - 25);
 }
 
-} // namespace Nimbra::Gfx
+}  // namespace Nimbra::Gfx

@@ -23,7 +23,7 @@ void flipRows(unsigned char* pixels, int width, int height)
     }
 }
 
-} // namespace
+}  // namespace
 
 bool ImageRuntime::create(const ImageDesc& desc)
 {
@@ -39,8 +39,8 @@ bool ImageRuntime::create(const ImageDesc& desc)
     if (data != nullptr) {
         // stb_image takes an int length; larger blocks are not images we could decode anyway.
         if (size <= static_cast<uint32_t>(INT_MAX))
-            pixels = stbi_load_from_memory(static_cast<const stbi_uc*>(data), static_cast<int>(size),
-                                           &imageWidth, &imageHeight, &components, 4);
+            pixels = stbi_load_from_memory(static_cast<const stbi_uc*>(data), static_cast<int>(size), &imageWidth,
+                                           &imageHeight, &components, 4);
     } else {
         pixels = stbi_load(path, &imageWidth, &imageHeight, &components, 4);
     }
@@ -60,5 +60,5 @@ bool ImageRuntime::create(const void* desc, bool)
     return create(*static_cast<const ImageDesc*>(desc));
 }
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

@@ -8,10 +8,9 @@
 namespace Nimbra {
 namespace Gfx {
 
-struct ImageDesc
-{
-    char path[pathCapacity] = {}; // read when data is null
-    const void* data = nullptr;   // size bytes of an encoded image; not owned
+struct ImageDesc {
+    char path[pathCapacity] = {};  // read when data is null
+    const void* data = nullptr;    // size bytes of an encoded image; not owned
     uint32_t size = 0;
 };
 
@@ -31,5 +30,5 @@ public:
     uint32_t size = 0;
 };
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

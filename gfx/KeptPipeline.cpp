@@ -50,5 +50,5 @@ void KeptPipeline::restore()
     releaseAndClear(depth);
 }
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

@@ -36,5 +36,5 @@ private:
     ID3D11DepthStencilView* depth = nullptr;
 };
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

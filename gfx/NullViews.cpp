@@ -7,5 +7,5 @@ ID3D11ShaderResourceView* const nullShaderResources[inputRegisterCount] = {};
 ID3D11UnorderedAccessView* const nullUnorderedAccess[unorderedRegisterCount] = {};
 ID3D11RenderTargetView* const nullRenderTargets[renderTargetCount] = {};
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

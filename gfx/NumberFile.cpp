@@ -56,15 +56,12 @@ void storeElement(void* data, int32_t elementType, uint32_t index, const char* t
         std::memcpy(static_cast<char*>(data) + 4 * index, &value, 4);
         break;
     }
-    case UInt8:
-        static_cast<uint8_t*>(data)[index] = static_cast<uint8_t>(toInt32(token) & 0xFF);
-        break;
-    default:
-        break;
+    case UInt8: static_cast<uint8_t*>(data)[index] = static_cast<uint8_t>(toInt32(token) & 0xFF); break;
+    default: break;
     }
 }
 
-} // namespace
+}  // namespace
 
 uint32_t countNumberTokens(const char* text)
 {
@@ -137,5 +134,5 @@ bool loadNumberFile(const char* path, int32_t elementType, void*& data, uint32_t
     return true;
 }
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

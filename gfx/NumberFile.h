@@ -20,5 +20,5 @@ void parseNumbers(char* text, int32_t elementType, void*& data, uint32_t& count)
 // when the file cannot be opened or read.
 bool loadNumberFile(const char* path, int32_t elementType, void*& data, uint32_t& count);
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

@@ -10,12 +10,11 @@ namespace Gfx {
 constexpr uint32_t overlayGlyphWidth = 8;
 constexpr uint32_t overlayGlyphHeight = 16;
 
-struct OverlayQuad
-{
+struct OverlayQuad {
     float left = 0.0f, top = 0.0f, right = 0.0f, bottom = 0.0f;
     int32_t glyph = -1;
     float colour[4] = {0.0f, 0.0f, 0.0f, 0.0f};
 };
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

@@ -6,8 +6,7 @@ namespace Nimbra {
 namespace Gfx {
 
 // When a pass runs: every frame, only in the player's first frame, or inside a time window.
-enum EnableMode : int32_t
-{
+enum EnableMode : int32_t {
     EnableAlways = 0,
     EnableFirstFrame = 1,
     EnableWindow = 2,
@@ -17,14 +16,10 @@ enum EnableMode : int32_t
 inline bool passEnabled(int32_t enableMode, float startTime, float endTime, float t, bool firstFrame)
 {
     switch (enableMode) {
-    case EnableAlways:
-        return true;
-    case EnableFirstFrame:
-        return firstFrame;
-    case EnableWindow:
-        return startTime <= t && t <= endTime;
-    default:
-        return false;
+    case EnableAlways: return true;
+    case EnableFirstFrame: return firstFrame;
+    case EnableWindow: return startTime <= t && t <= endTime;
+    default: return false;
     }
 }
 
@@ -35,5 +30,5 @@ inline uint32_t threadGroupsFor(uint32_t size)
     return groups > 0 ? groups : 1;
 }
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

@@ -37,7 +37,7 @@ SlotOffer slotOf(Resource* resource)
     return offer;
 }
 
-} // namespace
+}  // namespace
 
 std::vector<SlotOffer> slotsOf(const GrowArray<ResourceBinding>& bindings)
 {
@@ -47,8 +47,7 @@ std::vector<SlotOffer> slotsOf(const GrowArray<ResourceBinding>& bindings)
     return slots;
 }
 
-uint32_t bindConstantsAndInputs(ID3D11DeviceContext* context, const GrowArray<ResourceBinding>& inputs,
-                                uint32_t stages)
+uint32_t bindConstantsAndInputs(ID3D11DeviceContext* context, const GrowArray<ResourceBinding>& inputs, uint32_t stages)
 {
     ID3D11Buffer* constants = frameConstants.buffer[0];
     if (stages & VertexStage)
@@ -75,5 +74,5 @@ void unbindInputs(ID3D11DeviceContext* context, uint32_t inputCount, uint32_t st
         setResources(context, stages, 0, inputCount, nullShaderResources);
 }
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

@@ -50,5 +50,5 @@ uint32_t bindConstantsAndInputs(ID3D11DeviceContext* context, const GrowArray<Re
 // Clears input registers 0 .. inputCount - 1.
 void unbindInputs(ID3D11DeviceContext* context, uint32_t inputCount, uint32_t stages);
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

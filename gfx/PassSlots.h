@@ -18,8 +18,8 @@ struct PassSlots {
     std::vector<SlotOffer> inputs;   // t0, t1, ...
     std::vector<SlotOffer> outputs;  // compute: u(firstOutput), u(firstOutput + 1), ...
     uint32_t firstOutput = 0;
-    uint32_t targetCount = 0;        // draw: render targets
+    uint32_t targetCount = 0;  // draw: render targets
 };
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

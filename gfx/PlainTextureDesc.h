@@ -22,5 +22,5 @@ inline D3D11_TEXTURE2D_DESC plainTextureDesc(UINT width, UINT height, DXGI_FORMA
     return desc;
 }
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

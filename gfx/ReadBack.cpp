@@ -73,5 +73,5 @@ bool readBackTexture(ID3D11Device* device, ID3D11DeviceContext* context, ID3D11T
     return ok;
 }
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

@@ -21,5 +21,5 @@ ID3D11Texture2D* createStagingTextureFor(ID3D11Device* device, ID3D11Texture2D* 
 bool readBackTexture(ID3D11Device* device, ID3D11DeviceContext* context, ID3D11Texture2D* texture,
                      uint32_t bytesPerTexel, std::vector<uint8_t>& bytes);
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

@@ -4,9 +4,7 @@ namespace Nimbra {
 namespace Gfx {
 
 // Contents never change after creation; the per-frame hook stays empty.
-void Resource::update()
-{
-}
+void Resource::update() {}
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

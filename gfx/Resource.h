@@ -21,8 +21,8 @@ public:
     virtual ID3D11RenderTargetView* rtv(bool readSide) = 0;
     virtual ID3D11DepthStencilView* dsv() = 0;
 
-    bool doubleBuffered = false; // two GPU objects of each kind
-    bool parity = false;         // which of the two is written this frame
+    bool doubleBuffered = false;  // two GPU objects of each kind
+    bool parity = false;          // which of the two is written this frame
 
 protected:
     Resource() = default;
@@ -42,5 +42,5 @@ void releaseAndClear(T*& object)
     }
 }
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

@@ -6,5 +6,5 @@ namespace Gfx {
 // Capacity of a resource's file name, NUL included.
 constexpr int pathCapacity = 4096;
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

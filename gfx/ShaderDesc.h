@@ -7,29 +7,26 @@
 namespace Nimbra {
 namespace Gfx {
 
-enum ShaderKind : int32_t
-{
+enum ShaderKind : int32_t {
     VertexPixelShaders = 0,
     ComputeShader = 1,
 };
 
 // The stages of a pass: what it binds its constants and inputs in, and which program it runs.
-enum PassStages : uint32_t
-{
+enum PassStages : uint32_t {
     VertexStage = 1,
     PixelStage = 2,
     ComputeStage = 4,
 };
 
-struct ShaderDesc
-{
-    int32_t kind = VertexPixelShaders; // set by the pass, not by the caller
+struct ShaderDesc {
+    int32_t kind = VertexPixelShaders;  // set by the pass, not by the caller
     GrowString vertexEntry{"vertex_main"};
     GrowString pixelEntry{"pixel_main"};
     GrowString kernelEntry{"kernel_main"};
-    GrowString reservedEntry;             // carried, never read
-    const void* reservedPointer = nullptr; // carried, never read
-    const void* vertexCode = nullptr;      // DXBC, not owned
+    GrowString reservedEntry;               // carried, never read
+    const void* reservedPointer = nullptr;  // carried, never read
+    const void* vertexCode = nullptr;       // DXBC, not owned
     const void* pixelCode = nullptr;
     const void* kernelCode = nullptr;
     uint32_t vertexCodeSize = 0;
@@ -44,10 +41,10 @@ struct ShaderDesc
     // The name recorded for `stage`, null for none.
     const char* programName(uint32_t stage) const
     {
-        return stage == VertexStage ? vertexProgram
-             : stage == PixelStage  ? pixelProgram
-             : stage == ComputeStage ? kernelProgram
-                                     : nullptr;
+        return stage == VertexStage    ? vertexProgram
+               : stage == PixelStage   ? pixelProgram
+               : stage == ComputeStage ? kernelProgram
+                                       : nullptr;
     }
 
     // Points the bytecode of `stage` at `code`.
@@ -75,5 +72,5 @@ struct ShaderDesc
     }
 };
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

@@ -49,5 +49,5 @@ bool ShaderProgram::replace(uint32_t stage, const void* code, uint32_t size)
     return true;
 }
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

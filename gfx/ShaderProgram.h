@@ -7,8 +7,7 @@
 namespace Nimbra {
 namespace Gfx {
 
-struct ShaderProgram : ShaderDesc
-{
+struct ShaderProgram : ShaderDesc {
     ShaderProgram() = default;
     ShaderProgram(const ShaderProgram&) = delete;
     ShaderProgram& operator=(const ShaderProgram&) = delete;
@@ -26,5 +25,5 @@ struct ShaderProgram : ShaderDesc
     ID3D11ComputeShader* computeShader = nullptr;
 };
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

@@ -13,8 +13,7 @@ namespace {
 
 // One quad as overlayVS.hlsl reads it: the rectangle in clip space, the glyph's in texels of
 // the font texture (left < 0: plain), the colour.
-struct QuadRecord
-{
+struct QuadRecord {
     float rect[4];
     float texels[4];
     float colour[4];
@@ -157,12 +156,12 @@ private:
     ID3D11BlendState* blend = nullptr;
 };
 
-} // namespace
+}  // namespace
 
 std::unique_ptr<TextOverlay> makeTextOverlay()
 {
     return std::make_unique<Overlay>();
 }
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

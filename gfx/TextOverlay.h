@@ -22,11 +22,11 @@ public:
     // `pixels`: `glyphCount` glyphs of 8 x 16, one int per pixel (0 clear), rows from the top.
     virtual bool create(ID3D11Device* device, const int32_t* pixels, uint32_t glyphCount) = 0;
     // Draws the quads, in order, into `target` of width x height pixels.
-    virtual void draw(ID3D11DeviceContext* context, ID3D11RenderTargetView* target, uint32_t width,
-                      uint32_t height, const std::vector<OverlayQuad>& quads) = 0;
+    virtual void draw(ID3D11DeviceContext* context, ID3D11RenderTargetView* target, uint32_t width, uint32_t height,
+                      const std::vector<OverlayQuad>& quads) = 0;
 };
 
 std::unique_ptr<TextOverlay> makeTextOverlay();
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

@@ -5,15 +5,13 @@
 namespace Nimbra {
 namespace Gfx {
 
-enum TextureDimension : int32_t
-{
+enum TextureDimension : int32_t {
     Texture1D = 0,
     Texture2D = 1,
     Texture3D = 2,
 };
 
-enum TextureFormat : int32_t
-{
+enum TextureFormat : int32_t {
     R32Float = 0,
     Rgba8Unorm = 1,
     Bgra8Unorm = 2,
@@ -33,8 +31,8 @@ inline bool isDepthFormat(int32_t format)
 
 // 1 plus the number of halvings of the largest extent down to 1 when a chain is wanted and
 // possible (depth formats cannot generate mips); 1 otherwise. 1280 gives 11, 3 gives 2.
-inline uint32_t mipLevelCount(int32_t dimension, int32_t width, int32_t height, int32_t depth,
-                              bool mips, int32_t format)
+inline uint32_t mipLevelCount(int32_t dimension, int32_t width, int32_t height, int32_t depth, bool mips,
+                              int32_t format)
 {
     if (!mips || isDepthFormat(format))
         return 1;
@@ -51,5 +49,5 @@ inline uint32_t mipLevelCount(int32_t dimension, int32_t width, int32_t height, 
     return count;
 }
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

@@ -10,14 +10,14 @@ namespace Gfx {
 namespace {
 
 constexpr DXGI_FORMAT dxgiFormats[textureFormatCount] = {
-    DXGI_FORMAT_R32_FLOAT,          // R32Float
-    DXGI_FORMAT_R8G8B8A8_UNORM,     // Rgba8Unorm
-    DXGI_FORMAT_B8G8R8A8_UNORM,     // Bgra8Unorm
-    DXGI_FORMAT_R16G16B16A16_FLOAT, // Rgba16Float
-    DXGI_FORMAT_R32G32B32A32_FLOAT, // Rgba32Float
-    DXGI_FORMAT_D24_UNORM_S8_UINT,  // Depth24Stencil8
-    DXGI_FORMAT_D32_FLOAT,          // Depth32Float
-    DXGI_FORMAT_R32_UINT,           // R32Uint
+    DXGI_FORMAT_R32_FLOAT,           // R32Float
+    DXGI_FORMAT_R8G8B8A8_UNORM,      // Rgba8Unorm
+    DXGI_FORMAT_B8G8R8A8_UNORM,      // Bgra8Unorm
+    DXGI_FORMAT_R16G16B16A16_FLOAT,  // Rgba16Float
+    DXGI_FORMAT_R32G32B32A32_FLOAT,  // Rgba32Float
+    DXGI_FORMAT_D24_UNORM_S8_UINT,   // Depth24Stencil8
+    DXGI_FORMAT_D32_FLOAT,           // Depth32Float
+    DXGI_FORMAT_R32_UINT,            // R32Uint
 };
 
 UINT atLeastOne(int32_t extent)
@@ -25,7 +25,7 @@ UINT atLeastOne(int32_t extent)
     return static_cast<UINT>(std::max(extent, 1));
 }
 
-} // namespace
+}  // namespace
 
 DXGI_FORMAT dxgiFormatOf(int32_t format)
 {
@@ -90,8 +90,7 @@ ID3D11Resource* TextureRuntime::createTexture(uint32_t mipLevels) const
         desc.Usage = D3D11_USAGE_DEFAULT;
         desc.BindFlags = isDepthFormat(format)
                              ? D3D11_BIND_DEPTH_STENCIL
-                             : D3D11_BIND_SHADER_RESOURCE | D3D11_BIND_RENDER_TARGET |
-                                   D3D11_BIND_UNORDERED_ACCESS;
+                             : D3D11_BIND_SHADER_RESOURCE | D3D11_BIND_RENDER_TARGET | D3D11_BIND_UNORDERED_ACCESS;
         desc.MiscFlags = miscFlags;
         ID3D11Texture2D* created = nullptr;
         device->CreateTexture2D(&desc, nullptr, &created);
@@ -159,7 +158,7 @@ void TextureRuntime::createViews(int index, uint32_t mipLevels)
 bool TextureRuntime::createGpuObjects()
 {
     if (dimension < Texture1D || dimension > Texture3D)
-        return true; // no such texture: everything stays null
+        return true;  // no such texture: everything stays null
     const uint32_t mipLevels = mipLevelCount(dimension, width, height, depth, mips, format);
     texture[0] = createTexture(mipLevels);
     if (doubleBuffered)
@@ -229,8 +228,8 @@ void TextureRuntime::upload(const void* pixels, int32_t width_, int32_t height_,
     box.right = static_cast<UINT>(width_);
     box.bottom = static_cast<UINT>(height_);
     box.back = 1;
-    graphicsContext.context->UpdateSubresource(texture[0], 0, &box, pixels,
-                                               static_cast<UINT>(width_) * bytesPerPixel, 0);
+    graphicsContext.context->UpdateSubresource(texture[0], 0, &box, pixels, static_cast<UINT>(width_) * bytesPerPixel,
+                                               0);
 }
 
 void TextureRuntime::generateMips()
@@ -243,5 +242,5 @@ void TextureRuntime::generateMips()
         graphicsContext.context->GenerateMips(srvs[1]);
 }
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

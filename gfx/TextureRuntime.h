@@ -8,15 +8,14 @@
 namespace Nimbra {
 namespace Gfx {
 
-struct TextureDesc
-{
+struct TextureDesc {
     int32_t dimension = Texture2D;
-    int32_t width = 2;  // 0 is created as 1
-    int32_t height = 2; // 0 is created as 1
-    int32_t depth = 0;  // 3D slices; 0 is created as 1
-    bool fixedSize = false; // false: width and height are already the screen size times scale
+    int32_t width = 2;       // 0 is created as 1
+    int32_t height = 2;      // 0 is created as 1
+    int32_t depth = 0;       // 3D slices; 0 is created as 1
+    bool fixedSize = false;  // false: width and height are already the screen size times scale
     float scale = 1.0f;
-    bool mips = false; // full mip chain, regenerated after every pass that writes it
+    bool mips = false;  // full mip chain, regenerated after every pass that writes it
     int32_t format = Rgba16Float;
     int32_t reservedA = 1;
     int32_t reservedB = 1;
@@ -68,12 +67,12 @@ public:
     ID3D11UnorderedAccessView* uavs[2] = {};
     ID3D11ShaderResourceView* srvs[2] = {};
     ID3D11RenderTargetView* rtvs[2] = {};
-    ID3D11DepthStencilView* depthView = nullptr; // depth formats only, of texture[0]
+    ID3D11DepthStencilView* depthView = nullptr;  // depth formats only, of texture[0]
 
 private:
     ID3D11Resource* createTexture(uint32_t mipLevels) const;
     void createViews(int index, uint32_t mipLevels);
 };
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

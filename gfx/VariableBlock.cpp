@@ -58,5 +58,5 @@ uint8_t* buildConstantData(const ContextBuffer& header, const VariableBlock& blo
     return data;
 }
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

@@ -10,11 +10,10 @@
 namespace Nimbra {
 namespace Gfx {
 
-struct VariableBlock
-{
+struct VariableBlock {
     GrowArray<DemoVariable> snapshot;
-    GrowArray<uint32_t> offsets; // offsets[i] is where variable i starts; one entry more
-    uint8_t* bytes = nullptr;    // byteCount bytes from std::malloc
+    GrowArray<uint32_t> offsets;  // offsets[i] is where variable i starts; one entry more
+    uint8_t* bytes = nullptr;     // byteCount bytes from std::malloc
     uint32_t byteCount = 0;
 
     VariableBlock() = default;
@@ -35,5 +34,5 @@ uint32_t constantDataSize(uint32_t byteCount);
 // values, zero padding.
 uint8_t* buildConstantData(const ContextBuffer& header, const VariableBlock& block, uint32_t& size);
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

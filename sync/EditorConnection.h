@@ -13,7 +13,8 @@ enum class ConnectionState {
     Open,        // bytes can flow
 };
 
-class EditorConnection {
+class EditorConnection
+{
 public:
     virtual ~EditorConnection() = default;
     // Starts connecting (to the address the connection was made for); a refusal may be known at
@@ -30,4 +31,4 @@ public:
     virtual void close() = 0;
 };
 
-} // namespace Nimbra::Sync
+}  // namespace Nimbra::Sync

@@ -116,10 +116,9 @@ ReadStatus MessageReader::finish(EditorMessage& message)
             return fail("pause flag %u is neither 0 nor 1", unsigned(pending_[1]));
         message.paused = pending_[1] == 1;
         break;
-    default:
-        break;
+    default: break;
     }
     return ReadStatus::Message;
 }
 
-} // namespace Nimbra::Sync
+}  // namespace Nimbra::Sync

@@ -12,11 +12,11 @@ namespace Nimbra::Sync {
 
 struct EditorMessage {
     Command command = Command::SaveTracks;
-    uint32_t track = 0;          // SetKey, DeleteKey: below the number of tracks asked for
-    uint32_t row = 0;            // SetKey, DeleteKey, SetRow: at most maxRow
-    float value = 0.0f;          // SetKey: a finite number
-    int32_t interpolation = 0;   // SetKey: key type 0..4, passed on unchanged
-    bool paused = false;         // Pause
+    uint32_t track = 0;         // SetKey, DeleteKey: below the number of tracks asked for
+    uint32_t row = 0;           // SetKey, DeleteKey, SetRow: at most maxRow
+    float value = 0.0f;         // SetKey: a finite number
+    int32_t interpolation = 0;  // SetKey: key type 0..4, passed on unchanged
+    bool paused = false;        // Pause
 };
 
 enum class ReadStatus {
@@ -26,7 +26,8 @@ enum class ReadStatus {
     Fault,     // the bytes cannot be a greeting or message; fault() says why
 };
 
-class MessageReader {
+class MessageReader
+{
 public:
     // `trackCount` is how many tracks have been asked for: the track indices that may arrive.
     explicit MessageReader(uint32_t trackCount = 0);
@@ -55,8 +56,8 @@ private:
     uint32_t trackCount_;
     bool greeted_ = false;
     uint8_t pending_[maxEditorMessageSize] = {};
-    size_t held_ = 0;     // bytes of the current greeting or message held in pending_
-    size_t needed_ = 0;   // length of the current message, known once its command byte is in
+    size_t held_ = 0;    // bytes of the current greeting or message held in pending_
+    size_t needed_ = 0;  // length of the current message, known once its command byte is in
     char fault_[96] = {};
 };
 
@@ -64,4 +65,4 @@ private:
 // never sends.
 size_t editorMessageSize(uint8_t command);
 
-} // namespace Nimbra::Sync
+}  // namespace Nimbra::Sync

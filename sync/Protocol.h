@@ -50,4 +50,4 @@ inline uint32_t getU32(const uint8_t* in)
     return uint32_t(in[0]) << 24 | uint32_t(in[1]) << 16 | uint32_t(in[2]) << 8 | uint32_t(in[3]);
 }
 
-} // namespace Nimbra::Sync
+}  // namespace Nimbra::Sync

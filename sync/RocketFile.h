@@ -67,4 +67,4 @@ bool writeRocketFile(const Timeline& timeline, const char* const* names, uint32_
 // of four beats.
 uint32_t rowsCovering(const Timeline& timeline);
 
-} // namespace Nimbra::Sync
+}  // namespace Nimbra::Sync

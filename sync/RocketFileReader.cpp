@@ -63,7 +63,8 @@ bool parseValue(const std::string& text, float& value)
     return parsed.ec == std::errc() && parsed.ptr == last && std::isfinite(value);
 }
 
-class Reader {
+class Reader
+{
 public:
     Reader(const char* text, size_t size, RocketDocument& document) : xml_(text, size), document_(document) {}
 
@@ -84,8 +85,8 @@ private:
     RocketDocument& document_;
     std::vector<Kind> open_;  // the kinds of the elements the scanner has open
     bool rootSeen_ = false;
-    uint32_t tracksLine_ = 0;            // where <tracks> starts; 0 until it does
-    bool keysUnordered_ = false;         // the current track's keys need sorting
+    uint32_t tracksLine_ = 0;           // where <tracks> starts; 0 until it does
+    bool keysUnordered_ = false;        // the current track's keys need sorting
     std::vector<const char*> keyTags_;  // where each of the current track's keys is written
 };
 
@@ -105,8 +106,7 @@ bool Reader::read()
             if (!endTag())
                 return false;
             break;
-        case XmlTokenKind::Text:
-            break;  // only inside elements passed over: the others hold elements only
+        case XmlTokenKind::Text: break;  // only inside elements passed over: the others hold elements only
         case XmlTokenKind::End:
             if (!rootSeen_)
                 return xml_.fail(nullptr, "no elements: not a sync editor file");
@@ -164,15 +164,11 @@ bool Reader::enter(const XmlToken& tag, Kind& kind)
         return enterTrack(tag);
     case Kind::Track:
         if (name != "key")
-            return xml_.fail(tag.at, "<%.*s> inside <track>, where only <key> belongs", int(name.size()),
-                             name.data());
+            return xml_.fail(tag.at, "<%.*s> inside <track>, where only <key> belongs", int(name.size()), name.data());
         kind = Kind::Key;
         return readKey(tag);
-    case Kind::Key:
-        return xml_.fail(tag.at, "<%.*s> inside <key>, which holds nothing", int(name.size()), name.data());
-    case Kind::Skipped:
-        kind = Kind::Skipped;
-        return true;
+    case Kind::Key: return xml_.fail(tag.at, "<%.*s> inside <key>, which holds nothing", int(name.size()), name.data());
+    case Kind::Skipped: kind = Kind::Skipped; return true;
     }
     return true;
 }
@@ -231,7 +227,9 @@ bool Reader::readKey(const XmlToken& tag)
     const std::string* typeText = find(tag.attributes, "interpolation");
     if (!rowText || !valueText || !typeText)
         return xml_.fail(tag.at, "a <key> of track \"%s\" without %s", track.name.c_str(),
-                         !rowText ? "a row" : !valueText ? "a value" : "an interpolation");
+                         !rowText     ? "a row"
+                         : !valueText ? "a value"
+                                      : "an interpolation");
     uint64_t row = 0;
     if (!parseUnsigned(*rowText, row) || row > maxRow)
         return xml_.fail(tag.at, "row \"%s\" is not a whole number in 0..%u", rowText->c_str(), maxRow);
@@ -279,7 +277,7 @@ bool Reader::finishTrack()
     return true;
 }
 
-} // namespace
+}  // namespace
 
 bool parseRocketFile(const char* text, size_t size, RocketDocument& document, RocketError& error)
 {
@@ -293,4 +291,4 @@ bool parseRocketFile(const char* text, size_t size, RocketDocument& document, Ro
     return read;
 }
 
-} // namespace Nimbra::Sync
+}  // namespace Nimbra::Sync

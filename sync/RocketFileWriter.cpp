@@ -50,7 +50,7 @@ void appendValue(std::string& out, float value)
     out.append(text, written.ptr);
 }
 
-} // namespace
+}  // namespace
 
 bool writeRocketFile(const Timeline& timeline, const char* const* names, uint32_t trackCount, uint32_t rows,
                      std::string& out, std::string& error)
@@ -124,4 +124,4 @@ uint32_t rowsCovering(const Timeline& timeline)
     return end > 0xFFFFFFFFu ? 0xFFFFFFFFu : uint32_t(end);
 }
 
-} // namespace Nimbra::Sync
+}  // namespace Nimbra::Sync

@@ -28,4 +28,4 @@ float secondsForRow(const Timeline& timeline, uint32_t row)
     return seconds;
 }
 
-} // namespace Nimbra::Sync
+}  // namespace Nimbra::Sync

@@ -17,4 +17,4 @@ uint32_t rowAt(const Timeline& timeline, float seconds);
 // more, it is the earliest time on or past the row.
 float secondsForRow(const Timeline& timeline, uint32_t row);
 
-} // namespace Nimbra::Sync
+}  // namespace Nimbra::Sync

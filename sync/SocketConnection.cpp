@@ -24,10 +24,22 @@ constexpr intptr_t noSocket = -1;
 
 #ifdef _WIN32
 using Handle = SOCKET;
-Handle handleOf(intptr_t s) { return static_cast<Handle>(s); }
-bool wouldBlock() { return WSAGetLastError() == WSAEWOULDBLOCK; }
-bool connectPending() { return WSAGetLastError() == WSAEWOULDBLOCK; }
-void closeHandle(intptr_t s) { closesocket(handleOf(s)); }
+Handle handleOf(intptr_t s)
+{
+    return static_cast<Handle>(s);
+}
+bool wouldBlock()
+{
+    return WSAGetLastError() == WSAEWOULDBLOCK;
+}
+bool connectPending()
+{
+    return WSAGetLastError() == WSAEWOULDBLOCK;
+}
+void closeHandle(intptr_t s)
+{
+    closesocket(handleOf(s));
+}
 void makeNonBlocking(intptr_t s)
 {
     u_long on = 1;
@@ -51,11 +63,26 @@ bool connectDone(intptr_t s, bool& failed)
 constexpr int sendFlags = 0;
 #else
 using Handle = int;
-Handle handleOf(intptr_t s) { return static_cast<Handle>(s); }
-bool wouldBlock() { return errno == EAGAIN || errno == EWOULDBLOCK; }
-bool connectPending() { return errno == EINPROGRESS; }
-void closeHandle(intptr_t s) { ::close(handleOf(s)); }
-void makeNonBlocking(intptr_t s) { fcntl(handleOf(s), F_SETFL, fcntl(handleOf(s), F_GETFL) | O_NONBLOCK); }
+Handle handleOf(intptr_t s)
+{
+    return static_cast<Handle>(s);
+}
+bool wouldBlock()
+{
+    return errno == EAGAIN || errno == EWOULDBLOCK;
+}
+bool connectPending()
+{
+    return errno == EINPROGRESS;
+}
+void closeHandle(intptr_t s)
+{
+    ::close(handleOf(s));
+}
+void makeNonBlocking(intptr_t s)
+{
+    fcntl(handleOf(s), F_SETFL, fcntl(handleOf(s), F_GETFL) | O_NONBLOCK);
+}
 bool connectDone(intptr_t s, bool& failed)
 {
     pollfd poll = {handleOf(s), POLLOUT, 0};
@@ -71,9 +98,10 @@ bool connectDone(intptr_t s, bool& failed)
 constexpr int sendFlags = MSG_NOSIGNAL;
 #endif
 
-} // namespace
+}  // namespace
 
-SocketConnection::SocketConnection(std::string host, uint16_t port) : host_(std::move(host)), port_(port), socket_(noSocket)
+SocketConnection::SocketConnection(std::string host, uint16_t port)
+    : host_(std::move(host)), port_(port), socket_(noSocket)
 {
 #ifdef _WIN32
     WSADATA data;
@@ -167,4 +195,4 @@ void SocketConnection::close()
     state_ = ConnectionState::Closed;
 }
 
-} // namespace Nimbra::Sync
+}  // namespace Nimbra::Sync

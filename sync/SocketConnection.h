@@ -6,7 +6,8 @@
 
 namespace Nimbra::Sync {
 
-class SocketConnection : public EditorConnection {
+class SocketConnection : public EditorConnection
+{
 public:
     // `host` is a numeric IPv4 address or a name; it is resolved at each connect.
     SocketConnection(std::string host, uint16_t port);
@@ -28,4 +29,4 @@ private:
     bool networkStarted_ = false;
 };
 
-} // namespace Nimbra::Sync
+}  // namespace Nimbra::Sync

@@ -16,7 +16,7 @@ void appendU32(std::vector<uint8_t>& out, uint32_t value)
     out.insert(out.end(), bytes, bytes + 4);
 }
 
-} // namespace
+}  // namespace
 
 SyncLink::SyncLink(Timeline& timeline, const char* const* trackNames, uint32_t trackCount) : timeline_(timeline)
 {
@@ -120,11 +120,8 @@ void SyncLink::apply(const EditorMessage& message, LinkUpdate& update)
         update.pauseChanged = true;
         update.paused = message.paused;
         break;
-    case Command::SaveTracks:
-        update.saveRequested = true;
-        break;
-    default:
-        break;
+    case Command::SaveTracks: update.saveRequested = true; break;
+    default: break;
     }
     ++update.messages;
 }
@@ -166,4 +163,4 @@ void SyncLink::consumeOutput(size_t bytes)
     }
 }
 
-} // namespace Nimbra::Sync
+}  // namespace Nimbra::Sync

@@ -35,18 +35,19 @@ enum class LinkState {
 
 // What one receive() did. When several messages of a kind arrive at once, the last one counts.
 struct LinkUpdate {
-    bool greeted = false;        // the editor answered: the tracks were asked for and emptied
-    bool keysChanged = false;    // some curve's keys changed
-    bool seek = false;           // the editor moved to `seekRow`
+    bool greeted = false;      // the editor answered: the tracks were asked for and emptied
+    bool keysChanged = false;  // some curve's keys changed
+    bool seek = false;         // the editor moved to `seekRow`
     uint32_t seekRow = 0;
-    bool pauseChanged = false;   // the editor paused (`paused`) or resumed playback
+    bool pauseChanged = false;  // the editor paused (`paused`) or resumed playback
     bool paused = false;
     bool saveRequested = false;  // the editor asked the demo to save its tracks
     bool failed = false;         // the link failed in this call: fault() says why
     uint32_t messages = 0;       // whole messages applied
 };
 
-class SyncLink {
+class SyncLink
+{
 public:
     // Track i is named trackNames[i] and drives curve i of `timeline`, which must outlive the
     // link. Names beyond the timeline's curves are left out.
@@ -94,4 +95,4 @@ private:
     std::string fault_;
 };
 
-} // namespace Nimbra::Sync
+}  // namespace Nimbra::Sync

@@ -21,7 +21,7 @@ uint32_t lowerBound(const GrowArray<Keyframe>& keys, uint32_t row)
     return low;
 }
 
-} // namespace
+}  // namespace
 
 SetKeyResult setKey(Curve& curve, const Keyframe& key, uint32_t limit)
 {
@@ -56,4 +56,4 @@ bool deleteKey(Curve& curve, uint32_t row)
     return true;
 }
 
-} // namespace Nimbra::Sync
+}  // namespace Nimbra::Sync

@@ -19,4 +19,4 @@ SetKeyResult setKey(Curve& curve, const Keyframe& key, uint32_t limit);
 // False when the curve has no key on that row.
 bool deleteKey(Curve& curve, uint32_t row);
 
-} // namespace Nimbra::Sync
+}  // namespace Nimbra::Sync

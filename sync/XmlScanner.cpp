@@ -12,7 +12,10 @@ namespace Nimbra::Sync {
 
 namespace {
 
-bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+bool isSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
 
 bool isNameStart(char c)
 {
@@ -44,7 +47,7 @@ void appendUtf8(std::string& out, uint32_t code)
     }
 }
 
-} // namespace
+}  // namespace
 
 const XmlAttribute* findAttribute(const std::vector<XmlAttribute>& attributes, std::string_view name)
 {
@@ -134,7 +137,8 @@ bool XmlScanner::next(XmlToken& token)
     while (!produced) {
         if (at_ >= end_) {
             if (!open_.empty())
-                return fail(end_, "the file ends inside <%.*s>", int(open_.back().name.size()), open_.back().name.data());
+                return fail(end_, "the file ends inside <%.*s>", int(open_.back().name.size()),
+                            open_.back().name.data());
             token.kind = XmlTokenKind::End;
             token.at = end_;
             return true;
@@ -370,4 +374,4 @@ bool XmlScanner::readEndTag(XmlToken& token)
     return true;
 }
 
-} // namespace Nimbra::Sync
+}  // namespace Nimbra::Sync

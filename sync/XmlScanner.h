@@ -43,7 +43,8 @@ struct XmlError {
 
 const XmlAttribute* findAttribute(const std::vector<XmlAttribute>& attributes, std::string_view name);
 
-class XmlScanner {
+class XmlScanner
+{
 public:
     static constexpr size_t maxDepth = 64;  // elements open at once
 
@@ -98,4 +99,4 @@ private:
     uint32_t line_ = 1;
 };
 
-} // namespace Nimbra::Sync
+}  // namespace Nimbra::Sync

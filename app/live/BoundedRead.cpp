@@ -34,4 +34,4 @@ bool readFileUpTo(const std::string& path, uint64_t limit, std::string& bytes, s
     return false;
 }
 
-} // namespace Nimbra
+}  // namespace Nimbra

@@ -10,4 +10,4 @@ namespace Nimbra {
 // be opened ("cannot be opened (deleted?)"), cannot be read, or holds more than `limit` bytes.
 bool readFileUpTo(const std::string& path, uint64_t limit, std::string& bytes, std::string& why);
 
-} // namespace Nimbra
+}  // namespace Nimbra

@@ -22,7 +22,7 @@ bool readWhole(const std::string& path, std::string& text)
     return readFileUpTo(path, maxOutputBytes, text, why);
 }
 
-} // namespace
+}  // namespace
 
 std::string quotedArgument(const std::string& word)
 {
@@ -125,4 +125,4 @@ void CommandShaderCompiler::removeFiles()
     givenUpOutputs.clear();
 }
 
-} // namespace Nimbra
+}  // namespace Nimbra

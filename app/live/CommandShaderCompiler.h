@@ -56,4 +56,4 @@ private:
 // quotes.
 std::string quotedArgument(const std::string& word);
 
-} // namespace Nimbra
+}  // namespace Nimbra

@@ -82,4 +82,4 @@ void CompileThread::run()
     }
 }
 
-} // namespace Nimbra
+}  // namespace Nimbra

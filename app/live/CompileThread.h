@@ -47,4 +47,4 @@ private:
     std::thread thread;
 };
 
-} // namespace Nimbra
+}  // namespace Nimbra

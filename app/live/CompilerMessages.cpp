@@ -61,7 +61,7 @@ std::string placedMessage(const std::string& line)
     return "";
 }
 
-} // namespace
+}  // namespace
 
 std::vector<std::string> compilerMessages(const std::string& output)
 {
@@ -77,4 +77,4 @@ std::vector<std::string> compilerMessages(const std::string& output)
     return messages;
 }
 
-} // namespace Nimbra
+}  // namespace Nimbra

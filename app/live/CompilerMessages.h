@@ -11,4 +11,4 @@ namespace Nimbra {
 
 std::vector<std::string> compilerMessages(const std::string& output);
 
-} // namespace Nimbra
+}  // namespace Nimbra

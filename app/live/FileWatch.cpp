@@ -57,4 +57,4 @@ std::vector<std::string> FileWatch::poll()
     return changed;
 }
 
-} // namespace Nimbra
+}  // namespace Nimbra

@@ -57,4 +57,4 @@ private:
     std::vector<Entry> entries;
 };
 
-} // namespace Nimbra
+}  // namespace Nimbra

@@ -34,4 +34,4 @@ void LiveClock::stop()
     clock.stop();
 }
 
-} // namespace Nimbra
+}  // namespace Nimbra

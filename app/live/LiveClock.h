@@ -29,4 +29,4 @@ private:
     uint64_t (*nowMs)();
 };
 
-} // namespace Nimbra
+}  // namespace Nimbra

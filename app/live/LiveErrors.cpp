@@ -41,7 +41,7 @@ std::string cut(const std::string& line)
     return line.substr(0, end);
 }
 
-} // namespace
+}  // namespace
 
 void LiveErrors::compilerMessage(const std::string& line)
 {
@@ -97,4 +97,4 @@ std::vector<std::string> LiveErrors::lines() const
     return standing.empty() ? std::vector<std::string>() : standing.back().lines;
 }
 
-} // namespace Nimbra
+}  // namespace Nimbra

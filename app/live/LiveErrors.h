@@ -8,8 +8,8 @@
 
 namespace Nimbra {
 
-constexpr size_t errorLineLimit = 6;       // the first line, "file:line: message", and five more
-constexpr size_t errorLineChars = 160;     // longer lines are cut
+constexpr size_t errorLineLimit = 6;    // the first line, "file:line: message", and five more
+constexpr size_t errorLineChars = 160;  // longer lines are cut
 
 class LiveErrors
 {
@@ -31,8 +31,8 @@ private:
     void set(const std::string& source, std::vector<std::string> lines);
     void clear(const std::string& source);
 
-    std::vector<Standing> standing;  // oldest first
-    std::vector<std::string> pending; // compiler messages of the job being finished
+    std::vector<Standing> standing;    // oldest first
+    std::vector<std::string> pending;  // compiler messages of the job being finished
 };
 
-} // namespace Nimbra
+}  // namespace Nimbra

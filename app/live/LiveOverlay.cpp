@@ -31,4 +31,4 @@ void LiveOverlay::draw(DemoWindow& window, float t)
                    overlayLayout(view, screenWidth, screenHeight));
 }
 
-} // namespace Nimbra
+}  // namespace Nimbra

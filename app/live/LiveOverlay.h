@@ -27,4 +27,4 @@ private:
     std::unique_ptr<Gfx::TextOverlay> text;
 };
 
-} // namespace Nimbra
+}  // namespace Nimbra

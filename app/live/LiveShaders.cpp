@@ -89,8 +89,8 @@ std::string workFolder()
     wchar_t temp[MAX_PATH + 1];
     const DWORD n = GetTempPathW(MAX_PATH + 1, temp);
     std::error_code error;
-    std::filesystem::path folder = n && n <= MAX_PATH ? std::filesystem::path(temp)
-                                                      : std::filesystem::current_path(error);
+    std::filesystem::path folder =
+        n && n <= MAX_PATH ? std::filesystem::path(temp) : std::filesystem::current_path(error);
     folder /= pathFromUtf8("nimbra-shaders-" + std::to_string(GetCurrentProcessId()));
     std::filesystem::create_directories(folder, error);
     return utf8FromPath(folder);
@@ -155,7 +155,7 @@ private:
     ShaderReload shaders;
 };
 
-} // namespace
+}  // namespace
 
 bool runningUnderWine()
 {
@@ -183,11 +183,13 @@ std::unique_ptr<LiveShaders> startLiveShaders(const LiveShaderOptions& options, 
         command = "D3DCompile";
     } else {
         const std::filesystem::path base = std::filesystem::current_path(error);
-        compiler = std::make_unique<CommandShaderCompiler>(
-            command, workFolder(), startProcess, [base](const std::string& path) { return commandPathOf(path, base); });
+        compiler = std::make_unique<CommandShaderCompiler>(command, workFolder(), startProcess,
+                                                           [base](const std::string& path) {
+                                                               return commandPathOf(path, base);
+                                                           });
     }
     log("live shaders: " + folder + ", compiled with " + command);
     return std::make_unique<Live>(folder, std::move(compiler), presentation, log, messages);
 }
 
-} // namespace Nimbra
+}  // namespace Nimbra

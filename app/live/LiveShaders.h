@@ -30,4 +30,4 @@ std::unique_ptr<LiveShaders> startLiveShaders(const LiveShaderOptions& options, 
 // True inside Wine (its ntdll says so).
 bool runningUnderWine();
 
-} // namespace Nimbra
+}  // namespace Nimbra

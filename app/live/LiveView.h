@@ -8,13 +8,12 @@
 
 namespace Nimbra {
 
-struct LiveView
-{
-    bool overlayShown = true;              // F2 hides and shows it
-    bool helpShown = false;                // F1: the keys over the picture
-    std::string status;                    // time, row, bar, paused, loop, editor connected
-    std::vector<std::string> helpLines;    // one key and what it does per line
-    std::vector<std::string> errorLines;   // "file:line: message" first, then its first lines
+struct LiveView {
+    bool overlayShown = true;             // F2 hides and shows it
+    bool helpShown = false;               // F1: the keys over the picture
+    std::string status;                   // time, row, bar, paused, loop, editor connected
+    std::vector<std::string> helpLines;   // one key and what it does per line
+    std::vector<std::string> errorLines;  // "file:line: message" first, then its first lines
 };
 
 }  // namespace Nimbra

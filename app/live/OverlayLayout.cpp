@@ -35,8 +35,7 @@ class Layout
 public:
     Layout(int width, int height)
         : scale(std::max(1, height / 720)), glyphW(int(Gfx::overlayGlyphWidth) * scale),
-          glyphH(int(Gfx::overlayGlyphHeight) * scale), margin(4 * scale),
-          maxChars((width - 4 * margin) / glyphW)
+          glyphH(int(Gfx::overlayGlyphHeight) * scale), margin(4 * scale), maxChars((width - 4 * margin) / glyphW)
     {
     }
 
@@ -88,7 +87,7 @@ private:
     }
 };
 
-} // namespace
+}  // namespace
 
 std::vector<OverlayQuad> overlayLayout(const LiveView& view, int width, int height)
 {
@@ -104,4 +103,4 @@ std::vector<OverlayQuad> overlayLayout(const LiveView& view, int width, int heig
     return layout.quads;
 }
 
-} // namespace Nimbra
+}  // namespace Nimbra

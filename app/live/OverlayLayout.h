@@ -11,4 +11,4 @@ namespace Nimbra {
 
 std::vector<Gfx::OverlayQuad> overlayLayout(const LiveView& view, int width, int height);
 
-} // namespace Nimbra
+}  // namespace Nimbra

@@ -8,8 +8,8 @@
 namespace Nimbra {
 namespace {
 
-using CompileFunction = HRESULT(WINAPI*)(LPCVOID, SIZE_T, LPCSTR, const D3D_SHADER_MACRO*, ID3DInclude*, LPCSTR,
-                                         LPCSTR, UINT, UINT, ID3DBlob**, ID3DBlob**);
+using CompileFunction = HRESULT(WINAPI*)(LPCVOID, SIZE_T, LPCSTR, const D3D_SHADER_MACRO*, ID3DInclude*, LPCSTR, LPCSTR,
+                                         UINT, UINT, ID3DBlob**, ID3DBlob**);
 
 std::string blobText(ID3DBlob* blob)
 {
@@ -18,7 +18,7 @@ std::string blobText(ID3DBlob* blob)
     return std::string(static_cast<const char*>(blob->GetBufferPointer()), blob->GetBufferSize());
 }
 
-} // namespace
+}  // namespace
 
 CompileResult PlatformShaderCompiler::compile(const CompileRequest& request, const std::atomic<bool>&)
 {
@@ -47,4 +47,4 @@ CompileResult PlatformShaderCompiler::compile(const CompileRequest& request, con
     return result;
 }
 
-} // namespace Nimbra
+}  // namespace Nimbra

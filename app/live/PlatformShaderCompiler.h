@@ -13,4 +13,4 @@ public:
     CompileResult compile(const CompileRequest& request, const std::atomic<bool>& givenUp) override;
 };
 
-} // namespace Nimbra
+}  // namespace Nimbra

@@ -46,4 +46,4 @@ void SaveWatch::run()
                 noticed.push_back(std::move(path));
 }
 
-} // namespace Nimbra
+}  // namespace Nimbra

@@ -36,4 +36,4 @@ private:
     std::thread thread;
 };
 
-} // namespace Nimbra
+}  // namespace Nimbra

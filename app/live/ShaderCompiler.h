@@ -41,4 +41,4 @@ public:
     virtual void removeFiles() {}
 };
 
-} // namespace Nimbra
+}  // namespace Nimbra

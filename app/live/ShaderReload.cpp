@@ -9,8 +9,8 @@ namespace Nimbra {
 ShaderReload::ShaderReload(std::string folder, std::vector<std::string> programNames, CompileJobs& jobs,
                            ProgramInstaller& installer, ReloadLog log, ReloadLog messages, uint32_t pollMs,
                            uint32_t jobLimitMs, SaveNotices* notices)
-    : folder(std::move(folder)), jobs(jobs), installer(installer), log(std::move(log)),
-      messages(std::move(messages)), pollMs(pollMs), jobLimitMs(jobLimitMs), watch(notices ? *notices : ownWatch)
+    : folder(std::move(folder)), jobs(jobs), installer(installer), log(std::move(log)), messages(std::move(messages)),
+      pollMs(pollMs), jobLimitMs(jobLimitMs), watch(notices ? *notices : ownWatch)
 {
     for (std::string& name : programNames)
         programs.push_back({std::move(name), {}});
@@ -62,7 +62,8 @@ void ShaderReload::noticeChanges(uint64_t now)
 {
     for (const std::string& file : watch.poll())
         for (const Program& program : programs)
-            if (!queued(program.name) && std::find(program.files.begin(), program.files.end(), file) != program.files.end())
+            if (!queued(program.name) &&
+                std::find(program.files.begin(), program.files.end(), file) != program.files.end())
                 queue.push_back({program.name, now});
 }
 
@@ -75,7 +76,8 @@ void ShaderReload::startNext(uint64_t now, std::string name)
         jobs.giveUp();
         current.clear();
     }
-    Program& program = *std::find_if(programs.begin(), programs.end(), [&](const Program& p) { return p.name == name; });
+    Program& program =
+        *std::find_if(programs.begin(), programs.end(), [&](const Program& p) { return p.name == name; });
     // What the program includes may have changed with this save: the new files are watched too.
     watchFilesOf(program);
 
@@ -124,8 +126,8 @@ void ShaderReload::finishCurrent(uint64_t now)
         log("shader " + name + " refused: " + why);
         return;
     }
-    log("shader " + name + " reloaded (" + std::to_string(now - noticedAt) + " ms after the save was noticed, compiled in " +
-        std::to_string(result.compileMs) + " ms)");
+    log("shader " + name + " reloaded (" + std::to_string(now - noticedAt) +
+        " ms after the save was noticed, compiled in " + std::to_string(result.compileMs) + " ms)");
 }
 
-} // namespace Nimbra
+}  // namespace Nimbra

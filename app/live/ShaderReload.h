@@ -38,9 +38,9 @@ public:
     // The files are looked at every `pollMs` in tend(), or by `notices` when given (a SaveWatch),
     // whose saves are then taken every turn. A job still running after `jobLimitMs` is given up.
     // `messages` gets the compiler's messages as "file:line: message" lines.
-    ShaderReload(std::string folder, std::vector<std::string> programs, CompileJobs& jobs,
-                 ProgramInstaller& installer, ReloadLog log, ReloadLog messages, uint32_t pollMs = 100,
-                 uint32_t jobLimitMs = 60000, SaveNotices* notices = nullptr);
+    ShaderReload(std::string folder, std::vector<std::string> programs, CompileJobs& jobs, ProgramInstaller& installer,
+                 ReloadLog log, ReloadLog messages, uint32_t pollMs = 100, uint32_t jobLimitMs = 60000,
+                 SaveNotices* notices = nullptr);
 
     // Watches every program's files as they are now.
     void start(uint64_t now);
@@ -81,8 +81,8 @@ private:
     };
     std::vector<Queued> queue;  // programs to compile, oldest first
     uint64_t noticedAt = 0;     // that of the current job
-    std::string current;             // the program being compiled
+    std::string current;        // the program being compiled
     uint64_t startedAt = 0;
 };
 
-} // namespace Nimbra
+}  // namespace Nimbra

@@ -14,7 +14,9 @@ bool programStage(const std::string& program, ProgramStage& stage)
     static const struct {
         const char* suffix;
         ProgramStage stage;
-    } stages[] = {{"VS", {"vs_5_0", "vertex_main"}}, {"PS", {"ps_5_0", "pixel_main"}}, {"CS", {"cs_5_0", "kernel_main"}}};
+    } stages[] = {{"VS", {"vs_5_0", "vertex_main"}},
+                  {"PS", {"ps_5_0", "pixel_main"}},
+                  {"CS", {"cs_5_0", "kernel_main"}}};
     if (program.size() < 3)
         return false;
     for (const auto& known : stages)
@@ -80,4 +82,4 @@ std::vector<std::string> programFiles(const std::string& folder, const std::stri
     return files;
 }
 
-} // namespace Nimbra
+}  // namespace Nimbra

@@ -31,4 +31,4 @@ std::vector<std::string> includedNames(const std::string& text);
 // exist in the folder, and theirs, each once. A file that cannot be read adds nothing further.
 std::vector<std::string> programFiles(const std::string& folder, const std::string& program);
 
-} // namespace Nimbra
+}  // namespace Nimbra

@@ -46,4 +46,4 @@ void SongReload::tend(uint64_t now)
     log("song reloaded from " + path);
 }
 
-} // namespace Nimbra
+}  // namespace Nimbra

@@ -40,4 +40,4 @@ private:
     uint64_t lastPoll = 0;
 };
 
-} // namespace Nimbra
+}  // namespace Nimbra

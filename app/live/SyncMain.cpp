@@ -75,9 +75,11 @@ int main(int argc, char** argv)
     std::unique_ptr<SongReload> song;
     if (!module.empty())
         song = std::make_unique<SongReload>(
-            options.songPath, [&clock](std::vector<unsigned char> bytes, std::string& why) {
+            options.songPath,
+            [&clock](std::vector<unsigned char> bytes, std::string& why) {
                 return clock.replaceSong(std::move(bytes), why);
-            }, log);
+            },
+            log);
 
     std::unique_ptr<LiveShaders> shaders;
     if (window.device)

@@ -23,4 +23,4 @@ inline std::vector<std::string> textLines(const std::string& text)
     return lines;
 }
 
-} // namespace Nimbra
+}  // namespace Nimbra

@@ -10,8 +10,7 @@ namespace Nimbra {
 namespace {
 
 // Windows virtual-key codes (winuser.h), spelled out so that the decisions stay portable.
-struct KeyName
-{
+struct KeyName {
     uint32_t virtualKey;
     TransportKey key;
 };
@@ -77,38 +76,28 @@ TransportMove transportMove(const KeyDown& key, const TransportState& state, con
         move.seek = true;
         move.row = 0;
         break;
-    case TransportKey::Step:
-        move.step = !state.playing;
-        break;
-    default:
-        break;
+    case TransportKey::Step: move.step = !state.playing; break;
+    default: break;
     }
     if (key.repeat)
         return move;  // holding a toggle down does not flip it back and forth
     switch (what) {
-    case TransportKey::PlayPause:
-        move.togglePlaying = true;
-        break;
-    case TransportKey::Help:
-        move.toggleHelp = true;
-        break;
-    case TransportKey::Overlay:
-        move.toggleOverlay = true;
-        break;
+    case TransportKey::PlayPause: move.togglePlaying = true; break;
+    case TransportKey::Help: move.toggleHelp = true; break;
+    case TransportKey::Overlay: move.toggleOverlay = true; break;
     case TransportKey::Loop:
         if (state.looping) {
             move.endLoop = true;
             break;
         }
         move.startLoop = true;
-        move.loop = givenLoop ? *givenLoop : LoopRows{state.row / pageRows * pageRows,
-                                                      state.row / pageRows * pageRows + pageRows};
+        move.loop = givenLoop ? *givenLoop
+                              : LoopRows{state.row / pageRows * pageRows, state.row / pageRows * pageRows + pageRows};
         // A given range away from the music: the music goes to its start.
         move.seek = state.row < move.loop.first || state.row >= move.loop.end;
         move.row = move.loop.first;
         return move;
-    default:
-        break;
+    default: break;
     }
     // While looping a move stays in the loop: past its end it goes round to the start, as
     // playing does, and before its start it stops there.

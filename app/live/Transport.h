@@ -13,7 +13,7 @@ namespace Nimbra {
 
 constexpr uint32_t beatRows = 8;
 constexpr uint32_t barRows = 32;
-constexpr uint32_t pageRows = 256;      // eight bars: PageUp, PageDown and the loop of `L`
+constexpr uint32_t pageRows = 256;         // eight bars: PageUp, PageDown and the loop of `L`
 constexpr uint32_t stepMusicFrames = 735;  // `.`: 1/60 s of the 44,100 Hz music
 
 enum class TransportKey {
@@ -33,8 +33,7 @@ enum class TransportKey {
 // The transport key a Windows virtual-key code stands for; None for any other (Escape too).
 TransportKey transportKeyFor(uint32_t virtualKey);
 
-struct TransportState
-{
+struct TransportState {
     uint32_t row = 0;
     bool playing = true;
     bool looping = false;
@@ -42,13 +41,12 @@ struct TransportState
 };
 
 // What a key asks for. A seek and a loop may come together (a --loop range away from the row).
-struct TransportMove
-{
+struct TransportMove {
     bool seek = false;
     uint32_t row = 0;
-    bool step = false;           // stepMusicFrames on
+    bool step = false;  // stepMusicFrames on
     bool togglePlaying = false;
-    bool startLoop = false;      // loop `loop`
+    bool startLoop = false;  // loop `loop`
     bool endLoop = false;
     LoopRows loop;
     bool toggleHelp = false;

@@ -6,8 +6,7 @@
 
 namespace Nimbra {
 
-TransportClock::TransportClock(SyncClock& clock, std::vector<KeyDown>& keys, LiveView& view,
-                               const LoopRange& givenLoop)
+TransportClock::TransportClock(SyncClock& clock, std::vector<KeyDown>& keys, LiveView& view, const LoopRange& givenLoop)
     : clock(clock), keys(keys), view(view), givenLoop(givenLoop)
 {
 }
@@ -57,9 +56,9 @@ void TransportClock::tellView()
 {
     const float t = clock.seconds();
     view.helpLines = transportHelpLines();
-    view.status = transportStatus(t, Sync::rowAt(clock.playedTimeline(), t), clock.playing(), clock.looping(),
-                                  {clock.loopStartRow(), clock.loopEndRow()},
-                                  clock.linkState() == Sync::LinkState::Live);
+    view.status =
+        transportStatus(t, Sync::rowAt(clock.playedTimeline(), t), clock.playing(), clock.looping(),
+                        {clock.loopStartRow(), clock.loopEndRow()}, clock.linkState() == Sync::LinkState::Live);
 }
 
 std::string transportStatus(float seconds, uint32_t row, bool playing, bool looping, LoopRows loop, bool editor)

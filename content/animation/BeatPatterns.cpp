@@ -22,7 +22,10 @@ constexpr uint32_t breakEndRow = 640;
 constexpr uint32_t finaleRow = 1792;
 constexpr uint32_t finaleLeadRow = 1782;
 
-bool inBreak(uint32_t row) { return row >= breakFirstRow && row < breakEndRow; }
+bool inBreak(uint32_t row)
+{
+    return row >= breakFirstRow && row < breakEndRow;
+}
 
 struct KeyWriter {
     GrowArray<Keyframe>& keys;
@@ -83,7 +86,7 @@ GrowArray<uint32_t> glitchRows()
     return rows;
 }
 
-} // namespace
+}  // namespace
 
 const RotationSpeedPattern rotationSpeedX = {0.2f, 1.4f, 8.0f, -5.0f, -5.0f, 0, 0};
 const RotationSpeedPattern rotationSpeedY = {0.1f, 2.2f, -5.5f, 8.0f, 8.0f, 0, 0};
@@ -95,7 +98,7 @@ void appendRotationSpeedKeys(GrowArray<Keyframe>& keys, const RotationSpeedPatte
     w.key(0, pattern.firstValue);
     w.key(104, 0.0f, quadratic);
     for (uint32_t block = 128; block <= 2048; block += blockRows) {
-        const float value = block == 128 ? pattern.pulseInBlock1
+        const float value = block == 128   ? pattern.pulseInBlock1
                             : block == 256 ? pattern.pulseInBlock2
                                            : pattern.pulseLater;
         forEachGridHit(block, block == 1408, [&](uint32_t row) {
@@ -194,8 +197,8 @@ void appendStrobeKeys(GrowArray<Keyframe>& keys, bool negative)
 void appendLayer4FrameKeys(GrowArray<Keyframe>& keys)
 {
     static const Keyframe intro[] = {
-        {0, 50.0f, step},   {125, 0.0f, step},  {126, 31.0f, step}, {136, 15.0f, step}, {152, 15.0f, step},
-        {232, 15.0f, step}, {256, 11.0f, step}, {257, 12.0f, step}, {260, 11.0f, step}, {261, 12.0f, step},
+        {0, 50.0f, step},    {125, 0.0f, step},  {126, 31.0f, step}, {136, 15.0f, step}, {152, 15.0f, step},
+        {232, 15.0f, step},  {256, 11.0f, step}, {257, 12.0f, step}, {260, 11.0f, step}, {261, 12.0f, step},
         {264, 0.0f, linear}, {274, 10.0f, step}, {275, 9.0f, step},
     };
     KeyWriter w{keys};
@@ -218,4 +221,4 @@ void appendLayerSweepKeys(GrowArray<Keyframe>& keys, float before, float sweepFr
     }
 }
 
-} // namespace Nimbra
+}  // namespace Nimbra

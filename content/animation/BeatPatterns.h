@@ -25,7 +25,7 @@ extern const RotationSpeedPattern rotationSpeedZ;
 void appendRotationSpeedKeys(GrowArray<Keyframe>& keys, const RotationSpeedPattern& pattern);
 void appendInterlaceKeys(GrowArray<Keyframe>& keys);
 void appendGlitchKeys(GrowArray<Keyframe>& keys);
-void appendBrightnessKeys(GrowArray<Keyframe>& keys);  // BRUS
+void appendBrightnessKeys(GrowArray<Keyframe>& keys);             // BRUS
 void appendStrobeKeys(GrowArray<Keyframe>& keys, bool negative);  // POST, and NEGT with negative
 void appendLayer4FrameKeys(GrowArray<Keyframe>& keys);
 
@@ -33,4 +33,4 @@ void appendLayer4FrameKeys(GrowArray<Keyframe>& keys);
 // `sweepFrom` to `sweepTo` over each of its seven passages.
 void appendLayerSweepKeys(GrowArray<Keyframe>& keys, float before, float sweepFrom, float sweepTo);
 
-} // namespace Nimbra
+}  // namespace Nimbra

@@ -12,23 +12,23 @@ namespace {
 void generateCurve(uint32_t curve, GrowArray<Keyframe>& keys)
 {
     switch (curve) {
-    case 15: appendGlitchKeys(keys); break;                         // GLITCH
-    case 16: appendRotationSpeedKeys(keys, rotationSpeedX); break;  // RSPEEDX
-    case 17: appendRotationSpeedKeys(keys, rotationSpeedY); break;  // RSPEEDY
-    case 18: appendRotationSpeedKeys(keys, rotationSpeedZ); break;  // RSPEEDZ
-    case 20: appendBrightnessKeys(keys); break;                     // BRUS
-    case 22: appendInterlaceKeys(keys); break;                      // INTERLACE
+    case 15: appendGlitchKeys(keys); break;                                // GLITCH
+    case 16: appendRotationSpeedKeys(keys, rotationSpeedX); break;         // RSPEEDX
+    case 17: appendRotationSpeedKeys(keys, rotationSpeedY); break;         // RSPEEDY
+    case 18: appendRotationSpeedKeys(keys, rotationSpeedZ); break;         // RSPEEDZ
+    case 20: appendBrightnessKeys(keys); break;                            // BRUS
+    case 22: appendInterlaceKeys(keys); break;                             // INTERLACE
     case 23: appendLayerSweepKeys(keys, -5000.0f, 157.0f, 205.0f); break;  // L1_X_OFFSET
     case 24: appendLayerSweepKeys(keys, -250.0f, -519.0f, 147.3f); break;  // L1_Y_OFFSET
     case 25: appendLayerSweepKeys(keys, 0.0f, 67.0f, -75.0f); break;       // L1_Z_OFFSET
-    case 47: appendLayer4FrameKeys(keys); break;                    // FLAT_L4_FRAME
-    case 61: appendStrobeKeys(keys, false); break;                  // POST
-    case 62: appendStrobeKeys(keys, true); break;                   // NEGT
+    case 47: appendLayer4FrameKeys(keys); break;                           // FLAT_L4_FRAME
+    case 61: appendStrobeKeys(keys, false); break;                         // POST
+    case 62: appendStrobeKeys(keys, true); break;                          // NEGT
     default: break;
     }
 }
 
-} // namespace
+}  // namespace
 
 void appendContentKeys(Timeline& timeline)
 {
@@ -53,4 +53,4 @@ void loadContentTimeline(Timeline& timeline)
     appendContentKeys(timeline);
 }
 
-} // namespace Nimbra
+}  // namespace Nimbra

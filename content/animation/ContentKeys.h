@@ -19,4 +19,4 @@ void appendContentKeys(Timeline& timeline);
 // curves and all their keys. Used by the tools and tests that need the shipped choreography.
 void loadContentTimeline(Timeline& timeline);
 
-} // namespace Nimbra
+}  // namespace Nimbra

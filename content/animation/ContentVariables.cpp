@@ -96,4 +96,4 @@ uint32_t contentVariableIndex(const char* name)
     return contentVariableCount;
 }
 
-} // namespace Nimbra
+}  // namespace Nimbra

@@ -21,4 +21,4 @@ const char* const* contentVariableNames();
 // The index of the content variable called `name`, or contentVariableCount when there is none.
 uint32_t contentVariableIndex(const char* name);
 
-} // namespace Nimbra
+}  // namespace Nimbra

@@ -186,4 +186,4 @@ const LiteralKey literalKeys[] = {
 
 const uint32_t literalKeyCount = uint32_t(sizeof literalKeys / sizeof literalKeys[0]);
 
-} // namespace Nimbra
+}  // namespace Nimbra

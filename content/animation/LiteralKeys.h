@@ -15,4 +15,4 @@ struct LiteralKey {
 extern const LiteralKey literalKeys[];
 extern const uint32_t literalKeyCount;
 
-} // namespace Nimbra
+}  // namespace Nimbra

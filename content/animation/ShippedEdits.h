@@ -18,4 +18,4 @@ struct ShippedEditFile {
 extern const ShippedEditFile shippedEditFiles[];
 extern const uint32_t shippedEditFileCount;
 
-} // namespace Nimbra
+}  // namespace Nimbra

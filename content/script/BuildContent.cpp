@@ -161,7 +161,8 @@ void buildContent(Timeline& timeline, int32_t screenWidth, int32_t screenHeight)
 
     GrowArray<DemoVariable> variables;
     for (uint32_t i = 0; i < contentVariableCount; ++i)
-        variables.push(makeDemoVariable(contentVariables[i].name, VariableType::Float, contentVariables[i].defaultValue));
+        variables.push(
+            makeDemoVariable(contentVariables[i].name, VariableType::Float, contentVariables[i].defaultValue));
     player->variables = variables;
     player->variableBlock.rebuild(GrowArray<DemoVariable>(variables));
 

@@ -29,7 +29,11 @@ struct Program {
 };
 
 // Spells a program's name once: PROGRAM(fullscreenVS) is "fullscreenVS" with its bytecode.
-#define PROGRAM(symbol) Program{#symbol, symbol, &symbol##Size}
+#define PROGRAM(symbol)                                                                                                \
+    Program                                                                                                            \
+    {                                                                                                                  \
+#symbol, symbol, &symbol##Size                                                                                 \
+    }
 
 // What an input or output reads or writes: a texture or a buffer, by resource key.
 struct Bound {
@@ -47,7 +51,8 @@ constexpr Bound buffer(int32_t key)
     return {bufferInput, key};
 }
 
-class ResourceRow {
+class ResourceRow
+{
 public:
     constexpr explicit ResourceRow(ContentResourceClass kind) : row{kind, 0, 0, 0, 0, nullptr, nullptr, false} {}
     constexpr ResourceRow format(int32_t value) const { return with(&ContentResource::format, value); }
@@ -93,7 +98,8 @@ constexpr ResourceRow numbers(int32_t elementType)
     return ResourceRow(ContentResourceClass::BufferData).elementType(elementType);
 }
 
-class DrawRow {
+class DrawRow
+{
 public:
     constexpr DrawRow() : row{} { row.depthTarget = noResource; }
     constexpr DrawRow vertexShader(Program program) const
@@ -149,7 +155,8 @@ private:
     ContentDrawPass row;
 };
 
-class ComputeRow {
+class ComputeRow
+{
 public:
     constexpr ComputeRow() : row{} {}
     constexpr ComputeRow kernelShader(Program program) const
@@ -338,11 +345,7 @@ const ContentDrawPass contentDrawPasses[contentDrawPassCount] = {
 
 const ContentComputePass contentComputePasses[contentComputePassCount] = {
     // 0: advances the rotation state; one thread group.
-    ComputeRow()
-        .kernelShader(PROGRAM(rotationCS))
-        .workSize(1, 1, 0)
-        .output(buffer(12))
-        .input(buffer(12)),
+    ComputeRow().kernelShader(PROGRAM(rotationCS)).workSize(1, 1, 0).output(buffer(12)).input(buffer(12)),
 };
 
 const ContentPassRef contentCreationOrder[contentPassCount] = {

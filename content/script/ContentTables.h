@@ -11,12 +11,12 @@ enum class ContentResourceClass { Texture, Image, Buffer, BufferData };
 // One resource, created under its index as key. Textures take the screen size at build time.
 struct ContentResource {
     ContentResourceClass kind;
-    int32_t format;                  // TextureFormat of a texture (3 Rgba16Float, 6 Depth32Float)
-    int32_t elementType;             // ElementType of a data buffer (0 Int32, 1 Float32)
-    uint32_t count;                  // elements of a data buffer
-    int32_t stride;                  // bytes per element of a plain buffer
-    const unsigned char* data;       // embedded block of an image or a data buffer
-    const unsigned int* dataSize;    // its byte size
+    int32_t format;                // TextureFormat of a texture (3 Rgba16Float, 6 Depth32Float)
+    int32_t elementType;           // ElementType of a data buffer (0 Int32, 1 Float32)
+    uint32_t count;                // elements of a data buffer
+    int32_t stride;                // bytes per element of a plain buffer
+    const unsigned char* data;     // embedded block of an image or a data buffer
+    const unsigned int* dataSize;  // its byte size
     bool doubleBuffered;
 };
 
@@ -32,15 +32,15 @@ constexpr int32_t noResource = -1;
 constexpr uint32_t maxContentInputs = 8;
 
 struct ContentDrawPass {
-    const char* vertexProgram;       // the programs' names, as the live shaders know them
+    const char* vertexProgram;  // the programs' names, as the live shaders know them
     const unsigned char* vertexCode;
     const unsigned int* vertexCodeSize;
     const char* pixelProgram;
     const unsigned char* pixelCode;
     const unsigned int* pixelCodeSize;
     int32_t target;
-    int32_t depthTarget;             // noResource when the pass has none
-    uint32_t inputCount;             // listed inputs, not registers
+    int32_t depthTarget;  // noResource when the pass has none
+    uint32_t inputCount;  // listed inputs, not registers
     ContentInput inputs[maxContentInputs];
     float clearColor[4];
     bool useDepth;
@@ -55,7 +55,7 @@ struct ContentComputePass {
     const unsigned char* kernelCode;
     const unsigned int* kernelCodeSize;
     uint32_t sizeX, sizeY, sizeZ;
-    ContentInput output;             // written through u(inputs)
+    ContentInput output;  // written through u(inputs)
     ContentInput input;
 };
 

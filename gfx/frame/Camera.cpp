@@ -10,8 +10,8 @@ namespace Nimbra {
 namespace {
 
 // far / (near - far) and near * far / (near - far) for near 0.1 and far 1000, rounded to float.
-constexpr uint32_t depthScaleBits = 0xBF800347u;  // -1.0001
-constexpr uint32_t depthOffsetBits = 0xBDCCD20Bu; // -0.10001
+constexpr uint32_t depthScaleBits = 0xBF800347u;   // -1.0001
+constexpr uint32_t depthOffsetBits = 0xBDCCD20Bu;  // -0.10001
 
 constexpr double degreesToRadians = 0.01745329251993889;
 constexpr double rollPi = 3.141592653589;
@@ -39,7 +39,7 @@ Matrix4 rotationAbout(const Float3& a, float angle)
     // clang-format on
 }
 
-} // namespace
+}  // namespace
 
 Matrix4 cameraProjection(float fieldOfViewDegrees, float aspect)
 {
@@ -67,8 +67,8 @@ Matrix4 cameraView(const CameraInput& camera)
     return multiply4x4(look, rotationAbout(axis, angle));
 }
 
-ContextBuffer makeFrameHeader(const CameraInput& camera, float aspect, float time, uint32_t frame,
-                              float elapsedTime, float width, float height)
+ContextBuffer makeFrameHeader(const CameraInput& camera, float aspect, float time, uint32_t frame, float elapsedTime,
+                              float width, float height)
 {
     ContextBuffer header = {};
     header.time = time;
@@ -80,4 +80,4 @@ ContextBuffer makeFrameHeader(const CameraInput& camera, float aspect, float tim
     return header;
 }
 
-} // namespace Nimbra
+}  // namespace Nimbra

@@ -23,4 +23,4 @@ void advanceContextBuffer(ContextBuffer& running, const ContextBuffer& frame)
     running.aspectRatio = running.resolution.x * running.invResolution.y;
 }
 
-} // namespace Nimbra
+}  // namespace Nimbra

@@ -9,19 +9,16 @@
 namespace Nimbra {
 
 // A 4x4 matrix: 16 floats, row-major, for row vectors (p * M).
-struct Matrix4
-{
+struct Matrix4 {
     float m[16];
 };
 
-struct Float2
-{
+struct Float2 {
     float x;
     float y;
 };
 
-struct ContextBuffer
-{
+struct ContextBuffer {
     float time;
     uint32_t frame;
     float elapsedTime;
@@ -64,4 +61,4 @@ constexpr uint32_t contextBufferSize = sizeof(ContextBuffer);
 // viewMatrix and projectionMatrix are read from `frame`.
 void advanceContextBuffer(ContextBuffer& running, const ContextBuffer& frame);
 
-} // namespace Nimbra
+}  // namespace Nimbra

@@ -12,8 +12,7 @@ namespace {
 
 constexpr UINT samplerCount = sharedSamplerCount;
 
-struct SamplerKind
-{
+struct SamplerKind {
     D3D11_FILTER filter;
     D3D11_TEXTURE_ADDRESS_MODE address;
 };
@@ -31,10 +30,9 @@ constexpr SamplerKind samplerKinds[samplerCount] = {
 // Kept for the whole run: the samplers stay bound until the process ends.
 ID3D11SamplerState* samplers[samplerCount] = {};
 
-} // namespace
+}  // namespace
 
-void installGraphicsContext(const ContextBuffer& header, ID3D11Device* device,
-                            ID3D11DeviceContext* context)
+void installGraphicsContext(const ContextBuffer& header, ID3D11Device* device, ID3D11DeviceContext* context)
 {
     graphicsContext.header = header;
     graphicsContext.device = device;
@@ -68,4 +66,4 @@ void updateFrameContext(ContextBuffer frame)
     advanceContextBuffer(header, frame);
 }
 
-} // namespace Nimbra
+}  // namespace Nimbra

@@ -7,8 +7,7 @@
 
 namespace Nimbra {
 
-struct GraphicsContext
-{
+struct GraphicsContext {
     ContextBuffer header;
     ID3D11Device* device;
     ID3D11DeviceContext* context;
@@ -19,10 +18,9 @@ extern GraphicsContext graphicsContext;
 // Copies the header and the two pointers, then creates the samplers s0 to s5 (linear clamp,
 // border, wrap; point clamp, border, wrap) and binds them to the vertex, pixel and compute
 // stages. Called once, before any resource is created.
-void installGraphicsContext(const ContextBuffer& header, ID3D11Device* device,
-                            ID3D11DeviceContext* context);
+void installGraphicsContext(const ContextBuffer& header, ID3D11Device* device, ID3D11DeviceContext* context);
 
 // Takes this frame's time, resolution and camera matrices into the running header.
 void updateFrameContext(ContextBuffer frame);
 
-} // namespace Nimbra
+}  // namespace Nimbra

@@ -97,4 +97,4 @@ Matrix4 invert4x4(const Matrix4& matrix)
     return out;
 }
 
-} // namespace Nimbra
+}  // namespace Nimbra

@@ -5,8 +5,7 @@
 
 namespace Nimbra {
 
-struct Float3
-{
+struct Float3 {
     float x;
     float y;
     float z;
@@ -21,4 +20,4 @@ Matrix4 multiply4x4(const Matrix4& a, const Matrix4& b);
 // General inverse by cofactors; a singular matrix gives non-finite entries.
 Matrix4 invert4x4(const Matrix4& m);
 
-} // namespace Nimbra
+}  // namespace Nimbra

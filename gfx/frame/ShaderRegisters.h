@@ -16,4 +16,4 @@ constexpr uint32_t sharedSamplerCount = 6;
 // The ContextBuffer at the head of the frame constants (ContextBuffer.h pins its layout).
 constexpr uint32_t contextBufferBytes = 608;
 
-} // namespace Nimbra
+}  // namespace Nimbra

@@ -69,10 +69,8 @@ bool slotTakes(const SlotOffer& offer, const ProgramBinding& binding)
         return offer.kind == SlotKind::Buffer &&
                (binding.stride == 0 || offer.stride == 0 || binding.stride == offer.stride);
     case BindingType::ByteBuffer:
-    case BindingType::WritableByteBuffer:
-        return offer.kind == SlotKind::Buffer;
-    default:
-        return false;
+    case BindingType::WritableByteBuffer: return offer.kind == SlotKind::Buffer;
+    default: return false;
     }
 }
 
@@ -90,7 +88,9 @@ bool slotsFit(const ProgramBinding& binding, const std::vector<SlotOffer>& slots
         const SlotOffer& offer = slots[slot - first];
         if (!slotTakes(offer, binding)) {
             why = place + ": the pass binds " + slotName(offer.kind) +
-                  (offer.kind == SlotKind::Buffer && offer.stride ? " of " + std::to_string(offer.stride) + "-byte elements" : "") +
+                  (offer.kind == SlotKind::Buffer && offer.stride
+                       ? " of " + std::to_string(offer.stride) + "-byte elements"
+                       : "") +
                   " there, which it declares otherwise";
             return false;
         }
@@ -156,15 +156,14 @@ bool bindingsFit(const ProgramInterface& program, const PassOffer& pass, const s
         case BindingType::WritableStructuredBuffer:
         case BindingType::WritableByteBuffer:
             if (program.kind != ProgramKind::Compute) {
-                why = "u" + std::to_string(binding.slot) + " (" + binding.name + "): draw passes bind no writable resources";
+                why = "u" + std::to_string(binding.slot) + " (" + binding.name +
+                      "): draw passes bind no writable resources";
                 return false;
             }
             if (!slotsFit(binding, pass.outputs, pass.firstOutput, 'u', why))
                 return false;
             break;
-        default:
-            why = binding.name + ": a kind of resource the passes never bind";
-            return false;
+        default: why = binding.name + ": a kind of resource the passes never bind"; return false;
         }
     }
     return true;
@@ -183,7 +182,8 @@ bool linked(const std::vector<SignatureElement>& written, const SignatureElement
 // Pixel inputs the rasteriser makes itself, which no vertex program writes.
 bool generatedInput(const SignatureElement& e)
 {
-    return e.semantic.size() > 3 && sameSemantic(e.semantic.substr(0, 3), "SV_") && !sameSemantic(e.semantic, "SV_Position");
+    return e.semantic.size() > 3 && sameSemantic(e.semantic.substr(0, 3), "SV_") &&
+           !sameSemantic(e.semantic, "SV_Position");
 }
 
 bool signaturesFit(const ProgramInterface& program, const ProgramInterface& current, const PassOffer& pass,
@@ -232,7 +232,7 @@ bool signaturesFit(const ProgramInterface& program, const ProgramInterface& curr
     return true;
 }
 
-} // namespace
+}  // namespace
 
 bool programFits(const ProgramInterface& program, const ProgramInterface& current, const PassOffer& pass,
                  const std::vector<ConstantField>& frameLayout, std::string& why)
@@ -244,5 +244,5 @@ bool programFits(const ProgramInterface& program, const ProgramInterface& curren
     return signaturesFit(program, current, pass, why) && bindingsFit(program, pass, frameLayout, why);
 }
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

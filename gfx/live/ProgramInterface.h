@@ -76,5 +76,5 @@ struct PassOffer : PassSlots {
 bool programFits(const ProgramInterface& program, const ProgramInterface& current, const PassOffer& pass,
                  const std::vector<ConstantField>& frameLayout, std::string& why);
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

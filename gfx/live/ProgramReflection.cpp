@@ -69,7 +69,7 @@ void readFrameConstants(ID3D11ShaderReflection* reflection, ProgramInterface& pr
     }
 }
 
-} // namespace
+}  // namespace
 
 bool reflectProgram(const void* bytecode, size_t size, ProgramInterface& program, std::string& why)
 {
@@ -117,5 +117,5 @@ bool reflectProgram(const void* bytecode, size_t size, ProgramInterface& program
     return true;
 }
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

@@ -11,5 +11,5 @@ namespace Gfx {
 // False, with the reason in `why`, when the bytecode cannot be read.
 bool reflectProgram(const void* bytecode, size_t size, ProgramInterface& program, std::string& why);
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

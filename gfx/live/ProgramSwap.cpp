@@ -47,7 +47,8 @@ void ProgramSwap::note(const char* name, const void* code, uint32_t size, const 
 
 bool ProgramSwap::replaceAt(const Use& use, const void* code, uint32_t size)
 {
-    return use.draw ? use.draw->replaceProgram(use.stage, code, size) : use.compute->replaceProgram(use.stage, code, size);
+    return use.draw ? use.draw->replaceProgram(use.stage, code, size)
+                    : use.compute->replaceProgram(use.stage, code, size);
 }
 
 ProgramSwap::Program* ProgramSwap::find(const std::string& name)
@@ -102,5 +103,5 @@ bool ProgramSwap::replace(const std::string& name, const std::vector<uint8_t>& b
     return true;
 }
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

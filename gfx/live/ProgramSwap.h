@@ -52,5 +52,5 @@ private:
     std::vector<ConstantField> frameLayout;
 };
 
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace Gfx
+}  // namespace Nimbra

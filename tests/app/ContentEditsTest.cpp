@@ -25,7 +25,7 @@ Read read(const std::string& text)
     return result;
 }
 
-} // namespace
+}  // namespace
 
 TEST(ContentEdits, FindsVariablesByTheirExactNames)
 {
@@ -43,7 +43,8 @@ TEST(ContentEdits, RefusesTracksThatNameNoVariableWithTheirLine)
                              "</track>\n</tracks>\n</sync>\n");
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.error.line, 5u);
-    EXPECT_NE(result.error.message.find("\"camera:FRAME\" is not a variable"), std::string::npos) << result.error.message;
+    EXPECT_NE(result.error.message.find("\"camera:FRAME\" is not a variable"), std::string::npos)
+        << result.error.message;
 
     const Read malformed = read("<tracks>\n<track name=\"FRAME\">\n<key row=\"1\"/>\n</track></tracks>");
     EXPECT_FALSE(malformed.ok);
@@ -107,7 +108,7 @@ TEST(ContentEdits, TracksReplaceEmptyOrLeaveTheirCurves)
     EXPECT_EQ(frame[0].value, 0.5f);
     EXPECT_EQ(frame[0].interpolation, 4);
     EXPECT_EQ(frame[1].row, 640u);
-    EXPECT_EQ(timeline.curves.at(0)->keys.count, 0u);  // CameraPosX emptied
+    EXPECT_EQ(timeline.curves.at(0)->keys.count, 0u);   // CameraPosX emptied
     ASSERT_EQ(timeline.curves.at(11)->keys.count, 1u);  // KRNSIZE had no keys
     EXPECT_EQ(timeline.curves.at(11)->keys[0].value, 8.0f);
     EXPECT_EQ(timeline.curves.at(15)->keys.count, glitchKeys);  // untouched
@@ -120,8 +121,9 @@ TEST(ContentEdits, ATimelineWithFewerCurvesTakesOnlyItsOwn)
 {
     Timeline timeline;
     timeline.curves.resize(8);
-    const Read edits = read("<tracks><track name=\"LNWIDHT\"><key row=\"0\" value=\"1\" interpolation=\"0\"/></track>"
-                            "<track name=\"CameraFOV\"><key row=\"0\" value=\"2\" interpolation=\"0\"/></track></tracks>");
+    const Read edits =
+        read("<tracks><track name=\"LNWIDHT\"><key row=\"0\" value=\"1\" interpolation=\"0\"/></track>"
+             "<track name=\"CameraFOV\"><key row=\"0\" value=\"2\" interpolation=\"0\"/></track></tracks>");
     ASSERT_TRUE(edits.ok);
     applyContentEdits(timeline, edits.document);
     EXPECT_EQ(timeline.curves.count, 8u);

@@ -22,10 +22,7 @@ protected:
         createWindowAndDevice(window);
     }
 
-    static void TearDownTestSuite()
-    {
-        finishGpuWork(window);
-    }
+    static void TearDownTestSuite() { finishGpuWork(window); }
 
     static DemoWindow window;
 };
@@ -162,7 +159,8 @@ TEST_F(CreateWindowAndDevice, CursorIsHidden)
 // The icon group as the resource compiler stored it: GRPICONDIR and 14-byte entries.
 TEST(DemoIcon, GroupHoldsA16AndA32ImageAt8Bits)
 {
-    HRSRC group = FindResourceW(nullptr, MAKEINTRESOURCEW(demoIconResource), MAKEINTRESOURCEW((ULONG_PTR)RT_GROUP_ICON));
+    HRSRC group =
+        FindResourceW(nullptr, MAKEINTRESOURCEW(demoIconResource), MAKEINTRESOURCEW((ULONG_PTR)RT_GROUP_ICON));
     ASSERT_NE(group, nullptr);
     const uint8_t* dir = (const uint8_t*)LockResource(LoadResource(nullptr, group));
     ASSERT_NE(dir, nullptr);

@@ -40,7 +40,7 @@ protected:
     std::string folder;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(FilePaths, NamesBeyondAsciiReachTheirFilesAndComeBackFromTheFolder)
 {

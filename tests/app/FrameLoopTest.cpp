@@ -71,8 +71,8 @@ TEST_F(FrameLoop, RunsWithoutDeviceUntilTheWindowCloses)
 TEST_F(FrameLoop, RunsWithDeviceButNoSwapChainUntilTheWindowCloses)
 {
     const D3D_FEATURE_LEVEL level = D3D_FEATURE_LEVEL_11_0;
-    D3D11CreateDevice(nullptr, D3D_DRIVER_TYPE_HARDWARE, nullptr, 0, &level, 1, D3D11_SDK_VERSION,
-                      &window.device, nullptr, &window.immediateContext);
+    D3D11CreateDevice(nullptr, D3D_DRIVER_TYPE_HARDWARE, nullptr, 0, &level, 1, D3D11_SDK_VERSION, &window.device,
+                      nullptr, &window.immediateContext);
     ASSERT_NE(window.device, nullptr);
     ClosingClock clock(window.hwnd);
     const uint32_t frames = run(clock);
@@ -120,8 +120,7 @@ public:
 // chain, and still runs to the end of the music. Other results of Present change nothing.
 TEST_F(FrameLoop, StopsPresentingOnceTheDeviceIsLost)
 {
-    const struct
-    {
+    const struct {
         std::vector<HRESULT> results;
         size_t presents;
     } cases[] = {

@@ -12,8 +12,7 @@
 namespace Nimbra {
 namespace {
 
-struct Program
-{
+struct Program {
     const char* file;
     bool asksForTheFastGpu;
 };
@@ -115,8 +114,8 @@ TEST(PeImageBounds, ACutImageIsReadOnlyWithinItsBytes)
         PeImage image;
         std::string manifest;
         uint32_t rva = 0;
-        const bool found = openPeImage(head.data(), head.size(), image) &&
-                           findPeResource(image, manifestType, manifestId, manifest);
+        const bool found =
+            openPeImage(head.data(), head.size(), image) && findPeResource(image, manifestType, manifestId, manifest);
         EXPECT_EQ(found, cut >= resourcesEnd) << cut;
         if (findPeExport(image, "NvOptimusEnablement", rva))
             peBytesAt(image, rva, 4);

@@ -45,9 +45,9 @@ TEST(SoundtrackClock, HoldsTheLastGoodTimeWhenTheDeviceCannotSay)
         float seconds;
     };
     const Step steps[] = {
-        {FakePositionAnswer::Bytes, 66150 * 8, 1.5f},     {FakePositionAnswer::Fails, 88200 * 8, 1.5f},
-        {FakePositionAnswer::Samples, 88200 * 8, 1.5f},   {FakePositionAnswer::Bytes, 88200 * 8, 2.0f},
-        {FakePositionAnswer::Samples, 110250 * 8, 2.0f},  {FakePositionAnswer::Fails, 110250 * 8, 2.0f},
+        {FakePositionAnswer::Bytes, 66150 * 8, 1.5f},    {FakePositionAnswer::Fails, 88200 * 8, 1.5f},
+        {FakePositionAnswer::Samples, 88200 * 8, 1.5f},  {FakePositionAnswer::Bytes, 88200 * 8, 2.0f},
+        {FakePositionAnswer::Samples, 110250 * 8, 2.0f}, {FakePositionAnswer::Fails, 110250 * 8, 2.0f},
     };
     FakeAudioDevice& device = resetFakeAudioDevice(true);
     SoundtrackClock clock(songModule, songModuleSize, fakeAudioOutput());
@@ -87,5 +87,5 @@ TEST(SoundtrackClock, WithoutADeviceStandsAtZero)
     EXPECT_FALSE(clock.stream().thread.joinable());
 }
 
-} // namespace
-} // namespace Nimbra
+}  // namespace
+}  // namespace Nimbra

@@ -29,15 +29,19 @@ using Testing::fakeAudioOutput;
 using Testing::resetFakeAudioDevice;
 
 uint64_t now = 0;
-uint64_t steppedClock() { return now; }
+uint64_t steppedClock()
+{
+    return now;
+}
 
 // An editor at the other end of a connection held in memory.
-class MemoryConnection : public Sync::EditorConnection {
+class MemoryConnection : public Sync::EditorConnection
+{
 public:
     bool refuse = false;  // connect() fails at once
     int connects = 0;
-    Bytes fromEditor;      // waiting for the demo
-    Bytes toEditor;        // what the demo sent
+    Bytes fromEditor;  // waiting for the demo
+    Bytes toEditor;    // what the demo sent
     bool editorGone = false;
 
     void connect() override
@@ -90,7 +94,8 @@ Bytes expectedRequests(const Timeline&)
     return out;
 }
 
-class SyncClockTest : public ::testing::Test {
+class SyncClockTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -100,9 +105,9 @@ protected:
     }
     void makeClock(SyncClockOptions options = SyncClockOptions())
     {
-        clock = std::make_unique<SyncClock>(timeline, songModule, songModuleSize, connection, fakeAudioOutput(),
-                                            options, [this](const std::string& line) { lines.push_back(line); },
-                                            steppedClock);
+        clock = std::make_unique<SyncClock>(
+            timeline, songModule, songModuleSize, connection, fakeAudioOutput(), options,
+            [this](const std::string& line) { lines.push_back(line); }, steppedClock);
         clock->start();
     }
     // One turn at `ms` on the stepped clock.
@@ -457,5 +462,5 @@ TEST_F(SyncClockTest, TransportKeysMoveTheMusicAndTheEditorFollows)
     EXPECT_FALSE(clock->looping());
 }
 
-} // namespace
-} // namespace Nimbra
+}  // namespace
+}  // namespace Nimbra

@@ -35,9 +35,11 @@ TEST(SyncOptions, TakesEveryOption)
 {
     SyncOptions options;
     std::string error;
-    ASSERT_TRUE(parse({"--width", "640", "--height", "360", "--host", "editor.local", "--port", "65535", "--save",
-                       "a.rocket", "--dump", "d.txt", "--verbose", "--retry-ms", "100", "--greeting-timeout-ms", "250",
-                       "--loop", "r200:r456", "--no-overlay"},
+    ASSERT_TRUE(parse({"--width",   "640",          "--height",  "360",
+                       "--host",    "editor.local", "--port",    "65535",
+                       "--save",    "a.rocket",     "--dump",    "d.txt",
+                       "--verbose", "--retry-ms",   "100",       "--greeting-timeout-ms",
+                       "250",       "--loop",       "r200:r456", "--no-overlay"},
                       options, error))
         << error;
     EXPECT_EQ(options.width, 640);
@@ -56,9 +58,17 @@ TEST(SyncOptions, TakesEveryOption)
 
 TEST(SyncOptions, RefusesWhatItCannotUse)
 {
-    for (auto args : {std::vector<const char*>{"--port", "0"}, {"--port", "65536"}, {"--port", "13x"},
-                      {"--width", "0"}, {"--height", "-5"}, {"--width"}, {"--host", ""}, {"--retry-ms", "0"},
-                      {"--frames", "3"}, {"stray"}, {"--loop", "20:12.5"}}) {
+    for (auto args : {std::vector<const char*>{"--port", "0"},
+                      {"--port", "65536"},
+                      {"--port", "13x"},
+                      {"--width", "0"},
+                      {"--height", "-5"},
+                      {"--width"},
+                      {"--host", ""},
+                      {"--retry-ms", "0"},
+                      {"--frames", "3"},
+                      {"stray"},
+                      {"--loop", "20:12.5"}}) {
         SyncOptions options;
         std::string error;
         std::vector<const char*> argv = {"demo-sync"};
@@ -68,5 +78,5 @@ TEST(SyncOptions, RefusesWhatItCannotUse)
     }
 }
 
-} // namespace
-} // namespace Nimbra
+}  // namespace
+}  // namespace Nimbra

@@ -33,7 +33,7 @@ const char* const notUtf8[] = {
 // UTF-16 with a lone surrogate, which Windows allows in a file name.
 const std::wstring notUtf16[] = {{0xD834}, {L'a', 0xDD1E, L'b'}, {0xDD1E, 0xD834}};
 
-} // namespace
+}  // namespace
 
 TEST(WidePaths, Utf8AndUtf16SpellTheSameNames)
 {
@@ -73,8 +73,9 @@ TEST(WidePaths, TheCommandLineIsSplitByTheWindowsRulesIntoUtf8)
                                          L"\"C:\\Users\\J\u00FCrgen\\sh\u00E4ders\" --song a\U0001D11E.xm",
                                          arguments));
     EXPECT_EQ(arguments, (std::vector<std::string>{"C:\\Program Files\\demo-sync.exe", "--shaders",
-                                                   "C:\\Users\\J\xC3\xBCrgen\\sh\xC3\xA4" "ders", "--song",
-                                                   "a\xF0\x9D\x84\x9E.xm"}));
+                                                   "C:\\Users\\J\xC3\xBCrgen\\sh\xC3\xA4"
+                                                   "ders",
+                                                   "--song", "a\xF0\x9D\x84\x9E.xm"}));
     const wchar_t lone[] = {L'x', L' ', 0xD834, 0};
     EXPECT_FALSE(argumentsFromCommandLine(lone, arguments));
     EXPECT_TRUE(arguments.empty());

@@ -308,7 +308,8 @@ TEST(AudioStreamOnADevice, SwitchesToANewPlayerAtTheFrameTheRingReached)
         device.bytesPlayed = 3000 * kBytesPerFrame;
         refillDone(device);
         uint32_t f = 3000;
-        while (f < 3000 + kStreamFrames && slotHolds(stream, f < 5096 ? oldSong : newSong, f % kStreamFrames, 10000 + f))
+        while (f < 3000 + kStreamFrames &&
+               slotHolds(stream, f < 5096 ? oldSong : newSong, f % kStreamFrames, 10000 + f))
             ++f;
         stopAudioStream(stream);
         EXPECT_EQ(f, 3000 + kStreamFrames) << "stream frame " << f << " is not the right song's, offered at "
@@ -332,5 +333,5 @@ TEST(AudioStreamWithoutDevice, RefusesANewPlayer)
     destroyModulePlayer(player);
 }
 
-} // namespace
-} // namespace Nimbra
+}  // namespace
+}  // namespace Nimbra

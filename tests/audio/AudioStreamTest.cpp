@@ -22,9 +22,13 @@ uint32_t bytesPlayed(HWAVEOUT device)
     return time.u.cb;
 }
 
-bool sameFrame(const float* a, const float* b) { return a[0] == b[0] && a[1] == b[1]; }
+bool sameFrame(const float* a, const float* b)
+{
+    return a[0] == b[0] && a[1] == b[1];
+}
 
-class AudioStreamTest : public ::testing::Test {
+class AudioStreamTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -112,4 +116,4 @@ TEST(AudioStreamWithoutSong, PlaysSilence)
         ASSERT_EQ(v, 0.0f);
 }
 
-} // namespace
+}  // namespace

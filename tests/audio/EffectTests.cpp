@@ -1,7 +1,6 @@
 // What each effect, volume column command and note column value does, tick by tick.
 #include <gtest/gtest.h>
 
-
 #include "TestModules.h"
 
 namespace Nimbra {
@@ -9,7 +8,8 @@ namespace {
 
 const XmCell note49 = {49, 1, 0, 0, 0};
 
-TEST(Arpeggio, OffsetsFollowTheTicksOfTheRow) {
+TEST(Arpeggio, OffsetsFollowTheTicksOfTheRow)
+{
     PlayerPtr p = makePlayer(oneChannel({{49, 1, 0, 0x00, 0x37}}, 6));
     EXPECT_EQ(trace(*p, 6, [](const ModuleChannel& c) { return c.arpeggioOffset; }),
               (std::vector<float>{0, 7, 3, 0, 7, 3}));
@@ -18,11 +18,11 @@ TEST(Arpeggio, OffsetsFollowTheTicksOfTheRow) {
               (std::vector<float>{0, 3, 0, 7, 3}));
     // arpeggioActive follows k, not the nibble: an offset of 0 from a zero nibble counts.
     p = makePlayer(oneChannel({{49, 1, 0, 0x00, 0x30}}, 3));
-    EXPECT_EQ(trace(*p, 3, [](const ModuleChannel& c) { return c.arpeggioActive; }),
-              (std::vector<float>{0, 1, 1}));
+    EXPECT_EQ(trace(*p, 3, [](const ModuleChannel& c) { return c.arpeggioActive; }), (std::vector<float>{0, 1, 1}));
 }
 
-TEST(Arpeggio, RaisesThePitchAndEndsWithTheEffect) {
+TEST(Arpeggio, RaisesThePitchAndEndsWithTheEffect)
+{
     PlayerPtr p = makePlayer(oneChannel({{49, 1, 0, 0x00, 0x0C}, {}}, 3));
     runTicks(*p, 2);  // tick 1 at speed 3: k = 2, the low nibble
     EXPECT_FLOAT_EQ(p->channels[0].frequency, 16726.0f);
@@ -31,12 +31,12 @@ TEST(Arpeggio, RaisesThePitchAndEndsWithTheEffect) {
     EXPECT_FLOAT_EQ(p->channels[0].frequency, 8363.0f);
 }
 
-TEST(Portamento, SlidesOnLaterTicksAndRemembers) {
+TEST(Portamento, SlidesOnLaterTicksAndRemembers)
+{
     PlayerPtr p = makePlayer(oneChannel({{49, 1, 0, 0x01, 0x02}, {0, 0, 0, 0x01, 0x00}, {0, 0, 0, 0x02, 0x03}}));
     EXPECT_EQ(trace(*p, 6, [](const ModuleChannel& c) { return c.period; }),
               (std::vector<float>{4608, 4600, 4592, 4592, 4584, 4576}));
-    EXPECT_EQ(trace(*p, 3, [](const ModuleChannel& c) { return c.period; }),
-              (std::vector<float>{4576, 4588, 4600}));
+    EXPECT_EQ(trace(*p, 3, [](const ModuleChannel& c) { return c.period; }), (std::vector<float>{4576, 4588, 4600}));
     // Amiga mode slides one unit per step, and never below 0.
     p = makePlayer(oneChannel({{49, 1, 0, 0x01, 0xFF}}, 3, false));
     runTicks(*p, 2);
@@ -45,7 +45,8 @@ TEST(Portamento, SlidesOnLaterTicksAndRemembers) {
     EXPECT_FLOAT_EQ(p->channels[0].period, 0.0f);
 }
 
-TEST(Portamento, FineAndExtraFineSlides) {
+TEST(Portamento, FineAndExtraFineSlides)
+{
     PlayerPtr p = makePlayer(oneChannel({{49, 1, 0, 0x0E, 0x12}, {0, 0, 0, 0x0E, 0x10}, {0, 0, 0, 0x0E, 0x23}}));
     EXPECT_EQ(trace(*p, 9, [](const ModuleChannel& c) { return c.period; }),
               (std::vector<float>{4600, 4600, 4600, 4592, 4592, 4592, 4604, 4604, 4604}));
@@ -63,7 +64,8 @@ TEST(Portamento, FineAndExtraFineSlides) {
     EXPECT_FLOAT_EQ(p->channels[0].period, 429.0f);
 }
 
-TEST(TonePortamento, SlidesTowardTheNewNoteAndStopsThere) {
+TEST(TonePortamento, SlidesTowardTheNewNoteAndStopsThere)
+{
     // From note 48 (4608) toward note 49 (4544) at 10 x 4 units a tick.
     PlayerPtr p = makePlayer(oneChannel({note49, {50, 0, 0, 0x03, 0x0A}, {0, 0, 0, 0x03, 0x00}}));
     runTicks(*p, 3);
@@ -82,7 +84,8 @@ TEST(TonePortamento, SlidesTowardTheNewNoteAndStopsThere) {
     EXPECT_FLOAT_EQ(p->channels[0].period, 3904.0f);  // note 59: 7680 - 64 x 59
 }
 
-TEST(Vibrato, ModulatesThePeriodOffsetAndEnds) {
+TEST(Vibrato, ModulatesThePeriodOffsetAndEnds)
+{
     PlayerPtr p = makePlayer(oneChannel({{49, 1, 0, 0x04, 0x4F}, {0, 0, 0, 0x04, 0x00}, {}}));
     runTicks(*p, 2);
     const ModuleChannel& c = p->channels[0];
@@ -99,7 +102,8 @@ TEST(Vibrato, ModulatesThePeriodOffsetAndEnds) {
     EXPECT_FLOAT_EQ(c.frequency, 8363.0f);
 }
 
-TEST(Tremolo, OffsetsTheVolume) {
+TEST(Tremolo, OffsetsTheVolume)
+{
     PlayerPtr p = makePlayer(oneChannel({{49, 1, 0, 0x0E, 0x71}, {0, 0, 0, 0x07, 0x8F}}));
     runTicks(*p, 4);
     const ModuleChannel& c = p->channels[0];
@@ -110,7 +114,8 @@ TEST(Tremolo, OffsetsTheVolume) {
     EXPECT_FLOAT_EQ(c.tremoloDelta, -0.75f);
 }
 
-TEST(VolumeEffects, SetSlideAndFineSlide) {
+TEST(VolumeEffects, SetSlideAndFineSlide)
+{
     PlayerPtr p = makePlayer(oneChannel({{49, 1, 0, 0x0C, 0x50},
                                          {0, 0, 0, 0x0C, 0x20},
                                          {0, 0, 0, 0x0A, 0x04},
@@ -126,7 +131,8 @@ TEST(VolumeEffects, SetSlideAndFineSlide) {
     EXPECT_FLOAT_EQ(v[15], v[8]);  // EB0 reuses EA's memory
 }
 
-TEST(VolumeColumn, CommandsOnFirstAndLaterTicks) {
+TEST(VolumeColumn, CommandsOnFirstAndLaterTicks)
+{
     PlayerPtr p = makePlayer(oneChannel({{49, 1, 0x55, 0, 0},
                                          {0, 0, 0x50, 0, 0},
                                          {0, 0, 0x64, 0, 0},
@@ -141,7 +147,8 @@ TEST(VolumeColumn, CommandsOnFirstAndLaterTicks) {
     EXPECT_NEAR(p->channels[0].panning, 55.0f / 255.0f, 1e-6f);
 }
 
-TEST(CombinedEffects, TonePortamentoAndVibratoWithVolumeSlide) {
+TEST(CombinedEffects, TonePortamentoAndVibratoWithVolumeSlide)
+{
     // 5xy: the remembered tone portamento speed with a volume slide.
     PlayerPtr p = makePlayer(oneChannel({{49, 1, 0, 0x03, 0x10}, {50, 0, 0, 0x05, 0x02}}));
     runTicks(*p, 3);
@@ -163,8 +170,10 @@ TEST(CombinedEffects, TonePortamentoAndVibratoWithVolumeSlide) {
     EXPECT_EQ(c.vibratoActive, 0);
 }
 
-TEST(VolumeColumn, SlidesAndPanningSlides) {
-    PlayerPtr p = makePlayer(oneChannel({{49, 1, 0x20, 0, 0}, {0, 0, 0x73, 0, 0}, {0, 0, 0x92, 0, 0}, {0, 0, 0xD5, 0, 0}}));
+TEST(VolumeColumn, SlidesAndPanningSlides)
+{
+    PlayerPtr p =
+        makePlayer(oneChannel({{49, 1, 0x20, 0, 0}, {0, 0, 0x73, 0, 0}, {0, 0, 0x92, 0, 0}, {0, 0, 0xD5, 0, 0}}));
     std::vector<float> v = trace(*p, 9, [](const ModuleChannel& c) { return c.volume; });
     EXPECT_FLOAT_EQ(v[2], 0.25f);
     EXPECT_FLOAT_EQ(v[5], 0.25f + 6.0f / 64.0f);
@@ -174,7 +183,8 @@ TEST(VolumeColumn, SlidesAndPanningSlides) {
     EXPECT_NEAR(p->channels[0].panning, 128.0f / 255.0f - 10.0f / 255.0f, 1e-6f);
 }
 
-TEST(Panning, SetAndSlide) {
+TEST(Panning, SetAndSlide)
+{
     PlayerPtr p = makePlayer(oneChannel({{49, 1, 0, 0x08, 0xFF}, {0, 0, 0, 0x19, 0x04}, {0, 0, 0, 0x19, 0x00}}));
     runTicks(*p, 1);
     EXPECT_FLOAT_EQ(p->channels[0].panning, 1.0f);
@@ -184,7 +194,8 @@ TEST(Panning, SetAndSlide) {
     EXPECT_NEAR(p->channels[0].panning, 1.0f - 16.0f / 255.0f, 1e-6f);
 }
 
-TEST(GlobalVolume, SetAndSlide) {
+TEST(GlobalVolume, SetAndSlide)
+{
     PlayerPtr p = makePlayer(oneChannel({{0, 0, 0, 0x10, 0x20},
                                          {0, 0, 0, 0x11, 0x02},
                                          {0, 0, 0, 0x11, 0x40},
@@ -206,7 +217,8 @@ TEST(GlobalVolume, SetAndSlide) {
     EXPECT_FLOAT_EQ(p->globalVolume, 1.0f);  // GFF
 }
 
-TEST(SampleOffset, StartsInsideOrStops) {
+TEST(SampleOffset, StartsInsideOrStops)
+{
     XmModule m = oneChannel({{49, 1, 0, 0x09, 0x02}, {49, 1, 0, 0x09, 0x04}});
     PlayerPtr p = makePlayer(m);
     runTicks(*p, 1);
@@ -220,7 +232,8 @@ TEST(SampleOffset, StartsInsideOrStops) {
     EXPECT_FLOAT_EQ(p->channels[0].position, 256.0f);
 }
 
-TEST(KeyOff, WithAndWithoutVolumeEnvelope) {
+TEST(KeyOff, WithAndWithoutVolumeEnvelope)
+{
     XmModule m = oneChannel({note49, {97, 0, 0, 0, 0}});
     PlayerPtr p = makePlayer(m);
     runTicks(*p, 4);
@@ -241,7 +254,8 @@ TEST(KeyOff, WithAndWithoutVolumeEnvelope) {
     EXPECT_EQ(trace(*p, 3, [](const ModuleChannel& c) { return c.keyOn; }), (std::vector<float>{1, 1, 0}));
 }
 
-TEST(Envelopes, PositionEffectAndStepping) {
+TEST(Envelopes, PositionEffectAndStepping)
+{
     XmModule m = oneChannel({note49, {0, 0, 0, 0x15, 0x05}});
     m.instruments[0].volumeEnvelope.points = {{0, 64}, {10, 0}};
     m.instruments[0].volumeEnvelope.enabled = true;
@@ -255,7 +269,8 @@ TEST(Envelopes, PositionEffectAndStepping) {
     EXPECT_FLOAT_EQ(p->channels[0].envelopeVolume, 0.5f);
 }
 
-TEST(MultiRetrigger, RestartsAndChangesVolume) {
+TEST(MultiRetrigger, RestartsAndChangesVolume)
+{
     PlayerPtr p = makePlayer(oneChannel({{49, 1, 0, 0x1B, 0x72}}, 6));
     runTicks(*p, 1);
     render(*p, 100);  // move the voice on
@@ -275,7 +290,8 @@ TEST(MultiRetrigger, RestartsAndChangesVolume) {
     EXPECT_EQ(p->channels[0].retrigMemory, 0x73);
 }
 
-TEST(MultiRetrigger, WithoutInstrumentSkipsTheVolumeChange) {
+TEST(MultiRetrigger, WithoutInstrumentSkipsTheVolumeChange)
+{
     XmModule m = oneChannel({{0, 0, 0, 0x1B, 0x72}}, 6);
     PlayerPtr p = makePlayer(m);
     p->channels[0].volume = 0.8f;
@@ -283,14 +299,16 @@ TEST(MultiRetrigger, WithoutInstrumentSkipsTheVolumeChange) {
     EXPECT_FLOAT_EQ(p->channels[0].volume, 0.8f);
 }
 
-TEST(Tremor, MutesInItsRhythm) {
+TEST(Tremor, MutesInItsRhythm)
+{
     PlayerPtr p = makePlayer(oneChannel({{49, 1, 0, 0x1D, 0x11}}, 8));
     EXPECT_EQ(trace(*p, 8, [](const ModuleChannel& c) { return c.tremorMuted; }),
               (std::vector<float>{0, 0, 0, 1, 1, 0, 0, 1}));
     EXPECT_FLOAT_EQ(p->channels[0].targetLeft, 0.0f);
 }
 
-TEST(ExtendedEffects, FinetuneAndControls) {
+TEST(ExtendedEffects, FinetuneAndControls)
+{
     PlayerPtr p = makePlayer(oneChannel({{49, 1, 0, 0x0E, 0x5C}, {0, 0, 0, 0x0E, 0x46}}));
     runTicks(*p, 1);
     EXPECT_FLOAT_EQ(p->channels[0].note, 48.5f);
@@ -301,7 +319,8 @@ TEST(ExtendedEffects, FinetuneAndControls) {
     EXPECT_EQ(p->channels[0].vibratoRetrigger, 0);
 }
 
-TEST(NoteCut, OnItsTick) {
+TEST(NoteCut, OnItsTick)
+{
     PlayerPtr p = makePlayer(oneChannel({{49, 1, 0, 0x0E, 0xC0}}));
     runTicks(*p, 1);
     EXPECT_FLOAT_EQ(p->channels[0].volume, 0.0f);
@@ -310,7 +329,8 @@ TEST(NoteCut, OnItsTick) {
     EXPECT_EQ(trace(*p, 3, [](const ModuleChannel& c) { return c.volume; }), (std::vector<float>{1, 1, 0}));
 }
 
-TEST(NoteDelay, StartsOnItsTickOrNever) {
+TEST(NoteDelay, StartsOnItsTickOrNever)
+{
     PlayerPtr p = makePlayer(oneChannel({{49, 1, 0, 0x0E, 0xD1}}));
     runTicks(*p, 1);
     EXPECT_EQ(p->channels[0].sample, nullptr);
@@ -325,7 +345,8 @@ TEST(NoteDelay, StartsOnItsTickOrNever) {
     EXPECT_EQ(p->channels[0].sample, nullptr);
 }
 
-TEST(NoteDelay, EnvelopesStepTwiceOnTheTriggerTick) {
+TEST(NoteDelay, EnvelopesStepTwiceOnTheTriggerTick)
+{
     XmModule m = oneChannel({{49, 1, 0, 0x0E, 0xD1}, {0, 0, 0, 0x0E, 0x91}});
     m.instruments[0].volumeEnvelope.points = {{0, 64}, {64, 0}};
     m.instruments[0].volumeEnvelope.enabled = true;
@@ -337,7 +358,8 @@ TEST(NoteDelay, EnvelopesStepTwiceOnTheTriggerTick) {
     EXPECT_FLOAT_EQ(p->channels[0].envelopeVolume, 1.0f);
 }
 
-TEST(NoteColumn, InstrumentsAndMissingOnes) {
+TEST(NoteColumn, InstrumentsAndMissingOnes)
+{
     // A note with no instrument ever selected is silent.
     PlayerPtr p = makePlayer(oneChannel({{49, 0, 0, 0, 0}}));
     runTicks(*p, 1);
@@ -357,7 +379,8 @@ TEST(NoteColumn, InstrumentsAndMissingOnes) {
     EXPECT_FLOAT_EQ(p->channels[0].position, position);
 }
 
-TEST(InstrumentVibrato, SweepsIn) {
+TEST(InstrumentVibrato, SweepsIn)
+{
     XmModule m = oneChannel({note49});
     m.instruments[0].vibratoType = 2;  // ramp down after the swap
     m.instruments[0].vibratoDepth = 15;
@@ -371,14 +394,15 @@ TEST(InstrumentVibrato, SweepsIn) {
     EXPECT_FLOAT_EQ(d[2], 0.1171875f);    // 30/32 x 0.25 x 2/4
 }
 
-TEST(Gains, PanLawAndEnvelopes) {
+TEST(Gains, PanLawAndEnvelopes)
+{
     PlayerPtr p = makePlayer(oneChannel({note49}));
     runTicks(*p, 1);
     const ModuleChannel& c = p->channels[0];
     EXPECT_FLOAT_EQ(c.panning, 128.0f / 255.0f);  // the sample's panning
     EXPECT_FLOAT_EQ(c.targetLeft, 0.70571894f);   // sqrt(127 / 255)
     EXPECT_FLOAT_EQ(c.targetRight, 0.70849191f);  // sqrt(128 / 255)
-    p->channels[0].panning = 0.5f;  // centre
+    p->channels[0].panning = 0.5f;                // centre
     runTicks(*p, 1);
     EXPECT_FLOAT_EQ(c.targetLeft, 0.70710678f);  // sqrt(1 / 2)
     EXPECT_FLOAT_EQ(c.targetRight, 0.70710678f);
@@ -395,7 +419,8 @@ TEST(Gains, PanLawAndEnvelopes) {
 
 // Each note starts the panning envelope again: at points (0, 0) and (64, 64) it reads the ticks
 // since the note, in 64ths.
-TEST(Gains, ANoteRestartsThePanningEnvelope) {
+TEST(Gains, ANoteRestartsThePanningEnvelope)
+{
     XmModule m = oneChannel({note49, note49});
     m.instruments[0].panningEnvelope.points = {{0, 0}, {64, 64}};
     m.instruments[0].panningEnvelope.enabled = true;
@@ -407,14 +432,14 @@ TEST(Gains, ANoteRestartsThePanningEnvelope) {
 // A panning envelope swings a voice by the room it has to the nearer edge, on either side of
 // the centre: a voice at 64/255 (8x 40h) has 64/255 of room on its left, one at 191/255 (8x BFh)
 // 64/255 on its right. An envelope at 64 swings fully right, one at 0 fully left.
-TEST(Gains, PanningEnvelopeSwingsByTheRoomToTheNearerEdge) {
+TEST(Gains, PanningEnvelopeSwingsByTheRoomToTheNearerEdge)
+{
     struct Swing {
         uint8_t panning;    // 8xx
         uint16_t envelope;  // the envelope's level throughout
         float pan;          // 0 left .. 1 right
     };
-    const Swing swings[] = {
-        {0x40, 64, 128.0f / 255.0f}, {0x40, 0, 0.0f}, {0xBF, 0, 127.0f / 255.0f}, {0xBF, 64, 1.0f}};
+    const Swing swings[] = {{0x40, 64, 128.0f / 255.0f}, {0x40, 0, 0.0f}, {0xBF, 0, 127.0f / 255.0f}, {0xBF, 64, 1.0f}};
     for (const Swing& s : swings) {
         SCOPED_TRACE(testing::Message() << "8xx " << int(s.panning) << ", envelope " << s.envelope);
         XmModule m = oneChannel({{49, 1, 0, 0x08, s.panning}});

@@ -25,44 +25,52 @@ const uint32_t renderFrames = 30 * sampleRate;
 const uint32_t blockSizes[] = {4096, 1, 883, 17, 2048, 2, 1500};
 
 struct Rendered {
-    uint64_t hash;      // FNV-1a over the bytes of every float, left and right interleaved
-    uint64_t nonZero;   // samples that are not 0, so that a hash of silence stands out
+    uint64_t hash;     // FNV-1a over the bytes of every float, left and right interleaved
+    uint64_t nonZero;  // samples that are not 0, so that a hash of silence stands out
 };
 
-uint64_t fnv1a(uint64_t hash, const void* data, size_t size) {
+uint64_t fnv1a(uint64_t hash, const void* data, size_t size)
+{
     const uint8_t* bytes = static_cast<const uint8_t*>(data);
-    for (size_t i = 0; i < size; ++i) hash = (hash ^ bytes[i]) * 0x100000001b3ull;
+    for (size_t i = 0; i < size; ++i)
+        hash = (hash ^ bytes[i]) * 0x100000001b3ull;
     return hash;
 }
 
-Rendered renderHash(const uint8_t* data, size_t size) {
+Rendered renderHash(const uint8_t* data, size_t size)
+{
     Rendered r = {0xcbf29ce484222325ull, 0};
     resetWaveformRandomState();  // the random waveform draws from one generator per process
     ModulePlayer* player = nullptr;
     EXPECT_EQ(createModulePlayer(&player, data, size, sampleRate), 0);
-    if (!player) return r;
+    if (!player)
+        return r;
     player->setMaxLoops(0);  // short seeds repeat: 30 s of sound from each
     std::vector<float> block(2 * 4096);
     uint32_t done = 0;
     for (size_t b = 0; done < renderFrames; ++b) {
         uint32_t n = blockSizes[b % (sizeof(blockSizes) / sizeof(blockSizes[0]))];
-        if (n > renderFrames - done) n = renderFrames - done;
+        if (n > renderFrames - done)
+            n = renderFrames - done;
         player->generate(block.data(), n);
         r.hash = fnv1a(r.hash, block.data(), sizeof(float) * 2 * n);
-        for (uint32_t i = 0; i < 2 * n; ++i) r.nonZero += block[i] != 0.0f;
+        for (uint32_t i = 0; i < 2 * n; ++i)
+            r.nonZero += block[i] != 0.0f;
         done += n;
     }
     destroyModulePlayer(player);
     return r;
 }
 
-std::string hex(uint64_t v) {
+std::string hex(uint64_t v)
+{
     char text[24];
     snprintf(text, sizeof(text), "0x%016" PRIx64, v);
     return text;
 }
 
-TEST(ExactOutput, Song) {
+TEST(ExactOutput, Song)
+{
     Rendered r = renderHash(songModule, songModuleSize);
     EXPECT_GT(r.nonZero, renderFrames);
     EXPECT_EQ(hex(r.hash), "0x23c944cd9f53ba63");
@@ -105,14 +113,16 @@ const PinnedSeed pinnedSeeds[] = {
 };
 // clang-format on
 
-TEST(ExactOutput, EverySeedModule) {
+TEST(ExactOutput, EverySeedModule)
+{
     std::vector<SeedModule> seeds = seedModules();
     EXPECT_EQ(seeds.size(), sizeof(pinnedSeeds) / sizeof(pinnedSeeds[0]));
     for (const SeedModule& seed : seeds) {
         SCOPED_TRACE(seed.name);
         const PinnedSeed* pinned = nullptr;
         for (const PinnedSeed& p : pinnedSeeds) {
-            if (seed.name == p.name) pinned = &p;
+            if (seed.name == p.name)
+                pinned = &p;
         }
         std::vector<uint8_t> bytes = writeXm(seed.module);
         Rendered r = renderHash(bytes.data(), bytes.size());

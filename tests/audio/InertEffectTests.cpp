@@ -14,11 +14,13 @@ namespace {
 // plays a looped 16-bit ramp (every frame a different value) without envelopes, channel 1 the same with volume and panning
 // envelopes, so a stray change of pitch, position, volume, panning, envelope, speed or
 // tempo shows in the output. Rows 1 to 3 of both channels carry (effect, param[row - 1]).
-XmModule carrying(uint8_t effect, const uint8_t (&params)[3]) {
+XmModule carrying(uint8_t effect, const uint8_t (&params)[3])
+{
     XmModule m = basicModule(2, 4);
     XmSample ramp;
     ramp.sixteenBit = true;
-    for (int i = 0; i < 2000; ++i) ramp.data.push_back(int16_t(16 * i - 16000));
+    for (int i = 0; i < 2000; ++i)
+        ramp.data.push_back(int16_t(16 * i - 16000));
     ramp.loopType = XmLoop::Forward;
     ramp.loopStart = 0;
     ramp.loopLength = 2000;
@@ -33,30 +35,36 @@ XmModule carrying(uint8_t effect, const uint8_t (&params)[3]) {
     cellAt(m, 0, 0, 0) = {49, 1, 0x30, 0, 0};
     cellAt(m, 0, 0, 1) = {37, 2, 0x30, 0x10, 0x30};
     for (int row = 1; row <= 3; ++row) {
-        for (int channel = 0; channel < 2; ++channel) cellAt(m, 0, row, channel) = {0, 0, 0, effect, params[row - 1]};
+        for (int channel = 0; channel < 2; ++channel)
+            cellAt(m, 0, row, channel) = {0, 0, 0, effect, params[row - 1]};
     }
     return m;
 }
 
-std::vector<float> rendered(const XmModule& m) {
+std::vector<float> rendered(const XmModule& m)
+{
     resetWaveformRandomState();
     PlayerPtr p = makePlayer(m);
     return render(*p, 4 * 3 * 882 + 500);
 }
 
 // Equal to the last bit.
-void expectSameOutput(const std::vector<float>& got, const std::vector<float>& want) {
+void expectSameOutput(const std::vector<float>& got, const std::vector<float>& want)
+{
     ASSERT_EQ(got.size(), want.size());
     size_t i = 0;
-    while (i < got.size() && memcmp(&got[i], &want[i], sizeof(float)) == 0) ++i;
+    while (i < got.size() && memcmp(&got[i], &want[i], sizeof(float)) == 0)
+        ++i;
     EXPECT_EQ(i, got.size()) << "the output differs from float " << i << " on";
 }
 
-TEST(InertEffects, UnknownCodesChangeNothing) {
+TEST(InertEffects, UnknownCodesChangeNothing)
+{
     const uint8_t none[3] = {0, 0, 0};
     std::vector<float> plain = rendered(carrying(0, none));
     float peak = 0.0f;
-    for (float f : plain) peak = f > peak ? f : peak;
+    for (float f : plain)
+        peak = f > peak ? f : peak;
     ASSERT_GT(peak, 0.02f);
 
     // Parameters that would matter to a known effect: both nibbles, a slide of 1 and 2, a
@@ -69,7 +77,8 @@ TEST(InertEffects, UnknownCodesChangeNothing) {
     }
 }
 
-TEST(InertEffects, E0E3E8AndEFChangeNothing) {
+TEST(InertEffects, E0E3E8AndEFChangeNothing)
+{
     const uint8_t none[3] = {0, 0, 0};
     std::vector<float> plain = rendered(carrying(0, none));
     for (uint8_t sub : {0x0, 0x3, 0x8, 0xF}) {
@@ -80,7 +89,8 @@ TEST(InertEffects, E0E3E8AndEFChangeNothing) {
     }
 }
 
-TEST(GlobalVolume, SlideWithBothNibblesSetDoesNothing) {
+TEST(GlobalVolume, SlideWithBothNibblesSetDoesNothing)
+{
     PlayerPtr p = makePlayer(oneChannel({
         {0, 0, 0, 0x10, 0x20},  // G20: 32/64
         {0, 0, 0, 0x11, 0x21},

@@ -6,7 +6,8 @@
 namespace Nimbra {
 namespace {
 
-TEST(KeyOff, K00ReleasesOnTheFirstTick) {
+TEST(KeyOff, K00ReleasesOnTheFirstTick)
+{
     // Without a volume envelope the release silences the channel at once.
     PlayerPtr p = makePlayer(oneChannel({{49, 1, 0, 0x14, 0x00}}));
     runTicks(*p, 1);

@@ -10,29 +10,37 @@ namespace {
 
 const size_t firstPatternAt = 60 + 276;
 
-void put16(std::vector<uint8_t>& b, size_t at, uint16_t v) {
+void put16(std::vector<uint8_t>& b, size_t at, uint16_t v)
+{
     b[at] = uint8_t(v);
     b[at + 1] = uint8_t(v >> 8);
 }
-void put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
+void put32(std::vector<uint8_t>& b, size_t at, uint32_t v)
+{
     put16(b, at, uint16_t(v));
     put16(b, at + 2, uint16_t(v >> 16));
 }
-void append16(std::vector<uint8_t>& b, uint16_t v) { b.insert(b.end(), {uint8_t(v), uint8_t(v >> 8)}); }
-void append32(std::vector<uint8_t>& b, uint32_t v) {
+void append16(std::vector<uint8_t>& b, uint16_t v)
+{
+    b.insert(b.end(), {uint8_t(v), uint8_t(v >> 8)});
+}
+void append32(std::vector<uint8_t>& b, uint32_t v)
+{
     append16(b, uint16_t(v));
     append16(b, uint16_t(v >> 16));
 }
 
 // A module header with no patterns and no instruments, to which tests append raw records.
-std::vector<uint8_t> bareHeader(uint16_t channels) {
+std::vector<uint8_t> bareHeader(uint16_t channels)
+{
     XmModule m;
     m.channelCount = channels;
     m.orders = {0};
     return writeXm(m);
 }
 
-void appendPattern(std::vector<uint8_t>& b, uint16_t rows, const std::vector<uint8_t>& packed) {
+void appendPattern(std::vector<uint8_t>& b, uint16_t rows, const std::vector<uint8_t>& packed)
+{
     append32(b, 9);
     b.push_back(0);
     append16(b, rows);
@@ -41,8 +49,8 @@ void appendPattern(std::vector<uint8_t>& b, uint16_t rows, const std::vector<uin
     put16(b, 70, uint16_t(b[70] + 1));
 }
 
-void appendSampleHeader(std::vector<uint8_t>& b, uint32_t length, uint32_t loopStart, uint32_t loopLength,
-                        uint8_t type) {
+void appendSampleHeader(std::vector<uint8_t>& b, uint32_t length, uint32_t loopStart, uint32_t loopLength, uint8_t type)
+{
     append32(b, length);
     append32(b, loopStart);
     append32(b, loopLength);
@@ -51,7 +59,8 @@ void appendSampleHeader(std::vector<uint8_t>& b, uint32_t length, uint32_t loopS
 }
 
 // Instrument with a full 263-byte header and the given sample headers (data appended by caller).
-void appendInstrumentHeader(std::vector<uint8_t>& b, uint16_t sampleCount) {
+void appendInstrumentHeader(std::vector<uint8_t>& b, uint16_t sampleCount)
+{
     size_t at = b.size();
     b.insert(b.end(), 263, 0);
     put32(b, at, 263);
@@ -60,9 +69,13 @@ void appendInstrumentHeader(std::vector<uint8_t>& b, uint16_t sampleCount) {
     put16(b, 72, uint16_t(b[72] + 1));
 }
 
-PlayerPtr create(const std::vector<uint8_t>& b) { return makePlayer(b); }
+PlayerPtr create(const std::vector<uint8_t>& b)
+{
+    return makePlayer(b);
+}
 
-TEST(ModuleHeader, CodesComeInTheirOrder) {
+TEST(ModuleHeader, CodesComeInTheirOrder)
+{
     std::vector<uint8_t> valid = bareHeader(2);
     EXPECT_EQ(checkModuleHeader(valid.data(), valid.size()), 0);
 
@@ -91,7 +104,8 @@ TEST(ModuleHeader, CodesComeInTheirOrder) {
     EXPECT_EQ(checkModuleHeader(b.data(), b.size()), 3);
 }
 
-TEST(ModuleHeader, CreateRefusesBadHeadersAndLeavesOutAlone) {
+TEST(ModuleHeader, CreateRefusesBadHeadersAndLeavesOutAlone)
+{
     std::vector<uint8_t> b = bareHeader(2);
     ModulePlayer* sentinel = reinterpret_cast<ModulePlayer*>(uintptr_t(0x1234));
     ModulePlayer* out = sentinel;
@@ -101,7 +115,8 @@ TEST(ModuleHeader, CreateRefusesBadHeadersAndLeavesOutAlone) {
     EXPECT_EQ(out, sentinel);
 }
 
-TEST(ModuleHeader, FieldsAndFrequencyMode) {
+TEST(ModuleHeader, FieldsAndFrequencyMode)
+{
     XmModule m = basicModule(5, 8);
     m.orders = {0, 0, 0};
     m.restartPosition = 2;
@@ -130,9 +145,11 @@ TEST(ModuleHeader, FieldsAndFrequencyMode) {
     EXPECT_EQ(create(b)->frequencyMode, 1u);
 }
 
-TEST(ModuleHeader, OrderTableTakesWhatTheDataHolds) {
+TEST(ModuleHeader, OrderTableTakesWhatTheDataHolds)
+{
     std::vector<uint8_t> b = bareHeader(1);
-    for (int i = 0; i < 256; ++i) b[80 + i] = uint8_t(i + 1);
+    for (int i = 0; i < 256; ++i)
+        b[80 + i] = uint8_t(i + 1);
     b.resize(80 + 10);
     PlayerPtr p = create(b);
     EXPECT_EQ(p->orderTable[0], 1);
@@ -141,7 +158,8 @@ TEST(ModuleHeader, OrderTableTakesWhatTheDataHolds) {
     EXPECT_EQ(p->orderTable[255], 0);
 }
 
-TEST(ModulePatterns, PackedForms) {
+TEST(ModulePatterns, PackedForms)
+{
     std::vector<uint8_t> b = bareHeader(2);
     // Row 0: 0x80 alone (empty), 0x83 note + instrument. Row 1: plain five bytes, then
     // 0x9C volume + effect + parameter.
@@ -167,10 +185,12 @@ TEST(ModulePatterns, PackedForms) {
     // Packed size 0: all cells empty, and the pattern still has its rows.
     const PatternSlot& empty = p->patterns[1];
     EXPECT_EQ(empty.rowCount, 3);
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(empty.cells[i].note | empty.cells[i].effect, 0);
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(empty.cells[i].note | empty.cells[i].effect, 0);
 }
 
-TEST(ModulePatterns, CellsBeyondTheTableAreDroppedAndTheNextPatternStillReads) {
+TEST(ModulePatterns, CellsBeyondTheTableAreDroppedAndTheNextPatternStillReads)
+{
     std::vector<uint8_t> b = bareHeader(1);
     // One row of one channel, but three cells packed.
     appendPattern(b, 1, {0x81, 10, 0x81, 20, 0x81, 30});
@@ -182,7 +202,8 @@ TEST(ModulePatterns, CellsBeyondTheTableAreDroppedAndTheNextPatternStillReads) {
     EXPECT_EQ(p->patterns[1].cells, p->patterns[0].cells + 1);
 }
 
-TEST(ModulePatterns, WriterRoundTrip) {
+TEST(ModulePatterns, WriterRoundTrip)
+{
     XmModule m = basicModule(3, 5);
     cellAt(m, 0, 0, 0) = {49, 1, 0x40, 0x0F, 0x03};
     cellAt(m, 0, 2, 1) = {97, 0, 0, 0, 0};
@@ -201,7 +222,8 @@ TEST(ModulePatterns, WriterRoundTrip) {
     }
 }
 
-TEST(ModuleInstruments, WriterRoundTripOfEveryField) {
+TEST(ModuleInstruments, WriterRoundTripOfEveryField)
+{
     XmModule m = basicModule();
     XmInstrument& in = m.instruments[0];
     in.sampleMap[48] = 1;
@@ -257,7 +279,8 @@ TEST(ModuleInstruments, WriterRoundTripOfEveryField) {
     EXPECT_EQ(static_cast<const int8_t*>(s.data)[9], -3);
 }
 
-TEST(ModuleInstruments, VibratoTypesSwapOneAndTwoOnly) {
+TEST(ModuleInstruments, VibratoTypesSwapOneAndTwoOnly)
+{
     const int fileType[5] = {0, 1, 2, 3, 4};
     const int waveformType[5] = {0, 2, 1, 3, 4};
     for (int i = 0; i < 5; ++i) {
@@ -267,7 +290,8 @@ TEST(ModuleInstruments, VibratoTypesSwapOneAndTwoOnly) {
     }
 }
 
-TEST(ModuleInstruments, EnvelopeCountsAndLoopPointsAreClamped) {
+TEST(ModuleInstruments, EnvelopeCountsAndLoopPointsAreClamped)
+{
     XmModule m = basicModule();
     std::vector<uint8_t> b = writeXm(m);
     size_t ins = firstPatternAt + 9 + packXmPattern(m.patterns[0], m.channelCount).size();
@@ -286,7 +310,8 @@ TEST(ModuleInstruments, EnvelopeCountsAndLoopPointsAreClamped) {
     EXPECT_EQ(got.panningEnvelope.loopEnd, 2);
 }
 
-TEST(ModuleInstruments, HeaderSizeDecidesWhereTheNextOneStarts) {
+TEST(ModuleInstruments, HeaderSizeDecidesWhereTheNextOneStarts)
+{
     // Instrument 1: size 29 and no samples occupies exactly 29 bytes.
     std::vector<uint8_t> b = bareHeader(1);
     size_t at = b.size();
@@ -312,14 +337,16 @@ TEST(ModuleInstruments, HeaderSizeDecidesWhereTheNextOneStarts) {
     EXPECT_EQ(data[3], 8);
 }
 
-TEST(ModuleInstruments, ShortHeaderReadsZerosBeyondItsSize) {
+TEST(ModuleInstruments, ShortHeaderReadsZerosBeyondItsSize)
+{
     // A 40-byte header: the sample map is cut after 7 entries; the sample headers follow at 40.
     std::vector<uint8_t> b = bareHeader(1);
     size_t at = b.size();
     b.insert(b.end(), 40, 0);
     put32(b, at, 40);
     put16(b, at + 27, 1);
-    for (int i = 0; i < 7; ++i) b[at + 33 + i] = 1;
+    for (int i = 0; i < 7; ++i)
+        b[at + 33 + i] = 1;
     put16(b, 72, 1);
     appendSampleHeader(b, 2, 0, 0, 0);
     b.insert(b.end(), {3, 3});
@@ -331,7 +358,8 @@ TEST(ModuleInstruments, ShortHeaderReadsZerosBeyondItsSize) {
     EXPECT_EQ(static_cast<const int8_t*>(got.samples[0].data)[1], 6);
 }
 
-TEST(ModuleSamples, DeltaDecodingAndSixteenBitLengths) {
+TEST(ModuleSamples, DeltaDecodingAndSixteenBitLengths)
+{
     std::vector<uint8_t> b = bareHeader(1);
     appendInstrumentHeader(b, 2);
     appendSampleHeader(b, 1000, 0, 0, 0x10);  // 16-bit
@@ -354,7 +382,8 @@ TEST(ModuleSamples, DeltaDecodingAndSixteenBitLengths) {
     EXPECT_EQ(narrow[2], 1);
 }
 
-TEST(ModuleSamples, LoopDerivation) {
+TEST(ModuleSamples, LoopDerivation)
+{
     struct Case {
         uint32_t length, loopStart, loopLength;
         uint8_t type;
@@ -362,12 +391,12 @@ TEST(ModuleSamples, LoopDerivation) {
         uint32_t start, end, loopLen;
     };
     const Case cases[] = {
-        {100, 10, 20, 1, 1, 10, 30, 20},              // forward
-        {100, 10, 0, 1, 0, 10, 10, 0},                // no loop length: no loop
-        {100, 10, 20, 3, 2, 10, 30, 20},              // type 3 is ping-pong
-        {100, 150, 20, 1, 0, 100, 100, 0},            // start beyond the end pulled back
-        {100, 90, 50, 2, 2, 90, 100, 10},             // end pulled back
-        {100, 0xFFFFFF00u, 0x200, 1, 0, 100, 100, 0}, // start + length beyond 32 bits
+        {100, 10, 20, 1, 1, 10, 30, 20},               // forward
+        {100, 10, 0, 1, 0, 10, 10, 0},                 // no loop length: no loop
+        {100, 10, 20, 3, 2, 10, 30, 20},               // type 3 is ping-pong
+        {100, 150, 20, 1, 0, 100, 100, 0},             // start beyond the end pulled back
+        {100, 90, 50, 2, 2, 90, 100, 10},              // end pulled back
+        {100, 0xFFFFFF00u, 0x200, 1, 0, 100, 100, 0},  // start + length beyond 32 bits
     };
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
         const Case& c = cases[i];
@@ -398,7 +427,8 @@ TEST(ModuleSamples, LoopDerivation) {
     EXPECT_EQ(s.loopLength, 0u);
 }
 
-TEST(ModuleBlock, OneAllocationLaidOutInOrder) {
+TEST(ModuleBlock, OneAllocationLaidOutInOrder)
+{
     XmModule m = basicModule(3, 7);
     m.orders = {0, 0};
     m.instruments.push_back(instrumentWith(rampSample(33, true)));
@@ -421,7 +451,8 @@ TEST(ModuleBlock, OneAllocationLaidOutInOrder) {
     EXPECT_EQ(end - block.data(), reinterpret_cast<const uint8_t*>(p->channels) - base);
 }
 
-TEST(ModuleBlock, ChannelsStartWithTheirInitialValues) {
+TEST(ModuleBlock, ChannelsStartWithTheirInitialValues)
+{
     PlayerPtr p = makePlayer(basicModule(4));
     for (int i = 0; i < 4; ++i) {
         const ModuleChannel& c = p->channels[i];
@@ -445,7 +476,8 @@ TEST(ModuleBlock, ChannelsStartWithTheirInitialValues) {
     EXPECT_EQ(p->maxLoops, 1);
 }
 
-TEST(ModuleBlock, BlocksAboveTheLimitAreRefused) {
+TEST(ModuleBlock, BlocksAboveTheLimitAreRefused)
+{
     // A sample header claiming 300 MiB in a module of a few hundred bytes.
     std::vector<uint8_t> b = bareHeader(1);
     appendInstrumentHeader(b, 1);

@@ -7,7 +7,8 @@
 namespace Nimbra {
 namespace {
 
-TEST(NoteDelay, WithoutANoteRetriggersTheLastTriggeredNote) {
+TEST(NoteDelay, WithoutANoteRetriggersTheLastTriggeredNote)
+{
     PlayerPtr p = makePlayer(oneChannel({
         {49, 1, 0x30, 0, 0},     // note 48 triggered, volume 32/64
         {61, 0, 0x00, 3, 0x10},  // note becomes 60 (target 3840), the period slides 64 a tick
@@ -32,7 +33,8 @@ TEST(NoteDelay, WithoutANoteRetriggersTheLastTriggeredNote) {
     EXPECT_FLOAT_EQ(c.volume, 0.5f);
 }
 
-TEST(NoteDelay, ZeroRestartsTheEnvelopesButKeepsPositionAndPeriod) {
+TEST(NoteDelay, ZeroRestartsTheEnvelopesButKeepsPositionAndPeriod)
+{
     XmModule m = oneChannel({
         {49, 1, 0, 0, 0},
         {0, 0, 0, 0x01, 0x10},  // portamento up 16: 64 a tick

@@ -7,7 +7,8 @@
 namespace Nimbra {
 namespace {
 
-TEST(NoteTrigger, RestartsTheInstrumentVibrato) {
+TEST(NoteTrigger, RestartsTheInstrumentVibrato)
+{
     XmModule m = oneChannel({{49, 1, 0, 0, 0}, {49, 1, 0, 0, 0}});
     m.instruments[0].vibratoType = 2;  // ramp down (the file's 2): (32 - p) / 32
     m.instruments[0].vibratoDepth = 15;
@@ -19,24 +20,24 @@ TEST(NoteTrigger, RestartsTheInstrumentVibrato) {
     EXPECT_EQ(p->channels[0].autoVibratoTicks, 2);
 }
 
-TEST(NoteTrigger, LiftsTheTremorMute) {
+TEST(NoteTrigger, LiftsTheTremorMute)
+{
     // T01: on for ticks with (t - 1) mod 3 <= 0, so tick 2 of the row is muted.
     XmModule m = oneChannel({{49, 1, 0, 0x1D, 0x01}, {49, 1, 0, 0, 0}, {0, 0, 0, 0x1D, 0x01}, {}});
     cellAt(m, 0, 3, 0) = {0, 0, 0, 0x0E, 0x92};
     PlayerPtr p = makePlayer(m);
-    EXPECT_EQ(trace(*p, 4, [](const ModuleChannel& c) { return c.tremorMuted; }),
-              (std::vector<float>{0, 0, 1, 0}));
+    EXPECT_EQ(trace(*p, 4, [](const ModuleChannel& c) { return c.tremorMuted; }), (std::vector<float>{0, 0, 1, 0}));
     // The new note sounds at once: sqrt(1 - 128/255) and sqrt(128/255) at volume 1.
     EXPECT_FLOAT_EQ(p->channels[0].targetLeft, 0.70571894f);
     EXPECT_FLOAT_EQ(p->channels[0].targetRight, 0.70849191f);
 
     // A retrigger (E92 on tick 2) lifts it too; without a trigger the mute outlasts its row.
     runTicks(*p, 5);  // to the end of row 2, muted on its tick 2
-    EXPECT_EQ(trace(*p, 3, [](const ModuleChannel& c) { return c.tremorMuted; }),
-              (std::vector<float>{1, 1, 0}));
+    EXPECT_EQ(trace(*p, 3, [](const ModuleChannel& c) { return c.tremorMuted; }), (std::vector<float>{1, 1, 0}));
 }
 
-TEST(SampleOffset, ActsOnlyWithANote) {
+TEST(SampleOffset, ActsOnlyWithANote)
+{
     PlayerPtr p = makePlayer(oneChannel({
         {49, 1, 0, 0, 0},
         {0, 0, 0, 0x09, 0x02},   // no note
@@ -55,7 +56,8 @@ TEST(SampleOffset, ActsOnlyWithANote) {
     EXPECT_FLOAT_EQ(c.position, 512.0f);
 }
 
-TEST(NoteColumn, InstrumentBeyondTheSongSilencesTheChannel) {
+TEST(NoteColumn, InstrumentBeyondTheSongSilencesTheChannel)
+{
     XmModule m = oneChannel({
         {0, 5, 0, 0, 0},   // the song has one instrument
         {0, 1, 0, 0, 0},   // instrument 1 chosen; no sample yet, so nothing is triggered

@@ -22,4 +22,4 @@ inline std::vector<float> offlineSong(uint32_t frames)
     return out;
 }
 
-} // namespace Nimbra::Testing
+}  // namespace Nimbra::Testing

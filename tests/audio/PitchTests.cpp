@@ -8,7 +8,8 @@
 namespace Nimbra {
 namespace {
 
-TEST(LinearPitch, PeriodsAndFrequencies) {
+TEST(LinearPitch, PeriodsAndFrequencies)
+{
     EXPECT_FLOAT_EQ(notePeriod(LinearFrequencies, 48.0f), 4608.0f);
     EXPECT_FLOAT_EQ(notePeriod(LinearFrequencies, 60.0f), 3840.0f);
     EXPECT_FLOAT_EQ(periodFrequency(LinearFrequencies, 4608.0f, 0, 0.0f), 8363.0f);
@@ -19,7 +20,8 @@ TEST(LinearPitch, PeriodsAndFrequencies) {
     EXPECT_FLOAT_EQ(notePeriod(LinearFrequencies, 48.5f), 4576.0f);
 }
 
-TEST(AmigaPitch, PeriodsFromTheTable) {
+TEST(AmigaPitch, PeriodsFromTheTable)
+{
     EXPECT_FLOAT_EQ(notePeriod(AmigaFrequencies, 48.0f), 428.0f);
     EXPECT_FLOAT_EQ(notePeriod(AmigaFrequencies, 48.5f), 416.0f);
     EXPECT_FLOAT_EQ(notePeriod(AmigaFrequencies, 36.0f), 856.0f);
@@ -30,7 +32,8 @@ TEST(AmigaPitch, PeriodsFromTheTable) {
     EXPECT_FLOAT_EQ(notePeriod(AmigaFrequencies, 60.0f), 214.0f);
 }
 
-TEST(AmigaPitch, Frequencies) {
+TEST(AmigaPitch, Frequencies)
+{
     EXPECT_FLOAT_EQ(periodFrequency(AmigaFrequencies, 428.0f, 0, 0.0f), 7093789.0f / 856.0f);
     EXPECT_NEAR(periodFrequency(AmigaFrequencies, 428.0f, 0, 1.0f), 7988.5f, 0.1f);
     EXPECT_FLOAT_EQ(periodFrequency(AmigaFrequencies, 0.0f, 0, 0.0f), 0.0f);
@@ -38,7 +41,8 @@ TEST(AmigaPitch, Frequencies) {
     EXPECT_FLOAT_EQ(periodFrequency(AmigaFrequencies, 16.0f, 0, -1.0f), 0.0f);
 }
 
-TEST(AmigaPitch, ArpeggioGoesThroughNotes) {
+TEST(AmigaPitch, ArpeggioGoesThroughNotes)
+{
     EXPECT_NEAR(periodFrequency(AmigaFrequencies, 428.0f, 12, 0.0f), 7093789.0f / 428.0f, 0.01f);
     EXPECT_NEAR(periodFrequency(AmigaFrequencies, 428.0f, 7, 0.0f), 7093789.0f / (2.0f * 285.25f), 0.01f);
     // Periods above and below the table's octave find their octave first.
@@ -46,7 +50,8 @@ TEST(AmigaPitch, ArpeggioGoesThroughNotes) {
     EXPECT_NEAR(periodFrequency(AmigaFrequencies, 107.0f, 12, 0.0f), 7093789.0f / 107.0f, 0.01f);
 }
 
-TEST(AmigaPitch, ExtremesStayFinite) {
+TEST(AmigaPitch, ExtremesStayFinite)
+{
     // Strongly negative notes (large negative relative notes) play deep but finite periods.
     for (float note = -300.0f; note < 0.0f; note += 7.25f) {
         float period = notePeriod(AmigaFrequencies, note);

@@ -83,4 +83,4 @@ TEST(RefillPlan, SteadyPollingCoversEveryFrameOnce)
     }
 }
 
-} // namespace
+}  // namespace

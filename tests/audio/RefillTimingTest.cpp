@@ -47,5 +47,5 @@ TEST(RefillTiming, FramesInMilliseconds)
     EXPECT_DOUBLE_EQ(framesToMs(-4410), -100.0);
 }
 
-} // namespace
-} // namespace Nimbra
+}  // namespace
+}  // namespace Nimbra

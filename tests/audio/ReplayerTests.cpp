@@ -7,17 +7,23 @@ namespace Nimbra {
 namespace {
 
 // count patterns of `rows` rows, played in order once each.
-XmModule songOf(int count, uint16_t rows, uint16_t channels = 2) {
+XmModule songOf(int count, uint16_t rows, uint16_t channels = 2)
+{
     XmModule m = basicModule(channels, rows);
     m.patterns.assign(count, m.patterns[0]);
     m.orders.clear();
-    for (int i = 0; i < count; ++i) m.orders.push_back(uint8_t(i));
+    for (int i = 0; i < count; ++i)
+        m.orders.push_back(uint8_t(i));
     return m;
 }
 
-std::vector<PlayedRow> rows(std::initializer_list<PlayedRow> r) { return r; }
+std::vector<PlayedRow> rows(std::initializer_list<PlayedRow> r)
+{
+    return r;
+}
 
-TEST(TickTiming, TicksAndRowsAtTempo125) {
+TEST(TickTiming, TicksAndRowsAtTempo125)
+{
     PlayerPtr p = makePlayer(basicModule());
     render(*p, 1);
     EXPECT_FLOAT_EQ(p->framesToNextTick, 881.0f);  // 882 frames per tick at 44,100 Hz
@@ -33,7 +39,8 @@ TEST(TickTiming, TicksAndRowsAtTempo125) {
     EXPECT_EQ(p->row, 2);
 }
 
-TEST(TickTiming, SpeedAndTempoEffects) {
+TEST(TickTiming, SpeedAndTempoEffects)
+{
     XmModule m = basicModule(1, 8);
     cellAt(m, 0, 0, 0) = {0, 0, 0, 0x0F, 0x20};
     cellAt(m, 0, 1, 0) = {0, 0, 0, 0x0F, 0x1F};
@@ -53,25 +60,27 @@ TEST(TickTiming, SpeedAndTempoEffects) {
     EXPECT_EQ(p->bpm, 32);  // F00 changed nothing
 }
 
-TEST(RowOrder, PatternsFollowTheOrderTableAndTheSongComesRound) {
+TEST(RowOrder, PatternsFollowTheOrderTableAndTheSongComesRound)
+{
     XmModule m = songOf(3, 2);
     m.orders = {2, 0, 1};
     m.restartPosition = 1;
     PlayerPtr p = makePlayer(m);
-    EXPECT_EQ(playedRows(*p, 8),
-              rows({{2, 0}, {2, 1}, {0, 0}, {0, 1}, {1, 0}, {1, 1}, {0, 0}, {0, 1}}));
+    EXPECT_EQ(playedRows(*p, 8), rows({{2, 0}, {2, 1}, {0, 0}, {0, 1}, {1, 0}, {1, 1}, {0, 0}, {0, 1}}));
 }
 
-TEST(RowOrder, PatternBreakAndJump) {
+TEST(RowOrder, PatternBreakAndJump)
+{
     XmModule m = songOf(5, 64);
-    cellAt(m, 0, 0, 0) = {0, 0, 0, 0x0D, 0x32};  // D32: decimal row 32
+    cellAt(m, 0, 0, 0) = {0, 0, 0, 0x0D, 0x32};   // D32: decimal row 32
     cellAt(m, 1, 33, 0) = {0, 0, 0, 0x0B, 0x05};  // B05 beyond a 5-entry song: nothing
     cellAt(m, 1, 34, 0) = {0, 0, 0, 0x0B, 0x04};
     PlayerPtr p = makePlayer(m);
     EXPECT_EQ(playedRows(*p, 5), rows({{0, 0}, {1, 32}, {1, 33}, {1, 34}, {4, 0}}));
 }
 
-TEST(RowOrder, PositionChangesOfSeveralChannelsApplyInChannelOrder) {
+TEST(RowOrder, PositionChangesOfSeveralChannelsApplyInChannelOrder)
+{
     XmModule m = songOf(5, 16);
     cellAt(m, 0, 0, 0) = {0, 0, 0, 0x0B, 0x03};
     cellAt(m, 0, 0, 1) = {0, 0, 0, 0x0D, 0x10};
@@ -85,21 +94,25 @@ TEST(RowOrder, PositionChangesOfSeveralChannelsApplyInChannelOrder) {
     EXPECT_EQ(playedRows(*p, 2), rows({{0, 0}, {3, 0}}));
 }
 
-TEST(RowOrder, PatternLoopPlaysTheBlockAgainAndCarriesItsRow) {
+TEST(RowOrder, PatternLoopPlaysTheBlockAgainAndCarriesItsRow)
+{
     XmModule m = songOf(2, 16);
     cellAt(m, 0, 8, 0) = {0, 0, 0, 0x0E, 0x60};
     cellAt(m, 0, 15, 0) = {0, 0, 0, 0x0E, 0x62};  // the loop row belongs to its channel
     PlayerPtr p = makePlayer(m);
     std::vector<PlayedRow> want;
-    for (int r = 0; r < 16; ++r) want.push_back({0, r});
+    for (int r = 0; r < 16; ++r)
+        want.push_back({0, r});
     for (int pass = 0; pass < 2; ++pass) {
-        for (int r = 8; r < 16; ++r) want.push_back({0, r});
+        for (int r = 8; r < 16; ++r)
+            want.push_back({0, r});
     }
     want.push_back({1, 8});  // the pattern ended normally after an E60: the next starts there
     EXPECT_EQ(playedRows(*p, int(want.size())), want);
 }
 
-TEST(RowOrder, LoopedRowsAreNotCounted) {
+TEST(RowOrder, LoopedRowsAreNotCounted)
+{
     XmModule m = songOf(1, 4);
     cellAt(m, 0, 1, 0) = {0, 0, 0, 0x0E, 0x60};
     cellAt(m, 0, 2, 0) = {0, 0, 0, 0x0E, 0x61};
@@ -113,7 +126,8 @@ TEST(RowOrder, LoopedRowsAreNotCounted) {
     EXPECT_EQ(p->rowVisits, 0);
 }
 
-TEST(RowOrder, PatternDelayStretchesTheRowWithoutReprocessingIt) {
+TEST(RowOrder, PatternDelayStretchesTheRowWithoutReprocessingIt)
+{
     XmModule m = basicModule(2, 4);
     cellAt(m, 0, 0, 0) = {49, 1, 0x30, 0x0A, 0x01};  // volume 32/64, sliding down 1/64 a tick
     cellAt(m, 0, 0, 1) = {0, 0, 0, 0x0E, 0xE2};
@@ -126,7 +140,8 @@ TEST(RowOrder, PatternDelayStretchesTheRowWithoutReprocessingIt) {
     EXPECT_EQ(p->extraTicks, 0);
 }
 
-TEST(RowOrder, RowsOutsideTheirPatternPlayEmptyAndTheSongMovesOn) {
+TEST(RowOrder, RowsOutsideTheirPatternPlayEmptyAndTheSongMovesOn)
+{
     // A break to row 20 of a 16-row pattern.
     XmModule m = songOf(3, 16);
     cellAt(m, 0, 0, 0) = {0, 0, 0, 0x0D, 0x20};
@@ -147,7 +162,8 @@ TEST(RowOrder, RowsOutsideTheirPatternPlayEmptyAndTheSongMovesOn) {
     EXPECT_EQ(played[65], (PlayedRow{1, 0}));
 }
 
-TEST(RowOrder, OrderIndexesBeyondTheSongAreNotCounted) {
+TEST(RowOrder, OrderIndexesBeyondTheSongAreNotCounted)
+{
     // The restart position lies beyond the song: those rows play but have no counters.
     XmModule m = songOf(1, 2);
     m.restartPosition = 9;
@@ -167,7 +183,8 @@ TEST(RowOrder, OrderIndexesBeyondTheSongAreNotCounted) {
     EXPECT_EQ(p->visitCounts, reinterpret_cast<uint8_t*>(p.get()) + p->blockSize);
 }
 
-TEST(RowOrder, VisitCountsReportTheSongComingRound) {
+TEST(RowOrder, VisitCountsReportTheSongComingRound)
+{
     XmModule m = songOf(2, 2);
     m.restartPosition = 1;
     PlayerPtr p = makePlayer(m);
@@ -177,7 +194,8 @@ TEST(RowOrder, VisitCountsReportTheSongComingRound) {
     EXPECT_EQ(p->rowVisits, 1);
 }
 
-TEST(Channels, MoreThan255ChannelsAllPlay) {
+TEST(Channels, MoreThan255ChannelsAllPlay)
+{
     XmModule m = basicModule(300, 2);
     cellAt(m, 0, 0, 299) = {49, 1, 0, 0, 0};
     cellAt(m, 0, 1, 256) = {0, 0, 0, 0x0D, 0x00};

@@ -43,7 +43,8 @@ std::vector<float> render(ModulePlayer& p, uint32_t frames);
 
 // Channel 0's value of `field` after each of `ticks` ticks.
 template <typename F>
-std::vector<float> trace(ModulePlayer& p, int ticks, F field) {
+std::vector<float> trace(ModulePlayer& p, int ticks, F field)
+{
     std::vector<float> out;
     for (int i = 0; i < ticks; ++i) {
         p.playTick();

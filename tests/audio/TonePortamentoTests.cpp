@@ -8,9 +8,13 @@
 namespace Nimbra {
 namespace {
 
-float period(const ModuleChannel& c) { return c.period; }
+float period(const ModuleChannel& c)
+{
+    return c.period;
+}
 
-TEST(TonePortamento, InstrumentOnAPortamentoCellKeepsThePeriod) {
+TEST(TonePortamento, InstrumentOnAPortamentoCellKeepsThePeriod)
+{
     PlayerPtr p = makePlayer(oneChannel({
         {49, 1, 0x00, 0, 0},     // note 48, period 4608, full volume
         {61, 0, 0x20, 3, 0x10},  // toward 3840 at 64 a tick; volume 16/64
@@ -28,18 +32,19 @@ TEST(TonePortamento, InstrumentOnAPortamentoCellKeepsThePeriod) {
     EXPECT_FLOAT_EQ(c.tonePortaTarget, 3840.0f);
 }
 
-TEST(TonePortamento, VolumeColumnSpeedZeroKeepsTheLastSpeed) {
+TEST(TonePortamento, VolumeColumnSpeedZeroKeepsTheLastSpeed)
+{
     PlayerPtr p = makePlayer(oneChannel({
         {49, 1, 0x00, 0, 0},
         {61, 0, 0xF2, 0, 0},  // speed 0x22 = 34: 136 a tick
         {0, 0, 0xF0, 0, 0},   // F0: the same speed
     }));
-    EXPECT_EQ(trace(*p, 9, period),
-              (std::vector<float>{4608, 4608, 4608, 4608, 4472, 4336, 4336, 4200, 4064}));
+    EXPECT_EQ(trace(*p, 9, period), (std::vector<float>{4608, 4608, 4608, 4608, 4472, 4336, 4336, 4200, 4064}));
     EXPECT_EQ(p->channels[0].tonePortaSpeed, 34);
 }
 
-TEST(TonePortamento, WithoutATargetNothingMoves) {
+TEST(TonePortamento, WithoutATargetNothingMoves)
+{
     // The first note of a channel played with 3xx sets no target: 3xx and Fx then leave the
     // period alone instead of sliding toward period 0.
     PlayerPtr p = makePlayer(oneChannel({

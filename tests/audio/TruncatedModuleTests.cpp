@@ -10,12 +10,14 @@
 namespace Nimbra {
 namespace {
 
-ptrdiff_t offsetIn(const ModulePlayer& p, const void* at) {
+ptrdiff_t offsetIn(const ModulePlayer& p, const void* at)
+{
     return at ? static_cast<const uint8_t*>(at) - reinterpret_cast<const uint8_t*>(&p) : -1;
 }
 
 // Every record of a against b: the same figures and the same places within the block.
-void expectSameBlocks(const ModulePlayer& a, const ModulePlayer& b) {
+void expectSameBlocks(const ModulePlayer& a, const ModulePlayer& b)
+{
     ASSERT_EQ(a.blockSize, b.blockSize);
     ASSERT_EQ(a.patternCount, b.patternCount);
     ASSERT_EQ(a.instrumentCount, b.instrumentCount);
@@ -41,14 +43,16 @@ void expectSameBlocks(const ModulePlayer& a, const ModulePlayer& b) {
     ASSERT_EQ(offsetIn(a, a.channels), offsetIn(b, b.channels));
 }
 
-void put16(std::vector<uint8_t>& b, size_t at, uint16_t v) {
+void put16(std::vector<uint8_t>& b, size_t at, uint16_t v)
+{
     b[at] = uint8_t(v);
     b[at + 1] = uint8_t(v >> 8);
 }
 
 // The module cut at `end`, against the same bytes followed by enough zeros to hold every
 // header the module declares.
-void expectCutReadsAsZeros(std::vector<uint8_t> bytes, size_t end) {
+void expectCutReadsAsZeros(std::vector<uint8_t> bytes, size_t end)
+{
     bytes.resize(end);
     std::vector<uint8_t> padded = bytes;
     padded.resize(end + 400000, 0);
@@ -58,7 +62,8 @@ void expectCutReadsAsZeros(std::vector<uint8_t> bytes, size_t end) {
     expectSameBlocks(*cut, *zeros);
 }
 
-TEST(TruncatedModules, MissingPatternsInstrumentsAndSamplesReadAsZeros) {
+TEST(TruncatedModules, MissingPatternsInstrumentsAndSamplesReadAsZeros)
+{
     XmModule m = basicModule(2, 8);
     m.instruments[0] = instrumentWith(rampSample(1001));  // an odd length: the next data is aligned up
     m.instruments.push_back(instrumentWith(rampSample(100, true)));

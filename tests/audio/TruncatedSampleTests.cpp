@@ -8,7 +8,8 @@ namespace {
 
 // A module whose last bytes are the data of one 16-bit sample of `values`, cut off after the
 // first `keptBytes` bytes of that data.
-std::vector<uint8_t> truncatedSixteenBitModule(const std::vector<int16_t>& values, size_t keptBytes) {
+std::vector<uint8_t> truncatedSixteenBitModule(const std::vector<int16_t>& values, size_t keptBytes)
+{
     XmModule m = basicModule(1, 4);
     XmSample s;
     s.sixteenBit = true;
@@ -20,13 +21,15 @@ std::vector<uint8_t> truncatedSixteenBitModule(const std::vector<int16_t>& value
     return b;
 }
 
-std::vector<int> decoded(const ModulePlayer& p) {
+std::vector<int> decoded(const ModulePlayer& p)
+{
     const ModuleSample& s = p.instruments[0].samples[0];
     const int16_t* v = static_cast<const int16_t*>(s.data);
     return std::vector<int>(v, v + s.length);
 }
 
-TEST(TruncatedSamples, LowByteOfACutOffSixteenBitValueStillCounts) {
+TEST(TruncatedSamples, LowByteOfACutOffSixteenBitValueStillCounts)
+{
     // Values 258, 773, 368 are stored as the differences 0x0102, 0x0203, 0xFE6B, that is the
     // bytes 02 01 03 02 6B FE. The file ends after 6B: the missing high byte reads as 0, so the
     // third difference is 0x006B and the value is 773 + 0x6B = 880. Every later difference
@@ -41,7 +44,8 @@ TEST(TruncatedSamples, LowByteOfACutOffSixteenBitValueStillCounts) {
     EXPECT_EQ(decoded(*p), (std::vector<int>{-16, 16, 16}));
 }
 
-TEST(TruncatedSamples, CutsBetweenValuesRepeatTheLastWholeOne) {
+TEST(TruncatedSamples, CutsBetweenValuesRepeatTheLastWholeOne)
+{
     // Cut after whole values: the last complete value repeats.
     PlayerPtr p = makePlayer(truncatedSixteenBitModule({258, 773, 368, 5}, 4));
     EXPECT_EQ(decoded(*p), (std::vector<int>{258, 773, 773, 773}));

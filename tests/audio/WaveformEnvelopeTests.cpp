@@ -10,7 +10,8 @@
 namespace Nimbra {
 namespace {
 
-TEST(Waveforms, ShapesOverOnePeriod) {
+TEST(Waveforms, ShapesOverOnePeriod)
+{
     EXPECT_FLOAT_EQ(waveform(1, 0), 1.0f);
     EXPECT_FLOAT_EQ(waveform(1, 32), 0.0f);
     EXPECT_FLOAT_EQ(waveform(1, 63), -31.0f / 32.0f);
@@ -31,7 +32,7 @@ TEST(Waveforms, ShapesOverOnePeriod) {
         float at0, at5;
     };
     const Wrap wraps[] = {
-        {0, 0.0f, -0.47139674f},  // -sin(2 pi x 5 / 64)
+        {0, 0.0f, -0.47139674f},   // -sin(2 pi x 5 / 64)
         {1, 1.0f, 27.0f / 32.0f},  // (32 - 5) / 32
         {2, -1.0f, -1.0f},
         {4, -1.0f, -27.0f / 32.0f},  // (5 - 32) / 32
@@ -42,7 +43,8 @@ TEST(Waveforms, ShapesOverOnePeriod) {
     }
 }
 
-TEST(Waveforms, RandomSequenceFromItsSeed) {
+TEST(Waveforms, RandomSequenceFromItsSeed)
+{
     resetWaveformRandomState();
     EXPECT_FLOAT_EQ(waveform(3, 0), 18519.0f / 16384.0f - 1.0f);
     EXPECT_FLOAT_EQ(waveform(3, 0), 28776.0f / 16384.0f - 1.0f);
@@ -53,16 +55,19 @@ TEST(Waveforms, RandomSequenceFromItsSeed) {
     resetWaveformRandomState();
 }
 
-ModuleEnvelope envelope(std::initializer_list<EnvelopePoint> points) {
+ModuleEnvelope envelope(std::initializer_list<EnvelopePoint> points)
+{
     ModuleEnvelope e;
     memset(&e, 0, sizeof e);
-    for (EnvelopePoint p : points) e.points[e.pointCount++] = p;
+    for (EnvelopePoint p : points)
+        e.points[e.pointCount++] = p;
     e.enabled = 1;
     return e;
 }
 
 // Values of `steps` consecutive steps from position 0.
-std::vector<float> values(const ModuleEnvelope& e, int steps, uint8_t keyOn, uint16_t start = 0) {
+std::vector<float> values(const ModuleEnvelope& e, int steps, uint8_t keyOn, uint16_t start = 0)
+{
     std::vector<float> out;
     uint16_t pos = start;
     float value = -1.0f;
@@ -73,7 +78,8 @@ std::vector<float> values(const ModuleEnvelope& e, int steps, uint8_t keyOn, uin
     return out;
 }
 
-TEST(Envelopes, InterpolatesBetweenPoints) {
+TEST(Envelopes, InterpolatesBetweenPoints)
+{
     ModuleEnvelope e = envelope({{0, 64}, {10, 0}});
     std::vector<float> v = values(e, 14, 1);
     EXPECT_FLOAT_EQ(v[0], 1.0f);
@@ -83,16 +89,19 @@ TEST(Envelopes, InterpolatesBetweenPoints) {
     EXPECT_FLOAT_EQ(v[13], 0.0f);
 }
 
-TEST(Envelopes, HoldsAtTheSustainPointWhileTheKeyIsDown) {
+TEST(Envelopes, HoldsAtTheSustainPointWhileTheKeyIsDown)
+{
     ModuleEnvelope e = envelope({{0, 64}, {10, 0}});
     e.sustainEnabled = 1;
     e.sustainPoint = 0;
-    for (float v : values(e, 20, 1)) EXPECT_FLOAT_EQ(v, 1.0f);
+    for (float v : values(e, 20, 1))
+        EXPECT_FLOAT_EQ(v, 1.0f);
     // Released, it moves on.
     EXPECT_FLOAT_EQ(values(e, 6, 0)[5], 0.5f);
 }
 
-TEST(Envelopes, SustainBeyondThePointCountIsAbsent) {
+TEST(Envelopes, SustainBeyondThePointCountIsAbsent)
+{
     ModuleEnvelope e = envelope({{0, 64}, {10, 0}});
     e.sustainEnabled = 1;
     e.sustainPoint = 200;
@@ -103,7 +112,8 @@ TEST(Envelopes, SustainBeyondThePointCountIsAbsent) {
     EXPECT_FLOAT_EQ(values(e, 6, 1)[5], 0.5f);
 }
 
-TEST(Envelopes, LoopJumpsBack) {
+TEST(Envelopes, LoopJumpsBack)
+{
     ModuleEnvelope e = envelope({{0, 0}, {4, 64}, {8, 32}});
     e.loopEnabled = 1;
     e.loopStart = 1;
@@ -120,7 +130,8 @@ TEST(Envelopes, LoopJumpsBack) {
     EXPECT_FLOAT_EQ(v[12], 1.0f);
 }
 
-TEST(Envelopes, SinglePointAndNoPoints) {
+TEST(Envelopes, SinglePointAndNoPoints)
+{
     ModuleEnvelope one = envelope({{5, 32}});
     uint16_t pos = 3;
     float value = 0.0f;
@@ -138,7 +149,8 @@ TEST(Envelopes, SinglePointAndNoPoints) {
     EXPECT_EQ(pos, 3);
 }
 
-TEST(Envelopes, PositionKeepsCountingPastTheLastPoint) {
+TEST(Envelopes, PositionKeepsCountingPastTheLastPoint)
+{
     ModuleEnvelope e = envelope({{0, 64}, {2, 16}});
     uint16_t pos = 65535;
     float value = 0.0f;

@@ -25,15 +25,13 @@ std::vector<float> floats(const unsigned char* data, unsigned int size)
     return values;
 }
 
-struct CellRanges
-{
+struct CellRanges {
     int codeMin, codeMax, colourMin, colourMax;
 };
 
 // What the third value of a cell may be: text-layer cells never carry a background of their
 // own (-1); scroller cells are shown (0) or hidden (-1).
-enum class ThirdValue
-{
+enum class ThirdValue {
     NoBackground,
     Visibility,
 };
@@ -43,8 +41,7 @@ enum class ThirdValue
 size_t expectCells(const std::vector<int32_t>& cells, CellRanges r, ThirdValue third)
 {
     size_t hidden = 0, badCodes = 0, badColours = 0, badThirds = 0;
-    for (size_t i = 0; i + 2 < cells.size(); i += 3)
-    {
+    for (size_t i = 0; i + 2 < cells.size(); i += 3) {
         badCodes += cells[i] < r.codeMin || cells[i] > r.codeMax;
         badColours += cells[i + 1] < r.colourMin || cells[i + 1] > r.colourMax;
         if (third == ThirdValue::NoBackground)
@@ -63,15 +60,13 @@ TEST(AssetData, FontsAreBitmapsOfTheirGlyphCounts)
 {
     ASSERT_EQ(fontASize, 32768u * 4);
     ASSERT_EQ(fontBSize, 32768u * 4);
-    for (const auto& font : {ints(fontA, fontASize), ints(fontB, fontBSize)})
-    {
+    for (const auto& font : {ints(fontA, fontASize), ints(fontB, fontBSize)}) {
         size_t set = 0;
-        for (int32_t v : font)
-        {
+        for (int32_t v : font) {
             ASSERT_TRUE(v == 0 || v == 1);
             set += v;
         }
-        EXPECT_GT(set, font.size() / 10); // real glyphs, not an empty block
+        EXPECT_GT(set, font.size() / 10);  // real glyphs, not an empty block
     }
 }
 
@@ -79,8 +74,7 @@ TEST(AssetData, FontsAreBitmapsOfTheirGlyphCounts)
 std::vector<std::string> glyph(const std::vector<int32_t>& font, int code, int rows)
 {
     std::vector<std::string> lines;
-    for (int y = 0; y < rows; ++y)
-    {
+    for (int y = 0; y < rows; ++y) {
         std::string line;
         for (int x = 0; x < 8; ++x)
             line += font[(size_t(code) * rows + y) * 8 + x] ? '#' : '.';
@@ -102,7 +96,7 @@ TEST(AssetData, GlyphOrderOfBothFonts)
         EXPECT_EQ(tallA[y], smallA[y / 2]) << y;
     EXPECT_EQ(glyph(b, 321, 8), smallA);
     EXPECT_NE(glyph(b, 1, 8), glyph(b, 2, 8));
-    EXPECT_NE(glyph(b, 257, 8), smallA); // 'a' differs from 'A'
+    EXPECT_NE(glyph(b, 257, 8), smallA);  // 'a' differs from 'A'
     // Codes 128 and on of each set are the reversed glyphs.
     auto reversed = glyph(b, 129, 8);
     for (int y = 0; y < 8; ++y)
@@ -141,14 +135,12 @@ TEST(AssetData, PalettesHoldTheirFixedEntries)
     ASSERT_EQ(palette256Size, 768u * 4);
     ASSERT_EQ(palette32Size, 96u * 4);
     auto p = floats(palette256, palette256Size);
-    for (float v : p)
-    {
+    for (float v : p) {
         EXPECT_GE(v, 0.0f);
         EXPECT_LE(v, 1.0f);
     }
     // Text-mode colours use thirds only; 6 is brown, 15 white.
-    for (int i = 0; i < 48; ++i)
-    {
+    for (int i = 0; i < 48; ++i) {
         float thirds = p[i] * 3.0f;
         EXPECT_NEAR(thirds, float(int(thirds + 0.5f)), 1e-5f) << i;
     }
@@ -159,7 +151,7 @@ TEST(AssetData, PalettesHoldTheirFixedEntries)
     EXPECT_EQ(p[16 * 3 + 1], 0.0f);
     EXPECT_EQ(p[16 * 3 + 2], 0.0f);
     for (int i = 18; i <= 31; ++i)
-        EXPECT_GT(p[i * 3], p[(i - 1) * 3]) << i; // the grey ramp rises
+        EXPECT_GT(p[i * 3], p[(i - 1) * 3]) << i;  // the grey ramp rises
     EXPECT_EQ(p[31 * 3], 1.0f);
     EXPECT_EQ(p[31 * 3 + 1], 1.0f);
     for (int i = 248 * 3; i < 768; ++i)
@@ -167,13 +159,11 @@ TEST(AssetData, PalettesHoldTheirFixedEntries)
 
     auto s = floats(palette32, palette32Size);
     EXPECT_EQ(s[0] + s[1] + s[2], 0.0f);
-    for (int i = 3; i < 96; ++i)
-    {
+    for (int i = 3; i < 96; ++i) {
         EXPECT_GE(s[i], 0.0f);
         EXPECT_LE(s[i], 1.0f);
     }
-    for (int i = 16; i < 32; ++i)
-    {
+    for (int i = 16; i < 32; ++i) {
         EXPECT_GE(s[i * 3], 0.6f) << i;
         EXPECT_EQ(s[i * 3], s[i * 3 + 1]) << i;
     }
@@ -193,8 +183,7 @@ TEST(AssetData, MapImageIsAnRgbaPngOf1280By720)
     EXPECT_EQ(mapImage[28], 0);  // not interlaced
     // Chunks: IHDR, one IDAT, IEND.
     std::vector<std::string> chunks;
-    for (uint32_t at = 8; at + 8 <= mapImageSize;)
-    {
+    for (uint32_t at = 8; at + 8 <= mapImageSize;) {
         uint32_t length = be32(mapImage + at);
         chunks.emplace_back(reinterpret_cast<const char*>(mapImage + at + 4), 4);
         at += 12 + length;
@@ -202,4 +191,4 @@ TEST(AssetData, MapImageIsAnRgbaPngOf1280By720)
     EXPECT_EQ(chunks, (std::vector<std::string>{"IHDR", "IDAT", "IEND"}));
 }
 
-} // namespace
+}  // namespace

@@ -72,12 +72,10 @@ uint32_t bufferBytes(Resource* resource)
     return desc.ByteWidth;
 }
 
-class BuiltContent : public ::testing::Test {
+class BuiltContent : public ::testing::Test
+{
 protected:
-    void SetUp() override
-    {
-        ASSERT_NE(built().player, nullptr);
-    }
+    void SetUp() override { ASSERT_NE(built().player, nullptr); }
     Timeline& timeline = built().presentation.timeline;
     DemoPlayer*& player = built().player;
 };
@@ -88,15 +86,18 @@ protected:
 // store at least that many bytes, though its size (and the buffer's count) is often less.
 TEST_F(BuiltContent, EveryBufferDataBlockCoversItsBufferWidth)
 {
-    const struct
-    {
+    const struct {
         const unsigned char* block;
         const unsigned int* storage;
     } stored[] = {
-        {fontA, &fontAStorage},           {fontB, &fontBStorage},
-        {layer1Text, &layer1TextStorage}, {layer2Text, &layer2TextStorage},
-        {layer3Text, &layer3TextStorage}, {layer4Text, &layer4TextStorage},
-        {scrollerText, &scrollerTextStorage}, {palette256, &palette256Storage},
+        {fontA, &fontAStorage},
+        {fontB, &fontBStorage},
+        {layer1Text, &layer1TextStorage},
+        {layer2Text, &layer2TextStorage},
+        {layer3Text, &layer3TextStorage},
+        {layer4Text, &layer4TextStorage},
+        {scrollerText, &scrollerTextStorage},
+        {palette256, &palette256Storage},
         {palette32, &palette32Storage},
     };
     uint32_t checked = 0;
@@ -220,8 +221,8 @@ TEST_F(BuiltContent, ObjectsInCreationOrder)
 TEST_F(BuiltContent, ProgramsThePassesNameTakeTheirOwnPlaceAgain)
 {
     static ProgramSwap swap(*player);  // the passes keep pointing at its bytes
-    const char* const names[] = {"waveLinesVS", "waveLinesPS", "fullscreenVS", "focusBlurPS", "layersVS", "blurPS",
-                                 "scrollerVS", "scrollerPS", "combinePS", "scrollerBlurPS", "rotationCS"};
+    const char* const names[] = {"waveLinesVS", "waveLinesPS", "fullscreenVS", "focusBlurPS",    "layersVS",  "blurPS",
+                                 "scrollerVS",  "scrollerPS",  "combinePS",    "scrollerBlurPS", "rotationCS"};
     for (const char* name : names)
         for (unsigned int i = 0; i < contentProgramCount; ++i) {
             const ContentProgram& program = contentPrograms[i];

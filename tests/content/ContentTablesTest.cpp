@@ -55,11 +55,13 @@ bool embeddedAs(const char* name, const unsigned char* code)
 TEST(ContentPasses, EachStageNamesTheProgramItRuns)
 {
     for (const ContentDrawPass& pass : contentDrawPasses) {
-        EXPECT_TRUE(embeddedAs(pass.vertexProgram, pass.vertexCode)) << (pass.vertexProgram ? pass.vertexProgram : "none");
+        EXPECT_TRUE(embeddedAs(pass.vertexProgram, pass.vertexCode))
+            << (pass.vertexProgram ? pass.vertexProgram : "none");
         EXPECT_TRUE(embeddedAs(pass.pixelProgram, pass.pixelCode)) << (pass.pixelProgram ? pass.pixelProgram : "none");
     }
     for (const ContentComputePass& pass : contentComputePasses)
-        EXPECT_TRUE(embeddedAs(pass.kernelProgram, pass.kernelCode)) << (pass.kernelProgram ? pass.kernelProgram : "none");
+        EXPECT_TRUE(embeddedAs(pass.kernelProgram, pass.kernelCode))
+            << (pass.kernelProgram ? pass.kernelProgram : "none");
 }
 
 TEST(ContentResources, ClassesFormatsAndData)

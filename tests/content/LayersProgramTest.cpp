@@ -48,8 +48,14 @@ protected:
         ASSERT_TRUE(target_.create(Width, Height, kept_));
         // The text pass's blending: alpha over, the source's alpha kept.
         D3D11_BLEND_DESC b = {};
-        b.RenderTarget[0] = {TRUE, D3D11_BLEND_SRC_ALPHA, D3D11_BLEND_INV_SRC_ALPHA, D3D11_BLEND_OP_ADD,
-                             D3D11_BLEND_ONE, D3D11_BLEND_ZERO, D3D11_BLEND_OP_ADD, D3D11_COLOR_WRITE_ENABLE_ALL};
+        b.RenderTarget[0] = {TRUE,
+                             D3D11_BLEND_SRC_ALPHA,
+                             D3D11_BLEND_INV_SRC_ALPHA,
+                             D3D11_BLEND_OP_ADD,
+                             D3D11_BLEND_ONE,
+                             D3D11_BLEND_ZERO,
+                             D3D11_BLEND_OP_ADD,
+                             D3D11_COLOR_WRITE_ENABLE_ALL};
         ASSERT_EQ(device->CreateBlendState(&b, &blend_), S_OK);
         kept_.keep(blend_);
     }
@@ -90,7 +96,7 @@ protected:
         draw.instanceCount = 5;
         draw.blend = blend_;
         for (float& channel : draw.clear)
-            channel = 1.0f; // white
+            channel = 1.0f;  // white
         const std::vector<uint8_t> texels = target_.draw(data, draw);
         std::vector<float> red;
         if (texels.size() != size_t(Width) * Height * 8)
@@ -165,4 +171,4 @@ TEST_F(LayersProgram, TheWholePanelLiesBehindTheTitleBlockOnly)
               300);
 }
 
-} // namespace
+}  // namespace

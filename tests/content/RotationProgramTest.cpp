@@ -25,8 +25,12 @@ protected:
         ASSERT_EQ(device->CreateComputeShader(rotationCS, rotationCSSize, nullptr, &shader_), S_OK);
         kept_.keep(shader_);
         ASSERT_NE(constants_ = kept_.keep(Nimbra::Testing::createConstantBuffer(ConstantData::size)), nullptr);
-        D3D11_BUFFER_DESC state = {16, D3D11_USAGE_DEFAULT, D3D11_BIND_SHADER_RESOURCE | D3D11_BIND_UNORDERED_ACCESS, 0,
-                                   D3D11_RESOURCE_MISC_BUFFER_STRUCTURED, 16};
+        D3D11_BUFFER_DESC state = {16,
+                                   D3D11_USAGE_DEFAULT,
+                                   D3D11_BIND_SHADER_RESOURCE | D3D11_BIND_UNORDERED_ACCESS,
+                                   0,
+                                   D3D11_RESOURCE_MISC_BUFFER_STRUCTURED,
+                                   16};
         ASSERT_EQ(device->CreateBuffer(&state, nullptr, &previous_), S_OK);
         ASSERT_EQ(device->CreateBuffer(&state, nullptr, &next_), S_OK);
         kept_.keep(previous_);
@@ -116,15 +120,14 @@ TEST_F(RotationProgram, StallsAreLimitedAndAnglesStayWithinOneTurn)
     const float previous[3] = {6.25f, 0.01f, 0.0f};
     const float speeds[3] = {1.0f, -1.0f, 8.0f};
     float out[3] = {};
-    step(previous, 3, 5.0f, speeds, out); // a five-second stall advances a tenth of a second
+    step(previous, 3, 5.0f, speeds, out);  // a five-second stall advances a tenth of a second
     EXPECT_NEAR(out[0], 6.35f - TwoPi, 1e-4f);
     EXPECT_NEAR(out[1], 0.01f - 0.1f + TwoPi, 1e-4f);
     EXPECT_NEAR(out[2], 0.8f, 1e-4f);
-    for (float a : out)
-    {
+    for (float a : out) {
         EXPECT_GE(a, 0.0f);
         EXPECT_LT(a, TwoPi);
     }
 }
 
-} // namespace
+}  // namespace

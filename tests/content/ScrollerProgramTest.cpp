@@ -47,8 +47,13 @@ protected:
         ASSERT_EQ(device->CreatePixelShader(fillPS, fillPSSize, nullptr, &countPs_), S_OK);
         kept_.keep(countPs_);
         D3D11_BLEND_DESC adding = {};
-        adding.RenderTarget[0] = {TRUE, D3D11_BLEND_ONE, D3D11_BLEND_ONE, D3D11_BLEND_OP_ADD,
-                                  D3D11_BLEND_ONE, D3D11_BLEND_ONE, D3D11_BLEND_OP_ADD,
+        adding.RenderTarget[0] = {TRUE,
+                                  D3D11_BLEND_ONE,
+                                  D3D11_BLEND_ONE,
+                                  D3D11_BLEND_OP_ADD,
+                                  D3D11_BLEND_ONE,
+                                  D3D11_BLEND_ONE,
+                                  D3D11_BLEND_OP_ADD,
                                   D3D11_COLOR_WRITE_ENABLE_ALL};
         ASSERT_EQ(device->CreateBlendState(&adding, &adding_), S_OK);
         kept_.keep(adding_);
@@ -77,16 +82,17 @@ protected:
         // to the camera).
         const float inverseView[16] = {1, 0, 0, 0, 0, -1, 0, 0, 0, 0, -0.04f, 0, 11.6f, -5.0f, -25.0f, 1};
         float yScale = 1.0f / std::tan(1.666f * 0.01745329f * 0.5f);
-        const float projection[16] = {yScale * 9.0f / 16.0f, 0, 0, 0, 0, yScale, 0, 0, 0, 0, -1.0001f, -1, 0, 0, -0.10001f, 0};
+        const float projection[16] = {
+            yScale * 9.0f / 16.0f, 0, 0, 0, 0, yScale, 0, 0, 0, 0, -1.0001f, -1, 0, 0, -0.10001f, 0};
         data_.setMatrix(offsetof(Nimbra::ContextBuffer, viewMatrix), view);
         data_.setMatrix(offsetof(Nimbra::ContextBuffer, invViewMatrix), inverseView);
         data_.setMatrix(offsetof(Nimbra::ContextBuffer, projectionMatrix), projection);
-        data_.setVariable(23, 181.0f);  // L1_X_OFFSET
-        data_.setVariable(24, -186.0f); // L1_Y_OFFSET
-        data_.setVariable(31, 0.0f);    // L1_FRAMECOUNT: one slice
-        data_.setVariable(33, 1.0f);    // L1_MANUAL_OR
-        data_.setVariable(34, 0.0f);    // L1_FRAME
-        for (UINT index : {36u, 37u, 38u, 39u, 40u}) // L1_COL, L1TEXT_R, G, B, A
+        data_.setVariable(23, 181.0f);                // L1_X_OFFSET
+        data_.setVariable(24, -186.0f);               // L1_Y_OFFSET
+        data_.setVariable(31, 0.0f);                  // L1_FRAMECOUNT: one slice
+        data_.setVariable(33, 1.0f);                  // L1_MANUAL_OR
+        data_.setVariable(34, 0.0f);                  // L1_FRAME
+        for (UINT index : {36u, 37u, 38u, 39u, 40u})  // L1_COL, L1TEXT_R, G, B, A
             data_.setVariable(index, 1.0f);
     }
 
@@ -148,10 +154,9 @@ TEST_F(ScrollerProgram, TheFrontSliceShowsItsTextWithTheBlurCodeInAlpha)
     ASSERT_EQ(alpha.size(), size_t(Width) * Height);
     size_t n = covered(alpha);
     EXPECT_GT(n, 100u);
-    EXPECT_LT(n, alpha.size() / 2); // letters, not a filled screen
+    EXPECT_LT(n, alpha.size() / 2);  // letters, not a filled screen
     for (float a : alpha)
-        if (a > 0.0f)
-        {
+        if (a > 0.0f) {
             EXPECT_GE(a, 0.5f);
             EXPECT_LE(a, 1.0f);
         }
@@ -188,8 +193,8 @@ TEST_F(ScrollerProgram, InstancesPastTheLastSliceDrawNothing)
 
 TEST_F(ScrollerProgram, ABlockParkedFarAwayIsOutOfView)
 {
-    data_.setVariable(23, -5000.0f); // where the choreography keeps it before its first sweep
+    data_.setVariable(23, -5000.0f);  // where the choreography keeps it before its first sweep
     EXPECT_EQ(covered(draw(0, InstancesPerSlice)), 0u);
 }
 
-} // namespace
+}  // namespace

@@ -15,8 +15,7 @@
 
 namespace {
 
-struct Program
-{
+struct Program {
     const char* name;
     const unsigned char* code;
     unsigned int size;
@@ -34,8 +33,7 @@ const Program Programs[] = {
 // clang-format on
 
 // One signature element: semantic and index, component type, mask, register (-1: any).
-struct Element
-{
+struct Element {
     const char* semantic;
     UINT index;
     D3D_REGISTER_COMPONENT_TYPE type;
@@ -52,14 +50,18 @@ const Element VertexId = {"SV_VertexID", 0, U, 0x1, 0};
 const Element InstanceId = {"SV_InstanceID", 0, U, 0x1, 1};
 const std::vector<Element> FullscreenInput = {Position, FullscreenUv};
 const std::vector<Element> WaveOutput = {Position, {"TEXCOORD", 0, F, 0x1, 1}};
-const std::vector<Element> LayersOutput = {Position, FullscreenUv, {"TEXCOORD", 2, U, 0x1, 2}, {"TEXCOORD", 1, U, 0x2, 2}};
-const std::vector<Element> ScrollerOutput = {
-    Position, {"NORMAL", 0, F, 0x7, -1}, {"WORLDPOS", 0, F, 0x7, -1}, {"COLOR", 0, F, 0xf, -1}};
+const std::vector<Element> LayersOutput = {Position,
+                                           FullscreenUv,
+                                           {"TEXCOORD", 2, U, 0x1, 2},
+                                           {"TEXCOORD", 1, U, 0x2, 2}};
+const std::vector<Element> ScrollerOutput = {Position,
+                                             {"NORMAL", 0, F, 0x7, -1},
+                                             {"WORLDPOS", 0, F, 0x7, -1},
+                                             {"COLOR", 0, F, 0xf, -1}};
 
 // One resource binding: name, input type, register, dimension and, for structured buffers,
 // the element stride.
-struct Binding
-{
+struct Binding {
     const char* name;
     D3D_SHADER_INPUT_TYPE type;
     UINT point;
@@ -77,15 +79,13 @@ constexpr auto NoDim = D3D_SRV_DIMENSION_UNKNOWN;
 const Binding Constants = {"ContextBuffer", D3D_SIT_CBUFFER, 8, NoDim, 0};
 
 // Program types of the version token (bits 16 and up).
-enum Stage : UINT
-{
+enum Stage : UINT {
     PixelStage = 0,
     VertexStage = 1,
     ComputeStage = 5,
 };
 
-struct Interface
-{
+struct Interface {
     const char* program;
     Stage stage;
     std::vector<Element> inputs;
@@ -151,20 +151,73 @@ const Program& program(const std::string& name)
 
 // The names of the 64 animated variables behind the 608-byte frame header, in order.
 const char* const VariableNames[64] = {
-    "CameraPosX", "CameraPosY", "CameraPosZ", "CameraDirX", "CameraDirY", "CameraDirZ", "CameraFOV",
-    "CameraRoll", "WEIGHTSTNY", "BLRSTRENGHT", "FCSRANGE", "KRNSIZE", "FOCALDIST", "FRAME", "DOFBLUR",
-    "GLITCH", "RSPEEDX", "RSPEEDY", "RSPEEDZ", "WAVEAMP", "BRUS", "BLANKOUT", "INTERLACE", "L1_X_OFFSET",
-    "L1_Y_OFFSET", "L1_Z_OFFSET", "L1_ROT_X", "L1_ROT_Y", "L1_ROT_Z", "L1_MIRROR_X", "L1_MIRROR_Y",
-    "L1_FRAMECOUNT", "L1_START", "L1_MANUAL_OR", "L1_FRAME", "L1_FPS", "L1_COL", "L1TEXT_R", "L1TEXT_G",
-    "L1TEXT_B", "L1TEXT_A", "FRAMEMANUALOVERRIDE", "PTRNLNGHT", "L1_ROW_X_OFFSET", "FLAT_L1_FRAME",
-    "FLAT_L2_FRAME", "FLAT_L3_FRAME", "FLAT_L4_FRAME", "FLAT_L1_X_OFFSET", "FLAT_L2_X_OFFSET",
-    "FLAT_L3_X_OFFSET", "FLAT_L4_X_OFFSET", "FLAT_L1_Y_OFFSET", "FLAT_L2_Y_OFFSET", "FLAT_L3_Y_OFFSET",
-    "FLAT_L4_Y_OFFSET", "SCROLLERMAXBLUR", "FLAT_L1_Z_OFFSET", "FLAT_L2_Z_OFFSET", "FLAT_L3_Z_OFFSET",
-    "FLAT_L4_Z_OFFSET", "POST", "NEGT", "LNWIDHT",
+    "CameraPosX",
+    "CameraPosY",
+    "CameraPosZ",
+    "CameraDirX",
+    "CameraDirY",
+    "CameraDirZ",
+    "CameraFOV",
+    "CameraRoll",
+    "WEIGHTSTNY",
+    "BLRSTRENGHT",
+    "FCSRANGE",
+    "KRNSIZE",
+    "FOCALDIST",
+    "FRAME",
+    "DOFBLUR",
+    "GLITCH",
+    "RSPEEDX",
+    "RSPEEDY",
+    "RSPEEDZ",
+    "WAVEAMP",
+    "BRUS",
+    "BLANKOUT",
+    "INTERLACE",
+    "L1_X_OFFSET",
+    "L1_Y_OFFSET",
+    "L1_Z_OFFSET",
+    "L1_ROT_X",
+    "L1_ROT_Y",
+    "L1_ROT_Z",
+    "L1_MIRROR_X",
+    "L1_MIRROR_Y",
+    "L1_FRAMECOUNT",
+    "L1_START",
+    "L1_MANUAL_OR",
+    "L1_FRAME",
+    "L1_FPS",
+    "L1_COL",
+    "L1TEXT_R",
+    "L1TEXT_G",
+    "L1TEXT_B",
+    "L1TEXT_A",
+    "FRAMEMANUALOVERRIDE",
+    "PTRNLNGHT",
+    "L1_ROW_X_OFFSET",
+    "FLAT_L1_FRAME",
+    "FLAT_L2_FRAME",
+    "FLAT_L3_FRAME",
+    "FLAT_L4_FRAME",
+    "FLAT_L1_X_OFFSET",
+    "FLAT_L2_X_OFFSET",
+    "FLAT_L3_X_OFFSET",
+    "FLAT_L4_X_OFFSET",
+    "FLAT_L1_Y_OFFSET",
+    "FLAT_L2_Y_OFFSET",
+    "FLAT_L3_Y_OFFSET",
+    "FLAT_L4_Y_OFFSET",
+    "SCROLLERMAXBLUR",
+    "FLAT_L1_Z_OFFSET",
+    "FLAT_L2_Z_OFFSET",
+    "FLAT_L3_Z_OFFSET",
+    "FLAT_L4_Z_OFFSET",
+    "POST",
+    "NEGT",
+    "LNWIDHT",
 };
 
-struct HeaderMember
-{
+struct HeaderMember {
     const char* name;
     UINT offset;
     D3D_SHADER_VARIABLE_CLASS kind;
@@ -213,16 +266,14 @@ void expectSignature(const std::vector<Element>& expected, UINT count,
                      const std::function<D3D11_SIGNATURE_PARAMETER_DESC(UINT)>& get, const char* what)
 {
     ASSERT_EQ(count, expected.size()) << what;
-    for (UINT i = 0; i < count; ++i)
-    {
+    for (UINT i = 0; i < count; ++i) {
         D3D11_SIGNATURE_PARAMETER_DESC d = get(i);
         const Element& e = expected[i];
         EXPECT_STRCASEEQ(d.SemanticName, e.semantic) << what << " " << i;
         EXPECT_EQ(d.SemanticIndex, e.index) << what << " " << e.semantic;
         EXPECT_EQ(d.ComponentType, e.type) << what << " " << e.semantic;
         EXPECT_EQ(d.Mask, e.mask) << what << " " << e.semantic;
-        if (e.reg >= 0)
-        {
+        if (e.reg >= 0) {
             EXPECT_EQ(d.Register, UINT(e.reg)) << what << " " << e.semantic;
         }
     }
@@ -230,8 +281,7 @@ void expectSignature(const std::vector<Element>& expected, UINT count,
 
 TEST(ShaderReflection, StagesSignaturesAndBindings)
 {
-    for (const Interface& expected : interfaces())
-    {
+    for (const Interface& expected : interfaces()) {
         SCOPED_TRACE(expected.program);
         const Program& p = program(expected.program);
         ASSERT_NE(p.code, nullptr);
@@ -240,40 +290,42 @@ TEST(ShaderReflection, StagesSignaturesAndBindings)
         D3D11_SHADER_DESC desc = {};
         ASSERT_EQ(r->GetDesc(&desc), S_OK);
         EXPECT_EQ(desc.Version >> 16, UINT(expected.stage));
-        EXPECT_EQ((desc.Version >> 4) & 0xf, 5u); // shader model 5.0
+        EXPECT_EQ((desc.Version >> 4) & 0xf, 5u);  // shader model 5.0
         EXPECT_EQ(desc.Version & 0xf, 0u);
 
-        expectSignature(expected.inputs, desc.InputParameters, [&](UINT i) {
-            D3D11_SIGNATURE_PARAMETER_DESC d = {};
-            r->GetInputParameterDesc(i, &d);
-            return d;
-        }, "input");
-        expectSignature(expected.outputs, desc.OutputParameters, [&](UINT i) {
-            D3D11_SIGNATURE_PARAMETER_DESC d = {};
-            r->GetOutputParameterDesc(i, &d);
-            return d;
-        }, "output");
+        expectSignature(
+            expected.inputs, desc.InputParameters,
+            [&](UINT i) {
+                D3D11_SIGNATURE_PARAMETER_DESC d = {};
+                r->GetInputParameterDesc(i, &d);
+                return d;
+            },
+            "input");
+        expectSignature(
+            expected.outputs, desc.OutputParameters,
+            [&](UINT i) {
+                D3D11_SIGNATURE_PARAMETER_DESC d = {};
+                r->GetOutputParameterDesc(i, &d);
+                return d;
+            },
+            "output");
 
         ASSERT_EQ(desc.BoundResources, expected.bindings.size());
-        for (const Binding& b : expected.bindings)
-        {
+        for (const Binding& b : expected.bindings) {
             D3D11_SHADER_INPUT_BIND_DESC d = {};
             ASSERT_EQ(r->GetResourceBindingDescByName(b.name, &d), S_OK) << b.name;
             EXPECT_EQ(d.Type, b.type) << b.name;
             EXPECT_EQ(d.BindPoint, b.point) << b.name;
             EXPECT_EQ(d.BindCount, 1u) << b.name;
             EXPECT_EQ(d.Dimension, b.dimension) << b.name;
-            if (b.type == Structured || b.type == D3D_SIT_UAV_RWSTRUCTURED)
-            {
-                EXPECT_EQ(d.NumSamples, b.stride) << b.name; // the element stride
+            if (b.type == Structured || b.type == D3D_SIT_UAV_RWSTRUCTURED) {
+                EXPECT_EQ(d.NumSamples, b.stride) << b.name;  // the element stride
             }
-            if (b.type == Tex)
-            {
+            if (b.type == Tex) {
                 EXPECT_EQ(d.ReturnType, D3D_RETURN_TYPE_FLOAT) << b.name;
             }
         }
-        if (expected.stage == ComputeStage)
-        {
+        if (expected.stage == ComputeStage) {
             UINT x = 0, y = 0, z = 0;
             r->GetThreadGroupSize(&x, &y, &z);
             EXPECT_EQ(x * y * z, 1u);
@@ -283,8 +335,7 @@ TEST(ShaderReflection, StagesSignaturesAndBindings)
 
 TEST(ShaderReflection, FrameConstantsLayout)
 {
-    for (const Interface& expected : interfaces())
-    {
+    for (const Interface& expected : interfaces()) {
         bool declares = false;
         for (const Binding& b : expected.bindings)
             declares |= b.type == D3D_SIT_CBUFFER;
@@ -298,29 +349,24 @@ TEST(ShaderReflection, FrameConstantsLayout)
         ASSERT_EQ(cb->GetDesc(&cbDesc), S_OK);
         EXPECT_EQ(cbDesc.Size, 864u);
         ASSERT_EQ(cbDesc.Variables, 79u);
-        for (UINT i = 0; i < 79; ++i)
-        {
+        for (UINT i = 0; i < 79; ++i) {
             ID3D11ShaderReflectionVariable* v = cb->GetVariableByIndex(i);
             D3D11_SHADER_VARIABLE_DESC vd = {};
             ASSERT_EQ(v->GetDesc(&vd), S_OK);
             D3D11_SHADER_TYPE_DESC td = {};
             v->GetType()->GetDesc(&td);
-            if (i < 15)
-            {
+            if (i < 15) {
                 const HeaderMember& m = Header[i];
                 EXPECT_STREQ(vd.Name, m.name);
                 EXPECT_EQ(vd.StartOffset, m.offset) << m.name;
                 EXPECT_EQ(td.Class, m.kind) << m.name;
                 EXPECT_EQ(td.Type, m.type) << m.name;
                 EXPECT_EQ(td.Columns, m.columns) << m.name;
-                if (m.kind == D3D_SVC_MATRIX_COLUMNS)
-                {
+                if (m.kind == D3D_SVC_MATRIX_COLUMNS) {
                     EXPECT_EQ(td.Rows, 4u) << m.name;
                     EXPECT_EQ(vd.Size, 64u) << m.name;
                 }
-            }
-            else
-            {
+            } else {
                 EXPECT_STREQ(vd.Name, VariableNames[i - 15]);
                 EXPECT_EQ(vd.StartOffset, 608 + 4 * (i - 15)) << vd.Name;
                 EXPECT_EQ(vd.Size, 4u) << vd.Name;
@@ -365,8 +411,7 @@ TEST(ShaderPrograms, TheDeviceCreatesEveryProgram)
 {
     ID3D11Device* device = Nimbra::graphicsContext.device;
     HRESULT hr = E_FAIL;
-    for (const Program& p : Programs)
-    {
+    for (const Program& p : Programs) {
         std::string name = p.name;
         ID3D11DeviceChild* shader = nullptr;
         char stage = name[name.size() - 2];
@@ -383,4 +428,4 @@ TEST(ShaderPrograms, TheDeviceCreatesEveryProgram)
     }
 }
 
-} // namespace
+}  // namespace

@@ -20,8 +20,8 @@ constexpr int kClosingHitRow = 1792;
 constexpr int kSongRows = 2720;  // the rows of all 54 orders, up to the return to the restart
 
 struct Render {
-    Wave wave;                // the first kRenderedRows rows
-    float peak = 0.0f;        // over the whole play-through
+    Wave wave;                  // the first kRenderedRows rows
+    float peak = 0.0f;          // over the whole play-through
     int firstRepeatedRow = -1;  // song row at which the player came round to a played row
     bool silentAfterwards = true;
 };
@@ -150,4 +150,4 @@ TEST(EmbeddedSong, NoBeatInTheIntroNorInTheBreak)
               2.0 * rowsRms(song().wave, kClosingHitRow - 4, kClosingHitRow));
 }
 
-} // namespace
+}  // namespace

@@ -50,4 +50,4 @@ TEST(EvaluateCurve, SmoothSegmentIsBitExact)
         EXPECT_EQ(bits(evaluateCurve(timeline, 0, p.seconds)), bits(p.value)) << "t = " << p.seconds;
 }
 
-} // namespace
+}  // namespace

@@ -30,7 +30,7 @@ struct OneCurve {
 
 constexpr int32_t step = 0, linear = 1, smooth = 2, quadratic = 3, quartic = 4;
 
-} // namespace
+}  // namespace
 
 TEST(Timeline, StartsAt120BpmWithEightRowsPerBeat)
 {

@@ -29,7 +29,7 @@ std::vector<uint32_t> capacitiesWhilePushing(uint32_t pushes)
     return seen;
 }
 
-} // namespace
+}  // namespace
 
 TEST(GrowArray, StartsEmptyWithEightSlotsAndFactor161)
 {

@@ -8,7 +8,7 @@ namespace {
 struct Thing {
     int id;
 };
-} // namespace
+}  // namespace
 
 TEST(IdMap, StartsWithSixteenEmptyBuckets)
 {

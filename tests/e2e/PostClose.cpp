@@ -18,7 +18,7 @@ unsigned long long unixMilliseconds()
     return (ticks - unixEpochInFileTime) / 10000;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

@@ -36,7 +36,8 @@ std::vector<float> mono(const Wave& w)
 }
 
 // Running sums of squares, so that the RMS of any stretch of the recording is one subtraction.
-class SquareSums {
+class SquareSums
+{
 public:
     explicit SquareSums(const std::vector<float>& samples) : sums_(samples.size() + 1, 0.0)
     {
@@ -55,8 +56,8 @@ private:
     std::vector<double> sums_;
 };
 
-constexpr size_t kSectionWindows = 500;  // 5 s
-constexpr int64_t kLagStep = 110;        // 2.5 ms
+constexpr size_t kSectionWindows = 500;       // 5 s
+constexpr int64_t kLagStep = 110;             // 2.5 ms
 constexpr int64_t kLagReach = 80 * kLagStep;  // 200 ms either side
 // A section that follows the render this well has found its lag.
 constexpr double kFollows = 0.8;
@@ -65,8 +66,8 @@ constexpr double kFollows = 0.8;
 constexpr int64_t kMaxPace = 2 * kLagStep;
 
 struct Section {
-    size_t from = 0;       // first render window
-    int64_t lag = 0;       // recording frame minus render frame
+    size_t from = 0;  // first render window
+    int64_t lag = 0;  // recording frame minus render frame
     double correlation = 0.0;
 };
 
@@ -83,7 +84,11 @@ Section bestSection(const std::vector<double>& renderEnvelope, const SquareSums&
             if (y < 0.0)
                 continue;
             const double x = renderEnvelope[w];
-            sa += x; sb += y; saa += x * x; sbb += y * y; sab += x * y;
+            sa += x;
+            sb += y;
+            saa += x * x;
+            sbb += y * y;
+            sab += x * y;
             ++n;
         }
         if (n < 2)
@@ -96,7 +101,7 @@ Section bestSection(const std::vector<double>& renderEnvelope, const SquareSums&
     return best;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -179,8 +184,8 @@ int main(int argc, char** argv)
     const int64_t pace = paces.empty() ? 0 : paces[paces.size() / 2];
     const auto [low, high] = std::minmax_element(followedLags.begin(), followedLags.end());
     const double spread = followedLags.empty() ? 0.0 : double(*high - *low) * 1000.0 / kRate;
-    const size_t following = size_t(std::count_if(correlations.begin(), correlations.end(),
-                                                  [](double c) { return c > kFollows; }));
+    const size_t following =
+        size_t(std::count_if(correlations.begin(), correlations.end(), [](double c) { return c > kFollows; }));
     std::printf("lag moves %.1f ms a section (median; below %.1f ms), %.1f ms in all (limit %.0f ms); %zu of %zu "
                 "sections follow the render (median %.3f)\n",
                 pace * 1000.0 / kRate, kMaxPace * 1000.0 / kRate, spread, spreadMs, following, sections.size(),
@@ -237,8 +242,8 @@ int main(int argc, char** argv)
     // The demo ends when its clock (the device position) reaches the end; what the device has
     // taken but the sink has not played yet is dropped at the reset, so the sound stops the
     // output latency early.
-    std::printf("sound stops at song time %.3f s (the show ends at %.2f s; output latency %.0f ms)\n", stop,
-                endSeconds, (endSeconds - stop) * 1000.0);
+    std::printf("sound stops at song time %.3f s (the show ends at %.2f s; output latency %.0f ms)\n", stop, endSeconds,
+                (endSeconds - stop) * 1000.0);
     // The loop reads the clock once a turn, so the end is seen up to one frame late; a frame of
     // the software rasteriser takes seconds (--late, given by the caller).
     check(stop > endSeconds - 0.3 && stop < endSeconds + 0.3 + lateSeconds, "the sound stops with the show");

@@ -17,7 +17,7 @@ XmModule staircase(int8_t relativeNote)
     XmModule m;
     m.name = relativeNote ? "staircase, octave up" : "staircase";
     m.channelCount = 1;
-    m.speed = 5;    // ticks a row: at 125 BPM a tick is 20 ms, so a row is 100 ms
+    m.speed = 5;  // ticks a row: at 125 BPM a tick is 20 ms, so a row is 100 ms
     m.tempo = 125;
     XmPattern steps;
     steps.resize(120, 1);
@@ -48,7 +48,7 @@ bool save(const std::string& path, const XmModule& module)
     return file && std::fclose(file) == 0 && ok;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

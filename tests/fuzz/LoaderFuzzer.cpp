@@ -17,23 +17,28 @@ namespace {
 // seeds' blocks are all below it.
 const uint64_t maxCreatedBlock = uint64_t(256) << 10;
 
-void require(bool condition) {
-    if (!condition) abort();
+void require(bool condition)
+{
+    if (!condition)
+        abort();
 }
 
-bool inside(const ModulePlayer& p, const void* at, uint64_t bytes) {
+bool inside(const ModulePlayer& p, const void* at, uint64_t bytes)
+{
     const uint8_t* begin = reinterpret_cast<const uint8_t*>(&p);
     const uint8_t* a = static_cast<const uint8_t*>(at);
     return a >= begin && uint64_t(a - begin) <= p.blockSize && bytes <= p.blockSize - uint64_t(a - begin);
 }
 
-void checkEnvelope(const ModuleEnvelope& e) {
+void checkEnvelope(const ModuleEnvelope& e)
+{
     require(e.pointCount <= 12);
     require(e.pointCount == 0 || (e.loopStart < e.pointCount && e.loopEnd < e.pointCount));
     require(e.enabled <= 1 && e.sustainEnabled <= 1 && e.loopEnabled <= 1);
 }
 
-void checkSample(const ModulePlayer& p, const ModuleSample& s) {
+void checkSample(const ModulePlayer& p, const ModuleSample& s)
+{
     require(s.bits == 8 || s.bits == 16);
     require(s.loopType == LoopNone || s.loopType == LoopForward || s.loopType == LoopPingPong);
     require(s.loopStart <= s.loopEnd && s.loopEnd <= s.length);
@@ -42,7 +47,8 @@ void checkSample(const ModulePlayer& p, const ModuleSample& s) {
     require(inside(p, s.data, uint64_t(s.length) * (s.bits / 8)));
 }
 
-void checkPlayer(const ModulePlayer& p) {
+void checkPlayer(const ModulePlayer& p)
+{
     for (uint32_t i = 0; i < p.patternCount; ++i) {
         const PatternSlot& slot = p.patterns[i];
         require(inside(p, &slot, sizeof(slot)));
@@ -66,11 +72,13 @@ void checkPlayer(const ModulePlayer& p) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
     int header = checkModuleHeader(data, size);
     require(header >= HeaderValid && header <= HeaderTooShort);
     uint64_t blockSize = computeModulePlayerSize(data, size);
-    if (header != HeaderValid || blockSize > maxCreatedBlock) return 0;
+    if (header != HeaderValid || blockSize > maxCreatedBlock)
+        return 0;
     ModulePlayer* player = nullptr;
     int result = createModulePlayer(&player, data, size, 44100);
     if (result != CreatePlayerOk) {

@@ -27,7 +27,8 @@ const uint64_t maxPlayerBlock = uint64_t(2) << 20;
 
 // A song of thousands of channels at a tempo of thousands of BPM is legal but slow to render;
 // such inputs render a shorter stretch so that the fuzzer keeps its pace.
-uint64_t framesToRender(const ModulePlayer& player) {
+uint64_t framesToRender(const ModulePlayer& player)
+{
     double channels = player.channelCount ? player.channelCount : 1;
     double ticksPerSecond = (player.bpm > 255 ? player.bpm : 255) * 0.4;  // Fxx reaches 255
     double costPerSecond = channels * (player.sampleRate + tickCost * ticksPerSecond);
@@ -37,12 +38,15 @@ uint64_t framesToRender(const ModulePlayer& player) {
 }
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
     uint8_t choice = size > 0 ? data[size - 1] : 0;
     uint32_t sampleRate = (choice & 3) == 0 ? 44100 : 8000;
-    if (computeModulePlayerSize(data, size) > maxPlayerBlock) return 0;
+    if (computeModulePlayerSize(data, size) > maxPlayerBlock)
+        return 0;
     ModulePlayer* player = nullptr;
-    if (createModulePlayer(&player, data, size, sampleRate) != CreatePlayerOk) return 0;
+    if (createModulePlayer(&player, data, size, sampleRate) != CreatePlayerOk)
+        return 0;
     player->setMaxLoops((choice >> 2) % 3);
     uint64_t frames = framesToRender(*player);
     static float block[2 * blockFrames];
@@ -50,7 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         uint32_t n = frames - done < blockFrames ? uint32_t(frames - done) : blockFrames;
         player->generate(block, n);
         for (uint32_t i = 0; i < 2 * n; ++i) {
-            if (!std::isfinite(block[i])) abort();
+            if (!std::isfinite(block[i]))
+                abort();
         }
         done += n;
     }

@@ -56,7 +56,7 @@ bool hasControlCharacter(const std::string& name)
     return false;
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

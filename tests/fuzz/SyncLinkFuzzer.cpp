@@ -84,7 +84,7 @@ bool sameKeys(const Timeline& a, const Timeline& b)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -20,7 +20,7 @@ bool within(const char* begin, const char* end, std::string_view text)
     return text.data() >= begin && text.data() + text.size() <= end;
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

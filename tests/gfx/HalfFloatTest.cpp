@@ -25,5 +25,5 @@ TEST(HalfFloat, ReadsEveryKindOfHalf)
     EXPECT_TRUE(std::isnan(halfToFloat(0x7C01)));
 }
 
-} // namespace
-} // namespace Nimbra::Gfx
+}  // namespace
+}  // namespace Nimbra::Gfx

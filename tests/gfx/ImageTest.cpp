@@ -38,9 +38,9 @@ TEST(ImageRuntime, RowsArriveBottomUp)
 {
     // Two pixels a row; rows A, B, C.
     const std::vector<uint8_t> pixels = {
-        10, 11, 12, 255, 13, 14, 15, 255, // A
-        20, 21, 22, 255, 23, 24, 25, 255, // B
-        30, 31, 32, 255, 33, 34, 35, 128, // C
+        10, 11, 12, 255, 13, 14, 15, 255,  // A
+        20, 21, 22, 255, 23, 24, 25, 255,  // B
+        30, 31, 32, 255, 33, 34, 35, 128,  // C
     };
     const std::vector<uint8_t> png = encodePng(pixels, 2, 3, 4);
     ImageRuntime image;
@@ -83,8 +83,7 @@ TEST(ImageRuntime, GreyFileArrivesAsRgba)
     ASSERT_TRUE(image.create(desc));
     EXPECT_EQ(image.format, Rgba8Unorm);
     // Rows (0, 100) and (200, 255) swap; every texel is grey with full alpha.
-    const std::vector<uint8_t> expected = {200, 200, 200, 255, 255, 255, 255, 255,
-                                           0,   0,   0,   255, 100, 100, 100, 255};
+    const std::vector<uint8_t> expected = {200, 200, 200, 255, 255, 255, 255, 255, 0, 0, 0, 255, 100, 100, 100, 255};
     EXPECT_EQ(Testing::readTexture(image.texture[0], 4), expected);
     image.release();
     std::remove(path.c_str());
@@ -113,6 +112,6 @@ TEST(ImageRuntime, UnreadableImagesCreateNothing)
     EXPECT_EQ(unknown.texture[0], nullptr);
 }
 
-} // namespace
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace
+}  // namespace Gfx
+}  // namespace Nimbra

@@ -112,6 +112,6 @@ TEST(NumberFile, LoadsAFileAndLeavesAMissingOneAlone)
     EXPECT_EQ(untouchedCount, 5u);
 }
 
-} // namespace
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace
+}  // namespace Gfx
+}  // namespace Nimbra

@@ -32,6 +32,6 @@ TEST(PassSchedule, ThreadGroupsRoundUpAndNeverVanish)
     EXPECT_EQ(threadGroupsFor(0xFFFFFFFFu), 0x20000000u);
 }
 
-} // namespace
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace
+}  // namespace Gfx
+}  // namespace Nimbra

@@ -15,8 +15,7 @@ namespace {
 
 // The variables the test shaders declare behind the header (tests/support/TestConstants.hlsli),
 // padded to 16 bytes.
-struct TestConstants
-{
+struct TestConstants {
     ContextBuffer header;
     float step;
     float depthA;
@@ -95,8 +94,7 @@ TEST(ComputePass, MissingShaderIsSkipped)
     counter.release();
 }
 
-struct DrawFixture
-{
+struct DrawFixture {
     TextureRuntime first;
     TextureRuntime third;
     TextureRuntime target;
@@ -256,7 +254,7 @@ TEST(FrameConstants, CreatedAtTheUploadSizeAndKeptWhileItStays)
     pass.execute(data.data(), 864);
     ID3D11Buffer* created = frameConstants.buffer[0];
     ASSERT_NE(created, nullptr);
-    created->AddRef(); // keeps the address from being reused by a later buffer
+    created->AddRef();  // keeps the address from being reused by a later buffer
     D3D11_BUFFER_DESC bufferDesc;
     created->GetDesc(&bufferDesc);
     EXPECT_EQ(bufferDesc.ByteWidth, 864u);
@@ -283,6 +281,6 @@ TEST(FrameConstants, CreatedAtTheUploadSizeAndKeptWhileItStays)
     counter.release();
 }
 
-} // namespace
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace
+}  // namespace Gfx
+}  // namespace Nimbra

@@ -57,8 +57,7 @@ uint16_t halfBits(float value)
 
 // Four variables (step, depthA, depthB, gain), three counters under three enable modes, a
 // double-buffered texture, and a draw pass that fills the output with `step`.
-struct PlayerFixture
-{
+struct PlayerFixture {
     DemoPlayer* player = new DemoPlayer();
     TextureRuntime* pingPong = new TextureRuntime();
     TextureRuntime* picture = new TextureRuntime();
@@ -89,7 +88,7 @@ struct PlayerFixture
         picture->create(desc, false);
         unregistered->create(desc, true);
         player->resources.slot(3) = pingPong;
-        player->resources.slot(19) = picture; // shares bucket 3 with the texture above
+        player->resources.slot(19) = picture;  // shares bucket 3 with the texture above
 
         DrawPassDesc fill;
         fill.vertexCode = layersVS;
@@ -160,8 +159,7 @@ TEST(DemoPlayer, EnableModesParityAndFirstFrame)
     Resource* once = player.resources.slot(1);
     Resource* window = player.resources.slot(2);
 
-    struct Frame
-    {
+    struct Frame {
         float t;
         uint32_t always, once, window;
         bool pingPongParity;
@@ -196,8 +194,7 @@ TEST(DemoPlayer, EnableModesParityAndFirstFrame)
 }
 
 // Records the calls, and what the "always" counter holds at each pass's end.
-struct RecordingObserver : PassObserver
-{
+struct RecordingObserver : PassObserver {
     Resource* counter = nullptr;
     std::vector<std::string> calls;
     void passesBegin() override { calls.push_back("begin " + std::to_string(countOf(counter))); }
@@ -255,6 +252,6 @@ TEST(DemoPlayer, CopyPassWithoutOutputBindsNothing)
     EXPECT_EQ(texels, std::vector<uint8_t>(texels.size(), 0));
 }
 
-} // namespace
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace
+}  // namespace Gfx
+}  // namespace Nimbra

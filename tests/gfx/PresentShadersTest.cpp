@@ -46,8 +46,8 @@ protected:
 
     // Draws three vertices with the present programs from a source texture into a target of
     // the given size (first cleared to a marker colour) and reads the target back.
-    static std::vector<uint32_t> present(const std::vector<uint32_t>& texels, UINT srcW, UINT srcH,
-                                         UINT dstW, UINT dstH)
+    static std::vector<uint32_t> present(const std::vector<uint32_t>& texels, UINT srcW, UINT srcH, UINT dstW,
+                                         UINT dstH)
     {
         D3D11_TEXTURE2D_DESC desc =
             Nimbra::Gfx::plainTextureDesc(srcW, srcH, DXGI_FORMAT_R8G8B8A8_UNORM, D3D11_BIND_SHADER_RESOURCE);

@@ -272,7 +272,7 @@ TEST(BufferDataRuntime, FromMemoryFromFileAndFromNothing)
     EXPECT_EQ(fromMemory.stride, 4);
     EXPECT_EQ(fromMemory.countX, 3);
     const std::vector<float> readBack = Testing::readBufferAs<float>(fromMemory.buffer[0]);
-    ASSERT_EQ(readBack.size(), 4u); // 12 bytes rounded up to 16
+    ASSERT_EQ(readBack.size(), 4u);  // 12 bytes rounded up to 16
     EXPECT_EQ(readBack[2], -2.0f);
     fromMemory.release();
 
@@ -311,6 +311,6 @@ TEST(BufferDataRuntime, FromMemoryFromFileAndFromNothing)
     EXPECT_EQ(missing.srv(true), nullptr);
 }
 
-} // namespace
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace
+}  // namespace Gfx
+}  // namespace Nimbra

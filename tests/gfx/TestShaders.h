@@ -1,8 +1,8 @@
 #pragma once
 // The test programs of tests/gfx/shaders, embedded as DXBC.
 
-#define NIMBRA_TEST_SHADER(name)            \
-    extern const unsigned char name[];      \
+#define NIMBRA_TEST_SHADER(name)                                                                                       \
+    extern const unsigned char name[];                                                                                 \
     extern const unsigned int name##Size;
 
 NIMBRA_TEST_SHADER(advanceCS)

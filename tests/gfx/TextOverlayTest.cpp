@@ -41,8 +41,8 @@ TEST(TextOverlay, BlendsBackdropAndGlyphAndPutsThePipelineBack)
     std::unique_ptr<Gfx::TextOverlay> overlay = Gfx::makeTextOverlay();
     ASSERT_TRUE(overlay->create(device, font.data(), 3));
 
-    const D3D11_TEXTURE2D_DESC desc =
-        Gfx::plainTextureDesc(32, 16, DXGI_FORMAT_R8G8B8A8_UNORM, D3D11_BIND_RENDER_TARGET | D3D11_BIND_SHADER_RESOURCE);
+    const D3D11_TEXTURE2D_DESC desc = Gfx::plainTextureDesc(32, 16, DXGI_FORMAT_R8G8B8A8_UNORM,
+                                                            D3D11_BIND_RENDER_TARGET | D3D11_BIND_SHADER_RESOURCE);
     ID3D11Texture2D* target = nullptr;
     ID3D11RenderTargetView* view = nullptr;
     ID3D11RenderTargetView* other = nullptr;
@@ -102,7 +102,7 @@ TEST(TextOverlay, BlendsBackdropAndGlyphAndPutsThePipelineBack)
     EXPECT_EQ(boundVertexInput, nullptr);
     EXPECT_EQ(boundVertexShader, nullptr);
     for (IUnknown* object : std::initializer_list<IUnknown*>{boundTarget, boundBlend, boundRasterizer, boundInput,
-                                                              boundVertexInput, boundVertexShader})
+                                                             boundVertexInput, boundVertexShader})
         if (object)
             object->Release();
     context->OMSetRenderTargets(0, nullptr, nullptr);
@@ -137,5 +137,5 @@ TEST(TextOverlay, BlendsBackdropAndGlyphAndPutsThePipelineBack)
     releaseAndClear(target);
 }
 
-} // namespace
-} // namespace Nimbra
+}  // namespace
+}  // namespace Nimbra

@@ -101,6 +101,6 @@ TEST(VariableBlock, OddSizesRoundUpToSixteen)
     EXPECT_EQ(constantDataSize(20), 640u);
 }
 
-} // namespace
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace
+}  // namespace Gfx
+}  // namespace Nimbra

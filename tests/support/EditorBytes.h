@@ -61,8 +61,14 @@ inline Bytes setRow(uint32_t row)
     return out;
 }
 
-inline Bytes pause(uint8_t flag) { return Bytes{4, flag}; }
-inline Bytes saveTracks() { return Bytes{5}; }
+inline Bytes pause(uint8_t flag)
+{
+    return Bytes{4, flag};
+}
+inline Bytes saveTracks()
+{
+    return Bytes{5};
+}
 
 inline Bytes join(std::initializer_list<Bytes> parts)
 {
@@ -80,4 +86,4 @@ inline Bytes getTrack(const std::string& name)
     return out;
 }
 
-} // namespace EditorBytes
+}  // namespace EditorBytes

@@ -29,11 +29,26 @@ bool fakePrepare(AudioStream&)
     return fake.prepares;
 }
 
-void fakeWrite(AudioStream&) { ++fake.written; }
-void fakePause(AudioStream&) { ++fake.paused; }
-void fakeResume(AudioStream&) { ++fake.resumed; }
-void fakeClose(AudioStream&) { ++fake.closed; }
-void fakeRefillThread() { ++fake.refillThreads; }
+void fakeWrite(AudioStream&)
+{
+    ++fake.written;
+}
+void fakePause(AudioStream&)
+{
+    ++fake.paused;
+}
+void fakeResume(AudioStream&)
+{
+    ++fake.resumed;
+}
+void fakeClose(AudioStream&)
+{
+    ++fake.closed;
+}
+void fakeRefillThread()
+{
+    ++fake.refillThreads;
+}
 
 PlayPositionReading fakeReadPosition(const AudioStream&)
 {
@@ -41,15 +56,9 @@ PlayPositionReading fakeReadPosition(const AudioStream&)
     PlayPositionReading reading;
     const uint32_t bytes = fake.song ? reportedFramesAt(fake.modelUs) * kBytesPerFrame : fake.bytesPlayed.load();
     switch (fake.answer.load()) {
-    case FakePositionAnswer::Bytes:
-        reading = {true, true, bytes};
-        break;
-    case FakePositionAnswer::Fails:
-        reading = {false, true, 0};
-        break;
-    case FakePositionAnswer::Samples:
-        reading = {true, false, bytes / kBytesPerFrame};
-        break;
+    case FakePositionAnswer::Bytes: reading = {true, true, bytes}; break;
+    case FakePositionAnswer::Fails: reading = {false, true, 0}; break;
+    case FakePositionAnswer::Samples: reading = {true, false, bytes / kBytesPerFrame}; break;
     }
     return reading;
 }
@@ -96,11 +105,10 @@ void fakeRefillSleep(uint32_t ms)
     fake.modelEnded.notify_all();
 }
 
-const AudioOutput output = {fakeOpen, fakePrepare, fakeWrite, fakeReadPosition,
-                            fakePause, fakeResume, fakeClose, fakeRefillThread,
-                            fakeBeginTimer, fakeEndTimer, fakeRefillSleep};
+const AudioOutput output = {fakeOpen,  fakePrepare,      fakeWrite,      fakeReadPosition, fakePause,      fakeResume,
+                            fakeClose, fakeRefillThread, fakeBeginTimer, fakeEndTimer,     fakeRefillSleep};
 
-} // namespace
+}  // namespace
 
 FakeAudioDevice& resetFakeAudioDevice(bool opens)
 {
@@ -141,5 +149,5 @@ const AudioOutput& fakeAudioOutput()
     return output;
 }
 
-} // namespace Testing
-} // namespace Nimbra
+}  // namespace Testing
+}  // namespace Nimbra

@@ -19,9 +19,9 @@ namespace Testing {
 enum class FakePositionAnswer { Bytes, Fails, Samples };
 
 struct FakeAudioDevice {
-    bool opens = true;                   // false: there is no device
-    bool prepares = true;                // false: the device refuses the buffer's header
-    uint32_t timerPeriod = 1;            // the fine timer's period granted, 0: refused
+    bool opens = true;         // false: there is no device
+    bool prepares = true;      // false: the device refuses the buffer's header
+    uint32_t timerPeriod = 1;  // the fine timer's period granted, 0: refused
     std::atomic<uint32_t> bytesPlayed{0};
     std::atomic<FakePositionAnswer> answer{FakePositionAnswer::Bytes};
     std::atomic<int> opened{0};
@@ -65,5 +65,5 @@ bool waitForRefill(FakeAudioDevice& device);
 FakeAudioDevice& resetFakeAudioDevice(bool opens);
 const AudioOutput& fakeAudioOutput();
 
-} // namespace Testing
-} // namespace Nimbra
+}  // namespace Testing
+}  // namespace Nimbra

@@ -9,16 +9,14 @@
 
 namespace Nimbra {
 
-struct PeSection
-{
+struct PeSection {
     uint32_t virtualAddress = 0;
     uint32_t virtualSize = 0;
     uint32_t rawOffset = 0;
     uint32_t rawSize = 0;
 };
 
-struct PeImage
-{
+struct PeImage {
     const uint8_t* bytes = nullptr;
     size_t size = 0;
     std::vector<PeSection> sections;

@@ -16,8 +16,7 @@
 namespace Nimbra {
 namespace Testing {
 
-struct ConstantData
-{
+struct ConstantData {
     static constexpr UINT size = contextBufferBytes + 4 * contentVariableCount;
 
     void set(size_t offset, const void* value, size_t length) { std::memcpy(bytes + offset, value, length); }
@@ -61,8 +60,7 @@ private:
 
 // One instanced draw without vertex buffers: a triangle list, the inputs at t0, t1, ... of both
 // stages, the frame constants at b8.
-struct ProgramDraw
-{
+struct ProgramDraw {
     ID3D11VertexShader* vertexShader = nullptr;
     ID3D11PixelShader* pixelShader = nullptr;
     ID3D11ShaderResourceView* const* inputs = nullptr;
@@ -70,8 +68,8 @@ struct ProgramDraw
     UINT vertexCount = 3;
     UINT instanceCount = 1;
     UINT firstInstance = 0;
-    ID3D11BlendState* blend = nullptr;     // null: no blending
-    ID3D11DepthStencilView* depth = nullptr; // cleared to 1 and bound; null: no depth test
+    ID3D11BlendState* blend = nullptr;        // null: no blending
+    ID3D11DepthStencilView* depth = nullptr;  // cleared to 1 and bound; null: no depth test
     float clear[4] = {0, 0, 0, 0};
 };
 
@@ -137,5 +135,5 @@ public:
     ID3D11RasterizerState* rasterizer = nullptr;
 };
 
-} // namespace Testing
-} // namespace Nimbra
+}  // namespace Testing
+}  // namespace Nimbra

@@ -36,8 +36,8 @@ std::vector<uint8_t> readBuffer(ID3D11Buffer* buffer)
 ID3D11ShaderResourceView* createStructuredView(const void* data, UINT size, ID3D11Buffer** buffer)
 {
     *buffer = nullptr;
-    const D3D11_BUFFER_DESC desc = {size, D3D11_USAGE_DEFAULT, D3D11_BIND_SHADER_RESOURCE, 0,
-                                    D3D11_RESOURCE_MISC_BUFFER_STRUCTURED, 4};
+    const D3D11_BUFFER_DESC desc = {
+        size, D3D11_USAGE_DEFAULT, D3D11_BIND_SHADER_RESOURCE, 0, D3D11_RESOURCE_MISC_BUFFER_STRUCTURED, 4};
     const D3D11_SUBRESOURCE_DATA init = {data, 0, 0};
     if (FAILED(graphicsContext.device->CreateBuffer(&desc, &init, buffer)))
         return nullptr;
@@ -80,8 +80,8 @@ ID3D11RasterizerState* createUnculledRasterizer()
     return state;
 }
 
-} // namespace Testing
-} // namespace Nimbra
+}  // namespace Testing
+}  // namespace Nimbra
 
 // One device for the whole program, installed before any test runs. Once the results are out,
 // the process ends without tearing the driver down.

@@ -36,5 +36,5 @@ std::vector<T> readBufferAs(ID3D11Buffer* buffer)
     return values;
 }
 
-} // namespace Testing
-} // namespace Nimbra
+}  // namespace Testing
+}  // namespace Nimbra

@@ -5,8 +5,7 @@
 
 namespace Nimbra {
 
-inline HWND openTestWindow(const wchar_t* className, WNDPROC procedure, DWORD style, RECT place,
-                           HMENU menu = nullptr)
+inline HWND openTestWindow(const wchar_t* className, WNDPROC procedure, DWORD style, RECT place, HMENU menu = nullptr)
 {
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof(wc);

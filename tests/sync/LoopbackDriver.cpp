@@ -55,7 +55,7 @@ bool takeCommands(std::string& input, const SyncClock& clock)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

@@ -72,16 +72,15 @@ std::string faultOf(const Bytes& afterGreeting, uint32_t tracks = 64)
     return readInPieces(join({greeting(), afterGreeting}), 1000, tracks).fault;
 }
 
-} // namespace
+}  // namespace
 
 TEST(MessageReader, ReadsEveryCommandWhereverTheStreamIsSplit)
 {
-    const Bytes stream = join({greeting(), setKey(3, 0x10203, 1.5f, 4), deleteKey(63, 16777216), setRow(1600),
-                               pause(1), pause(0), saveTracks(), setKey(0, 0, -0.0f, 0)});
-    const std::vector<std::string> expected = {"greeting",  "key 3 66051 3fc00000 4", "delete 63 16777216",
-                                               "row 1600",  "pause 1",
-                                               "pause 0",   "save",
-                                               "key 0 0 80000000 0"};
+    const Bytes stream = join({greeting(), setKey(3, 0x10203, 1.5f, 4), deleteKey(63, 16777216), setRow(1600), pause(1),
+                               pause(0), saveTracks(), setKey(0, 0, -0.0f, 0)});
+    const std::vector<std::string> expected = {
+        "greeting", "key 3 66051 3fc00000 4", "delete 63 16777216", "row 1600", "pause 1", "pause 0",
+        "save",     "key 0 0 80000000 0"};
     for (size_t piece = 1; piece <= stream.size(); ++piece) {
         const Transcript transcript = readInPieces(stream, piece);
         EXPECT_EQ(transcript.fault, "") << "pieces of " << piece;
@@ -191,10 +190,9 @@ TEST(MessageReader, RefusesValuesThatAreNotFiniteNumbers)
 
 TEST(MessageReader, PassesKeyTypesZeroToFourAndRefusesTheRest)
 {
-    const Transcript transcript = readInPieces(
-        join({greeting(), setKey(0, 0, 1, 0), setKey(0, 1, 1, 1), setKey(0, 2, 1, 2), setKey(0, 3, 1, 3),
-              setKey(0, 4, 1, 4)}),
-        14);
+    const Transcript transcript = readInPieces(join({greeting(), setKey(0, 0, 1, 0), setKey(0, 1, 1, 1),
+                                                     setKey(0, 2, 1, 2), setKey(0, 3, 1, 3), setKey(0, 4, 1, 4)}),
+                                               14);
     ASSERT_EQ(transcript.lines.size(), 6u);
     EXPECT_EQ(transcript.lines[5], "key 0 4 3f800000 4");  // Quartic stays 4
     for (uint8_t type : {uint8_t(5), uint8_t(0x80), uint8_t(0xff)})

@@ -45,7 +45,7 @@ uint32_t bitsOf(float value)
     return bits;
 }
 
-} // namespace
+}  // namespace
 
 // The document in one line: rows, the editor's grid (value@line), then each track with its
 // line, whether it is muted, and its keys.
@@ -56,7 +56,8 @@ std::string describe(const RocketDocument& document)
                   document.beatsPerMin.line, document.rowsPerBeat.value, document.rowsPerBeat.line);
     std::string text = head;
     for (const RocketTrack& track : document.tracks)
-        text += " | " + track.name + "@" + std::to_string(track.line) + (track.muted ? " muted: " : ": ") + keysOf(track);
+        text +=
+            " | " + track.name + "@" + std::to_string(track.line) + (track.muted ? " muted: " : ": ") + keysOf(track);
     return text;
 }
 
@@ -88,15 +89,16 @@ TEST(RocketFileReader, ReadsTheShapesEveryEditorSaves)
 
 TEST(RocketFileReader, ReadsTracksAsTheRootWithWindowsLineEndsAndCommentsAndABom)
 {
-    const Parsed parsed = parse("\xEF\xBB\xBF<!-- saved by hand -->\r\n"
-                                "<!DOCTYPE tracks>\r\n"
-                                "<tracks rows='128'>\r\n"
-                                "  <track name='a &amp; b &lt;c&gt; &quot;d&quot; &apos;e&apos; &#65;&#x42;&#xe9;'>\r\n"
-                                "    <!-- a comment between keys --><!--<key row='7' value='1' interpolation='0'/>-->\r\n"
-                                "    <key row = '5' value = '+2.5e-1' interpolation = '2' ></key>\r\n"
-                                "  </track >\r\n"
-                                "</tracks>\r\n"
-                                "<?trailing instruction?>\r\n");
+    const Parsed parsed =
+        parse("\xEF\xBB\xBF<!-- saved by hand -->\r\n"
+              "<!DOCTYPE tracks>\r\n"
+              "<tracks rows='128'>\r\n"
+              "  <track name='a &amp; b &lt;c&gt; &quot;d&quot; &apos;e&apos; &#65;&#x42;&#xe9;'>\r\n"
+              "    <!-- a comment between keys --><!--<key row='7' value='1' interpolation='0'/>-->\r\n"
+              "    <key row = '5' value = '+2.5e-1' interpolation = '2' ></key>\r\n"
+              "  </track >\r\n"
+              "</tracks>\r\n"
+              "<?trailing instruction?>\r\n");
     ASSERT_TRUE(parsed.ok) << parsed.error.line << ": " << parsed.error.message;
     EXPECT_EQ(parsed.document.rows, 128u);
     ASSERT_EQ(parsed.document.tracks.size(), 1u);
@@ -254,9 +256,9 @@ TEST(RocketFileWriter, WritesTheEditorsLayout)
 
 TEST(RocketFileWriter, EveryFloatAndNameReadsBackExactly)
 {
-    const float values[] = {0.0f,       -0.0f,    0.1f,          1.0f / 3.0f,   11.6f,     -5000.0f,  147.3f,
-                            FLT_MAX,    -FLT_MAX, FLT_MIN,       1.4e-45f,      -1.4e-45f, 16777217.0f,
-                            0.0001f,    728000.0f, 3.40282e38f,  1.17549e-38f,  2.5e-05f,  123456789.0f};
+    const float values[] = {0.0f,      -0.0f,       0.1f,         1.0f / 3.0f, 11.6f,       -5000.0f,    147.3f,
+                            FLT_MAX,   -FLT_MAX,    FLT_MIN,      1.4e-45f,    -1.4e-45f,   16777217.0f, 0.0001f,
+                            728000.0f, 3.40282e38f, 1.17549e-38f, 2.5e-05f,    123456789.0f};
     const char* const names[] = {"plain", "a&b<c>\"d\"'e'", "tab\there\nline\rreturn", "caf\xC3\xA9:group"};
     Timeline timeline;
     timeline.curves.resize(4);

@@ -24,7 +24,7 @@ struct RowProbe {
     uint32_t evaluatedRow(float seconds) const { return uint32_t(evaluateCurve(timeline, 0, seconds)); }
 };
 
-} // namespace
+}  // namespace
 
 TEST(Rows, RowAtIsTheRowEvaluateCurveUses)
 {

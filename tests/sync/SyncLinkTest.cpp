@@ -61,7 +61,7 @@ struct LinkFixture : ::testing::Test, ThreeCurves {
     }
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(LinkFixture, GreetsThenAsksForTheTracksInOrderOnceAnswered)
 {
@@ -128,8 +128,8 @@ TEST_F(LinkFixture, ReportsSeeksPausesAndSaves)
 TEST_F(LinkFixture, ReportsEachNewRowWhilePlaying)
 {
     link.connected();
-    link.playRow(5, true);  // not live yet: nothing
-    link.reportRow(9);      // nor a move of the demo's own
+    link.playRow(5, true);                     // not live yet: nothing
+    link.reportRow(9);                         // nor a move of the demo's own
     EXPECT_EQ(link.pendingOutputSize(), 19u);  // the greeting alone
     feed(greeting());
     takeOutput();
@@ -190,15 +190,15 @@ TEST_F(LinkFixture, BadInputFailsTheLinkAndKeepsTheKeysItHas)
 TEST_F(LinkFixture, EveryKindOfBadInputFails)
 {
     const Bytes cases[] = {
-        Bytes{0x42},                            // unknown command
-        Bytes{2, 0, 0, 0, 1, 'x'},              // GET_TRACK is not the editor's to send
-        setKey(3, 0, 1.0f, 0),                  // track never asked for
-        deleteKey(7, 0),                        //
-        setKey(0, (1u << 24) + 1, 1.0f, 0),     // row beyond 2^24
-        setRow(0xFFFFFFFFu),                    // row -1
-        setKeyBits(0, 0, 0x7FC00000u, 0),       // NaN
-        setKey(0, 0, 1.0f, 5),                  // key type
-        pause(7),                               // pause flag
+        Bytes{0x42},                         // unknown command
+        Bytes{2, 0, 0, 0, 1, 'x'},           // GET_TRACK is not the editor's to send
+        setKey(3, 0, 1.0f, 0),               // track never asked for
+        deleteKey(7, 0),                     //
+        setKey(0, (1u << 24) + 1, 1.0f, 0),  // row beyond 2^24
+        setRow(0xFFFFFFFFu),                 // row -1
+        setKeyBits(0, 0, 0x7FC00000u, 0),    // NaN
+        setKey(0, 0, 1.0f, 5),               // key type
+        pause(7),                            // pause flag
     };
     for (const Bytes& bad : cases) {
         goLive();

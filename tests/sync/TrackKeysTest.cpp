@@ -13,11 +13,12 @@ std::string rowsOf(const Curve& curve)
 {
     std::string text;
     for (const Keyframe& key : curve.keys)
-        text += std::to_string(key.row) + ":" + std::to_string(int(key.value)) + ":" + std::to_string(key.interpolation) + " ";
+        text += std::to_string(key.row) + ":" + std::to_string(int(key.value)) + ":" +
+                std::to_string(key.interpolation) + " ";
     return text;
 }
 
-} // namespace
+}  // namespace
 
 TEST(TrackKeys, KeepsKeysInRowOrderWhereverTheyArrive)
 {

@@ -26,14 +26,11 @@ std::string scan(const std::string& text)
             if (token.name == "only")
                 xml.holdOnlyElements();
             break;
-        case XmlTokenKind::EndTag:
-            out += "</" + std::string(token.name) + "> ";
-            break;
+        case XmlTokenKind::EndTag: out += "</" + std::string(token.name) + "> "; break;
         case XmlTokenKind::Text:
             out += "[" + std::string(token.text) + "]@" + std::to_string(xml.lineOf(token.at)) + " ";
             break;
-        case XmlTokenKind::End:
-            return out + "end";
+        case XmlTokenKind::End: return out + "end";
         }
     }
     return out + "!" + std::to_string(xml.error().line) + ":" + xml.error().message;
@@ -49,7 +46,7 @@ std::string nested(int depth)
     return text;
 }
 
-} // namespace
+}  // namespace
 
 TEST(XmlScanner, HandsOutTagsAndTextAsTheCallerLetsElementsHoldThem)
 {

@@ -43,8 +43,8 @@ TEST(CaptureOptions, ReadsEveryOption)
 {
     CaptureOptions options;
     std::string error;
-    ASSERT_TRUE(parse({"--width", "320", "--height", "180", "--fps", "30", "--from", "2.5", "--to",
-                       "4", "--out", "shots", "--film", "-"},
+    ASSERT_TRUE(parse({"--width", "320", "--height", "180", "--fps", "30", "--from", "2.5", "--to", "4", "--out",
+                       "shots", "--film", "-"},
                       options, error))
         << error;
     EXPECT_EQ(options.mode, CaptureMode::Frames);
@@ -73,12 +73,24 @@ TEST(CaptureOptions, ReadsEveryOption)
 TEST(CaptureOptions, RejectsMalformedInput)
 {
     const std::vector<std::vector<const char*>> bad = {
-        {"--width"},           {"--width", "0"},       {"--width", "12x"},
-        {"--height", "1e9"},   {"--fps", "0"},         {"--fps", "nan"},
-        {"--from", "-1"},      {"--from", "200"},      {"--from", "5", "--to", "4"},
-        {"--out", ""},         {"--frames", "3"},      {"--constants", "abc"},
-        {"--report", "--constants", "1"},   {"--constants", "1", "--report"},   {"--report", "--passes"},
-        {"--film", ""},        {"--film", "-", "--passes"},                 {"--constants", "1", "--film", "f"},
+        {"--width"},
+        {"--width", "0"},
+        {"--width", "12x"},
+        {"--height", "1e9"},
+        {"--fps", "0"},
+        {"--fps", "nan"},
+        {"--from", "-1"},
+        {"--from", "200"},
+        {"--from", "5", "--to", "4"},
+        {"--out", ""},
+        {"--frames", "3"},
+        {"--constants", "abc"},
+        {"--report", "--constants", "1"},
+        {"--constants", "1", "--report"},
+        {"--report", "--passes"},
+        {"--film", ""},
+        {"--film", "-", "--passes"},
+        {"--constants", "1", "--film", "f"},
     };
     for (const auto& args : bad) {
         CaptureOptions options;
@@ -92,9 +104,9 @@ TEST(CaptureOptions, PassPicturesAndVariableSettings)
 {
     CaptureOptions options;
     std::string error;
-    ASSERT_TRUE(parse({"--passes", "--set", "WAVEAMP=0.5", "--to", "3", "--set", "CameraPosX=-3e1",
-                       "--set", "WAVEAMP=2"},
-                      options, error))
+    ASSERT_TRUE(
+        parse({"--passes", "--set", "WAVEAMP=0.5", "--to", "3", "--set", "CameraPosX=-3e1", "--set", "WAVEAMP=2"},
+              options, error))
         << error;
     EXPECT_TRUE(options.passPictures);
     EXPECT_DOUBLE_EQ(options.to, 3.0);
@@ -190,13 +202,13 @@ TEST(CaptureFiles, WavHeaderDescribesFloatStereo)
     EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "RIFF");
     EXPECT_EQ(u32At(bytes, 4), bytes.size() - 8);
     EXPECT_EQ(std::string(bytes.begin() + 8, bytes.begin() + 16), "WAVEfmt ");
-    EXPECT_EQ(bytes[20], 3);                    // IEEE float
-    EXPECT_EQ(bytes[22], 2);                    // channels
-    EXPECT_EQ(u32At(bytes, 24), 44100u);        // frames per second
-    EXPECT_EQ(u32At(bytes, 28), 352800u);       // bytes per second
-    EXPECT_EQ(bytes[32], 8);                    // block alignment
-    EXPECT_EQ(bytes[34], 32);                   // bits per sample
-    EXPECT_EQ(u32At(bytes, 46), 3u);            // fact: frames
+    EXPECT_EQ(bytes[20], 3);               // IEEE float
+    EXPECT_EQ(bytes[22], 2);               // channels
+    EXPECT_EQ(u32At(bytes, 24), 44100u);   // frames per second
+    EXPECT_EQ(u32At(bytes, 28), 352800u);  // bytes per second
+    EXPECT_EQ(bytes[32], 8);               // block alignment
+    EXPECT_EQ(bytes[34], 32);              // bits per sample
+    EXPECT_EQ(u32At(bytes, 46), 3u);       // fact: frames
     EXPECT_EQ(std::string(bytes.begin() + 50, bytes.begin() + 54), "data");
     EXPECT_EQ(u32At(bytes, 54), sizeof samples);
     EXPECT_EQ(std::memcmp(bytes.data() + 58, samples, sizeof samples), 0);

@@ -29,8 +29,7 @@ TEST(Generators, SameBytesEveryRun)
     auto second = generateAllFiles();
     ASSERT_EQ(first.size(), 10u);
     ASSERT_EQ(first.size(), second.size());
-    for (size_t i = 0; i < first.size(); ++i)
-    {
+    for (size_t i = 0; i < first.size(); ++i) {
         EXPECT_EQ(first[i].name, second[i].name);
         EXPECT_TRUE(first[i].bytes == second[i].bytes) << first[i].name;
     }
@@ -38,8 +37,7 @@ TEST(Generators, SameBytesEveryRun)
 
 TEST(Generators, CommittedDataIsUpToDate)
 {
-    for (const auto& file : generateAllFiles())
-    {
+    for (const auto& file : generateAllFiles()) {
         auto committed = readFile(std::string(NIMBRA_ASSET_DATA_DIR) + "/" + file.name);
         EXPECT_FALSE(committed.empty()) << file.name;
         EXPECT_TRUE(committed == file.bytes) << file.name << " differs: run `make assets`";
@@ -60,7 +58,7 @@ TEST(Generators, ScreenCodesOfTheScrollerText)
     EXPECT_EQ(screenCodeOf('A'), 321);
     EXPECT_EQ(screenCodeOf(' '), 288);
     EXPECT_EQ(screenCodeOf('0'), 256 + '0');
-    EXPECT_EQ(screenCodeOf('~'), 288); // not in the font: a space
+    EXPECT_EQ(screenCodeOf('~'), 288);  // not in the font: a space
 }
 
 // Box drawing joins: a double corner is an outer and an inner corner, and every line of a
@@ -76,7 +74,7 @@ TEST(Generators, BoxDrawingPiecesReachTheirEdges)
     EXPECT_TRUE(pixel(201, 4, 15));
     EXPECT_FALSE(pixel(201, 0, 7));
     EXPECT_FALSE(pixel(201, 3, 0));
-    EXPECT_FALSE(pixel(201, 3, 10)); // hollow between the two lines
+    EXPECT_FALSE(pixel(201, 3, 10));  // hollow between the two lines
     // 197: single cross.
     EXPECT_TRUE(pixel(197, 3, 0) && pixel(197, 3, 15) && pixel(197, 0, 7) && pixel(197, 7, 7));
     // 205 joins 205 horizontally and 186 joins 186 vertically.
@@ -122,14 +120,12 @@ TEST(Generators, EveryPrintableCharacterIsDrawnAndOnlySpacesAreHidden)
             count += font[size_t(code) * rows * 8 + i];
         return count;
     };
-    for (int c = 33; c < 127; ++c)
-    {
+    for (int c = 33; c < 127; ++c) {
         EXPECT_GT(pixels(tall, c, 16), 0) << char(c);
         // The screen codes have no backslash, caret, underscore, backquote or braces.
-        bool inScreenCodes = c < 64 || c == '@' || c == '[' || c == ']' || (c >= 'A' && c <= 'Z') ||
-                             (c >= 'a' && c <= 'z');
-        if (inScreenCodes)
-        {
+        bool inScreenCodes =
+            c < 64 || c == '@' || c == '[' || c == ']' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+        if (inScreenCodes) {
             EXPECT_GT(pixels(small, screenCodeOf(char(c)), 8), 0) << char(c);
         }
     }
@@ -162,23 +158,15 @@ TEST(Generators, ShapesAndMarkersMatchThePrograms)
     auto layers = shaderConstants("TextLayers.hlsli");
     ASSERT_FALSE(layers.empty()) << "TextLayers.hlsli not found under " << NIMBRA_SOURCE_DIR;
     const std::map<std::string, long> shared = {
-        {"PageColumns", PageColumns},
-        {"PageRows", PageRows},
-        {"StripColumns", StripColumns},
-        {"StripRows", StripRows},
-        {"Layer2Frames", LogoFrames},
-        {"Layer3Frames", InfoFrames},
-        {"Layer4Frames", PatternFrames},
-        {"NoBackground", NoBackground},
-        {"LogoSweepLength", LogoSweepLength},
-        {"LogoSweepFrames", LogoSweepFrames},
-        {"LogoSweepTrail", LogoSweepTrail},
-        {"LogoSweepOriginRow", LogoSweepOriginRow},
-        {"LogoPanelTop", LogoPanelTop},
-        {"LogoPanelBottom", LogoPanelBottom},
+        {"PageColumns", PageColumns},         {"PageRows", PageRows},
+        {"StripColumns", StripColumns},       {"StripRows", StripRows},
+        {"Layer2Frames", LogoFrames},         {"Layer3Frames", InfoFrames},
+        {"Layer4Frames", PatternFrames},      {"NoBackground", NoBackground},
+        {"LogoSweepLength", LogoSweepLength}, {"LogoSweepFrames", LogoSweepFrames},
+        {"LogoSweepTrail", LogoSweepTrail},   {"LogoSweepOriginRow", LogoSweepOriginRow},
+        {"LogoPanelTop", LogoPanelTop},       {"LogoPanelBottom", LogoPanelBottom},
     };
-    for (const auto& [name, value] : shared)
-    {
+    for (const auto& [name, value] : shared) {
         ASSERT_EQ(layers.count(name), 1u) << name << " is not declared in TextLayers.hlsli";
         EXPECT_EQ(layers[name], value) << name;
     }
@@ -191,4 +179,4 @@ TEST(Generators, ShapesAndMarkersMatchThePrograms)
     EXPECT_EQ(scroller["HiddenCell"], HiddenCell);
 }
 
-} // namespace
+}  // namespace

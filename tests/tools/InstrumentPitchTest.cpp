@@ -55,7 +55,8 @@ double fundamental(const std::vector<float>& s)
         best = std::max(best, sum);
     }
     for (int lag = minLag + 1; lag <= maxLag; ++lag)
-        if (r[size_t(lag)] > 0.85 * best && r[size_t(lag)] >= r[size_t(lag - 1)] && r[size_t(lag)] >= r[size_t(lag + 1)]) {
+        if (r[size_t(lag)] > 0.85 * best && r[size_t(lag)] >= r[size_t(lag - 1)] &&
+            r[size_t(lag)] >= r[size_t(lag + 1)]) {
             // Parabolic interpolation between the neighbouring lags.
             const double a = r[size_t(lag - 1)], b = r[size_t(lag)], c = r[size_t(lag + 1)];
             const double shift = 0.5 * (a - c) / (a - 2.0 * b + c);
@@ -72,15 +73,12 @@ TEST(InstrumentPitch, TonalInstrumentsPlayInTune)
         double hz;
     };
     const Case cases[] = {
-        {"bass", 34, 110.0},
-        {"sub", 22, 55.0},
-        {"pad", 46, 220.0},
-        {"choir", 46, 220.0},
-        {"pluck", 58, 440.0},
-        {"lead", 58, 440.0},
-        {"bell", 58, 440.0},
-        {"lead", 62, 554.37},   // C#5
-        {"pluck", 49, 261.63},  // C-4
+        {"bass", 34, 110.0},
+        {"sub", 22, 55.0},
+        {"pad", 46, 220.0},
+        {"choir", 46, 220.0},  {"pluck", 58, 440.0},
+        {"lead", 58, 440.0},   {"bell", 58, 440.0},  {"lead", 62, 554.37},  // C#5
+        {"pluck", 49, 261.63},                                              // C-4
     };
     const std::vector<SongGen::InstrumentVoice> voices = SongGen::buildInstruments();
     for (const Case& c : cases) {
@@ -91,8 +89,9 @@ TEST(InstrumentPitch, TonalInstrumentsPlayInTune)
         ASSERT_NE(voice, nullptr) << c.name;
         const double hz = fundamental(play(*voice, c.note));
         // Within a sixth of a semitone.
-        EXPECT_NEAR(std::log2(hz / c.hz) * 12.0, 0.0, 0.17) << c.name << " at note " << int(c.note) << ": " << hz << " Hz";
+        EXPECT_NEAR(std::log2(hz / c.hz) * 12.0, 0.0, 0.17)
+            << c.name << " at note " << int(c.note) << ": " << hz << " Hz";
     }
 }
 
-} // namespace
+}  // namespace

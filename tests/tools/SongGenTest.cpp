@@ -86,7 +86,7 @@ TEST(Score, TokensBecomeCells)
     EXPECT_EQ(cell(m, 0, 12, 1).volume, 0x50);
     EXPECT_EQ(cell(m, 0, 12, 1).effect, 14);
     EXPECT_EQ(cell(m, 0, 12, 1).param, 0x91);
-    EXPECT_EQ(cell(m, 0, 0, 0).note, 0);    // the other channel stays empty
+    EXPECT_EQ(cell(m, 0, 0, 0).note, 0);  // the other channel stays empty
 }
 
 TEST(Score, HeldTokensKeepTheirEffectRunning)
@@ -109,9 +109,9 @@ TEST(Score, PlacementShiftsTransposesScalesAndRepeats)
     const XmModule m = read("channels a b\nphrase p keys step 4\n    C-4 D-4v20\n"
                             "pattern one 32\n    a p @-4 +2 %50 x3\n    b p @2\norder one\n");
     // Three copies of an 8-row phrase, starting 4 rows before the pattern: the first note is cut.
-    EXPECT_EQ(cell(m, 0, 0, 0).note, 53);  // D-4 + 2
+    EXPECT_EQ(cell(m, 0, 0, 0).note, 53);           // D-4 + 2
     EXPECT_EQ(cell(m, 0, 0, 0).volume, 0x10 + 16);  // half of 0x20
-    EXPECT_EQ(cell(m, 0, 4, 0).note, 51);  // C-4 + 2 at half volume
+    EXPECT_EQ(cell(m, 0, 4, 0).note, 51);           // C-4 + 2 at half volume
     EXPECT_EQ(cell(m, 0, 4, 0).volume, 0x10 + 32);
     EXPECT_EQ(cell(m, 0, 12, 0).note, 51);
     EXPECT_EQ(cell(m, 0, 20, 0).note, 0);  // only three copies
@@ -242,9 +242,9 @@ TEST(Song, CommittedSongIsTheScoreRendered)
     ASSERT_TRUE(buildSongFromScore(score, buildInstruments(), module, error)) << error;
     const std::vector<uint8_t> bytes = writeXm(module);
     ASSERT_EQ(bytes.size(), committed.size()) << "run make song";
-    EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), committed.begin(),
-                           [](uint8_t a, char b) { return a == uint8_t(b); }))
-        << "run make song";
+    EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), committed.begin(), [](uint8_t a, char b) {
+        return a == uint8_t(b);
+    })) << "run make song";
 }
 
-} // namespace
+}  // namespace

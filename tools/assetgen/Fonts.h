@@ -18,4 +18,4 @@ std::vector<int32_t> buildScreenCodeFont();
 // Screen code (set two) for an ASCII character; unknown characters give the space.
 int screenCodeOf(char c);
 
-} // namespace Nimbra::AssetGen
+}  // namespace Nimbra::AssetGen

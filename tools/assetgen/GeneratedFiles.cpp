@@ -13,8 +13,7 @@ std::vector<uint8_t> toBytes(const std::vector<int32_t>& values)
 {
     std::vector<uint8_t> bytes;
     bytes.reserve(values.size() * 4);
-    for (int32_t v : values)
-    {
+    for (int32_t v : values) {
         uint32_t u = uint32_t(v);
         for (int i = 0; i < 4; ++i)
             bytes.push_back(uint8_t(u >> (8 * i)));
@@ -46,4 +45,4 @@ std::vector<GeneratedFile> generateAllFiles()
     };
 }
 
-} // namespace Nimbra::AssetGen
+}  // namespace Nimbra::AssetGen

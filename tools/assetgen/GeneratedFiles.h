@@ -7,9 +7,8 @@
 
 namespace Nimbra::AssetGen {
 
-struct GeneratedFile
-{
-    std::string name; // file name in content/assets/data, e.g. "fontA.bin"
+struct GeneratedFile {
+    std::string name;  // file name in content/assets/data, e.g. "fontA.bin"
     std::vector<uint8_t> bytes;
 };
 
@@ -19,4 +18,4 @@ std::vector<GeneratedFile> generateAllFiles();
 std::vector<uint8_t> toBytes(const std::vector<int32_t>& values);
 std::vector<uint8_t> toBytes(const std::vector<float>& values);
 
-} // namespace Nimbra::AssetGen
+}  // namespace Nimbra::AssetGen

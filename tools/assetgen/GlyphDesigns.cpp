@@ -7,8 +7,7 @@
 namespace Nimbra::AssetGen {
 namespace {
 
-struct Design
-{
+struct Design {
     int code;
     const char* rows[8];
 };
@@ -165,7 +164,7 @@ Glyph8 find(const Design (&designs)[N], int code)
     return Glyph8{};
 }
 
-} // namespace
+}  // namespace
 
 Glyph8 asciiGlyph(int code)
 {
@@ -177,4 +176,4 @@ Glyph8 symbolGlyph(int code)
     return find(SymbolDesigns, code);
 }
 
-} // namespace Nimbra::AssetGen
+}  // namespace Nimbra::AssetGen

@@ -6,8 +6,7 @@
 namespace Nimbra::AssetGen {
 
 // Eight rows of a glyph, top to bottom; bit 7 of a row is the leftmost pixel.
-struct Glyph8
-{
+struct Glyph8 {
     uint8_t rows[8];
 };
 
@@ -18,4 +17,4 @@ Glyph8 asciiGlyph(int code);
 // other codes give an empty glyph.
 Glyph8 symbolGlyph(int code);
 
-} // namespace Nimbra::AssetGen
+}  // namespace Nimbra::AssetGen

@@ -46,8 +46,7 @@ float valueNoise(float x, float y)
 float height(float x, float y)
 {
     float h = 0.0f, amplitude = 0.5f, frequency = 1.0f / 220.0f;
-    for (int octave = 0; octave < 5; ++octave)
-    {
+    for (int octave = 0; octave < 5; ++octave) {
         h += valueNoise(x * frequency + octave * 17.0f, y * frequency - octave * 9.0f) * amplitude;
         amplitude *= 0.5f;
         frequency *= 2.03f;
@@ -56,8 +55,7 @@ float height(float x, float y)
     return std::clamp(h * 0.85f + ridge * 0.3f - 0.08f, 0.0f, 1.0f);
 }
 
-struct Colour
-{
+struct Colour {
     float r, g, b;
 };
 
@@ -69,7 +67,7 @@ Colour mix(Colour a, Colour b, float t)
 constexpr float SeaLevel = 0.38f;
 constexpr float ContourStep = 0.035f;
 
-} // namespace
+}  // namespace
 
 std::vector<uint8_t> renderMap()
 {
@@ -91,20 +89,16 @@ std::vector<uint8_t> renderMap()
 
     std::vector<uint8_t> rgba(size_t(MapWidth) * MapHeight * 4);
     for (int y = 0; y < MapHeight; ++y)
-        for (int x = 0; x < MapWidth; ++x)
-        {
+        for (int x = 0; x < MapWidth; ++x) {
             float v = h(x, y);
             // Light from the upper left on the relief.
             float slope = (h(x + 1, y) - h(x - 1, y)) + (h(x, y + 1) - h(x, y - 1));
             Colour c;
-            if (v < SeaLevel)
-            {
+            if (v < SeaLevel) {
                 c = mix(deepSea, shallow, std::floor(v / SeaLevel * 6.0f) / 6.0f);
                 if (((x + y) % 9) == 0 && v > SeaLevel - 0.1f)
-                    c = mix(c, cyan, 0.12f); // hatching near the shore
-            }
-            else
-            {
+                    c = mix(c, cyan, 0.12f);  // hatching near the shore
+            } else {
                 // Flat tints between the contour levels and four steps of hill shading, the
                 // way a printed relief map is coloured.
                 float band = std::floor((v - SeaLevel) / ContourStep) * ContourStep;
@@ -131,11 +125,11 @@ std::vector<uint8_t> renderMap()
             if (gridLine || tick)
                 c = mix(c, grid, gridLine ? 0.35f : 0.6f);
             // Target rings.
-            for (int r = 0; r < 3; ++r)
-            {
+            for (int r = 0; r < 3; ++r) {
                 float d = std::sqrt((x - ringX[r]) * (x - ringX[r]) + (y - ringY[r]) * (y - ringY[r]));
                 float ring = std::clamp(1.5f - std::fabs(d - 26.0f), 0.0f, 1.0f) +
-                             std::clamp(1.2f - std::fabs(d - 40.0f), 0.0f, 1.0f) * ((int(std::atan2(y - ringY[r], x - ringX[r]) * 6.0f) & 1) ? 1.0f : 0.0f);
+                             std::clamp(1.2f - std::fabs(d - 40.0f), 0.0f, 1.0f) *
+                                 ((int(std::atan2(y - ringY[r], x - ringX[r]) * 6.0f) & 1) ? 1.0f : 0.0f);
                 c = mix(c, {1.0f, 0.85f, 0.3f}, std::min(ring, 1.0f) * 0.9f);
             }
             uint8_t* p = &rgba[(size_t(y) * MapWidth + x) * 4];
@@ -150,7 +144,7 @@ std::vector<uint8_t> renderMap()
 std::vector<uint8_t> encodePng(const std::vector<uint8_t>& rgba, int width, int height)
 {
     std::vector<uint8_t> file;
-    stbi_write_png_compression_level = 9; // smallest file; the encoder is still deterministic
+    stbi_write_png_compression_level = 9;  // smallest file; the encoder is still deterministic
     stbi_write_png_to_func(
         [](void* context, void* data, int size) {
             auto* out = static_cast<std::vector<uint8_t>*>(context);
@@ -161,4 +155,4 @@ std::vector<uint8_t> encodePng(const std::vector<uint8_t>& rgba, int width, int 
     return file;
 }
 
-} // namespace Nimbra::AssetGen
+}  // namespace Nimbra::AssetGen

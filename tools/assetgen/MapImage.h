@@ -14,4 +14,4 @@ std::vector<uint8_t> renderMap();
 // The pixels encoded as a PNG file (one IDAT chunk), ready to embed.
 std::vector<uint8_t> encodePng(const std::vector<uint8_t>& rgba, int width, int height);
 
-} // namespace Nimbra::AssetGen
+}  // namespace Nimbra::AssetGen

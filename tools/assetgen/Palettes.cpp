@@ -25,7 +25,7 @@ void hueToRgb(float hue, float& r, float& g, float& b)
     b = table[sector][2];
 }
 
-} // namespace
+}  // namespace
 
 std::vector<float> buildTextPalette()
 {
@@ -40,12 +40,10 @@ std::vector<float> buildTextPalette()
     for (int i = 1; i <= 15; ++i)
         add(p, i / 15.0f, i / 15.0f, i / 15.0f);
     // Nine hue ramps, dark to saturated to pale.
-    for (int ramp = 0; ramp < 9; ++ramp)
-    {
+    for (int ramp = 0; ramp < 9; ++ramp) {
         float r, g, b;
         hueToRgb(ramp / 9.0f, r, g, b);
-        for (int step = 0; step < 24; ++step)
-        {
+        for (int step = 0; step < 24; ++step) {
             float t = step / 23.0f;
             float value = std::fmin(1.0f, t * 1.6f);
             float pale = std::fmax(0.0f, t * 1.6f - 1.0f) / 0.6f;
@@ -70,12 +68,11 @@ std::vector<float> buildScrollerPalette()
                                {1.00f, 0.55f, 0.25f}, {1.00f, 0.35f, 0.30f}, {1.00f, 0.25f, 0.45f}};
     for (const auto& c : neon)
         add(p, c[0], c[1], c[2]);
-    for (int i = 0; i < 16; ++i)
-    {
+    for (int i = 0; i < 16; ++i) {
         float v = 0.70f + 0.30f * i / 15.0f;
         add(p, v, v, v * 1.0f);
     }
     return p;
 }
 
-} // namespace Nimbra::AssetGen
+}  // namespace Nimbra::AssetGen

@@ -11,4 +11,4 @@ std::vector<float> buildTextPalette();
 // 32 colours for the cube scroller: 0 black, 1 to 15 neon hues, 16 to 31 light greys.
 std::vector<float> buildScrollerPalette();
 
-} // namespace Nimbra::AssetGen
+}  // namespace Nimbra::AssetGen

@@ -10,8 +10,7 @@
 namespace Nimbra::AssetGen {
 namespace {
 
-struct Cell
-{
+struct Cell {
     int32_t code = 32;
     int32_t colour = 7;
 };
@@ -42,8 +41,7 @@ public:
 
     void appendTo(std::vector<int32_t>& out) const
     {
-        for (const Cell& c : cells_)
-        {
+        for (const Cell& c : cells_) {
             out.push_back(c.code);
             out.push_back(c.colour);
             out.push_back(NoBackground);
@@ -56,8 +54,7 @@ private:
 };
 
 // Box-drawing codes of the text-mode set.
-enum Box
-{
+enum Box {
     DoubleHorizontal = 205,
     DoubleVertical = 186,
     DoubleTopLeft = 201,
@@ -84,13 +81,11 @@ void frame(Page& p, int x0, int y0, int x1, int y1, bool doubled, int colour)
 {
     int h = doubled ? DoubleHorizontal : SingleHorizontal;
     int v = doubled ? DoubleVertical : SingleVertical;
-    for (int x = x0 + 1; x < x1; ++x)
-    {
+    for (int x = x0 + 1; x < x1; ++x) {
         p.put(x, y0, h, colour);
         p.put(x, y1, h, colour);
     }
-    for (int y = y0 + 1; y < y1; ++y)
-    {
+    for (int y = y0 + 1; y < y1; ++y) {
         p.put(x0, y, v, colour);
         p.put(x1, y, v, colour);
     }
@@ -118,8 +113,7 @@ std::vector<int32_t> stripCells()
     Page p(StripColumns, StripRows);
     // Top and bottom rows: a row of teeth, triangles up above and down below, in a colour run.
     const int run[] = {9, 11, 10, 14, 12, 13};
-    for (int x = 0; x < StripColumns; ++x)
-    {
+    for (int x = 0; x < StripColumns; ++x) {
         int colour = run[(x / 4) % 6];
         p.put(x, 0, x % 2 ? 30 : 31, colour);
         p.put(x, 2, x % 2 ? 31 : 30, colour);
@@ -128,8 +122,7 @@ std::vector<int32_t> stripCells()
     const char* words[] = {"DANCE", "BIG BEAM", "ACID HACK", "MAGIC", "JAM", "BLEND", "1 2 3 4"};
     const int symbols[] = {13, 14, 15, 3, 16, 17, 4};
     int x = 0;
-    for (int w = 0; x < StripColumns; w = (w + 1) % 7)
-    {
+    for (int w = 0; x < StripColumns; w = (w + 1) % 7) {
         p.put(x++, 1, symbols[w], 14);
         p.put(x++, 1, 32, 7);
         for (const char* c = words[w]; *c && x < StripColumns; ++c)
@@ -155,12 +148,10 @@ Page logoPage()
     // Colour bands from the top of the letters down: white, cyan, light blue, blue, magenta.
     const int bands[7] = {15, 11, 11, 9, 9, 13, 5};
     bool solid[PageRows][PageColumns] = {};
-    for (int letter = 0; title[letter]; ++letter)
-    {
+    for (int letter = 0; title[letter]; ++letter) {
         Glyph8 g = asciiGlyph(title[letter]);
         for (int gy = 0; gy < 7; ++gy)
-            for (int gx = 0; gx < 7; ++gx)
-            {
+            for (int gx = 0; gx < 7; ++gx) {
                 if (!((g.rows[gy] >> (7 - gx)) & 1))
                     continue;
                 // Columns 0 to 5 of the design are two cells wide, column 6 one cell.
@@ -171,18 +162,16 @@ Page logoPage()
             }
     }
     for (int y = 0; y < PageRows; ++y)
-        for (int x = 0; x < PageColumns; ++x)
-        {
+        for (int x = 0; x < PageColumns; ++x) {
             if (solid[y][x])
                 p.put(x, y, FullBlock, bands[y - LogoTop]);
             else if (y > 0 && x > 0 && solid[y - 1][x - 1])
-                p.put(x, y, UpperHalf, 1); // the extrusion, one cell down and right
+                p.put(x, y, UpperHalf, 1);  // the extrusion, one cell down and right
             else if (x > 0 && solid[y][x - 1])
                 p.put(x, y, DarkShade, 1);
         }
     // Rules above and below, and the subtitle.
-    for (int x = 2; x < PageColumns - 2; ++x)
-    {
+    for (int x = 2; x < PageColumns - 2; ++x) {
         p.put(x, LogoTop - 2, x % 3 ? SingleHorizontal : 250, 8);
         p.put(x, LogoTop + 9, x % 3 ? SingleHorizontal : 250, 8);
     }
@@ -202,20 +191,17 @@ std::vector<int32_t> logoCells()
     // sweep glittering in light shades.
     static_assert(LogoSweepLength == PageColumns + 2 * 24, "the front crosses the page and its slant");
     static_assert(LogoSweepOriginRow == LogoTop - 2, "the sweep starts at the upper rule");
-    for (int f = 0; f < LogoFrames; ++f)
-    {
+    for (int f = 0; f < LogoFrames; ++f) {
         Page p(PageColumns, PageRows);
         float front = f == 0 ? -100.0f : (f / float(LogoSweepFrames)) * LogoSweepLength;
         for (int y = 0; y < PageRows; ++y)
-            for (int x = 0; x < PageColumns; ++x)
-            {
+            for (int x = 0; x < PageColumns; ++x) {
                 const Cell& c = full.at(x, y);
                 float position = x + 2.0f * (y - LogoSweepOriginRow);
                 float behind = front - position;
                 if (behind >= float(LogoSweepTrail) || (f >= LogoSweepFrames && c.code != 32))
                     p.at(x, y) = c;
-                else if (behind >= 0.0f && c.code != 32)
-                {
+                else if (behind >= 0.0f && c.code != 32) {
                     bool glitter = (hash(uint32_t(x * 131 + y * 7 + f * 977)) & 3) != 0;
                     p.put(x, y, glitter ? (behind < 1.5f ? LightShade : MediumShade) : c.code, 15);
                 }
@@ -252,8 +238,7 @@ Page infoPage()
         "  and let the cubes fly.",
     };
     int y = 6;
-    for (const char* line : lines)
-    {
+    for (const char* line : lines) {
         p.text(5, y, line, 7);
         // The value after the dots in a brighter colour.
         const char* dots = std::strstr(line, ". ");
@@ -266,12 +251,12 @@ Page infoPage()
     p.text(7, 17, " levels ", 11);
     const int levels[6] = {22, 14, 27, 9, 18, 25};
     const int colours[6] = {12, 14, 10, 11, 9, 13};
-    for (int i = 0; i < 6; ++i)
-    {
+    for (int i = 0; i < 6; ++i) {
         p.text(7, 18 + i, "ch", 8);
         p.put(9, 18 + i, '1' + i, 8);
         for (int x = 0; x < levels[i]; ++x)
-            p.put(11 + x, 18 + i, x + 3 < levels[i] ? FullBlock : (x + 1 < levels[i] ? DarkShade : MediumShade), colours[i]);
+            p.put(11 + x, 18 + i, x + 3 < levels[i] ? FullBlock : (x + 1 < levels[i] ? DarkShade : MediumShade),
+                  colours[i]);
     }
     frame(p, 41, 17, 74, 25, false, 8);
     p.text(43, 17, " message ", 11);
@@ -285,8 +270,7 @@ Page infoPage()
     frame(p, 2, 31, 77, 47, true, 5);
     p.text(33, 31, " \xae MEMORY MAP \xaf ", 13);
     for (int row = 0; row < 13; ++row)
-        for (int col = 0; col < 70; ++col)
-        {
+        for (int col = 0; col < 70; ++col) {
             uint32_t h = hash(uint32_t(row * 97 + col * 13));
             int code = (h & 7) == 0 ? FullBlock : ((h & 7) < 3 ? DarkShade : ((h & 7) < 5 ? MediumShade : LightShade));
             int colour = 1 + int((h >> 8) % 15);
@@ -305,20 +289,17 @@ std::vector<int32_t> infoCells()
             printed += full.at(x, y).code != 32;
     std::vector<int32_t> out;
     constexpr int typingFrames = 19;
-    for (int f = 0; f < InfoFrames; ++f)
-    {
+    for (int f = 0; f < InfoFrames; ++f) {
         Page p(PageColumns, PageRows);
         int reveal = f >= typingFrames ? printed : printed * f / typingFrames;
         int shown = 0;
         int cursorX = -1, cursorY = -1;
         for (int y = 0; y < PageRows; ++y)
-            for (int x = 0; x < PageColumns; ++x)
-            {
+            for (int x = 0; x < PageColumns; ++x) {
                 const Cell& c = full.at(x, y);
                 if (c.code == 32)
                     continue;
-                if (shown < reveal)
-                {
+                if (shown < reveal) {
                     p.at(x, y) = c;
                     cursorX = x + 1;
                     cursorY = y;
@@ -326,8 +307,7 @@ std::vector<int32_t> infoCells()
                 ++shown;
             }
         // A blinking block cursor after the last printed cell, or after the prompt when done.
-        if (f >= typingFrames)
-        {
+        if (f >= typingFrames) {
             cursorX = 49;
             cursorY = 14;
         }
@@ -344,21 +324,20 @@ std::vector<int32_t> patternCells()
 {
     std::vector<int32_t> out;
     const int shades[5] = {32, LightShade, MediumShade, DarkShade, FullBlock};
-    const int colours[6] = {1, 9, 5, 13, 1, 8}; // blues and violets, like the map
-    for (int f = 0; f < PatternFrames; ++f)
-    {
+    const int colours[6] = {1, 9, 5, 13, 1, 8};  // blues and violets, like the map
+    for (int f = 0; f < PatternFrames; ++f) {
         Page p(PageColumns, PageRows);
         // Frames 9 and 10 pulse on the beat: the same phase, one of them brighter.
         float phase = (f == 10 ? 9 : f) * 0.55f;
         float boost = f == 10 ? 0.6f : 0.0f;
         for (int y = 0; y < PageRows; ++y)
-            for (int x = 0; x < PageColumns; ++x)
-            {
+            for (int x = 0; x < PageColumns; ++x) {
                 float fx = x * 0.5f, fy = float(y);
-                float v = std::sin(fx * 0.21f + phase) + std::sin(fy * 0.27f - phase * 0.7f) +
-                          std::sin((fx + fy) * 0.13f + phase * 1.3f) +
-                          std::sin(std::sqrt((fx - 20.0f) * (fx - 20.0f) + (fy - 25.0f) * (fy - 25.0f)) * 0.35f - phase);
-                float level = (v + 4.0f) / 8.0f + boost * 0.25f; // 0 .. 1
+                float v =
+                    std::sin(fx * 0.21f + phase) + std::sin(fy * 0.27f - phase * 0.7f) +
+                    std::sin((fx + fy) * 0.13f + phase * 1.3f) +
+                    std::sin(std::sqrt((fx - 20.0f) * (fx - 20.0f) + (fy - 25.0f) * (fy - 25.0f)) * 0.35f - phase);
+                float level = (v + 4.0f) / 8.0f + boost * 0.25f;  // 0 .. 1
                 int shade = int(level * 6.0f) - 1;
                 if (shade < 0)
                     continue;
@@ -402,15 +381,13 @@ std::vector<int32_t> scrollerCells()
     std::vector<int32_t> out;
     out.reserve(ScrollerFrames * ScrollerLines * ScrollerColumns * 3);
     for (int f = 0; f < ScrollerFrames; ++f)
-        for (int line = 0; line < ScrollerLines; ++line)
-        {
+        for (int line = 0; line < ScrollerLines; ++line) {
             // Lines are centred: the block turns about its middle.
             std::string text = ScrollerPages[f][line];
             while (!text.empty() && text.front() == ' ')
                 text.erase(text.begin());
             int left = (ScrollerColumns - int(text.size())) / 2;
-            for (int x = 0; x < ScrollerColumns; ++x)
-            {
+            for (int x = 0; x < ScrollerColumns; ++x) {
                 int at = x - left;
                 char c = at >= 0 && at < int(text.size()) ? text[at] : ' ';
                 // Colours run diagonally through the neon entries 1 to 15; spaces are hidden.
@@ -423,12 +400,27 @@ std::vector<int32_t> scrollerCells()
     return out;
 }
 
-} // namespace
+}  // namespace
 
-std::vector<int32_t> buildStripLayer() { return stripCells(); }
-std::vector<int32_t> buildLogoLayer() { return logoCells(); }
-std::vector<int32_t> buildInfoLayer() { return infoCells(); }
-std::vector<int32_t> buildPatternLayer() { return patternCells(); }
-std::vector<int32_t> buildScrollerText() { return scrollerCells(); }
+std::vector<int32_t> buildStripLayer()
+{
+    return stripCells();
+}
+std::vector<int32_t> buildLogoLayer()
+{
+    return logoCells();
+}
+std::vector<int32_t> buildInfoLayer()
+{
+    return infoCells();
+}
+std::vector<int32_t> buildPatternLayer()
+{
+    return patternCells();
+}
+std::vector<int32_t> buildScrollerText()
+{
+    return scrollerCells();
+}
 
-} // namespace Nimbra::AssetGen
+}  // namespace Nimbra::AssetGen

@@ -51,4 +51,4 @@ std::vector<int32_t> buildPatternLayer();
 // of the scroller palette, third value 0 for a drawn cell and -1 for an empty one.
 std::vector<int32_t> buildScrollerText();
 
-} // namespace Nimbra::AssetGen
+}  // namespace Nimbra::AssetGen

@@ -6,17 +6,14 @@
 
 int main(int argc, char** argv)
 {
-    if (argc != 2)
-    {
+    if (argc != 2) {
         std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
         return 2;
     }
-    for (const auto& file : Nimbra::AssetGen::generateAllFiles())
-    {
+    for (const auto& file : Nimbra::AssetGen::generateAllFiles()) {
         std::string path = std::string(argv[1]) + "/" + file.name;
         FILE* out = std::fopen(path.c_str(), "wb");
-        if (!out || std::fwrite(file.bytes.data(), 1, file.bytes.size(), out) != file.bytes.size())
-        {
+        if (!out || std::fwrite(file.bytes.data(), 1, file.bytes.size(), out) != file.bytes.size()) {
             std::fprintf(stderr, "cannot write %s\n", path.c_str());
             if (out)
                 std::fclose(out);

@@ -6,8 +6,7 @@ namespace Nimbra {
 
 CaptureDevice createCaptureDevice(const CaptureDeviceRequest& request)
 {
-    static const D3D_FEATURE_LEVEL levels[] = {D3D_FEATURE_LEVEL_11_0, D3D_FEATURE_LEVEL_10_1,
-                                               D3D_FEATURE_LEVEL_10_0};
+    static const D3D_FEATURE_LEVEL levels[] = {D3D_FEATURE_LEVEL_11_0, D3D_FEATURE_LEVEL_10_1, D3D_FEATURE_LEVEL_10_0};
     const UINT levelCount = request.lowerLevels ? 3 : 1;
     CaptureDevice made;
     UINT flags = request.debugLayer ? D3D11_CREATE_DEVICE_DEBUG : 0;
@@ -31,13 +30,11 @@ CaptureDevice createCaptureDevice(const CaptureDeviceRequest& request)
 std::string debugLayerNote(DebugLayer layer)
 {
     switch (layer) {
-    case DebugLayer::On:
-        return "debug layer: the device was made with it";
+    case DebugLayer::On: return "debug layer: the device was made with it";
     case DebugLayer::Missing:
         return "debug layer: not installed (DXGI_ERROR_SDK_COMPONENT_MISSING); going on without it. "
                "Windows installs it as the optional feature \"Graphics Tools\"";
-    default:
-        return "debug layer: off";
+    default: return "debug layer: off";
     }
 }
 

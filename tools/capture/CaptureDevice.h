@@ -12,9 +12,8 @@ namespace Nimbra {
 
 // D3D11CreateDevice's signature: the call goes through this seam so that a test can answer
 // as a system without the debug layer would.
-using CreateDeviceFunction = HRESULT(WINAPI*)(IDXGIAdapter*, D3D_DRIVER_TYPE, HMODULE, UINT,
-                                              const D3D_FEATURE_LEVEL*, UINT, UINT, ID3D11Device**,
-                                              D3D_FEATURE_LEVEL*, ID3D11DeviceContext**);
+using CreateDeviceFunction = HRESULT(WINAPI*)(IDXGIAdapter*, D3D_DRIVER_TYPE, HMODULE, UINT, const D3D_FEATURE_LEVEL*,
+                                              UINT, UINT, ID3D11Device**, D3D_FEATURE_LEVEL*, ID3D11DeviceContext**);
 
 enum class DebugLayer { Off, On, Missing };
 

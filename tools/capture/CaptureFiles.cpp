@@ -71,8 +71,7 @@ void packRgb(const unsigned char* rgba, int32_t width, int32_t height, uint32_t 
     }
 }
 
-bool writeFramePng(const std::string& path, const unsigned char* rgba, int32_t width,
-                   int32_t height, uint32_t rowPitch)
+bool writeFramePng(const std::string& path, const unsigned char* rgba, int32_t width, int32_t height, uint32_t rowPitch)
 {
     std::vector<unsigned char> rgb;
     packRgb(rgba, width, height, rowPitch, rgb);
@@ -83,8 +82,7 @@ bool writeFramePng(const std::string& path, const unsigned char* rgba, int32_t w
     return std::fclose(png.file) == 0 && encoded && png.written;
 }
 
-bool writeFloatWav(const std::string& path, const float* samples, uint32_t frames,
-                   uint32_t sampleRate)
+bool writeFloatWav(const std::string& path, const float* samples, uint32_t frames, uint32_t sampleRate)
 {
     const uint16_t channels = 2;
     const uint16_t bytesPerSample = 4;

@@ -17,12 +17,11 @@ void packRgb(const unsigned char* rgba, int32_t width, int32_t height, uint32_t 
              std::vector<unsigned char>& rgb);
 
 // Writes `width` x `height` pixels of 8-bit RGBA, rows `rowPitch` bytes apart, as an RGB PNG.
-bool writeFramePng(const std::string& path, const unsigned char* rgba, int32_t width,
-                   int32_t height, uint32_t rowPitch);
+bool writeFramePng(const std::string& path, const unsigned char* rgba, int32_t width, int32_t height,
+                   uint32_t rowPitch);
 
 // Writes interleaved stereo 32-bit float samples at `sampleRate` as a WAVE_FORMAT_IEEE_FLOAT file.
-bool writeFloatWav(const std::string& path, const float* samples, uint32_t frames,
-                   uint32_t sampleRate);
+bool writeFloatWav(const std::string& path, const float* samples, uint32_t frames, uint32_t sampleRate);
 
 // One line per 32-bit word: "OFFSET VALUE\n". The word at offset 4 is the frame counter and is
 // printed as an unsigned integer; every other word as a float with %.9g, which reproduces its

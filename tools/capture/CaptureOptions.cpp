@@ -57,8 +57,7 @@ bool parseSetting(const char* text, VariableSetting& setting, std::string& error
 
 }  // namespace
 
-bool parseCaptureOptions(int argc, const char* const* argv, CaptureOptions& options,
-                         std::string& error)
+bool parseCaptureOptions(int argc, const char* const* argv, CaptureOptions& options, std::string& error)
 {
     for (int i = 1; i < argc; ++i) {
         const char* name = argv[i];

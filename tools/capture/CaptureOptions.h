@@ -46,7 +46,6 @@ struct CaptureOptions {
 
 // Fills `options` from argv; on a malformed or unknown argument returns false and describes
 // the problem in `error`.
-bool parseCaptureOptions(int argc, const char* const* argv, CaptureOptions& options,
-                         std::string& error);
+bool parseCaptureOptions(int argc, const char* const* argv, CaptureOptions& options, std::string& error);
 
 }  // namespace Nimbra

@@ -15,7 +15,8 @@ namespace Nimbra {
 constexpr const char* finalCopyPassName = "final copy";
 std::string passName(Gfx::DemoPlayer& player, const Gfx::PassEntry& entry);
 
-class TimedRenderer : public Gfx::PassObserver {
+class TimedRenderer : public Gfx::PassObserver
+{
 public:
     // `follower`, when given, is told where every pass ends, before the timestamp that closes
     // the pass, so that the GPU work it adds there counts with the pass.

@@ -10,7 +10,7 @@ namespace Nimbra {
 
 struct CompatibilityFacts {
     bool device = false;
-    uint32_t featureLevel = 0;   // D3D_FEATURE_LEVEL, e.g. 0xb000 for 11_0
+    uint32_t featureLevel = 0;  // D3D_FEATURE_LEVEL, e.g. 0xb000 for 11_0
     bool soundDevice = false;
     uint32_t debugFailures = 0;  // the debug layer's error and corruption messages
 };

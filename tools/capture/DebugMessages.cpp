@@ -14,7 +14,8 @@ DebugMessageCount readDebugMessages(ID3D11Device* device, std::string& text)
     static const char* const severities[] = {"CORRUPTION", "ERROR", "WARNING", "INFO", "MESSAGE"};
     DebugMessageCount count;
     ID3D11InfoQueue* queue = nullptr;
-    if (device == nullptr || FAILED(device->QueryInterface(__uuidof(ID3D11InfoQueue), reinterpret_cast<void**>(&queue)))) {
+    if (device == nullptr ||
+        FAILED(device->QueryInterface(__uuidof(ID3D11InfoQueue), reinterpret_cast<void**>(&queue)))) {
         text += "debug layer: the device has no info queue (ID3D11InfoQueue); its messages cannot be read\n";
         return count;
     }
@@ -34,8 +35,10 @@ DebugMessageCount readDebugMessages(ID3D11Device* device, std::string& text)
         const uint32_t severity = static_cast<uint32_t>(message->Severity);
         text += std::string("debug layer: ") + (severity < 5 ? severities[severity] : "?") + " #" +
                 std::to_string(static_cast<int>(message->ID)) + ": " +
-                (message->pDescription ? std::string(message->pDescription, strnlen(message->pDescription, message->DescriptionByteLength))
-                                        : std::string()) + "\n";
+                (message->pDescription ? std::string(message->pDescription,
+                                                     strnlen(message->pDescription, message->DescriptionByteLength))
+                                       : std::string()) +
+                "\n";
         ++count.messages;
         if (debugSeverityFails(severity))
             ++count.failures;

@@ -13,8 +13,7 @@ bool createFilmStream(FilmStream& film, const std::string& path)
     return film.file != nullptr;
 }
 
-bool writeFilmFrame(FilmStream& film, const unsigned char* rgba, int32_t width, int32_t height,
-                    uint32_t rowPitch)
+bool writeFilmFrame(FilmStream& film, const unsigned char* rgba, int32_t width, int32_t height, uint32_t rowPitch)
 {
     if (!film.file || film.failed)
         return false;

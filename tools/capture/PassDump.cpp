@@ -28,8 +28,7 @@ ID3D11Texture2D* stagingFor(ID3D11Device* device, TextureRuntime* target)
 
 }  // namespace
 
-PassDump::PassDump(DemoPlayer& player, ID3D11Device* device, ID3D11DeviceContext* context)
-    : context(context)
+PassDump::PassDump(DemoPlayer& player, ID3D11Device* device, ID3D11DeviceContext* context) : context(context)
 {
     for (uint32_t index = 0; index < player.passes.count; ++index) {
         const PassEntry& entry = *player.passes.at(index);

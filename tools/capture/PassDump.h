@@ -14,7 +14,8 @@
 
 namespace Nimbra {
 
-class PassDump : public Gfx::PassObserver {
+class PassDump : public Gfx::PassObserver
+{
 public:
     PassDump(Gfx::DemoPlayer& player, ID3D11Device* device, ID3D11DeviceContext* context);
     ~PassDump() override;

@@ -39,14 +39,10 @@ uint32_t bytesPerTexel(int32_t format)
     switch (format) {
     case Gfx::R32Float:
     case Gfx::Rgba8Unorm:
-    case Gfx::Bgra8Unorm:
-        return 4;
-    case Gfx::Rgba16Float:
-        return 8;
-    case Gfx::Rgba32Float:
-        return 16;
-    default:
-        return 0;
+    case Gfx::Bgra8Unorm: return 4;
+    case Gfx::Rgba16Float: return 8;
+    case Gfx::Rgba32Float: return 16;
+    default: return 0;
     }
 }
 
@@ -63,8 +59,8 @@ std::string passPicturePath(const std::string& dir, uint32_t frame, const std::s
     return path + ".png";
 }
 
-bool targetTexelsToRgba8(int32_t format, const uint8_t* texels, uint32_t width, uint32_t height,
-                         uint32_t rowPitch, std::vector<uint8_t>& rgba)
+bool targetTexelsToRgba8(int32_t format, const uint8_t* texels, uint32_t width, uint32_t height, uint32_t rowPitch,
+                         std::vector<uint8_t>& rgba)
 {
     rgba.clear();
     const uint32_t size = bytesPerTexel(format);
@@ -81,9 +77,7 @@ bool targetTexelsToRgba8(int32_t format, const uint8_t* texels, uint32_t width, 
                 out[0] = out[1] = out[2] = unitToByte(floatAt(texel));
                 out[3] = 255;
                 break;
-            case Gfx::Rgba8Unorm:
-                std::memcpy(out, texel, 4);
-                break;
+            case Gfx::Rgba8Unorm: std::memcpy(out, texel, 4); break;
             case Gfx::Bgra8Unorm:
                 out[0] = texel[2];
                 out[1] = texel[1];

@@ -9,7 +9,8 @@
 
 namespace Nimbra {
 
-class PassTimer {
+class PassTimer
+{
 public:
     // `spans` intervals per frame need spans + 1 marks.
     PassTimer(ID3D11Device* device, ID3D11DeviceContext* context, uint32_t spans);

@@ -6,13 +6,12 @@
 
 namespace Nimbra {
 
-FrameTarget::FrameTarget(ID3D11Device* device, ID3D11DeviceContext* context, int32_t width,
-                         int32_t height)
+FrameTarget::FrameTarget(ID3D11Device* device, ID3D11DeviceContext* context, int32_t width, int32_t height)
     : context(context), width(width), height(height)
 {
     // The swap chain's format, so the picture is quantised exactly as on screen.
     D3D11_TEXTURE2D_DESC desc = Gfx::plainTextureDesc(static_cast<UINT>(width), static_cast<UINT>(height),
-                                                            DXGI_FORMAT_R8G8B8A8_UNORM, D3D11_BIND_RENDER_TARGET);
+                                                      DXGI_FORMAT_R8G8B8A8_UNORM, D3D11_BIND_RENDER_TARGET);
     device->CreateTexture2D(&desc, nullptr, &texture);
     if (texture)
         device->CreateRenderTargetView(texture, nullptr, &renderTargetView);

@@ -9,7 +9,8 @@ namespace Nimbra {
 
 // An 8-bit RGBA render target of the capture size standing in for the swap chain's buffer,
 // and the staging texture its frames are read back through.
-class FrameTarget {
+class FrameTarget
+{
 public:
     FrameTarget(ID3D11Device* device, ID3D11DeviceContext* context, int32_t width, int32_t height);
     ~FrameTarget();

@@ -35,7 +35,8 @@ void describeOutput(IDXGIAdapter* adapter, SystemReport& report)
     DEVMODEW mode = {};
     mode.dmSize = sizeof mode;
     // 0 and 1 stand for the hardware's default rate.
-    const bool rate = EnumDisplaySettingsW(desc.DeviceName, ENUM_CURRENT_SETTINGS, &mode) && mode.dmDisplayFrequency > 1;
+    const bool rate =
+        EnumDisplaySettingsW(desc.DeviceName, ENUM_CURRENT_SETTINGS, &mode) && mode.dmDisplayFrequency > 1;
     HDC screen = GetDC(nullptr);
     const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
     if (screen)
@@ -91,9 +92,10 @@ SystemReport describeSystem(ID3D11Device* device, D3D_FEATURE_LEVEL level)
     report.soundDevice = defaultAudioOutput().open(*stream);
     if (report.soundDevice)
         waveOutClose(stream->device);
-    report.text += report.soundDevice
-                       ? "sound: the default device opened for 32-bit float stereo at 44100 Hz (closed again, nothing played)\n"
-                       : "sound: no device opened for 32-bit float stereo at 44100 Hz\n";
+    report.text +=
+        report.soundDevice
+            ? "sound: the default device opened for 32-bit float stereo at 44100 Hz (closed again, nothing played)\n"
+            : "sound: no device opened for 32-bit float stereo at 44100 Hz\n";
     return report;
 }
 

@@ -85,8 +85,8 @@ double secondsSince(const LARGE_INTEGER& start)
 // Runs the presentation's frames at the clock's times; after each frame `frameDone` gets the
 // frame's index and returns false to stop the capture.
 template <typename FrameDone>
-bool runCaptureFrames(Presentation& presentation, CaptureClock& clock, Gfx::PassObserver* observer,
-                      float aspect, FrameDone frameDone)
+bool runCaptureFrames(Presentation& presentation, CaptureClock& clock, Gfx::PassObserver* observer, float aspect,
+                      FrameDone frameDone)
 {
     float previous = 0.0f;
     clock.start();
@@ -104,8 +104,7 @@ bool runCaptureFrames(Presentation& presentation, CaptureClock& clock, Gfx::Pass
     return true;
 }
 
-int printConstants(Presentation& presentation, DemoWindow& window, const CaptureOptions& options,
-                   float aspect)
+int printConstants(Presentation& presentation, DemoWindow& window, const CaptureOptions& options, float aspect)
 {
     // The constants are those of a single first frame at their time.
     CaptureClock clock(options.constantsTime, options.constantsTime, options.fps);
@@ -132,8 +131,8 @@ struct FrameOutput {
         const uint32_t pitch = static_cast<uint32_t>(options.width) * 4;
         if (filming())
             return writeFilmFrame(film, pixels.data(), options.width, options.height, pitch);
-        return writeFramePng(captureFramePath(options.outDir, frame), pixels.data(), options.width,
-                             options.height, pitch);
+        return writeFramePng(captureFramePath(options.outDir, frame), pixels.data(), options.width, options.height,
+                             pitch);
     }
 
     std::string name(uint32_t frame) const
@@ -144,8 +143,8 @@ struct FrameOutput {
     }
 };
 
-int captureFrames(Presentation& presentation, DemoWindow& window, FrameTarget& target,
-                  const CaptureOptions& options, float aspect, std::FILE* report)
+int captureFrames(Presentation& presentation, DemoWindow& window, FrameTarget& target, const CaptureOptions& options,
+                  float aspect, std::FILE* report)
 {
     if (!createFolders(options.outDir)) {
         writeText(stderr, "demo-capture: cannot create " + options.outDir + "\n");
@@ -221,8 +220,8 @@ std::string timeReportFrames(Presentation& presentation, DemoWindow& window)
     uint32_t frame = 0;
     const float step = 1.0f / 60.0f;
     for (float t : reportMoments) {
-        moments.push_back(std::make_unique<TimedRenderer>(*presentation.timeline.player, window.device,
-                                                          window.immediateContext));
+        moments.push_back(
+            std::make_unique<TimedRenderer>(*presentation.timeline.player, window.device, window.immediateContext));
         presentationFrameWork(presentation, t - step, step, frame++, aspect, moments.back().get());
         presentationFrameWork(presentation, t, step, frame++, aspect, moments.back().get());
         moments.back()->collectTimings();

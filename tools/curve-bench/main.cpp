@@ -29,7 +29,7 @@ float frameWork(const Timeline& timeline, float seconds, float* variables)
     return camera;
 }
 
-} // namespace
+}  // namespace
 
 int main()
 {
@@ -55,8 +55,8 @@ int main()
         nsPerFrame[round] = std::chrono::duration<double, std::nano>(stop - start).count() / framesPerRound;
     }
     std::sort(nsPerFrame, nsPerFrame + rounds);
-    std::printf("curve work per frame (%u camera + %u variable curves, %d frames over 0..%.2f s)\n",
-                cameraCurves, timeline.curves.count, framesPerRound, double(presentationSeconds));
+    std::printf("curve work per frame (%u camera + %u variable curves, %d frames over 0..%.2f s)\n", cameraCurves,
+                timeline.curves.count, framesPerRound, double(presentationSeconds));
     std::printf("median %.0f ns, best %.0f ns, worst %.0f ns per frame\n", nsPerFrame[rounds / 2], nsPerFrame[0],
                 nsPerFrame[rounds - 1]);
     return 0;

@@ -8,8 +8,7 @@
 namespace Nimbra {
 
 // One square image: palette indices row by row from the top, and which pixels are opaque.
-struct IconImage
-{
+struct IconImage {
     int size = 0;
     std::vector<uint8_t> pixels;
     std::vector<bool> opaque;

@@ -24,7 +24,7 @@ extern const unsigned int benchCSSize;
 namespace Nimbra {
 int32_t screenWidth = 640;
 int32_t screenHeight = 360;
-} // namespace Nimbra
+}  // namespace Nimbra
 
 using namespace Nimbra;
 using namespace Nimbra::Gfx;
@@ -107,7 +107,7 @@ void waitForGpu(ID3D11Query* query)
         Sleep(0);
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -115,8 +115,8 @@ int main(int argc, char** argv)
     ID3D11Device* device = nullptr;
     ID3D11DeviceContext* context = nullptr;
     const D3D_FEATURE_LEVEL level = D3D_FEATURE_LEVEL_11_0;
-    if (FAILED(D3D11CreateDevice(nullptr, D3D_DRIVER_TYPE_HARDWARE, nullptr, 0, &level, 1, D3D11_SDK_VERSION,
-                                 &device, nullptr, &context))) {
+    if (FAILED(D3D11CreateDevice(nullptr, D3D_DRIVER_TYPE_HARDWARE, nullptr, 0, &level, 1, D3D11_SDK_VERSION, &device,
+                                 nullptr, &context))) {
         std::fprintf(stderr, "player-bench: no Direct3D 11 device\n");
         ExitProcess(1);
     }

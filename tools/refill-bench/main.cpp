@@ -31,7 +31,7 @@ uint32_t largestLeadMs(uint32_t tickUs)
     return good;
 }
 
-} // namespace
+}  // namespace
 
 int main()
 {

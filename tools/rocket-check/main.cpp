@@ -21,7 +21,7 @@ struct Seen {
     uint32_t line;
 };
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

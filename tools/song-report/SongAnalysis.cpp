@@ -8,8 +8,14 @@
 namespace Nimbra::Listening {
 namespace {
 
-uint32_t read32(const unsigned char* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
-uint16_t read16(const unsigned char* p) { return uint16_t(p[0] | p[1] << 8); }
+uint32_t read32(const unsigned char* p)
+{
+    return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24;
+}
+uint16_t read16(const unsigned char* p)
+{
+    return uint16_t(p[0] | p[1] << 8);
+}
 
 // RBJ low-pass biquad.
 struct Biquad {
@@ -36,7 +42,7 @@ struct Biquad {
     }
 };
 
-} // namespace
+}  // namespace
 
 bool readWav(const std::string& path, Wave& wave)
 {
@@ -158,8 +164,7 @@ std::vector<double> envelope(const Wave& wave, int window)
     return out;
 }
 
-Alignment align(const std::vector<double>& a, const std::vector<double>& b, size_t from, size_t count,
-                int maxLag)
+Alignment align(const std::vector<double>& a, const std::vector<double>& b, size_t from, size_t count, int maxLag)
 {
     Alignment best{0, -2.0};
     for (int lag = -maxLag; lag <= maxLag; ++lag) {
@@ -210,4 +215,4 @@ std::vector<int> gridRows(int endRow)
     return rows;
 }
 
-} // namespace Nimbra::Listening
+}  // namespace Nimbra::Listening

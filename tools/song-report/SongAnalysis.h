@@ -49,10 +49,9 @@ struct Alignment {
     int lag = 0;
     double correlation = 0.0;
 };
-Alignment align(const std::vector<double>& a, const std::vector<double>& b, size_t from, size_t count,
-                int maxLag);
+Alignment align(const std::vector<double>& a, const std::vector<double>& b, size_t from, size_t count, int maxLag);
 
 // The rows of the rhythm grid from row 128 to row `endRow`, without the break's rows 608..639.
 std::vector<int> gridRows(int endRow);
 
-} // namespace Nimbra::Listening
+}  // namespace Nimbra::Listening

@@ -18,10 +18,9 @@ int main(int argc, char** argv)
     const struct {
         int row;
         const char* name;
-    } sections[] = {{0, "intro"},     {128, "beat"},     {256, "verse A"},   {384, "verse B"},
-                    {512, "build"},   {608, "break"},    {640, "main"},      {1152, "bridge"},
-                    {1408, "drive"},  {1536, "themes"},  {1664, "finale"},   {1792, "hit"},
-                    {1824, "interlude"}, {2720, ""}};
+    } sections[] = {{0, "intro"},     {128, "beat"}, {256, "verse A"},    {384, "verse B"}, {512, "build"},
+                    {608, "break"},   {640, "main"}, {1152, "bridge"},    {1408, "drive"},  {1536, "themes"},
+                    {1664, "finale"}, {1792, "hit"}, {1824, "interlude"}, {2720, ""}};
     std::printf("section      rows        rms    low band\n");
     for (size_t i = 0; i + 1 < std::size(sections); ++i) {
         const int first = sections[i].row, last = sections[i + 1].row;

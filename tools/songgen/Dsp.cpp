@@ -104,4 +104,4 @@ void tuneFor(double hz, int8_t& relativeNote, int8_t& finetune)
     finetune = int8_t(fine);
 }
 
-} // namespace Nimbra::SongGen
+}  // namespace Nimbra::SongGen

@@ -9,7 +9,8 @@ constexpr double kRate = 44100.0;
 constexpr double kPi = 3.14159265358979323846;
 
 // The same numbers on every machine: a fixed-seed xorshift generator.
-class Noise {
+class Noise
+{
 public:
     explicit Noise(uint32_t seed) : state_(seed ? seed : 1) {}
     double next();  // -1..1
@@ -18,12 +19,26 @@ private:
 };
 
 // Two-pole state-variable filter (Chamberlin), stable for cutoffs below about a sixth of the rate.
-class StateVariableFilter {
+class StateVariableFilter
+{
 public:
     void set(double cutoffHz, double resonance);
-    double lowPass(double x) { run(x); return low_; }
-    double highPass(double x) { run(x); return high_; }
-    double bandPass(double x) { run(x); return band_; }
+    double lowPass(double x)
+    {
+        run(x);
+        return low_;
+    }
+    double highPass(double x)
+    {
+        run(x);
+        return high_;
+    }
+    double bandPass(double x)
+    {
+        run(x);
+        return band_;
+    }
+
 private:
     void run(double x);
     double f_ = 0.1, q_ = 1.0, low_ = 0, band_ = 0, high_ = 0;
@@ -36,7 +51,10 @@ using HarmonicShape = double (*)(int harmonic, double hz, double seconds);
 std::vector<double> additiveTone(int period, double seconds, int maxHarmonic, HarmonicShape shape);
 
 // Frames of `seconds` at 44,100 Hz.
-inline int framesOf(double seconds) { return int(seconds * kRate + 0.5); }
+inline int framesOf(double seconds)
+{
+    return int(seconds * kRate + 0.5);
+}
 
 // Scales to a peak of `peak` (of full scale) and returns the factor used.
 double normalize(std::vector<double>& signal, double peak);
@@ -52,4 +70,4 @@ std::vector<double> decimate(const std::vector<double>& signal, int factor);
 // sound at the pitch of the note it is played with (C-4, note 49, is middle C).
 void tuneFor(double hz, int8_t& relativeNote, int8_t& finetune);
 
-} // namespace Nimbra::SongGen
+}  // namespace Nimbra::SongGen

@@ -19,8 +19,7 @@ struct Loop {
     int length = 0;
 };
 
-XmSample makeSample(const std::string& name, std::vector<double> signal, bool sixteenBit, double peak,
-                    Loop loop = {})
+XmSample makeSample(const std::string& name, std::vector<double> signal, bool sixteenBit, double peak, Loop loop = {})
 {
     normalize(signal, peak);
     XmSample s;
@@ -98,7 +97,10 @@ Loop periodicLoop(int from, int period, int total)
     return {XmLoop::Forward, start, count * period};
 }
 
-double expDecay(double t, double seconds) { return std::exp(-t / seconds); }
+double expDecay(double t, double seconds)
+{
+    return std::exp(-t / seconds);
+}
 
 // ---- drums --------------------------------------------------------------------------------------
 
@@ -305,8 +307,7 @@ double choirShape(int, double hz, double)
         const double d = (hz - centre) / width;
         return gain * std::exp(-d * d);
     };
-    return formant(730.0, 160.0, 1.0) + formant(1090.0, 180.0, 0.6) + formant(2440.0, 260.0, 0.25) +
-           0.02;
+    return formant(730.0, 160.0, 1.0) + formant(1090.0, 180.0, 0.6) + formant(2440.0, 260.0, 0.25) + 0.02;
 }
 
 XmSample choir()
@@ -449,7 +450,7 @@ XmSample blip()
     return atNativeRate(makeSample("blip", out, false, 0.7));
 }
 
-} // namespace
+}  // namespace
 
 std::vector<InstrumentVoice> buildInstruments()
 {
@@ -481,8 +482,7 @@ std::vector<InstrumentVoice> buildInstruments()
     {
         auto bassVoice = voice("bass", 37, bass());
         // Quick attack, held while the key is down, short release.
-        bassVoice.instrument.volumeEnvelope =
-            withSustain(envelope({{0, 64}, {8, 52}, {12, 50}, {16, 0}}), 2);
+        bassVoice.instrument.volumeEnvelope = withSustain(envelope({{0, 64}, {8, 52}, {12, 50}, {16, 0}}), 2);
         bassVoice.instrument.fadeout = 2048;
         bassVoice.instrument.samples[0].volume = 50;  // sits under the kick and the lead
         v.push_back(std::move(bassVoice));
@@ -510,8 +510,7 @@ std::vector<InstrumentVoice> buildInstruments()
         auto choirVoice = voice("choir", kC4, choir());
         auto& i = choirVoice.instrument;
         // Swells in, then breathes: the sustain holds while a short loop pulses the level.
-        i.volumeEnvelope = withLoop(withSustain(envelope({{0, 0}, {40, 52}, {56, 44}, {72, 52}, {140, 0}}), 3),
-                                    2, 3);
+        i.volumeEnvelope = withLoop(withSustain(envelope({{0, 0}, {40, 52}, {56, 44}, {72, 52}, {140, 0}}), 3), 2, 3);
         i.vibratoType = 0;
         i.vibratoSweep = 96;
         i.vibratoDepth = 6;
@@ -549,4 +548,4 @@ std::vector<InstrumentVoice> buildInstruments()
     return v;
 }
 
-} // namespace Nimbra::SongGen
+}  // namespace Nimbra::SongGen

@@ -16,4 +16,4 @@ struct InstrumentVoice {
 // In the order of their instrument numbers (1-based in the file).
 std::vector<InstrumentVoice> buildInstruments();
 
-} // namespace Nimbra::SongGen
+}  // namespace Nimbra::SongGen

@@ -187,8 +187,8 @@ bool parseCell(Reader& r, const std::string& token, int instrument, uint8_t defa
 }
 
 struct Chord {
-    int root = 0;             // pitch class
-    std::vector<int> tones;   // semitones above the root, ascending
+    int root = 0;            // pitch class
+    std::vector<int> tones;  // semitones above the root, ascending
 };
 
 bool parseChord(const std::string& symbol, Chord& chord)
@@ -200,10 +200,9 @@ bool parseChord(const std::string& symbol, Chord& chord)
     if (chord.root < 0)
         return false;
     static const std::map<std::string, std::vector<int>> qualities = {
-        {"", {0, 4, 7}},          {"m", {0, 3, 7}},          {"7", {0, 4, 7, 10}},
-        {"maj7", {0, 4, 7, 11}},  {"m7", {0, 3, 7, 10}},     {"sus2", {0, 2, 7}},
-        {"sus4", {0, 5, 7}},      {"dim", {0, 3, 6}},        {"add9", {0, 4, 7, 14}},
-        {"madd9", {0, 3, 7, 14}}, {"m9", {0, 3, 7, 10, 14}}, {"6", {0, 4, 7, 9}},
+        {"", {0, 4, 7}},         {"m", {0, 3, 7}},         {"7", {0, 4, 7, 10}},      {"maj7", {0, 4, 7, 11}},
+        {"m7", {0, 3, 7, 10}},   {"sus2", {0, 2, 7}},      {"sus4", {0, 5, 7}},       {"dim", {0, 3, 6}},
+        {"add9", {0, 4, 7, 14}}, {"madd9", {0, 3, 7, 14}}, {"m9", {0, 3, 7, 10, 14}}, {"6", {0, 4, 7, 9}},
     };
     const auto found = qualities.find(symbol.substr(accidental ? 2 : 1));
     if (found == qualities.end())
@@ -422,10 +421,10 @@ bool placePhrase(Reader& r, XmPattern& pattern, const std::vector<std::string>& 
     return true;
 }
 
-} // namespace
+}  // namespace
 
-bool buildSongFromScore(const std::string& scoreText, std::vector<InstrumentVoice> instruments,
-                        XmModule& module, std::string& error)
+bool buildSongFromScore(const std::string& scoreText, std::vector<InstrumentVoice> instruments, XmModule& module,
+                        std::string& error)
 {
     Reader r;
     r.instruments = std::move(instruments);
@@ -464,7 +463,7 @@ bool buildSongFromScore(const std::string& scoreText, std::vector<InstrumentVoic
             r.module.restartPosition = uint16_t(std::atoi(words[1].c_str()));
         } else if (key == "phrase" || key == "chords" || key == "arp") {
             const std::vector<std::string> tokens = bodyTokens(lines, i, lineNumber);
-            ok = key == "phrase" ? readPhrase(r, words, tokens)
+            ok = key == "phrase"   ? readPhrase(r, words, tokens)
                  : key == "chords" ? readChords(r, words, tokens)
                                    : readArp(r, words, tokens);
         } else if (key == "pattern" && words.size() == 3) {
@@ -501,4 +500,4 @@ bool buildSongFromScore(const std::string& scoreText, std::vector<InstrumentVoic
     return true;
 }
 
-} // namespace Nimbra::SongGen
+}  // namespace Nimbra::SongGen

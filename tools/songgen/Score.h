@@ -31,7 +31,7 @@ namespace Nimbra::SongGen {
 
 // Reads the score and builds the whole module with the given instruments. On a fault in the
 // score returns false with a message naming the line.
-bool buildSongFromScore(const std::string& scoreText, std::vector<InstrumentVoice> instruments,
-                        XmModule& module, std::string& error);
+bool buildSongFromScore(const std::string& scoreText, std::vector<InstrumentVoice> instruments, XmModule& module,
+                        std::string& error);
 
-} // namespace Nimbra::SongGen
+}  // namespace Nimbra::SongGen

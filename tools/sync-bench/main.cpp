@@ -53,7 +53,10 @@ std::vector<uint8_t> burst(uint32_t messages, bool ascending)
     return out;
 }
 
-double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+double secondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
 
 double readerRun(const std::vector<uint8_t>& bytes)
 {
@@ -99,7 +102,8 @@ double linkRun(const std::vector<uint8_t>& bytes, uint32_t keysBefore, uint32_t 
     }
     const double seconds = secondsSince(start);
     if (applied != expectMessages || link.state() != LinkState::Live) {
-        std::fprintf(stderr, "sync-bench: the link took %u of %u messages (%s)\n", applied, expectMessages, link.fault());
+        std::fprintf(stderr, "sync-bench: the link took %u of %u messages (%s)\n", applied, expectMessages,
+                     link.fault());
         std::exit(1);
     }
     return seconds;
@@ -116,7 +120,7 @@ void report(const char* what, uint32_t messages, Run run)
                 messages / times[0] / 1e6, times[0] * 1e3, times[runs / 2] * 1e3, messages);
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

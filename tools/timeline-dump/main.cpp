@@ -20,10 +20,9 @@ namespace {
 
 int usage()
 {
-    std::fprintf(stderr,
-                 "usage: timeline-dump keys\n"
-                 "       timeline-dump at SECONDS\n"
-                 "       timeline-dump rocket FILE.rocket\n");
+    std::fprintf(stderr, "usage: timeline-dump keys\n"
+                         "       timeline-dump at SECONDS\n"
+                         "       timeline-dump rocket FILE.rocket\n");
     return 2;
 }
 
@@ -58,7 +57,7 @@ int writeRocket(const Timeline& timeline, const char* path)
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

@@ -17,7 +17,8 @@ const uint32_t blockFrames = 4096;  // what the audio stream renders per lap
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (argc < 2 || argc > 3) {
         fprintf(stderr, "usage: xmbench IN.xm [SECONDS]\n");
         return 2;
@@ -55,7 +56,8 @@ int main(int argc, char** argv) {
     printf("audio %.1f s\n", double(total) / sampleRate);
     printf("cpu %.3f s\n", cpu);
     printf("realtime %.0f x\n", cpu > 0.0 ? double(total) / sampleRate / cpu : 0.0);
-    if (checksum != checksum) printf("(output contained NaN)\n");
+    if (checksum != checksum)
+        printf("(output contained NaN)\n");
     destroyModulePlayer(player);
     return 0;
 }

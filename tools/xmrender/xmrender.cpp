@@ -28,18 +28,20 @@ const uint64_t checkFrames = 1024;  // frames between two looks at the CPU time
 const uint32_t wavHeaderBytes = 44;
 const int exitCpuLimit = 3;
 
-const char* headerProblem(int code) {
+const char* headerProblem(int code)
+{
     switch (code) {
-        case HeaderBadSignature: return "not an XM module (signature \"Extended Module: \" missing)";
-        case HeaderBadMarker: return "not an XM module (marker byte 0x1A missing)";
-        case HeaderBadVersion: return "unsupported XM version (only 0x0104 is played)";
-        case HeaderTooShort: return "file too short for an XM header";
-        default: return "invalid header";
+    case HeaderBadSignature: return "not an XM module (signature \"Extended Module: \" missing)";
+    case HeaderBadMarker: return "not an XM module (marker byte 0x1A missing)";
+    case HeaderBadVersion: return "unsupported XM version (only 0x0104 is played)";
+    case HeaderTooShort: return "file too short for an XM header";
+    default: return "invalid header";
     }
 }
 
 // Loads and creates the player, explaining any failure on stderr.
-ModulePlayer* openModule(const char* path) {
+ModulePlayer* openModule(const char* path)
+{
     std::vector<uint8_t> data;
     if (!readFile(path, data)) {
         fprintf(stderr, "xmrender: cannot read %s\n", path);
@@ -60,9 +62,11 @@ ModulePlayer* openModule(const char* path) {
     return player;
 }
 
-int printInfo(const char* path) {
+int printInfo(const char* path)
+{
     ModulePlayer* player = openModule(path);
-    if (!player) return 1;
+    if (!player)
+        return 1;
     printf("channels %u\n", player->channelCount);
     printf("patterns %u\n", player->patternCount);
     printf("instruments %u\n", player->instrumentCount);
@@ -76,13 +80,23 @@ int printInfo(const char* path) {
     return 0;
 }
 
-bool silenced(const ModulePlayer& p) { return p.maxLoops != 0 && p.rowVisits >= p.maxLoops; }
+bool silenced(const ModulePlayer& p)
+{
+    return p.maxLoops != 0 && p.rowVisits >= p.maxLoops;
+}
 
-void put16(uint8_t* at, uint16_t v) { at[0] = uint8_t(v), at[1] = uint8_t(v >> 8); }
-void put32(uint8_t* at, uint32_t v) { put16(at, uint16_t(v)), put16(at + 2, uint16_t(v >> 16)); }
+void put16(uint8_t* at, uint16_t v)
+{
+    at[0] = uint8_t(v), at[1] = uint8_t(v >> 8);
+}
+void put32(uint8_t* at, uint32_t v)
+{
+    put16(at, uint16_t(v)), put16(at + 2, uint16_t(v >> 16));
+}
 
 // The 44-byte header of a 32-bit float stereo WAV file holding `frames` frames.
-void wavHeader(uint8_t* h, uint64_t frames) {
+void wavHeader(uint8_t* h, uint64_t frames)
+{
     uint32_t dataBytes = uint32_t(frames * 8);
     memcpy(h, "RIFF", 4);
     put32(h + 4, 36 + dataBytes);
@@ -109,7 +123,8 @@ struct RenderResult {
 // Renders into the open file until the limit or until the song falls silent, tick by tick so
 // that the cut lands on the exact frame where the output turns silent. A maxCpuRatio below 0
 // sets no limit on the CPU time.
-RenderResult render(ModulePlayer& player, FILE* f, uint64_t frameLimit, double maxCpuRatio) {
+RenderResult render(ModulePlayer& player, FILE* f, uint64_t frameLimit, double maxCpuRatio)
+{
     std::vector<float> chunk(2 * size_t(chunkFrames));
     uint32_t filled = 0;
     uint64_t done = 0;
@@ -120,17 +135,20 @@ RenderResult render(ModulePlayer& player, FILE* f, uint64_t frameLimit, double m
         uint64_t n;
         if (player.framesToNextTick <= 0.0f) {
             player.generate(at, 1);
-            if (silenced(player)) break;
+            if (silenced(player))
+                break;
             n = 1;
         } else {
             // No tick falls within the next frames, so the silence state cannot change there.
             n = frameLimit - done;
             if (player.framesToNextTick < float(n)) {  // also false for a tempo of 0 (no more ticks)
                 uint64_t untilTick = uint64_t(player.framesToNextTick);
-                if (float(untilTick) < player.framesToNextTick) ++untilTick;
+                if (float(untilTick) < player.framesToNextTick)
+                    ++untilTick;
                 n = untilTick;
             }
-            if (n > room) n = room;
+            if (n > room)
+                n = room;
             player.generate(at, uint32_t(n));
         }
         filled += uint32_t(n);
@@ -144,7 +162,8 @@ RenderResult render(ModulePlayer& player, FILE* f, uint64_t frameLimit, double m
         if (maxCpuRatio >= 0.0 && done >= nextCheck) {
             nextCheck = done + checkFrames;
             double cpu = double(clock()) / CLOCKS_PER_SEC;
-            if (cpu > maxCpuRatio * double(done) / sampleRate) return {RenderEnd::CpuLimit, done, cpu};
+            if (cpu > maxCpuRatio * double(done) / sampleRate)
+                return {RenderEnd::CpuLimit, done, cpu};
         }
     }
     if (fwrite(chunk.data(), sizeof(float), 2 * size_t(filled), f) != 2 * size_t(filled)) {
@@ -154,7 +173,8 @@ RenderResult render(ModulePlayer& player, FILE* f, uint64_t frameLimit, double m
 }
 
 // Writes the file: a header with the sizes still open, the frames as they come, then the sizes.
-int renderToFile(ModulePlayer& player, const char* path, uint64_t frameLimit, double maxCpuRatio) {
+int renderToFile(ModulePlayer& player, const char* path, uint64_t frameLimit, double maxCpuRatio)
+{
     FILE* f = fopen(path, "wb");
     if (!f) {
         fprintf(stderr, "xmrender: cannot write %s\n", path);
@@ -188,18 +208,21 @@ int renderToFile(ModulePlayer& player, const char* path, uint64_t frameLimit, do
     return 1;
 }
 
-int usage() {
-    fprintf(stderr,
-            "usage: xmrender IN.xm OUT.wav [--seconds S] [--loops N] [--max-cpu-ratio R]\n"
-            "       xmrender --info IN.xm\n");
+int usage()
+{
+    fprintf(stderr, "usage: xmrender IN.xm OUT.wav [--seconds S] [--loops N] [--max-cpu-ratio R]\n"
+                    "       xmrender --info IN.xm\n");
     return 2;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (argc == 3 && strcmp(argv[1], "--info") == 0) return printInfo(argv[2]);
-    if (argc < 3) return usage();
+int main(int argc, char** argv)
+{
+    if (argc == 3 && strcmp(argv[1], "--info") == 0)
+        return printInfo(argv[2]);
+    if (argc < 3)
+        return usage();
     const char* in = argv[1];
     const char* outPath = argv[2];
     double seconds = maxSeconds;
@@ -208,21 +231,25 @@ int main(int argc, char** argv) {
     for (int i = 3; i < argc; ++i) {
         if (strcmp(argv[i], "--seconds") == 0 && i + 1 < argc) {
             seconds = atof(argv[++i]);
-            if (!(seconds >= 0.0 && seconds <= 3600.0)) return usage();  // WAV sizes are 32-bit
+            if (!(seconds >= 0.0 && seconds <= 3600.0))
+                return usage();  // WAV sizes are 32-bit
         } else if (strcmp(argv[i], "--loops") == 0 && i + 1 < argc) {
             loops = atoi(argv[++i]);
-            if (loops < 0 || loops > 255) return usage();
+            if (loops < 0 || loops > 255)
+                return usage();
         } else if (strcmp(argv[i], "--max-cpu-ratio") == 0 && i + 1 < argc) {
             char* end = nullptr;
             maxCpuRatio = strtod(argv[++i], &end);
-            if (end == argv[i] || *end != '\0' || !(maxCpuRatio >= 0.0 && maxCpuRatio <= 1e9)) return usage();
+            if (end == argv[i] || *end != '\0' || !(maxCpuRatio >= 0.0 && maxCpuRatio <= 1e9))
+                return usage();
         } else {
             return usage();
         }
     }
 
     ModulePlayer* player = openModule(in);
-    if (!player) return 1;
+    if (!player)
+        return 1;
     player->setMaxLoops(uint8_t(loops));
     int status = renderToFile(*player, outPath, uint64_t(seconds * sampleRate + 0.5), maxCpuRatio);
     destroyModulePlayer(player);

@@ -6,7 +6,8 @@ namespace Nimbra {
 
 namespace {
 
-XmSample makeSample(bool sixteenBit, XmLoop loop, int length, int shape) {
+XmSample makeSample(bool sixteenBit, XmLoop loop, int length, int shape)
+{
     XmSample s;
     s.sixteenBit = sixteenBit;
     s.loopType = loop;
@@ -14,10 +15,10 @@ XmSample makeSample(bool sixteenBit, XmLoop loop, int length, int shape) {
     float peak = sixteenBit ? 30000.0f : 120.0f;
     for (int i = 0; i < length; ++i) {
         float phase = float(i) / 32.0f;
-        float v = shape == 0 ? std::sin(6.2831853f * phase)                  // sine
+        float v = shape == 0   ? std::sin(6.2831853f * phase)               // sine
                   : shape == 1 ? (phase - std::floor(phase)) * 2.0f - 1.0f  // saw
                                : (std::fmod(float(i) * 7919.0f, 255.0f) / 127.5f - 1.0f) *
-                                     (1.0f - float(i) / float(length));      // decaying noise
+                                     (1.0f - float(i) / float(length));  // decaying noise
         s.data[i] = int16_t(v * peak);
     }
     if (loop != XmLoop::None) {
@@ -27,7 +28,8 @@ XmSample makeSample(bool sixteenBit, XmLoop loop, int length, int shape) {
     return s;
 }
 
-XmInstrument makeInstrument(bool sixteenBit, XmLoop loop, int shape, bool envelopes) {
+XmInstrument makeInstrument(bool sixteenBit, XmLoop loop, int shape, bool envelopes)
+{
     XmInstrument in;
     in.samples.push_back(makeSample(sixteenBit, loop, shape == 2 ? 4000 : 256, shape));
     if (envelopes) {
@@ -49,7 +51,8 @@ XmInstrument makeInstrument(bool sixteenBit, XmLoop loop, int shape, bool envelo
     return in;
 }
 
-void addInstruments(XmModule& m) {
+void addInstruments(XmModule& m)
+{
     m.instruments.push_back(makeInstrument(false, XmLoop::Forward, 0, false));
     m.instruments.push_back(makeInstrument(true, XmLoop::PingPong, 1, true));
     m.instruments.push_back(makeInstrument(false, XmLoop::None, 2, false));
@@ -57,7 +60,8 @@ void addInstruments(XmModule& m) {
 }
 
 // One pattern per group of effects; each channel plays notes and the listed effects.
-XmModule effectSeed(const std::vector<XmCell>& effects, uint16_t channels, bool linear) {
+XmModule effectSeed(const std::vector<XmCell>& effects, uint16_t channels, bool linear)
+{
     XmModule m;
     m.channelCount = channels;
     m.linearFrequencies = linear;
@@ -73,7 +77,8 @@ XmModule effectSeed(const std::vector<XmCell>& effects, uint16_t channels, bool 
                 cell.instrument = uint8_t(1 + (row + c) % 4);
             }
             const XmCell& e = effects[(row * channels + c) % effects.size()];
-            if (e.note != 0) cell.note = e.note;
+            if (e.note != 0)
+                cell.note = e.note;
             cell.volume = e.volume;
             cell.effect = e.effect;
             cell.param = e.param;
@@ -84,7 +89,8 @@ XmModule effectSeed(const std::vector<XmCell>& effects, uint16_t channels, bool 
     return m;
 }
 
-XmModule benchSong() {
+XmModule benchSong()
+{
     XmModule m;
     m.channelCount = 10;
     m.speed = 3;
@@ -103,9 +109,12 @@ XmModule benchSong() {
                     cell.instrument = uint8_t(1 + c % 4);
                     cell.volume = uint8_t(0x30 + (c % 3) * 8);
                 }
-                if (c == 4) cell.effect = 4, cell.param = 0x46;
-                if (c == 5 && row % 16 == 8) cell.effect = 0, cell.param = 0x37;
-                if (c == 6) cell.effect = 10, cell.param = row % 8 < 4 ? 0x01 : 0x10;
+                if (c == 4)
+                    cell.effect = 4, cell.param = 0x46;
+                if (c == 5 && row % 16 == 8)
+                    cell.effect = 0, cell.param = 0x37;
+                if (c == 6)
+                    cell.effect = 10, cell.param = row % 8 < 4 ? 0x01 : 0x10;
             }
         }
         m.patterns.push_back(p);
@@ -117,13 +126,15 @@ XmModule benchSong() {
 
 // A sample of `length` frames shaped by f(i) in -1..1, scaled to the format's range.
 template <typename Shape>
-XmSample shapedSample(bool sixteenBit, XmLoop loop, int length, int loopStart, Shape f) {
+XmSample shapedSample(bool sixteenBit, XmLoop loop, int length, int loopStart, Shape f)
+{
     XmSample s;
     s.sixteenBit = sixteenBit;
     s.loopType = loop;
     s.data.resize(length);
     float peak = sixteenBit ? 30000.0f : 120.0f;
-    for (int i = 0; i < length; ++i) s.data[i] = int16_t(f(i) * peak);
+    for (int i = 0; i < length; ++i)
+        s.data[i] = int16_t(f(i) * peak);
     if (loop != XmLoop::None) {
         s.loopStart = uint32_t(loopStart);
         s.loopLength = uint32_t(length - loopStart);
@@ -131,22 +142,26 @@ XmSample shapedSample(bool sixteenBit, XmLoop loop, int length, int loopStart, S
     return s;
 }
 
-float noise(int i) { return std::fmod(float(i) * 7919.0f, 255.0f) / 127.5f - 1.0f; }
+float noise(int i)
+{
+    return std::fmod(float(i) * 7919.0f, 255.0f) / 127.5f - 1.0f;
+}
 
 // The drums, bass and pad of the 18-channel song: instruments 5 to 8.
-void addBandInstruments(XmModule& m) {
+void addBandInstruments(XmModule& m)
+{
     XmInstrument kick;  // 16-bit one-shot, a falling sine
     kick.samples.push_back(shapedSample(true, XmLoop::None, 5000, 0, [](int i) {
         float t = float(i) / 5000.0f;
         return std::sin(6.2831853f * float(i) * (0.02f - 0.015f * t)) * (1.0f - t);
     }));
     XmInstrument hat;  // 8-bit one-shot, short noise
-    hat.samples.push_back(shapedSample(false, XmLoop::None, 1200, 0,
-                                       [](int i) { return noise(i) * (1.0f - float(i) / 1200.0f); }));
+    hat.samples.push_back(
+        shapedSample(false, XmLoop::None, 1200, 0, [](int i) { return noise(i) * (1.0f - float(i) / 1200.0f); }));
     hat.samples.back().volume = 40;
     XmInstrument bass;  // 16-bit looped square-ish wave
-    bass.samples.push_back(shapedSample(true, XmLoop::Forward, 512, 0,
-                                        [](int i) { return (i % 64) < 32 ? 0.8f : -0.8f; }));
+    bass.samples.push_back(
+        shapedSample(true, XmLoop::Forward, 512, 0, [](int i) { return (i % 64) < 32 ? 0.8f : -0.8f; }));
     bass.samples.back().relativeNote = -12;
     XmInstrument pad;  // 8-bit looped, two detuned sines, with a held volume envelope
     pad.samples.push_back(shapedSample(false, XmLoop::Forward, 3000, 1000, [](int i) {
@@ -157,14 +172,16 @@ void addBandInstruments(XmModule& m) {
     pad.volumeEnvelope.sustain = true;
     pad.volumeEnvelope.sustainPoint = 2;
     pad.fadeout = 400;
-    for (XmInstrument* in : {&kick, &hat, &bass, &pad}) m.instruments.push_back(*in);
+    for (XmInstrument* in : {&kick, &hat, &bass, &pad})
+        m.instruments.push_back(*in);
 }
 
 // A busy 18-channel song of about two minutes, shaped like a real one: drums, bass, pads and
 // leads over many sounding voices, looped and one-shot samples of both widths, envelopes and
 // the common effects. Two channels come in late: one gets its first note at order 4, and one
 // carries only effect commands until order 8.
-XmModule benchSong18() {
+XmModule benchSong18()
+{
     XmModule m;
     m.channelCount = 18;
     m.speed = 6;
@@ -186,23 +203,31 @@ XmModule benchSong18() {
             if (row % 16 == 14) at(2).effect = 14, at(2).param = 0x93;                         // E93 retrigger
             // clang-format on
             for (int c = 3; c <= 4; ++c) {  // bass: notes, portamento and tone portamento
-                if (row % 4 == c - 3) at(c) = {uint8_t(root - 12 + chord[(row / 16) % 4]), 8, 0, 0, 0};
-                if (row % 8 == 6) at(c).effect = 1, at(c).param = 0x04;
-                if (row % 16 == 9) at(c) = {uint8_t(root - 10), 0, 0, 3, 0x20};
+                if (row % 4 == c - 3)
+                    at(c) = {uint8_t(root - 12 + chord[(row / 16) % 4]), 8, 0, 0, 0};
+                if (row % 8 == 6)
+                    at(c).effect = 1, at(c).param = 0x04;
+                if (row % 16 == 9)
+                    at(c) = {uint8_t(root - 10), 0, 0, 3, 0x20};
             }
             for (int c = 5; c <= 10; ++c) {  // pads: held chords, released before the next
                 if (row % 16 == (c - 5) % 3) {
                     at(c) = {uint8_t(root + 12 * ((c - 5) / 3) + chord[(c - 5 + row / 16) % 4]), uint8_t(c % 2 ? 7 : 2),
                              uint8_t(0x20 + 4 * (c - 5)), 8, uint8_t(40 * (c - 4))};
                 }
-                if (row % 16 == 13) at(c).note = 97;
+                if (row % 16 == 13)
+                    at(c).note = 97;
             }
             for (int c = 11; c <= 13; ++c) {  // leads: arpeggio, vibrato, volume slide
-                if ((row + c) % 3 == 0) at(c) = {uint8_t(root + 12 + chord[(row + c) % 4]), uint8_t(c == 12 ? 4 : 1), 0, 0, 0};
+                if ((row + c) % 3 == 0)
+                    at(c) = {uint8_t(root + 12 + chord[(row + c) % 4]), uint8_t(c == 12 ? 4 : 1), 0, 0, 0};
                 XmCell& e = at(c);
-                if (c == 11) e.effect = 0, e.param = 0x47;
-                if (c == 12) e.effect = 4, e.param = 0x36;
-                if (c == 13) e.effect = 10, e.param = row % 6 < 3 ? 0x02 : 0x20;
+                if (c == 11)
+                    e.effect = 0, e.param = 0x47;
+                if (c == 12)
+                    e.effect = 4, e.param = 0x36;
+                if (c == 13)
+                    e.effect = 10, e.param = row % 6 < 3 ? 0x02 : 0x20;
             }
             for (int c = 14; c <= 15; ++c) {  // echoes of the leads, quieter, panned
                 if ((row + c - 3) % 3 == 0) {
@@ -210,19 +235,24 @@ XmModule benchSong18() {
                              uint8_t(c == 14 ? 0x30 : 0xD0)};
                 }
             }
-            if (pi >= 4 && row % 8 == 2) at(16) = {uint8_t(root + 7), 2, 0, 14, 0xC3};  // late entry, EC3 note cut
-            if (pi < 8 && row == 0) at(17) = {0, 0, 0, 16, uint8_t(64 - pi)};            // Gxx only
-            if (pi >= 8 && row % 16 == 1) at(17) = {uint8_t(root + 19), 4, 0, 14, 0xD2};  // ED2 note delay
+            if (pi >= 4 && row % 8 == 2)
+                at(16) = {uint8_t(root + 7), 2, 0, 14, 0xC3};  // late entry, EC3 note cut
+            if (pi < 8 && row == 0)
+                at(17) = {0, 0, 0, 16, uint8_t(64 - pi)};  // Gxx only
+            if (pi >= 8 && row % 16 == 1)
+                at(17) = {uint8_t(root + 19), 4, 0, 14, 0xD2};  // ED2 note delay
         }
         m.patterns.push_back(p);
     }
-    for (int i = 0; i < orderCount; ++i) m.orders.push_back(uint8_t(i));
+    for (int i = 0; i < orderCount; ++i)
+        m.orders.push_back(uint8_t(i));
     return m;
 }
 
 }  // namespace
 
-std::vector<SeedModule> seedModules() {
+std::vector<SeedModule> seedModules()
+{
     // Effect groups: {note, instrument, volume column, effect, parameter}.
     const std::vector<std::vector<XmCell>> groups = {
         {{0, 0, 0, 0, 0x37}, {0, 0, 0, 1, 0x08}, {0, 0, 0, 2, 0x04}, {0, 0, 0xF4, 3, 0x10}},

@@ -10,18 +10,21 @@ using namespace Nimbra;
 
 namespace {
 
-bool save(const std::string& dir, const std::string& name, const XmModule& m) {
+bool save(const std::string& dir, const std::string& name, const XmModule& m)
+{
     std::vector<uint8_t> bytes = writeXm(m);
     std::string path = dir + "/" + name;
     FILE* f = fopen(path.c_str(), "wb");
-    if (!f) return false;
+    if (!f)
+        return false;
     bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     return fclose(f) == 0 && ok;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (argc != 2) {
         fprintf(stderr, "usage: xmseeds DIR\n");
         return 2;

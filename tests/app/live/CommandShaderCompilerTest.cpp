@@ -122,7 +122,8 @@ TEST_F(CommandShaderCompilerTest, AJobGivenUpLeavesNoFilesAndTheFolderGoesAtTheE
     std::ofstream(outputs.back() + ".done") << "0\n";
     compiler.compile(requestFor("twoPS", "two"), givenUp);
     EXPECT_EQ(filesIn(work), 1u);  // the new job's log only
-    EXPECT_EQ(outputs, (std::vector<std::string>{work + "/onePS-1.dxbc", work + "/onePS-2.dxbc", work + "/twoPS-3.dxbc"}));
+    EXPECT_EQ(outputs,
+              (std::vector<std::string>{work + "/onePS-1.dxbc", work + "/onePS-2.dxbc", work + "/twoPS-3.dxbc"}));
 
     // At the end the folder goes, with whatever a job still running left there.
     compiler.removeFiles();
@@ -139,5 +140,5 @@ TEST(QuotedArgument, QuotesWhatACommandLineWouldSplit)
     EXPECT_EQ(quotedArgument(""), "\"\"");
 }
 
-} // namespace
-} // namespace Nimbra
+}  // namespace
+}  // namespace Nimbra

@@ -151,8 +151,9 @@ TEST_F(CompileThreadReload, TurnsGoOnWhileAProgramCompiles)
     CompileThread jobs(compiler);
     SaveWatch saves(1);
     std::vector<std::string> log;
-    ShaderReload reload(folder, {"onePS"}, jobs, *this, [&](const std::string& line) { log.push_back(line); },
-                        [](const std::string&) {}, 100, 60000, &saves);
+    ShaderReload reload(
+        folder, {"onePS"}, jobs, *this, [&](const std::string& line) { log.push_back(line); },
+        [](const std::string&) {}, 100, 60000, &saves);
     uint64_t now = 0;
     reload.start(now);
     save("onePS.hlsl", "one, edited\n");
@@ -173,5 +174,5 @@ TEST_F(CompileThreadReload, TurnsGoOnWhileAProgramCompiles)
     EXPECT_TRUE(reload.idle());
 }
 
-} // namespace
-} // namespace Nimbra
+}  // namespace
+}  // namespace Nimbra

@@ -35,19 +35,25 @@ TEST(LiveErrors, EventsSetAndClearTheErrorOfTheirSource)
         Lines shown;
     } cases[] = {
         {"a failed compile shows the compiler's messages, file:line first, without folders",
-         {"> /w/sh\xC3\xA4" "ders/combinePS.hlsl:19: syntax error", "> C:\\w\\Noise.hlsli:7: in here", failed},
+         {"> /w/sh\xC3\xA4"
+          "ders/combinePS.hlsl:19: syntax error",
+          "> C:\\w\\Noise.hlsli:7: in here", failed},
          {"combinePS.hlsl:19: syntax error", "Noise.hlsli:7: in here"}},
         {"a message without a place stays as it is",
-         {"> vkd3d: out of memory: 3", failed}, {"vkd3d: out of memory: 3"}},
+         {"> vkd3d: out of memory: 3", failed},
+         {"vkd3d: out of memory: 3"}},
         {"a failed compile without messages shows the event", {failed}, {failed}},
         {"the program's reload clears it", {"> a.hlsl:1: x", failed, reloaded}, {}},
         {"a refused program shows the reason", {refused}, {refused}},
-        {"a missing file", {"shader layersPS: layersPS.hlsl is missing, it keeps its program"},
+        {"a missing file",
+         {"shader layersPS: layersPS.hlsl is missing, it keeps its program"},
          {"shader layersPS: layersPS.hlsl is missing, it keeps its program"}},
-        {"another program's reload leaves it", {failed, "shader blurPS reloaded (5 ms after the save was noticed)"},
+        {"another program's reload leaves it",
+         {failed, "shader blurPS reloaded (5 ms after the save was noticed)"},
          {failed}},
         {"warnings of a good compile are not kept for the next error",
-         {"> a.hlsl:2: warning", reloaded, refused}, {refused}},
+         {"> a.hlsl:2: warning", reloaded, refused},
+         {refused}},
         {"the last error shows; once fixed, the one before", {refused, failed}, {failed}},
         {"", {refused, failed, reloaded}, {refused}},
         {"a refused song, then its reload", {songRefused}, {songRefused}},
@@ -67,8 +73,8 @@ TEST(LiveErrors, LongMessagesAreCut)
     for (char n = '1'; n <= '8'; ++n)
         events.push_back(std::string("> a.hlsl:") + n + ": x");
     events.push_back(failed);
-    EXPECT_EQ(feed(events), (Lines{"a.hlsl:1: x", "a.hlsl:2: x", "a.hlsl:3: x", "a.hlsl:4: x", "a.hlsl:5: x",
-                                   "a.hlsl:6: x"}));
+    EXPECT_EQ(feed(events),
+              (Lines{"a.hlsl:1: x", "a.hlsl:2: x", "a.hlsl:3: x", "a.hlsl:4: x", "a.hlsl:5: x", "a.hlsl:6: x"}));
 
     // 160 bytes at most; a cut inside a two-byte letter leaves the letter out.
     const std::string head = "shader combinePS refused: ";
@@ -77,5 +83,5 @@ TEST(LiveErrors, LongMessagesAreCut)
     EXPECT_EQ(feed({head + fill.substr(1) + "\xC3\xA4" + "z"}), Lines{head + fill.substr(1)});
 }
 
-} // namespace
-} // namespace Nimbra
+}  // namespace
+}  // namespace Nimbra

@@ -19,10 +19,10 @@ protected:
     {
         const auto* test = testing::UnitTest::GetInstance()->current_test_info();
         // A random part keeps runs of the same test side by side (two checkouts, two builds) apart.
-        folder = (std::filesystem::temp_directory_path() /
-                  ("nimbra-live-" + std::string(test->test_suite_name()) + "-" + test->name() + "-" +
-                   std::to_string(std::random_device()())))
-                     .string();
+        folder =
+            (std::filesystem::temp_directory_path() / ("nimbra-live-" + std::string(test->test_suite_name()) + "-" +
+                                                       test->name() + "-" + std::to_string(std::random_device()())))
+                .string();
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder);
     }
@@ -53,5 +53,5 @@ protected:
     int writes = 1000;
 };
 
-} // namespace Testing
-} // namespace Nimbra
+}  // namespace Testing
+}  // namespace Nimbra

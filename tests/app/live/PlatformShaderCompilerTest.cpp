@@ -39,5 +39,5 @@ TEST(PlatformShaderCompiler, BuildsAProgramOrSaysWhereItFailed)
     EXPECT_EQ(messages.front().rfind("smallPS.hlsl:4: ", 0), 0u) << bad.messages;  // the brace after the missing ';'
 }
 
-} // namespace
-} // namespace Nimbra
+}  // namespace
+}  // namespace Nimbra

@@ -231,5 +231,5 @@ TEST_F(ShaderReloadTest, ASaveWhileItCompilesGivesUpTheOlderJobAndTheNewestWins)
     EXPECT_TRUE(reload->idle());
 }
 
-} // namespace
-} // namespace Nimbra
+}  // namespace
+}  // namespace Nimbra

@@ -36,9 +36,10 @@ TEST_F(ShaderSources, ReadsTextAndRefusesWhatIsNoShaderSource)
     write("empty.hlsl", "");
     write("binary.hlsl", std::string("DXBC\0\0\1", 7));
     write("huge.hlsl", std::string((1 << 20) + 1, ' '));
-    const std::pair<const char*, const char*> refused[] = {
-        {"missing.hlsl", "cannot be opened"}, {"empty.hlsl", "is empty"},
-        {"binary.hlsl", "is not text"},       {"huge.hlsl", "is larger than 1048576 bytes"}};
+    const std::pair<const char*, const char*> refused[] = {{"missing.hlsl", "cannot be opened"},
+                                                           {"empty.hlsl", "is empty"},
+                                                           {"binary.hlsl", "is not text"},
+                                                           {"huge.hlsl", "is larger than 1048576 bytes"}};
     for (const auto& [name, reason] : refused) {
         EXPECT_FALSE(readShaderSource(path(name), text, why)) << name;
         EXPECT_NE(why.find(reason), std::string::npos) << name << ": " << why;
@@ -115,20 +116,18 @@ TEST_F(ShaderSources, ASaveWatchNoticesOnItsOwnThreadUntilItStops)
 
 TEST(CompilerMessages, BothCompilersBecomeFileLineMessage)
 {
-    const std::string output =
-        "/src/combinePS.hlsl:19:30: E5017: Aborting due to not yet implemented feature.\n"
-        "\n"
-        "C:\\src\\blurPS.hlsl(111,34-40): error X3004: undeclared identifier 'frac2'\r\n"
-        "C:\\src\\blurPS.hlsl(7,1): warning X3206: implicit truncation\n"
-        "/src/Noise.hlsli:4: E5000: syntax error\n"
-        "compilation failed; no code produced\n";
+    const std::string output = "/src/combinePS.hlsl:19:30: E5017: Aborting due to not yet implemented feature.\n"
+                               "\n"
+                               "C:\\src\\blurPS.hlsl(111,34-40): error X3004: undeclared identifier 'frac2'\r\n"
+                               "C:\\src\\blurPS.hlsl(7,1): warning X3206: implicit truncation\n"
+                               "/src/Noise.hlsli:4: E5000: syntax error\n"
+                               "compilation failed; no code produced\n";
     EXPECT_EQ(compilerMessages(output),
               (std::vector<std::string>{"/src/combinePS.hlsl:19: Aborting due to not yet implemented feature.",
                                         "C:\\src\\blurPS.hlsl:111: undeclared identifier 'frac2'",
                                         "C:\\src\\blurPS.hlsl:7: implicit truncation",
-                                        "/src/Noise.hlsli:4: syntax error",
-                                        "compilation failed; no code produced"}));
+                                        "/src/Noise.hlsli:4: syntax error", "compilation failed; no code produced"}));
 }
 
-} // namespace
-} // namespace Nimbra
+}  // namespace
+}  // namespace Nimbra

@@ -39,7 +39,8 @@ TEST_F(SongReloadTest, ASavedModuleGoesToTheMusicAndWhatCannotPlayIsReported)
     refuse = true;
     write("song.xm", "broken");
     run(300);
-    EXPECT_EQ(log.back(), "song " + path("song.xm") + " is refused by the loader (not an XM module it reads), the old one plays on");
+    EXPECT_EQ(log.back(), "song " + path("song.xm") +
+                              " is refused by the loader (not an XM module it reads), the old one plays on");
     refuse = false;
     write("song.xm", "");
     run(300);
@@ -59,5 +60,5 @@ TEST(SongFile, OurOwnSongIsReadWhole)
     EXPECT_EQ(module.size(), std::filesystem::file_size(song));
 }
 
-} // namespace
-} // namespace Nimbra
+}  // namespace
+}  // namespace Nimbra

@@ -11,11 +11,10 @@ namespace Nimbra {
 namespace {
 
 // Windows virtual-key codes, from winuser.h.
-constexpr uint32_t space = 0x20, left = 0x25, right = 0x27, pageUp = 0x21, pageDown = 0x22, home = 0x24,
-                   keyL = 0x4C, period = 0xBE, f1 = 0x70, f2 = 0x71, escape = 0x1B;
+constexpr uint32_t space = 0x20, left = 0x25, right = 0x27, pageUp = 0x21, pageDown = 0x22, home = 0x24, keyL = 0x4C,
+                   period = 0xBE, f1 = 0x70, f2 = 0x71, escape = 0x1B;
 
-struct MoveCase
-{
+struct MoveCase {
     const char* what;
     KeyDown key;
     TransportState state;
@@ -92,8 +91,7 @@ TEST(Transport, TogglesStepAndLoop)
 
 TEST(Transport, ReadsLoopRangesInSecondsAndRows)
 {
-    struct Case
-    {
+    struct Case {
         const char* text;
         bool ok;
         bool inRows = false;
@@ -104,9 +102,21 @@ TEST(Transport, ReadsLoopRangesInSecondsAndRows)
         {"0:0.5", true, false, 0.0, 0.5},
         {"r200:r456", true, true, 200.0, 456.0},
         {"r0:r1", true, true, 0.0, 1.0},
-        {"20:12.5", false}, {"5:5", false}, {"r456:r200", false}, {"r2:20", false}, {"2:r20", false}, {"12.5", false},
-        {"12.5:", false}, {":20", false}, {"-1:20", false}, {"1:2x", false}, {"r1.5:r3", false},
-        {"r0:r16777217", false}, {"nan:5", false}, {"1:inf", false}, {"", false},
+        {"20:12.5", false},
+        {"5:5", false},
+        {"r456:r200", false},
+        {"r2:20", false},
+        {"2:r20", false},
+        {"12.5", false},
+        {"12.5:", false},
+        {":20", false},
+        {"-1:20", false},
+        {"1:2x", false},
+        {"r1.5:r3", false},
+        {"r0:r16777217", false},
+        {"nan:5", false},
+        {"1:inf", false},
+        {"", false},
     };
     for (const Case& c : cases) {
         LoopRange range;
@@ -139,5 +149,5 @@ TEST(Transport, ALoopInSecondsTakesTheRowsItsTimesFallOn)
     EXPECT_EQ(rows.end, 456u);
 }
 
-} // namespace
-} // namespace Nimbra
+}  // namespace
+}  // namespace Nimbra

@@ -88,8 +88,7 @@ TEST(Camera, NinetyDegreesAtSixteenToNine)
 TEST(MatrixMath, InvertsKnownMatrices)
 {
     const Matrix4 scaleAndMove = {{2, 0, 0, 0, 0, 4, 0, 0, 0, 0, 8, 0, 3, -5, 7, 1}};
-    const Matrix4 scaleAndMoveInverse = {
-        {0.5f, 0, 0, 0, 0, 0.25f, 0, 0, 0, 0, 0.125f, 0, -1.5f, 1.25f, -0.875f, 1}};
+    const Matrix4 scaleAndMoveInverse = {{0.5f, 0, 0, 0, 0, 0.25f, 0, 0, 0, 0, 0.125f, 0, -1.5f, 1.25f, -0.875f, 1}};
     expectNear(invert4x4(scaleAndMove), scaleAndMoveInverse, 1e-6f);
 
     // An integer matrix of determinant 1 and its integer inverse.
@@ -133,10 +132,8 @@ TEST(FrameContext, FirstFrameHasZeroLastMatricesThenOneFrameOld)
     EXPECT_EQ(running.time, 0.5f);
     EXPECT_EQ(running.invResolution.x, 1.0f / 1280.0f);
     EXPECT_EQ(running.aspectRatio, 1280.0f * (1.0f / 720.0f));
-    EXPECT_TRUE(sameBits(running.viewProjectionMatrix,
-                         multiply4x4(running.viewMatrix, running.projectionMatrix)));
-    expectNear(multiply4x4(running.viewProjectionMatrix, running.invViewProjectionMatrix),
-               identity, 1e-4f);
+    EXPECT_TRUE(sameBits(running.viewProjectionMatrix, multiply4x4(running.viewMatrix, running.projectionMatrix)));
+    expectNear(multiply4x4(running.viewProjectionMatrix, running.invViewProjectionMatrix), identity, 1e-4f);
 
     const ContextBuffer firstFrame = running;
     advanceContextBuffer(running, makeFrameHeader(second, 16.0f / 9.0f, 0.52f, 1, 0.02f, 1280, 720));
@@ -147,5 +144,5 @@ TEST(FrameContext, FirstFrameHasZeroLastMatricesThenOneFrameOld)
     EXPECT_FALSE(sameBits(running.viewMatrix, firstFrame.viewMatrix));
 }
 
-} // namespace
-} // namespace Nimbra
+}  // namespace
+}  // namespace Nimbra

@@ -20,8 +20,8 @@ TEST(GraphicsContext, SixSharedSamplersOnEveryStage)
     const D3D11_FILTER filters[6] = {D3D11_FILTER_MIN_MAG_MIP_LINEAR, D3D11_FILTER_MIN_MAG_MIP_LINEAR,
                                      D3D11_FILTER_MIN_MAG_MIP_LINEAR, D3D11_FILTER_MIN_MAG_MIP_POINT,
                                      D3D11_FILTER_MIN_MAG_MIP_POINT,  D3D11_FILTER_MIN_MAG_MIP_POINT};
-    const D3D11_TEXTURE_ADDRESS_MODE modes[6] = {D3D11_TEXTURE_ADDRESS_CLAMP, D3D11_TEXTURE_ADDRESS_BORDER,
-                                                 D3D11_TEXTURE_ADDRESS_WRAP,  D3D11_TEXTURE_ADDRESS_CLAMP,
+    const D3D11_TEXTURE_ADDRESS_MODE modes[6] = {D3D11_TEXTURE_ADDRESS_CLAMP,  D3D11_TEXTURE_ADDRESS_BORDER,
+                                                 D3D11_TEXTURE_ADDRESS_WRAP,   D3D11_TEXTURE_ADDRESS_CLAMP,
                                                  D3D11_TEXTURE_ADDRESS_BORDER, D3D11_TEXTURE_ADDRESS_WRAP};
     for (int slot = 0; slot < 6; ++slot) {
         SCOPED_TRACE(slot);
@@ -59,5 +59,5 @@ TEST(GraphicsContext, FrameUpdateTakesTheFrame)
     EXPECT_EQ(graphicsContext.header.invResolution.y, 1.0f / 360.0f);
 }
 
-} // namespace
-} // namespace Nimbra
+}  // namespace
+}  // namespace Nimbra

@@ -9,11 +9,13 @@ namespace Nimbra {
 namespace Gfx {
 namespace {
 
-constexpr uint32_t Float = 3, Uint = 1;                                  // D3D_REGISTER_COMPONENT_TYPE
+constexpr uint32_t Float = 3, Uint = 1;                                    // D3D_REGISTER_COMPONENT_TYPE
 constexpr uint32_t Buffer = 1, Tex1D = 2, Tex2D = 4, Tex3D = 8, Cube = 9;  // D3D_SRV_DIMENSION
 
-const std::vector<ConstantField> Layout = {
-    {"time", 0, 4}, {"frame", 4, 4}, {"viewMatrix", 32, 64}, {"WAVEAMP", 684, 4}};
+const std::vector<ConstantField> Layout = {{"time", 0, 4},
+                                           {"frame", 4, 4},
+                                           {"viewMatrix", 32, 64},
+                                           {"WAVEAMP", 684, 4}};
 
 ProgramInterface vertexProgram()
 {
@@ -95,7 +97,10 @@ const Case cases[] = {
      "it is a program of another stage; the pass runs a pixel program here"},
     // Vertex inputs: only what the input assembler makes without buffers.
     {VS, "no instance id", [](Trial& s) { s.p.inputs.pop_back(); }, nullptr},
-    {VS, "a vertex buffer", [](Trial& s) { s.p.inputs.push_back({"POSITION", 0, 2, Float, 7, 7}); },
+    {VS, "a vertex buffer",
+     [](Trial& s) {
+         s.p.inputs.push_back({"POSITION", 0, 2, Float, 7, 7});
+     },
      "it reads POSITION0: the passes draw without vertex buffers"},
     // What the pixel side reads, the vertex side writes: semantic (in any case), index, register,
     // component type and components. The rasteriser makes SV_ inputs other than SV_Position.
@@ -107,12 +112,20 @@ const Case cases[] = {
      "the pixel program reads TEXCOORD0 at register 1, which it no longer writes there"},
     {VS, "fewer components than read", [](Trial& s) { s.p.outputs[1].mask = 0x1; },
      "the pixel program reads TEXCOORD0 at register 1, which it no longer writes there"},
-    {VS, "an output nobody reads", [](Trial& s) { s.p.outputs.push_back({"COLOR", 0, 2, Float, 0xf, 0}); }, nullptr},
+    {VS, "an output nobody reads",
+     [](Trial& s) {
+         s.p.outputs.push_back({"COLOR", 0, 2, Float, 0xf, 0});
+     },
+     nullptr},
     {VS, "the face read on the pixel side",
-     [](Trial& s) { s.partner.inputs.push_back({"SV_IsFrontFace", 0, 2, Uint, 1, 1}); },
+     [](Trial& s) {
+         s.partner.inputs.push_back({"SV_IsFrontFace", 0, 2, Uint, 1, 1});
+     },
      nullptr},
     {PS, "the face, made by the rasteriser",
-     [](Trial& s) { s.p.inputs.push_back({"SV_IsFrontFace", 0, 2, Uint, 1, 1}); },
+     [](Trial& s) {
+         s.p.inputs.push_back({"SV_IsFrontFace", 0, 2, Uint, 1, 1});
+     },
      nullptr},
     {PS, "SV_Position at another register", [](Trial& s) { s.p.inputs[0].reg = 2; },
      "it reads SV_Position0 at register 2, which the vertex program does not write there"},
@@ -129,32 +142,55 @@ const Case cases[] = {
      "it reads TEXCOORD0 at register 1, which the vertex program does not write there"},
     {PS, "fewer components than written", [](Trial& s) { s.p.inputs[1].used = 0x1; }, nullptr},
     // Pixel outputs: targets the pass has, and other outputs only where the old program wrote them.
-    {PS, "a second target", [](Trial& s) { s.p.outputs.push_back({"SV_Target", 1, 1, Float, 0xf, 0}); },
+    {PS, "a second target",
+     [](Trial& s) {
+         s.p.outputs.push_back({"SV_Target", 1, 1, Float, 0xf, 0});
+     },
      "it writes SV_Target1; the pass has 1 target"},
     {PS, "a second target for a second target",
-     [](Trial& s) { s.pass.targetCount = 2; s.p.outputs.push_back({"SV_Target", 1, 1, Float, 0xf, 0}); }, nullptr},
+     [](Trial& s) {
+         s.pass.targetCount = 2;
+         s.p.outputs.push_back({"SV_Target", 1, 1, Float, 0xf, 0});
+     },
+     nullptr},
     {PS, "a target where there is none", [](Trial& s) { s.pass.targetCount = 0; },
      "it writes SV_Target0; the pass has 0 targets"},
-    {PS, "depth", [](Trial& s) { s.p.outputs.push_back({"SV_Depth", 0, 0, Float, 1, 0}); },
+    {PS, "depth",
+     [](Trial& s) {
+         s.p.outputs.push_back({"SV_Depth", 0, 0, Float, 1, 0});
+     },
      "it writes SV_Depth0, which the pass does not take"},
-    {PS, "depth as before", [](Trial& s) {
+    {PS, "depth as before",
+     [](Trial& s) {
          s.current.outputs.push_back({"SV_DEPTH", 0, 0, Float, 1, 0});
          s.p.outputs.push_back({"SV_Depth", 0, 0, Float, 1, 0});
-     }, nullptr},
+     },
+     nullptr},
     // Constants: at b8 only, each field where the demo fills it, no larger than the upload.
     {VS, "constants elsewhere", [](Trial& s) { s.p.bindings[0].slot = 3; },
      "constants at b3 (ContextBuffer): the passes bind constants at b8 only"},
-    {VS, "another field of the demo's", [](Trial& s) { s.p.frameConstants.push_back({"frame", 4, 4}); }, nullptr},
+    {VS, "another field of the demo's",
+     [](Trial& s) {
+         s.p.frameConstants.push_back({"frame", 4, 4});
+     },
+     nullptr},
     {VS, "a field moved", [](Trial& s) { s.p.frameConstants[1].offset = 688; },
      "b8 declares WAVEAMP at byte 688 (4 bytes); the demo fills it at byte 684 (4 bytes)"},
     {VS, "a field resized", [](Trial& s) { s.p.frameConstants[1].size = 8; },
      "b8 declares WAVEAMP at byte 684 (8 bytes); the demo fills it at byte 684 (4 bytes)"},
-    {VS, "a field the demo lacks", [](Trial& s) { s.p.frameConstants.push_back({"SPEED", 860, 4}); },
+    {VS, "a field the demo lacks",
+     [](Trial& s) {
+         s.p.frameConstants.push_back({"SPEED", 860, 4});
+     },
      "b8 declares SPEED, which the demo does not fill"},
     {VS, "more constants than uploaded", [](Trial& s) { s.p.frameConstantsSize = 880; },
      "b8 is 880 bytes; the demo uploads 864"},
     {VS, "exactly the upload", [](Trial& s) { s.p.frameConstantsSize = 864; }, nullptr},
-    {VS, "an upload of unknown size", [](Trial& s) { s.pass.constantBytes = 0; s.p.frameConstantsSize = 880; },
+    {VS, "an upload of unknown size",
+     [](Trial& s) {
+         s.pass.constantBytes = 0;
+         s.p.frameConstantsSize = 880;
+     },
      nullptr},
     // Samplers: s0 to s5, arrays included.
     {PS, "the sixth sampler", [](Trial& s) { s.p.bindings[1].slot = 5; }, nullptr},
@@ -172,23 +208,39 @@ const Case cases[] = {
      "t2 (picture): the pass binds nothing there"},
     {PS, "a texture where a buffer is", [](Trial& s) { s.p.bindings[0].slot = 0; },
      "t0 (picture): the pass binds a buffer of 4-byte elements there, which it declares otherwise"},
-    {PS, "a texture where a raw buffer is", [](Trial& s) { s.pass.inputs[0].stride = 0; s.p.bindings[0].slot = 0; },
+    {PS, "a texture where a raw buffer is",
+     [](Trial& s) {
+         s.pass.inputs[0].stride = 0;
+         s.p.bindings[0].slot = 0;
+     },
      "t0 (picture): the pass binds a buffer there, which it declares otherwise"},
     {PS, "a 2D texture at a 1D one", [](Trial& s) { s.pass.inputs[1].kind = SlotKind::Texture1D; },
      "t1 (picture): the pass binds a 1D texture there, which it declares otherwise"},
     {PS, "a 1D texture at a 1D one",
-     [](Trial& s) { s.pass.inputs[1].kind = SlotKind::Texture1D; s.p.bindings[0].dimension = Tex1D; }, nullptr},
+     [](Trial& s) {
+         s.pass.inputs[1].kind = SlotKind::Texture1D;
+         s.p.bindings[0].dimension = Tex1D;
+     },
+     nullptr},
     {PS, "a 1D texture at a 2D one", [](Trial& s) { s.p.bindings[0].dimension = Tex1D; },
      "t1 (picture): the pass binds a 2D texture there, which it declares otherwise"},
     {PS, "a 2D texture at a 3D one", [](Trial& s) { s.pass.inputs[1].kind = SlotKind::Texture3D; },
      "t1 (picture): the pass binds a 3D texture there, which it declares otherwise"},
     {PS, "a 3D texture at a 3D one",
-     [](Trial& s) { s.pass.inputs[1].kind = SlotKind::Texture3D; s.p.bindings[0].dimension = Tex3D; }, nullptr},
+     [](Trial& s) {
+         s.pass.inputs[1].kind = SlotKind::Texture3D;
+         s.p.bindings[0].dimension = Tex3D;
+     },
+     nullptr},
     {PS, "a 3D texture at a 2D one", [](Trial& s) { s.p.bindings[0].dimension = Tex3D; },
      "t1 (picture): the pass binds a 2D texture there, which it declares otherwise"},
     {PS, "a cube", [](Trial& s) { s.p.bindings[0].dimension = Cube; },
      "t1 (picture): the pass binds a 2D texture there, which it declares otherwise"},
-    {PS, "a typed buffer at a buffer", [](Trial& s) { s.p.bindings[0].slot = 0; s.p.bindings[0].dimension = Buffer; },
+    {PS, "a typed buffer at a buffer",
+     [](Trial& s) {
+         s.p.bindings[0].slot = 0;
+         s.p.bindings[0].dimension = Buffer;
+     },
      nullptr},
     {PS, "a typed buffer at a texture", [](Trial& s) { s.p.bindings[0].dimension = Buffer; },
      "t1 (picture): the pass binds a 2D texture there, which it declares otherwise"},
@@ -204,7 +256,9 @@ const Case cases[] = {
      "t1 (raw): the pass binds a 2D texture there, which it declares otherwise"},
     // Resources written: compute passes only, at their outputs u(firstOutput) on.
     {PS, "a writable resource",
-     [](Trial& s) { s.p.bindings.push_back({"out", BindingType::WritableTexture, 1, 1, Tex2D, 0}); },
+     [](Trial& s) {
+         s.p.bindings.push_back({"out", BindingType::WritableTexture, 1, 1, Tex2D, 0});
+     },
      "u1 (out): draw passes bind no writable resources"},
     {CS, "output over an input", [](Trial& s) { s.p.bindings[1].slot = 0; }, "u0 (next): the pass binds nothing there"},
     {CS, "an output beyond the pass's", [](Trial& s) { s.p.bindings[1].slot = 2; },
@@ -212,14 +266,18 @@ const Case cases[] = {
     {CS, "a writable texture at a buffer",
      [](Trial& s) { s.p.bindings[1] = {"next", BindingType::WritableTexture, 1, 1, Tex2D, 0}; },
      "u1 (next): the pass binds a buffer of 16-byte elements there, which it declares otherwise"},
-    {CS, "a writable texture at a texture", [](Trial& s) {
+    {CS, "a writable texture at a texture",
+     [](Trial& s) {
          s.pass.outputs[0] = {SlotKind::Texture2D, 0};
          s.p.bindings[1] = {"next", BindingType::WritableTexture, 1, 1, Tex2D, 0};
-     }, nullptr},
+     },
+     nullptr},
     {CS, "a writable byte buffer", [](Trial& s) { s.p.bindings[1].type = BindingType::WritableByteBuffer; }, nullptr},
     // Anything else.
     {CS, "a kind of resource never bound",
-     [](Trial& s) { s.p.bindings.push_back({"counter", BindingType::Other, 0, 1, 0, 0}); },
+     [](Trial& s) {
+         s.p.bindings.push_back({"counter", BindingType::Other, 0, 1, 0, 0});
+     },
      "counter: a kind of resource the passes never bind"},
 };
 
@@ -236,6 +294,6 @@ TEST(ProgramFit, EachRuleTakesWhatKeepsItAndRefusesWhatBreaksIt)
     }
 }
 
-} // namespace
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace
+}  // namespace Gfx
+}  // namespace Nimbra

@@ -189,6 +189,6 @@ TEST_F(ProgramSwapTest, PassesDescribeWhatTheyBindAtEachRegister)
     EXPECT_EQ(compute.targetCount, 0u);
 }
 
-} // namespace
-} // namespace Gfx
-} // namespace Nimbra
+}  // namespace
+}  // namespace Gfx
+}  // namespace Nimbra
