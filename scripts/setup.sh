@@ -7,7 +7,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 SUDO=""
 if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
 
-packages=(cmake make g++ clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix mingw-w64-tools
+packages=(cmake make g++ clang clang-format-14 libclang-rt-14-dev g++-mingw-w64-x86-64-posix mingw-w64-tools
           wine64 wine xvfb pulseaudio pulseaudio-utils xdotool imagemagick libstb-dev
           libgtest-dev googletest ffmpeg sox python3 dpkg-dev ninja-build libgl1-mesa-dri libvulkan1)
 missing=()
