@@ -29,11 +29,9 @@ struct Program {
 };
 
 // Spells a program's name once: PROGRAM(fullscreenVS) is "fullscreenVS" with its bytecode.
-#define PROGRAM(symbol)                                                                                                \
-    Program                                                                                                            \
-    {                                                                                                                  \
-#symbol, symbol, &symbol##Size                                                                                 \
-    }
+// clang-format off
+#define PROGRAM(symbol) Program{#symbol, symbol, &symbol##Size}
+// clang-format on
 
 // What an input or output reads or writes: a texture or a buffer, by resource key.
 struct Bound {
