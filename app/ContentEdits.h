@@ -17,10 +17,8 @@ namespace Nimbra {
 // `error` holds the line and the reason.
 bool readContentEdits(const char* text, size_t size, Sync::RocketDocument& document, Sync::RocketError& error);
 
-// What the demo will play otherwise than the editor showed it, each with its line: a track muted
-// in the editor (the demo plays its keys, since a mute is a working aid for looking and
-// listening without the track), and a beatsPerMin or rowsPerBeat other than the content's 125
-// and 8 (the keys' rows then land at other times in the demo than in the editor).
+// Where the demo plays otherwise than the editor showed, each with its line: a muted track (a mute is a working aid:
+// the demo plays its keys), or beatsPerMin/rowsPerBeat other than 125 and 8 (the rows then land at other times).
 std::vector<Sync::RocketError> contentEditWarnings(const Sync::RocketDocument& document);
 
 // Replaces the keys of each curve that a track of `document` names (a track without keys

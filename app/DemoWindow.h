@@ -23,20 +23,15 @@ struct DemoWindow {
     WNDCLASSEXW windowClass = {};
 };
 
-// How the window shows the presentation, which is always screenWidth x screenHeight pixels: the
-// demo's borderless window over the whole screen with the cursor hidden, or (framed) a normal
-// window with a title bar whose inside is that size and the cursor kept, for working beside
-// other programs (the sync build).
+// Always screenWidth x screenHeight pixels: borderless over the whole screen with the cursor hidden, or framed with
+// that inside size and the cursor kept, for working beside other programs (the sync build).
 struct WindowShape {
     bool framed = false;
     const wchar_t* title = L"demo";
 };
 
-// Opens the window ("Vellinor" / "demo" by default), creates the hardware device at feature
-// level 11_0 and a flip-model swap chain shown through DirectComposition, or, where composition
-// is missing, a swap chain for the window itself. The borderless window hides the cursor over
-// it and the console. A step that fails leaves its objects and the later ones null: without a
-// device there is no swap chain and no back-buffer view, and the window is still shown.
+// Opens the window, a feature level 11_0 device and a flip-model swap chain via DirectComposition (or for the window
+// itself without it); borderless hides the console. A failed step leaves its and later objects null; the window shows.
 void createWindowAndDevice(DemoWindow& window, const WindowShape& shape = WindowShape());
 
 // Tells DXGI not to answer Alt+Enter in `hwnd` for a swap chain made for that window: it would

@@ -1,10 +1,7 @@
 #pragma once
-// Paths are UTF-8 inside the programs and take the system's own form only where a file is
-// opened, found or named on the console. Windows hands a program its narrow arguments in the
-// ANSI code page, which cannot name every file (nor a user's folder with an accent, everywhere):
-// there the command line is read wide and files are opened and found by their wide names.
-// Elsewhere a name is its bytes. Nothing here throws; a name that has no form on the other side
-// is refused.
+// Paths are UTF-8 inside the programs. Windows gives narrow arguments in the ANSI code page, which cannot name every
+// file, so there the command line is read wide and files are opened by wide names; elsewhere a name is its bytes.
+// Nothing throws; a name with no form on the other side is refused.
 #include <cstdio>
 #include <filesystem>
 #include <string>

@@ -1,11 +1,7 @@
 #pragma once
-// Where a program's frames take their time from. demo.exe reads the sound device's play
-// position, demo-capture steps by a fixed interval, demo-sync follows the sync editor and its
-// own music. Each hands the time to the same start-up, frame work and shutdown of the
-// presentation; nothing else differs between them.
-//
-// A run: start() after the presentation's start-up; then every turn turnStart(), seconds(),
-// and finished(t) before any frame is drawn for t; stop() before the presentation's shutdown.
+// Where a program's frames take their time from (sound device, fixed step, sync editor); all else is shared.
+// Order: start() after the presentation's start-up; each turn turnStart(), seconds(), then finished(t) before any
+// frame is drawn for t; stop() before the presentation's shutdown.
 namespace Nimbra {
 
 class FrameClock

@@ -20,10 +20,8 @@ int runDemo();
 uint32_t runPresentation(DemoWindow& window, Presentation& presentation, FrameClock& clock,
                          FrameOverlay* overlay = nullptr);
 
-// One turn per vertical blank: messages, Escape, the clock's turn start, its time, end test,
-// frame work, Present. Without a swap chain, and from the turn Present reports the device
-// removed or reset, a turn waits about one refresh instead of presenting. Returns the number of
-// turns that were completed (frames drawn). The overlay, if any, draws after the frame work.
+// One turn per vertical blank. Without a swap chain, or once Present reports the device removed or reset, a turn
+// waits about one refresh instead. Returns the frames drawn; the overlay draws after the frame work.
 uint32_t runFrameLoop(DemoWindow& window, Presentation& presentation, FrameClock& clock,
                       FrameOverlay* overlay = nullptr);
 

@@ -1,12 +1,7 @@
 #pragma once
-// The presentation's own stages, the same for every program that shows it; each program hands
-// in the time of every frame (see FrameClock.h).
-//   presentationStartUp    once, after the window and device exist
-//   presentationFrameWork  every frame, with that frame's time
-//   presentationShutdown   once, at the end
-// The window's device, swap chain and back-buffer view may be null (no Direct3D device, or no
-// swap chain could be made). Nothing is then drawn and no frame work is done, but the curves
-// are still loaded, so that a program without a picture follows the same choreography.
+// The presentation's stages, the same for every program; each program supplies every frame's time (FrameClock.h).
+// The device, swap chain and back-buffer view may be null: nothing is drawn and no frame work is done, but the
+// curves are still loaded, so a program without a picture follows the same choreography.
 #include <cstdint>
 
 #include "app/DemoWindow.h"

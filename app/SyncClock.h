@@ -1,14 +1,7 @@
 #pragma once
-// demo-sync's time: the editor's. The music plays from the song's start; the editor moves it
-// (SET_ROW restarts the stream at that row's first frame, rendering the song silently up to
-// there), pauses and resumes it, and edits the curves, which the frame work evaluates as they
-// are. While playing, every new row goes back to the editor. Without an editor the built-in keys
-// play and a connection is tried again every second. The music loops at the show's end.
-//
-// Nothing here waits on the network: a refused connection, an editor that never answers the
-// greeting or goes away mid-message, and bad bytes all leave the loop turning; a link that
-// failed is closed, the curves keep the keys they have, and a new connection is tried. Without
-// a sound device the music keeps time unheard (silentAudioOutput).
+// demo-sync's time is the editor's: it seeks (rendering the song silently up to the row), pauses and edits curves;
+// new rows go back to it. Nothing here waits on the network: a failed link is closed, the curves keep their keys and
+// a connection is retried (the built-in keys play meanwhile). Without a sound device the music keeps time unheard.
 #include "app/FrameClock.h"
 #include "audio/AudioStream.h"
 #include "core/Timeline.h"
@@ -32,9 +25,8 @@ struct SyncClockOptions {
 
 // One line per event, for the program's log and the tests:
 //   connect-failed | connected | greeted | keys | seek ROW | step FRAME | loop FIRST END |
-//   music FRAME MS (after a seek or a step: the restart at FRAME took MS ms; after a new song: its
-//   hand-over at FRAME took MS ms) | pause 0|1 | report ROW | save PATH | save-failed PATH: WHY |
-//   fault WHY | timeout greeting | closed [WHY]
+//   music FRAME MS (restart or hand-over at FRAME, after a seek, step or new song, took MS ms) | pause 0|1 |
+//   report ROW | save PATH | save-failed PATH: WHY | fault WHY | timeout greeting | closed [WHY]
 using SyncLog = std::function<void(const std::string& line)>;
 
 class SyncClock : public FrameClock
@@ -64,10 +56,8 @@ public:
     // reason, when the loader refuses it: the old song plays on.
     bool replaceSong(std::vector<unsigned char> module, std::string& why);
 
-    // The program's own transport keys (TransportClock), with or without an editor. A move puts
-    // the music on `row` (as the editor's seek does) and tells a connected editor, so that its
-    // cursor follows; a step puts it `frames` on. The protocol has no pause from the demo to the
-    // editor: a pause here stays here.
+    // The program's own transport keys, with or without an editor; a move also tells a connected editor so its
+    // cursor follows. The protocol has no pause from the demo to the editor: a pause here stays here.
     void moveToRow(uint32_t row);
     void stepFrames(uint32_t frames);
     void setPlaying(bool playing);

@@ -1,9 +1,8 @@
 #pragma once
 // demo-sync's command line:
-//   demo-sync [--width W] [--height H] [--host ADDRESS] [--port N] [--save FILE] [--dump FILE]
-//             [--verbose] [--retry-ms MS] [--greeting-timeout-ms MS]
-//             [--shaders DIR|none] [--shader-compiler d3dcompile|COMMAND] [--song FILE.xm]
-//             [--loop FROM:TO] [--no-overlay]
+//   demo-sync [--width W] [--height H] [--host ADDRESS] [--port N] [--save FILE] [--dump FILE] [--verbose]
+//             [--retry-ms MS] [--greeting-timeout-ms MS] [--shaders DIR|none] [--shader-compiler d3dcompile|COMMAND]
+//             [--song FILE.xm] [--loop FROM:TO] [--no-overlay]
 #include "app/SyncClock.h"
 #include "app/LoopRange.h"
 

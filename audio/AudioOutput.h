@@ -1,8 +1,6 @@
 #pragma once
-// The output device as the audio stream drives it. On Windows it is the default waveform-audio
-// device (waveOutAudioOutput, in WaveOutOutput.cpp); elsewhere there is none, and tests put a
-// stand-in of their own in its place. The operations work on the stream's own `device` and
-// `header` fields.
+// The output device the audio stream drives: waveOut on Windows (WaveOutOutput.cpp), none elsewhere, where tests
+// put in a stand-in. The operations work on the stream's own `device` and `header` fields.
 #include "audio/PlayPosition.h"
 
 #include <cstdint>

@@ -32,12 +32,9 @@ struct AudioStream {
     PlayerHandover handover;  // a new player on its way to the refill thread
 };
 
-// Opens the device, prepares the looping header (a device that refuses it is closed again and
-// counts as none), creates the player over the song (limited to one play-through), skips its
-// first `firstFrame` frames (rendered and dropped, so that a later start plays exactly what the
-// song holds there), pre-fills the whole ring, starts the refill thread, which holds a fine
-// system timer while it runs, and sets writePending. Without a device nothing else happens: no
-// header, player or thread, and the clock stays 0. Without a player the ring holds silence.
+// Opens the device, skips the player (one play-through) to `firstFrame` by rendering and dropping, so a later start
+// plays exactly what the song holds there, pre-fills the ring and starts the refill thread. Without a device (or one
+// refusing the header) nothing else starts and the clock stays 0; without a player the ring holds silence.
 void startAudioStream(AudioStream& stream, const unsigned char* song, uint32_t songSize,
                       const AudioOutput& output = defaultAudioOutput(), uint32_t firstFrame = 0);
 
@@ -56,13 +53,9 @@ void resumeAudioStream(AudioStream& stream);
 // The stream frame the refill renders next (framesRendered).
 uint32_t audioFramesRendered(const AudioStream& stream);
 
-// Plays `player` from here on in place of the stream's, on the device as it is: open, playing
-// or paused. `player` renders stream frame `at` next, at most audioFramesRendered. It is brought
-// near the refill's frame here; at its next visit the refill thread renders and drops the frames
-// still missing and goes on with the new player at the frame it has reached, after the frames
-// already in the ring (a lap at most). The player the stream had is freed at the next switch or
-// the stop, never on the refill thread. The stream owns `player` once true comes back; false,
-// and nothing changes, when the stream has no refill thread (no device).
+// Plays `player` from here on, whatever the device's state; it renders stream frame `at` (at most
+// audioFramesRendered) next, and the refill thread catches it up to its own frame. The old player is freed at the
+// next switch or stop, never on the refill thread. True: the stream owns `player`; false: no device, no change.
 bool switchAudioStreamPlayer(AudioStream& stream, ModulePlayer* player, uint32_t at);
 
 // Renders and drops the player's next `frames` frames.

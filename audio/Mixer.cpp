@@ -55,10 +55,8 @@ inline void addFrame(float* out, float raw, float left, float right)
 template <typename T>
 float sampleValue(const SampleView& s, float position)
 {
-    // The loop rules keep positions inside the data; this guard also covers degenerate loops
-    // (a loop of no frames at the very end) and positions that are not numbers.
-    // Below float(length), the truncated position is at most length - 1 even where
-    // float(length) is rounded.
+    // Also guards degenerate loops (no frames, at the very end) and NaN positions. Below float(length) the
+    // truncated position is at most length - 1 even where float(length) is rounded.
     uint32_t index = position < s.length ? uint32_t(position) : s.last;
     return float(static_cast<const T*>(s.data)[index]) * sampleScale<T>();
 }
@@ -189,12 +187,8 @@ float fetchFrom(ModuleChannel& ch, const ModuleSample& sample)
     return crossFade(ch.tail, ch.rampIndex, v);
 }
 
-// Mixes frames of one voice whose position moves by delta each frame and stays inside the
-// sample: from pos onward while the next position stays below bound (Rising, delta >= 0) or
-// above it (falling, delta <= 0). Stops at the frame whose move would cross the bound (a loop
-// end, a turn of a ping-pong loop, the end of the sample, or a position that is not a number):
-// that frame is mixed but not moved, and its move is left to the full loop rule. Returns the
-// frames mixed and moved; out and pos are advanced past them.
+// Mixes frames while the next position stays below `bound` (Rising) or above it; the frame whose move would cross
+// it is mixed but not moved, its move left to the full loop rule. Returns the frames mixed and moved.
 template <typename T, bool Rising, bool Silent>
 uint32_t mixStretch(const T* data, float& pos, float delta, float bound, float left, float right, float*& out,
                     uint32_t count)
@@ -220,13 +214,9 @@ uint32_t mixStretch(const T* data, float& pos, float delta, float bound, float l
     return i;
 }
 
-// The same stretch with the position as an integer. Within one binade [2^e, 2^(e+1)) every
-// float is a multiple of its ulp u = 2^(e-23), and adding a step rounds to the nearest multiple
-// of u: the sum moves by round(step / u) ulps every time, the same count each frame, as long as
-// it stays inside the binade and step / u does not end in exactly half an ulp (that tie would
-// round to even and alternate). So the float additions can be counted ahead in integers: P ulps
-// at a time, the sample index being P >> shift. Positions below 1, at or above 2^23, steps of a
-// tie or of 2^30 ulps and more keep to the float stretch.
+// The same stretch in integer ulps: within a binade every float is a multiple of its ulp, so adding a step moves it
+// by the same round(step / ulp) ulps each frame, unless step / ulp ends in exactly half (ties round to even).
+// Positions below 1 or at or above 2^23, tie steps and steps of 2^30 ulps or more keep to the float stretch.
 struct FixedStretch {
     int64_t p;       // position in ulps
     int64_t delta;   // ulps per frame, negative going down
@@ -318,11 +308,8 @@ float fixedPosition(const FixedStretch& f)
     return float(f.p) * (1.0f / float(uint32_t(1) << f.shift));
 }
 
-// Mixes the frames of a voice whose gains have settled: stretches of frames that only read the
-// sample and add the step, and the loop rule's events one frame at a time. Scaling a raw value
-// by a power of two and then by a gain rounds exactly like scaling it by the gain pre-multiplied
-// with that power of two, so left and right already carry the scale. Returns the frames mixed:
-// fewer than count when the voice stops.
+// Mixes a voice whose gains have settled. Scaling by a power of two then by a gain rounds like scaling by the
+// pre-multiplied gain, so left and right already carry the scale. Returns fewer than count when the voice stops.
 template <typename T, int LoopType, bool Silent>
 uint32_t mixSteady(const SampleView& s, Cursor& c, float left, float right, float* out, uint32_t count)
 {
@@ -473,10 +460,8 @@ void ModulePlayer::mixSegment(float* frames, uint32_t count)
         frames[i] *= scale;
 }
 
-// Frames until the next tick is due, at most count, counted with the same float steps as one
-// frame at a time would take: framesToNextTick -= 1 until it is <= 0. While the value is above
-// 1 and below 2^24 every subtraction is exact, so those go in one; the last one, which may
-// round, is taken as it comes.
+// Counts with the same float steps as frame by frame (framesToNextTick -= 1 until <= 0): between 1 and 2^24 every
+// subtraction is exact, so those go in one; the last, which may round, is taken as it comes.
 uint32_t ModulePlayer::framesUntilTick(uint32_t count)
 {
     uint32_t n = 0;

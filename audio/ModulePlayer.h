@@ -172,10 +172,8 @@ struct ModulePlayer {
     uint8_t jumpOrder;
     uint8_t nextRow;
     uint16_t extraTicks;
-    // Channels the replayer and mixer walk: the first ones, and every channel up to the last
-    // that has had anything in its cells. Those beyond have never had a note or an effect, so
-    // they keep their initial state and nothing needs doing for them. This field sits in what
-    // was padding: every other field keeps its offset (see the assertions below).
+    // The first channels and every one up to the last that has had anything in its cells; the rest keep their
+    // initial state. Sits in former padding so every other field keeps its offset (see the assertions below).
     uint16_t walkedChannels;
     uint8_t* visitCounts;
     uint8_t rowVisits;

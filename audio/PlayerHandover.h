@@ -1,8 +1,6 @@
 #pragma once
-// How a new player reaches the refill thread of a running stream: the main thread offers it,
-// the refill thread takes it at the start of a visit and leaves the player it replaces behind,
-// and the main thread frees that one later. The refill thread never waits: a visit that finds
-// the lock held takes the offer at the next.
+// Hands a new player from the main thread to a running stream's refill thread, and the replaced one back to be
+// freed. The refill thread never waits: finding the lock held, it takes the offer on its next visit.
 #include <cstdint>
 #include <mutex>
 

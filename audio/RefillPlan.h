@@ -13,10 +13,8 @@ constexpr uint32_t kStreamFrames = 4096;
 // (RefillTiming.h).
 constexpr uint32_t kRefillIntervalMs = 5;
 
-// Size of the next chunk to generate when `written` frames of the ring have been replaced and
-// the device has played `played`: a whole lap while both counters are in the same lap, else up
-// to the end of the ring, so that no chunk crosses it; never more than is missing.
-// Returns 0 when nothing is missing.
+// With `written` frames replaced and `played` by the device: a whole lap while both are in the same lap, else up to
+// the ring's end so that no chunk crosses it; never more than is missing (0 when nothing is).
 uint32_t nextRefillChunk(uint32_t written, uint32_t played);
 
 // The ring slot where the next chunk starts.

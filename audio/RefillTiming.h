@@ -1,11 +1,7 @@
 #pragma once
-// The refill thread against a Windows sound device, in model time, for what no test machine
-// shows on demand. Each sleep of kRefillIntervalMs ends on the system timer's first tick at or
-// after its due time (15.6 ms by default since Windows 10 2004, 1 ms under timeBeginPeriod(1)),
-// and the device's mixer reads the ring ahead of the position it reports: whenever its lead
-// has run down to the least, it fetches up to the largest at once. The visits follow the
-// stream's own plan (nextRefillChunk); the model tells how far ahead of the device's reads each
-// song frame was written.
+// Models the refill thread against a Windows sound device, for what no test machine shows on demand: sleeps end on
+// the timer's next tick (15.6 ms by default, 1 ms under timeBeginPeriod(1)) and the mixer reads ahead in bursts up
+// to its largest lead. It tells how far ahead of the device's reads each song frame was written.
 #include <cstdint>
 
 namespace Nimbra {

@@ -7,11 +7,8 @@
 namespace Nimbra {
 namespace Gfx {
 
-// Ends a tool or test program that keeps Direct3D objects alive to the end, once its results are
-// out (its files closed): standard output and error are flushed, and TerminateProcess skips the
-// libraries' detach. Under Wine the software rasteriser has crashed in that teardown now and then
-// ("double free or corruption"), after everything had been written. The demo itself ends with
-// ExitProcess, as a Windows program does.
+// For tools and tests that keep Direct3D objects alive to the end, once their files are closed: TerminateProcess
+// skips the libraries' detach, where Wine's software rasteriser has crashed now and then. The demo uses ExitProcess.
 inline void endWithoutDriverTeardown(UINT status)
 {
     std::fflush(stdout);

@@ -1,9 +1,6 @@
 #pragma once
-// Waits until the GPU has finished the work queued so far. A process must not end while the
-// driver still works on it: the driver's own exit then waits for that work or trips over it
-// (under Wine, a process whose exit takes more than a second is killed, and the software
-// rasteriser has crashed at exit with work in flight), turning an orderly end into a failed
-// exit code.
+// Waits until the GPU has finished the work queued so far. A process must not end with work in flight: under Wine
+// an exit that takes over a second is killed and the software rasteriser has crashed there, failing the exit code.
 #include <d3d11.h>
 
 #include <cstdint>

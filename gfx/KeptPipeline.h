@@ -1,9 +1,6 @@
 #pragma once
-// What a draw outside the passes changes in the pipeline, taken before it and put back after it,
-// so that the next frame's passes find the context as the last pass left it: the topology, the
-// vertex and pixel programs and their first input, the rasterizer state and viewports, the blend
-// state and the targets. The Get calls add a reference to every object they return; restore()
-// sets them again and releases those references.
+// Pipeline state a draw outside the passes changes, saved before and restored after it so the next frame's passes
+// find the context as the last pass left it. The Get calls add references; restore() sets and releases them.
 #include <d3d11.h>
 
 namespace Nimbra {

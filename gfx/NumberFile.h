@@ -9,11 +9,9 @@ namespace Gfx {
 
 uint32_t countNumberTokens(const char* text);
 
-// Parses `text` (modified while it runs, restored after) into a block from std::calloc that
-// the caller frees, its size rounded up to 16 bytes with zeros; `count` receives the number of
-// tokens. An element type that is not
-// loaded stores nothing. Numbers beyond the range of their type saturate: Int32 to its
-// limits, Float32 to +-FLT_MAX, UInt8 to the low 8 bits of the saturated Int32.
+// Parses `text` (modified while it runs, restored after) into a std::calloc block the caller frees, zero-padded to
+// 16 bytes. An element type not loaded stores nothing; out-of-range numbers saturate: Int32 to its limits, Float32
+// to +-FLT_MAX, UInt8 to the low 8 bits of the saturated Int32.
 void parseNumbers(char* text, int32_t elementType, void*& data, uint32_t& count);
 
 // Reads the whole file and parses it; returns false, leaving `data` and `count` as they are,

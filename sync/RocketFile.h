@@ -7,14 +7,9 @@
 //             <track name="CameraPosX">
 //                 <key row="0" value="11.6000004" interpolation="0"/>
 //
-// The reader takes the three shapes editors write: GNU Rocket's <sync> root holding <tracks>
-// and <bookmarks>; the emoon editor's <rootElement> holding <bookmark>, <loopmark> and <group>
-// beside <tracks rows startRow endRow rowsPerBeat beatsPerMin>, whose tracks carry folded,
-// muteKeyCount, color and muteValue; and that editor's older files, whose <bookmark>, <group>
-// and <tracks> elements all stand at the top level. Also: comments, any whitespace and attribute
-// order, other attributes and elements, and <tracks> itself as the root. It refuses everything
-// else, and a second <tracks>, with the line and a reason. Rows, values and key types obey the
-// same limits as the link.
+// The reader takes GNU Rocket's <sync> root, the emoon editor's <rootElement> and its older top-level layout, and
+// <tracks> as the root, passing over comments and unknown attributes and elements. Anything else, or a second
+// <tracks>, fails with the line and a reason. Rows, values and key types obey the same limits as the link.
 
 #include "core/Timeline.h"
 
@@ -55,11 +50,9 @@ struct RocketError {
 // readable editor file; `document` is then unspecified.
 bool parseRocketFile(const char* text, size_t size, RocketDocument& document, RocketError& error);
 
-// Writes curve i of `timeline` as the track named names[i], for i below `trackCount`, after the
-// XML declaration (some readers, pyrocket's among them, need it), with values to 9 significant
-// digits so that every float reads back exactly. False, with a reason in `error`, when something
-// cannot be written so that it reads back: a name that is empty or holds control characters, a
-// row beyond maxRow, a value that is not finite, a key type outside 0..4.
+// Writes curve i as the track names[i], after the XML declaration (some readers need it), values to 9 significant
+// digits so every float reads back exactly. False, with a reason, for what would not read back: an empty name or
+// one with control characters, a row beyond maxRow, a non-finite value, a key type outside 0..4.
 bool writeRocketFile(const Timeline& timeline, const char* const* names, uint32_t trackCount, uint32_t rows,
                      std::string& out, std::string& error);
 

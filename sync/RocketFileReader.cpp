@@ -1,7 +1,5 @@
-// Reads the editor's XML file: the schema of the editors' shapes over XmlScanner, which checks
-// the XML itself. The text is untrusted: the scanner bounds every read and limits nesting, the
-// schema bounds every number and the keys of a track, and the first thing that is not of the
-// expected shape ends the read with its line and a reason.
+// The editors' schema over XmlScanner, which checks the XML itself. The text is untrusted: the scanner bounds reads
+// and nesting, the schema every number and a track's keys; the first misfit ends the read with its line and a reason.
 #include "sync/Protocol.h"
 #include "sync/RocketFile.h"
 #include "sync/XmlScanner.h"

@@ -1,7 +1,6 @@
 #pragma once
-// The demo's side of the link to a sync editor, over any byte transport. It holds no socket: its
-// owner moves bytes between it and a connection, and acts on what it reports. A non-blocking
-// socket drives it like this, once a frame:
+// The demo's side of the link to a sync editor, over any byte transport: its owner moves bytes between it and a
+// connection and acts on what it reports. A non-blocking socket drives it once a frame:
 //
 //     if (connection just made)   link.connected();
 //     n = recv(...);  n > 0: update = link.receive(buffer, n);  closed or error: link.disconnected();
@@ -9,12 +8,9 @@
 //     link.playRow(rowAt(timeline, seconds), playing);
 //     while (link.pendingOutputSize()) send(link.pendingOutput(), ...) and link.consumeOutput(sent);
 //
-// After connected() the link sends the greeting and waits for the editor's answer (state
-// AwaitingGreeting: how long to wait is the owner's business). Once answered it asks for the
-// tracks in the order given, empties their curves (the editor then sends the keys it holds, as
-// GNU Rocket's own client expects) and applies the editor's SET_KEY and DELETE_KEY to them:
-// track i is curve i of the timeline. Anything malformed or out of range fails the link; the
-// curves keep the keys they have.
+// After connected() it greets and waits for the answer (how long is the owner's business), then asks for the tracks
+// in order and empties their curves: the editor resends its keys. Track i is curve i of the timeline. Anything
+// malformed or out of range fails the link; the curves keep the keys they have.
 
 #include "core/Timeline.h"
 #include "sync/MessageReader.h"

@@ -1,10 +1,7 @@
 #pragma once
-// A small XML scanner for files from other programs: it hands out start tags with their
-// attributes, end tags and text, one token at a time, and checks what makes XML well-formed
-// (names, quotes, entities, matching end tags, one nesting limit). What the elements mean is the
-// caller's: a file format is a schema on top that reads the tokens and fails with scanner.fail()
-// so that every fault carries its line. Comments, <?...?> instructions and a <!DOCTYPE> without
-// declarations are passed over; a byte-order mark is skipped, UTF-16 and NUL bytes are refused.
+// A small XML scanner for files from other programs: tokens one at a time, checked for well-formedness and one
+// nesting limit. A format's schema sits on top and fails through scanner.fail() so every fault carries its line.
+// Comments, <?...?>, a <!DOCTYPE> without declarations and a byte-order mark are skipped; UTF-16 and NUL refused.
 
 #include <cstddef>
 #include <cstdint>

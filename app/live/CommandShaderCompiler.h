@@ -1,9 +1,7 @@
 #pragma once
-// A shader compiler that runs a command of the host:
-//     COMMAND PROFILE ENTRY SOURCE OUTPUT
-// which writes OUTPUT (the DXBC, on success), OUTPUT.log (the compiler's messages) and, last,
-// OUTPUT.done holding its exit status. The files, not the process, say when it is over: a
-// Windows program under Wine can start a Unix command but cannot wait for it.
+// Runs a host command `COMMAND PROFILE ENTRY SOURCE OUTPUT`, which writes OUTPUT (DXBC on success), OUTPUT.log
+// (messages) and, last, OUTPUT.done (its exit status). The files say when it is over: a Windows program under Wine
+// can start a Unix command but cannot wait for it.
 #include "app/live/ShaderCompiler.h"
 
 #include <functional>

@@ -1,9 +1,6 @@
 #pragma once
-// Runs a ShaderCompiler's jobs on a thread of its own, one at a time: the frame thread hands a
-// job over and collects its result in a later turn. A job handed over while another runs gives
-// that one up (its result is dropped) and runs as soon as the compiler returns from it: the
-// newest save wins. stop() waits for the job that runs to return, so a compiler that cannot be
-// interrupted (D3DCompile) delays it by at most one compile.
+// Runs a ShaderCompiler's jobs one at a time off the frame thread. A new job gives up the running one (the newest
+// save wins); stop() waits for the running job, so an uninterruptible compiler (D3DCompile) delays it by one compile.
 #include "app/live/CompileJobs.h"
 
 #include <atomic>

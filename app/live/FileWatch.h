@@ -1,8 +1,6 @@
 #pragma once
-// Notices saved files by polling their size and modification time. Polling is portable and
-// indifferent to how an editor saves (in place, or a new file renamed over the old one). A change
-// is reported once the file has held still for a whole poll, so that a save still being written
-// is not read half way; a deleted file is reported the same way.
+// Notices saves by polling size and modification time: portable, and indifferent to how an editor saves. A change or
+// deletion is reported once the file has held still a whole poll, so a save being written is not read half way.
 #include <cstdint>
 #include <string>
 #include <vector>

@@ -1,8 +1,6 @@
 #pragma once
-// demo-sync's clock with its live files: every turn, before the editor's clock takes its turn,
-// the shader folder and the song file are looked at (ShaderReload, SongReload); either may be
-// absent. Time and end are the editor clock's; stop also ends the shaders' compiling and removes
-// its files.
+// demo-sync's clock with its live files: each turn the shaders and the song (either may be absent) are looked at
+// before the editor's clock turns; stop also ends the shaders' compiling and removes its files.
 #include "app/FrameClock.h"
 #include "app/live/ShaderReload.h"
 #include "app/live/SongReload.h"

@@ -1,8 +1,6 @@
 #pragma once
-// The last error of demo-sync's live sources, for the overlay: a program that did not compile or
-// was refused, a song the loader refused, a fault on the editor's link. It is read from the
-// events the sources already report (their log lines and the compiler's messages) and stands
-// until the same source succeeds: the program reloads, the song reloads, the link connects.
+// The last error of demo-sync's live sources (programs, song, editor link) for the overlay, read from the log lines
+// and compiler messages they already report. It stands until the same source succeeds.
 #include <string>
 #include <vector>
 

@@ -16,10 +16,8 @@
 namespace Nimbra {
 namespace {
 
-// Under Wine, the Unix path of a Windows path (a Unix command sees only those); elsewhere the
-// path itself. Wine gives the Unix name in the Unix locale's encoding, which is UTF-8 where
-// names other than ASCII work at all. A relative path is taken from `base`, the working folder
-// at the start: GetFullPathNameW reads the process's current folder, which is no thread's own.
+// Under Wine the Unix path a Unix command needs (in the Unix locale's encoding, UTF-8 in practice); elsewhere `path`.
+// Relative to `base`: GetFullPathNameW reads the process's current folder, which is no thread's own.
 std::string commandPathOf(const std::string& path, const std::filesystem::path& base)
 {
     using UnixFileName = char*(CDECL*)(LPCWSTR);

@@ -1,8 +1,6 @@
 #pragma once
-// What demo-sync shows over its picture, filled by the frame thread every turn: the transport's
-// status line and key help (F1), the last error of a program, the song or the link, and whether
-// the overlay is shown at all (F2). The overlay draws it after the final copy, into the window
-// only, so captures and the demo never see it.
+// What demo-sync shows over its picture, filled by the frame thread every turn. The overlay draws it after the
+// final copy, into the window only, so captures and the demo never see it.
 #include <string>
 #include <vector>
 

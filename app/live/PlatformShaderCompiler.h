@@ -1,8 +1,6 @@
 #pragma once
-// D3DCompile from the system's d3dcompiler_47.dll (gfx/live/CompilerLibrary.h), loaded when
-// first needed, so that demo-sync runs where the library is missing and only this route is
-// lost. #include files are looked up beside the source. A job cannot be interrupted: one given
-// up runs to its end, and its result is dropped.
+// D3DCompile from d3dcompiler_47.dll, loaded when first needed so that demo-sync still runs without it. Includes are
+// looked up beside the source. A job cannot be interrupted: one given up runs to its end and its result is dropped.
 #include "app/live/ShaderCompiler.h"
 
 namespace Nimbra {

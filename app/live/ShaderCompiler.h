@@ -1,11 +1,7 @@
 #pragma once
-// A way to turn a program's source into DXBC for demo-sync's live shaders. compile() does one
-// job whole and is called on the compile thread (CompileThread), never on the frame thread. Two
-// exist:
-//   PlatformShaderCompiler  D3DCompile from the system's d3dcompiler_47.dll (every Windows
-//                           since 8.1), in the program.
-//   CommandShaderCompiler   a command of the host, such as scripts/compile-shader.sh with the
-//                           project's own compiler, in a process of its own.
+// Turns a program's source into DXBC for the live shaders; compile() runs on the compile thread, never the frame
+// thread. PlatformShaderCompiler: D3DCompile in the program (every Windows since 8.1); CommandShaderCompiler: a
+// host command such as scripts/compile-shader.sh, in a process of its own.
 #include "app/live/ShaderSources.h"
 
 #include <atomic>

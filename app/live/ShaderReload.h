@@ -1,10 +1,7 @@
 #pragma once
-// demo-sync's live shaders: notices a saved program source or included file in the shader
-// folder, compiles every program that reads it (one job at a time, off the frame thread) and
-// hands the bytecode to the installer, which checks that it fits its passes and swaps it in. A
-// program saved again while it compiles is compiled anew at once: the older job is given up. A
-// program that does not compile, does not fit, or whose file went missing, keeps the program it
-// runs. Nothing here waits: each turn looks at the files and the job once.
+// demo-sync's live shaders: a saved source or include recompiles every program that reads it, off the frame thread,
+// and the installer swaps it in if it fits. A newer save gives up the older job; a failure keeps the running program.
+// Nothing here waits: each turn looks at the files and the job once.
 #include "app/live/CompileJobs.h"
 #include "app/live/FileWatch.h"
 

@@ -1,8 +1,7 @@
 #pragma once
-// The demo's shader programs as source files in a folder, as the build compiles them: program
-// NAME is NAME.hlsl, and the end of its name picks the stage (VS vertex_main for vs_5_0, PS
-// pixel_main for ps_5_0, CS kernel_main for cs_5_0). What an editor leaves in that folder is
-// untrusted: a file may be missing, empty, huge or not text at all.
+// Shader programs as NAME.hlsl in a folder, as the build compiles them; the name's end picks the stage (VS
+// vertex_main vs_5_0, PS pixel_main ps_5_0, CS kernel_main cs_5_0). What an editor leaves there is untrusted: a file
+// may be missing, empty, huge or not text at all.
 #include <cstddef>
 #include <string>
 #include <vector>

@@ -1,8 +1,5 @@
-// demo-sync: the presentation in a window of its own, choreographed live from a sync editor
-// (GNU Rocket protocol). It shows what demo.exe shows, through the same start-up, frame work and
-// shutdown, with its time taken from the editor and its music (SyncClock). Events go to the
-// console; see SyncOptions.h for the command line. Shader sources and the song can change while
-// it runs: saved files are compiled or loaded and swapped in (LiveClock).
+// demo-sync: the presentation as demo.exe shows it, but timed live by a sync editor (GNU Rocket protocol) and
+// its music (SyncClock); saved shaders and the song are swapped in while it runs (LiveClock). Options: SyncOptions.h.
 #include "app/DemoWindow.h"
 #include "app/FilePaths.h"
 #include "app/FrameLoop.h"

@@ -1,8 +1,6 @@
 #pragma once
-// demo-sync's transport keys, decided apart from the clock they move: a key and where the
-// music is (row, playing, loop) give a move. Moves land on the editor's grid of 8 rows a beat,
-// 32 a bar; while a loop is on they stay inside it. The loop of `L` is the 256-row block
-// holding the current row, or the range given by --loop.
+// demo-sync's transport keys, kept apart from the clock: a key and the music's state (row, playing, loop) give a
+// move. Moves snap to 8 rows a beat, 32 a bar, and stay inside an active loop (`L`: the 256-row block, or --loop).
 #include "app/KeyDown.h"
 #include "app/LoopRange.h"
 #include "core/Timeline.h"

@@ -1,8 +1,6 @@
 #pragma once
-// The sync editor files in content/animation (*.rocket), built into the program as they are.
-// The application reads them (app/ShippedEdits.h): their tracks replace the built-in curves of
-// the same names. The host build checks them first, so a malformed file or an unknown track
-// fails the build with file and line.
+// The sync editor files of content/animation (*.rocket), embedded as they are; their tracks replace built-in curves
+// of the same names (app/ShippedEdits.h). The host build validates them, failing with file and line.
 
 #include <cstdint>
 

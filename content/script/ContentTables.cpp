@@ -16,10 +16,8 @@ constexpr int32_t bufferInput = 1;
 // Shader-resource registers, named as the shaders declare them.
 constexpr int32_t t0 = 0, t1 = 1, t2 = 2, t3 = 3, t5 = 5, t6 = 6;
 
-// The rows are written with small builders, one named call per field, so that a row reads
-// as "target 7, blend mode 2, 6 vertices" rather than as a run of bare numbers. A builder
-// starts from an empty row (zeros, and no depth target) and is constexpr, so the tables stay
-// constant data.
+// Rows are built by constexpr builders, one named call per field, so they read as named values rather than bare
+// numbers yet stay constant data. A builder starts from an empty row (zeros, no depth target).
 
 // An embedded program with the name it is embedded (and reloaded) under.
 struct Program {

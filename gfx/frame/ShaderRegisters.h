@@ -1,8 +1,6 @@
 #pragma once
-// The registers every program of the demo shares with the passes, in one place for the frame
-// context, the passes, the check of a new program and the tests: the frame constants at b8 and
-// the six shared samplers at s0 to s5, and the size of the header at the head of those constants
-// (ContextBuffer.hlsli declares the same). Portable: no Windows header.
+// Registers every program shares with the passes: frame constants at b8, shared samplers at s0 to s5, and the
+// size of the constants' header (ContextBuffer.hlsli declares the same). Portable: no Windows header.
 #include <cstdint>
 
 namespace Nimbra {

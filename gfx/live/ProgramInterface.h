@@ -1,8 +1,6 @@
 #pragma once
-// A compiled program's interface as its passes see it, read from its bytecode (see
-// ProgramReflection.h): the stage, the signatures between the stages, the resources it binds
-// and the fields of its constants at b8. With it, what a pass offers a program, and the rule
-// that decides whether a new program can take the place of the one a pass runs.
+// A compiled program's interface as its passes see it, read from its bytecode (ProgramReflection.h); what a pass
+// offers a program; and the rule for whether a new program can take the place of the one a pass runs.
 #include "gfx/PassSlots.h"
 #include "gfx/frame/ShaderRegisters.h"
 
@@ -67,12 +65,10 @@ struct PassOffer : PassSlots {
     const ProgramInterface* partner = nullptr;  // draw: the program at the other end
 };
 
-// True when `program` can run where `current` runs in `pass`: same stage; vertex inputs only
-// SV_VertexID and SV_InstanceID (no vertex buffers); what the pixel program reads, the vertex
-// program writes at the same register; pixel outputs within the targets; every resource at a
-// register the pass fills with that kind (texture dimension, buffer element size); samplers
-// within s0 to s5; constants at b8 only, their fields where `frameLayout` has them and no
-// larger than the upload. Otherwise false, with the reason in `why`.
+// True when `program` can run where `current` runs in `pass`: same stage; vertex inputs only SV_VertexID and
+// SV_InstanceID; pixel inputs written by the vertex program at the same register; outputs within the targets;
+// resources at registers the pass fills with that kind; samplers in s0 to s5; constants only at b8, fields where
+// `frameLayout` has them and no larger than the upload. Otherwise false, with the reason in `why`.
 bool programFits(const ProgramInterface& program, const ProgramInterface& current, const PassOffer& pass,
                  const std::vector<ConstantField>& frameLayout, std::string& why);
 

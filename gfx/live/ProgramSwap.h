@@ -1,8 +1,6 @@
 #pragma once
-// The programs a DemoPlayer's passes run, by the names their descriptions record, and their
-// replacement while it runs: a new program goes into every pass that runs the old one, or into
-// none when it does not fit one of them (see programFits). The frame-constant layout new
-// programs must keep is the one the player's own programs declare at b8.
+// The programs a DemoPlayer's passes run, by recorded name, and their replacement while it runs: a new program goes
+// into every pass running the old one, or into none if it fails programFits for one. It must keep the b8 layout.
 #include "gfx/DemoPlayer.h"
 #include "gfx/live/ProgramInterface.h"
 

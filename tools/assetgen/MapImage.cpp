@@ -1,7 +1,5 @@
-// A relief map of an imaginary coast as a night-time survey display: terrain tinted in bands
-// of deep blues and violets, contour lines glowing cyan, every fifth one magenta, the sea hatched, a
-// survey grid with tick marks and a few target rings. Value noise on an integer lattice keeps
-// it the same on every machine.
+// A relief map of an imaginary coast styled as a night-time survey display (banded terrain, glowing contours,
+// hatched sea, survey grid). Value noise on an integer lattice keeps it identical on every machine.
 #include "tools/assetgen/MapImage.h"
 
 #include <algorithm>

@@ -24,10 +24,9 @@ constexpr int32_t NoBackground = -1;
 constexpr int32_t ShownCell = 0;
 constexpr int32_t HiddenCell = -1;
 
-// The logo's sweep: in frame f the diagonal front has travelled f / LogoSweepFrames of
-// LogoSweepLength cells of position (column plus twice the row below LogoSweepOriginRow); a
-// cell is laid down once the front is LogoSweepTrail past it. Within rows LogoPanelTop to
-// LogoPanelBottom the layers program draws a dark panel under the empty cells laid down.
+// Logo sweep: in frame f the diagonal front has covered f / LogoSweepFrames of LogoSweepLength positions (column +
+// 2 * rows below LogoSweepOriginRow); a cell is laid down once the front is LogoSweepTrail past it. In rows
+// LogoPanelTop..LogoPanelBottom the layers program draws a dark panel under the empty cells laid down.
 constexpr int LogoSweepLength = 128;
 constexpr int LogoSweepFrames = 27;
 constexpr int LogoSweepTrail = 3;

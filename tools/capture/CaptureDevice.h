@@ -1,9 +1,7 @@
 #pragma once
-// demo-capture's Direct3D 11 device: the hardware device at feature level 11_0 (or, for the
-// report, the best of 11_0, 10_1 and 10_0, so that an older adapter is named rather than
-// missing), optionally with the debug layer. Where the layer is not installed (Windows without
-// the optional Graphics Tools), D3D11CreateDevice answers DXGI_ERROR_SDK_COMPONENT_MISSING;
-// the device is then made without it and the capture goes on.
+// demo-capture's Direct3D 11 device at feature level 11_0 (for --report the best of 11_0, 10_1, 10_0, so an older
+// adapter is named, not missing). Without the debug layer (Windows lacking Graphics Tools) creation answers
+// DXGI_ERROR_SDK_COMPONENT_MISSING; the device is then made without it.
 #include <d3d11.h>
 
 #include <string>

@@ -1,19 +1,15 @@
 #pragma once
-// Command line of demo-capture. Two modes:
-//   demo-capture [--width W] [--height H] [--fps F] [--from S] [--to E] [--out DIR] [--passes]
-//       renders frames at S, S + 1/F, ... below E into DIR/frame_NNNNN.png and writes the
-//       soundtrack of the same span to DIR/soundtrack.wav; with --passes also the picture
-//       every draw pass leaves in its target, DIR/frame_NNNNN_drawK.png
-//   with --film PATH the frames go instead, one after the other, to PATH ("-": standard
-//       output) as raw RGB for a video encoder (FilmStream.h); DIR then holds the soundtrack
-//       alone, written before the first frame
+// Command line of demo-capture:
+//   demo-capture [--width W] [--height H] [--fps F] [--from S] [--to E] [--out DIR] [--passes | --film PATH]
+//       frames at S, S + 1/F, ... below E to DIR/frame_NNNNN.png (--passes: also DIR/frame_NNNNN_drawK.png per
+//       draw pass) and their soundtrack to DIR/soundtrack.wav; --film streams the frames instead as raw RGB to
+//       PATH ("-": standard output, see FilmStream.h), the soundtrack being written before the first frame
 //   demo-capture [--width W] [--height H] --constants T
-//       prints the constant data of the first frame, rendered at T seconds
+//       prints the first frame's constant data (864 bytes, counter 0, time T), one 32-bit word a line
 //   demo-capture --report [--width W --height H]
-//       prints one compatibility line, then the adapter, driver, output and sound device, and
-//       the GPU time of every pass at a few moments, at the screen's size unless W x H is given
-// In all, --set NAME=VALUE (repeatable) holds a variable at VALUE in every frame, and
-// --debug-layer creates the device with the Direct3D 11 debug layer and fails on its errors.
+//       one compatibility line, then adapter, driver, output, sound device and per-pass GPU time (screen size default)
+// Any mode: --set NAME=VALUE (repeatable) holds a variable in every frame; --debug-layer uses the Direct3D 11 debug
+// layer, prints its messages after the frames and fails on its errors.
 #include <cstdint>
 #include <string>
 #include <vector>

@@ -1,8 +1,7 @@
 #pragma once
-// The verdict of demo-capture --report: one line a demo group can grep for on any PC,
-// "compatibility: ok" or "compatibility: problem: " and every problem found, joined by "; ".
-// A problem is what keeps the demo from running as made: no Direct3D 11 device at feature level
-// 11_0, no sound device, or an error or corruption the debug layer saw in the frames.
+// The verdict of demo-capture --report, one greppable line: "compatibility: ok", or "compatibility: problem: " and
+// the problems joined by "; ": no Direct3D 11 device at feature level 11_0, no sound device, or an error or
+// corruption the debug layer saw in the frames.
 #include <cstdint>
 #include <string>
 

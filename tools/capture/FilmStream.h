@@ -1,8 +1,7 @@
 #pragma once
-// The capture's frames as one stream of raw pictures for a video encoder, with no file per
-// frame: 8-bit RGB, rows from the top, frames one after the other with nothing between, as
+// The frames as one raw stream for a video encoder (8-bit RGB, top row first, frames back to back), as read by
 //   ffmpeg -f rawvideo -pixel_format rgb24 -video_size WxH -framerate F -i pipe:0
-// reads them. The stream is a file or, for the path "-", standard output (a pipe).
+// The stream is a file or, for the path "-", standard output.
 #include <cstdint>
 #include <cstdio>
 #include <string>

@@ -1,9 +1,7 @@
 #pragma once
-// --passes: the picture each draw pass of the content leaves in its target, written as a PNG
-// beside the frame. Told by the player where each pass ends, it copies the pass's targets aside
-// on the GPU there (so a later pass cannot change them and nothing waits), and reads the copies
-// back once the frame is done. Depth targets and the compute pass's buffer hold no picture, and
-// the final copy pass's target is the frame itself, so they are left out.
+// --passes: each draw pass's target as a PNG beside the frame. Targets are copied on the GPU where the player says a
+// pass ends (safe from later passes, no stall) and read back after the frame. Depth targets and the compute buffer
+// hold no picture, and the final copy pass's target is the frame itself, so they are skipped.
 #include "gfx/DemoPlayer.h"
 
 #include <d3d11.h>

@@ -11,12 +11,8 @@ namespace Nimbra {
 // name with the pass's name, spaces dropped, appended.
 std::string passPicturePath(const std::string& dir, uint32_t frame, const std::string& passName);
 
-// `height` rows of `width` texels of a render target in TextureFormat `format`, rows
-// `rowPitch` bytes apart, as tightly packed 8-bit RGBA. Each float channel is clamped to 0..1
-// and rounded to the nearest of 256 steps (NaN counts as 0); a one-channel target is shown as
-// grey; 8-bit targets are copied, blue and red swapped back for Bgra8Unorm. Alpha is carried
-// over, although the PNG writer drops it. False, and `rgba` empty, for formats that hold no
-// picture (depth, integer).
+// Packs `height` rows of `width` texels (TextureFormat `format`, rows `rowPitch` bytes apart) as 8-bit RGBA: floats
+// clamped to 0..1 (NaN as 0), one channel as grey, BGRA swapped. False, `rgba` empty, for depth and integer formats.
 bool targetTexelsToRgba8(int32_t format, const uint8_t* texels, uint32_t width, uint32_t height, uint32_t rowPitch,
                          std::vector<uint8_t>& rgba);
 

@@ -1,20 +1,6 @@
-// demo-capture: the presentation rendered offline. It runs the same start-up, frame work and
-// shutdown as demo.exe, but takes the time of every frame from a fixed step (CaptureClock)
-// instead of the sound device, reads each frame back into a numbered PNG, or with --film into
-// one raw stream for a video encoder, and writes the soundtrack of the same span, rendered
-// offline, as a WAV. At the end it prints the CPU time of the frame work and the GPU time of
-// every pass, averaged over the frames.
-//
-// With --constants T it renders the first frame at T seconds (counter 0, elapsed time T) and
-// prints the 864 bytes of constant data the shaders received, one 32-bit word a line.
-//
-// --passes writes, beside every frame, the picture each draw pass left in its target;
-// --set NAME=VALUE holds a variable at a value for the whole capture (its curve is replaced).
-//
-// --report prints one compatibility line and then what it rests on: adapter, driver, feature
-// level, output, sound device, and the GPU time of every pass at a few moments at the screen's
-// size. --debug-layer (any mode) makes the device with the Direct3D 11 debug layer, prints its
-// messages after the frames and fails on an error or corruption.
+// demo-capture: the presentation rendered offline with demo.exe's start-up, frame work and shutdown, timed by a fixed
+// step (CaptureClock) instead of the sound device. Writes frames and the soundtrack, then the average CPU time of the
+// frame work and GPU time of every pass; modes and options in CaptureOptions.h.
 #include "app/CaptureClock.h"
 #include "tools/capture/CaptureFiles.h"
 #include "tools/capture/CaptureDevice.h"

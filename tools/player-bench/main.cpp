@@ -1,6 +1,5 @@
-// CPU cost of DemoPlayer::render for a frame shaped like the content's: 64 float variables,
-// one compute pass and eight draw passes of trivial shaders, then the final copy. The wait for
-// the GPU after each frame is kept out of the measurement.
+// CPU cost of DemoPlayer::render for a content-shaped frame (64 float variables, a compute pass, eight trivial draw
+// passes, the final copy), excluding the wait for the GPU after each frame.
 //   player-bench [frames]      (run under Wine inside scripts/session.sh)
 #include "gfx/frame/GraphicsContext.h"
 #include "gfx/BufferRuntime.h"

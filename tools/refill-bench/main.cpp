@@ -1,12 +1,9 @@
-// refill-bench   how far ahead of a Windows sound device the refill thread writes, over the
-// whole show (107.58 s) in model time (RefillTiming.h): the device reads 10 to 40 ms ahead of
-// the position it reports, and the refill sleeps 5 ms on
+// refill-bench: how far ahead of a Windows sound device the refill thread writes over the whole show (107.58 s), in
+// model time (RefillTiming.h). The device reads 10 to 40 ms ahead of its reported position; the refill sleeps 5 ms on
 //   fine timer     a 1 ms tick: timeBeginPeriod(1) granted (and Wine, whose sleeps end within ~1 ms)
-//   default timer  the 15.625 ms tick: a process that asked for nothing since Windows 10 2004, or
-//                  on Windows 11 whose window is hidden, the peer
-// For each: the worst margin (the least lead of a write over the device's reads; what a late
-// wake-up or a slow render may take before a stale frame plays) and the largest read-ahead of
-// the device that the ring still survives.
+//   default timer  the 15.625 ms tick (no request since Windows 10 2004, or Windows 11 with the window hidden)
+// For each: the worst margin (least lead of a write over the device's reads: the slack for a late wake-up or slow
+// render) and the largest device read-ahead the ring survives.
 
 #include "audio/RefillTiming.h"
 

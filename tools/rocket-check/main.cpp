@@ -1,8 +1,6 @@
-// rocket-check FILE...   reads each sync editor file as the demo's content would, and prints
-// FILE:LINE: error: REASON for the first fault of each, and for a track that two files set, and
-// FILE:LINE: warning: REASON where the demo will play otherwise than the editor showed (a muted
-// track, another tempo or rows per beat). Exit code 0 when every file reads, 1 otherwise, 2 for
-// usage.
+// rocket-check FILE...   reads sync editor files as the content would; prints FILE:LINE: error: REASON for each
+// file's first fault and for a track two files set, FILE:LINE: warning: REASON where the demo will play otherwise
+// than the editor showed (muted track, other tempo or rows per beat). Exit 0 if all read, 1 otherwise, 2 for usage.
 
 #include "app/ContentEdits.h"
 #include "tools/common/ReadFile.h"

@@ -1,7 +1,5 @@
-// shell_bench: how fast the window, device and frame loop come up and run.
-// Prints the time from launch to the first Present and the frame rate of the loop (the
-// placeholder frame work and Present) over five seconds. scripts/bench-shell.sh runs it under
-// Wine with NIMBRA_LAUNCH_NS set to the launch time, so Wine's own start-up is included.
+// shell_bench: time from launch to the first Present, and the frame loop's rate (placeholder work and Present) over
+// five seconds. scripts/bench-shell.sh runs it under Wine with NIMBRA_LAUNCH_NS set, so Wine's start-up counts.
 #include <windows.h>
 
 #include <cstdio>

@@ -16,11 +16,10 @@
 //       CHANNEL PHRASE [@ROW] [+N|-N] [%VOLUME] [xCOUNT]
 //   order PATTERN...
 //
-// Tokens: "." nothing, "^" key off, "x" the instrument's own note, a note such as C-4, C#4 or
-// Bb3, each optionally followed by ":instrument", "vHH" (volume column 00..40, hex) and "~EPP"
-// (effect letter and hexadecimal parameter). "TOKEN*N" holds a token for N steps, its effect
-// continuing on every row. In chord and
-// arpeggio lines "." continues the current chord and "-" rests. "|" is only a visual bar line.
+// Tokens: "." nothing, "^" key off, "x" the instrument's own note, a note (C-4, C#4, Bb3), each optionally followed
+// by ":instrument", "vHH" (hex volume column 00..40) and "~EPP" (effect letter, hex parameter). "TOKEN*N" holds a
+// token for N steps, its effect on every row. In chord and arpeggio lines "." continues the chord, "-" rests.
+// "|" is only a visual bar line.
 #include "audio/XmWriter.h"
 #include "tools/songgen/Instruments.h"
 

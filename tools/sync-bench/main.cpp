@@ -1,9 +1,8 @@
-// sync-bench [MESSAGES]   how fast the sync editor link takes a burst of SET_KEY messages
-// (10,000 by default) arriving in 4 KiB pieces, as a socket hands them over. Three figures:
-//   reader      the message reader alone, decoding (the peer: the floor of the link's cost)
-//   link, dump  the link applying the keys as an editor sends a track's keys: rows ascending
+// sync-bench [MESSAGES]   link throughput for a burst of SET_KEY messages (10,000 by default) in 4 KiB pieces, as a
+// socket hands them over; each figure the best of 30 runs, in messages per second:
+//   reader      the message reader alone (the floor of the link's cost)
+//   link, dump  the link applying a track's keys as an editor sends them, rows ascending
 //   link, edits the link applying keys on random rows of tracks that already hold 500 keys
-// Each is the best of 30 runs, as messages per second.
 
 #include "content/animation/ContentKeys.h"
 #include "content/animation/ContentVariables.h"

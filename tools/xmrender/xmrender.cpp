@@ -2,11 +2,10 @@
 //                                                     renders to 32-bit float stereo WAV
 // xmrender --info IN.xm                               prints the module's header figures
 //
-// By default rendering stops where the song comes round to a row it has already played (the
-// output turns silent with one loop allowed) or after 600 s, whichever comes first. The frames
-// go to the file as they are rendered, so memory does not grow with the length of the song.
-// --max-cpu-ratio R stops the render (exit status 3, no output file) once the CPU time spent
-// exceeds R seconds per second of output: a guard against legal modules that are merely slow.
+// By default rendering stops where the song comes round to a row already played (the output turns silent with one
+// loop allowed) or after 600 s. Frames are streamed to the file, so memory does not grow with the song.
+// --max-cpu-ratio R exits 3 with no output file once CPU time exceeds R s per output second: a guard against legal
+// modules that are merely slow.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>

@@ -176,10 +176,8 @@ void addBandInstruments(XmModule& m)
         m.instruments.push_back(*in);
 }
 
-// A busy 18-channel song of about two minutes, shaped like a real one: drums, bass, pads and
-// leads over many sounding voices, looped and one-shot samples of both widths, envelopes and
-// the common effects. Two channels come in late: one gets its first note at order 4, and one
-// carries only effect commands until order 8.
+// A busy 18-channel song of about two minutes shaped like a real one (drums, bass, pads, leads; both sample widths,
+// looped and one-shot; envelopes, common effects). Two come in late: first note at order 4; only effects until order 8.
 XmModule benchSong18()
 {
     XmModule m;
