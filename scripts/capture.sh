@@ -9,7 +9,8 @@
 # when the film is done.
 #   make video     1920 x 1080, 30 frames a second, out/video.mp4
 #   make capture   1280 x 720, 60 frames a second, out/demo.mp4
-# With --out DIR it writes numbered PNG frames and the soundtrack into DIR instead, and no film.
+# With --out DIR it writes numbered PNG frames and the soundtrack into DIR instead, and no film;
+# with --out DIR and --film FILE both, from one render.
 # While it renders, a progress line gives the frames done and an estimate of the time left.
 # It draws with the faster Direct3D 11 unless NIMBRA_D3D says otherwise: DXVK, on the
 # machine's Vulkan GPU when it has one, else on lavapipe (scripts/direct3d.sh). Without a GPU
@@ -25,6 +26,7 @@ fps=60
 from=0
 to=107.58
 film=out/demo.mp4
+filmGiven=
 pictures=
 program=build/win64/demo-capture.exe
 while [ $# -gt 0 ]; do
@@ -33,7 +35,7 @@ while [ $# -gt 0 ]; do
     --fps) fps=$2; shift 2 ;;
     --from) from=$2; shift 2 ;;
     --to) to=$2; shift 2 ;;
-    --film) film=$2; shift 2 ;;
+    --film) film=$2; filmGiven=1; shift 2 ;;
     --out) pictures=$2; shift 2 ;;
     --program) program=$2; shift 2 ;;
     *) break ;;
@@ -45,19 +47,24 @@ height=${size#*x}
 total=$(awk -v from="$from" -v to="$to" -v rate="$fps" 'BEGIN {
   n = (to - from) * rate; c = int(n); if (c < n) c++; if (c < 1) c = 1; print c }')
 
-if [ -n "$pictures" ]; then
+# demo-capture's folder (--out) gets the soundtrack, and the PNG frames unless only filming.
+filming=1
+[ -n "$pictures" ] && [ -z "$filmGiven" ] && filming=
+if [ -z "$filming" ]; then
   work=$pictures
   mkdir -p "$work"
-  log=$work/capture.log
+  out=$work
   echo "capture: $total frames of $size at $fps a second into $work"
 else
   mkdir -p "$(dirname "$film")"
   work=$(mktemp -d "$(dirname "$film")/.capture.XXXXXX")
   trap 'rm -rf "$work"' EXIT
-  log=$work/capture.log
-  echo "capture: $total frames of $size at $fps a second into $film"
+  out=${pictures:-$work}
+  echo "capture: $total frames of $size at $fps a second into $film${pictures:+ and $pictures}"
 fi
-args=(--width "$width" --height "$height" --fps "$fps" --from "$from" --to "$to" --out "$work" "$@")
+log=$work/capture.log
+args=(--width "$width" --height "$height" --fps "$fps" --from "$from" --to "$to" --out "$out" "$@")
+[ -n "$filming" ] && [ -n "$pictures" ] && args+=(--pictures)
 export DXVK_LOG_LEVEL=info
 run=(bash scripts/wine-run.sh "$program" "${args[@]}")
 [ -n "${DISPLAY:-}" ] || run=(bash scripts/session.sh --no-sound "${run[@]}")
@@ -68,7 +75,7 @@ run=(bash scripts/wine-run.sh "$program" "${args[@]}")
 # after the first frame has come, and demo-capture writes it whole before that frame.
 encode=(ffmpeg -nostdin -loglevel error -nostats -progress "$work/progress" -stats_period 2 -y
   -f rawvideo -pixel_format rgb24 -video_size "$size" -framerate "$fps" -i pipe:0
-  -i "$work/soundtrack.wav" -map 0:v -map 1:a
+  -i "$out/soundtrack.wav" -map 0:v -map 1:a
   -vf "scale=flags=lanczos+accurate_rnd+full_chroma_int:out_color_matrix=bt709:out_range=tv,format=yuv420p"
   -c:v libx264 -crf 15 -colorspace bt709 -color_primaries bt709 -color_trc bt709
   -c:a aac -b:a 256k -ac 2 -shortest -movflags +faststart "$film")
@@ -79,7 +86,7 @@ film() {
 }
 # framesDone: how many frames are written, in pictures or through the encoder.
 framesDone() {
-  if [ -n "$pictures" ]; then
+  if [ -z "$filming" ]; then
     find "$work" -name 'frame_?????.png' | wc -l
   else
     { grep '^frame=' "$work/progress" 2>/dev/null || echo frame=0; } | tail -n1 | cut -d= -f2
@@ -87,7 +94,7 @@ framesDone() {
 }
 
 start=$(date +%s)
-if [ -n "$pictures" ]; then
+if [ -z "$filming" ]; then
   "${run[@]}" >"$log" 2>&1 &
 else
   film &
@@ -113,7 +120,7 @@ done
 [ -t 1 ] && echo
 status=0
 wait "$capture" || status=$?
-if [ -z "$pictures" ]; then
+if [ -n "$filming" ]; then
   read -r captured encoded <"$work/status"
   # ffmpeg ends with 0 even when bytes on the stream made no whole frame: any error it prints
   # fails the film.
@@ -135,4 +142,4 @@ elapsed=$(( $(date +%s) - start ))
 echo "capture: drawn with $(d3dDevice "$log")"
 grep -E '^[0-9]+ frames|frame work|^  frame ' "$log" | sed 's/^ */capture: /'
 awk -v n="$total" -v e="$elapsed" 'BEGIN { printf "capture: %.2f s a frame over all, %d min %d s\n", e / n, e / 60, e % 60 }'
-[ -n "$pictures" ] || echo "capture: $film, $(( $(stat -c %s "$film") / 1000000 )) MB"
+[ -z "$filming" ] || echo "capture: $film, $(( $(stat -c %s "$film") / 1000000 )) MB"

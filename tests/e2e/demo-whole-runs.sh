@@ -5,14 +5,17 @@
 #   recording        without a Direct3D device, recorded and compared with the offline render
 #                    (demo-recording.sh): exit code 0 after the show, no drift, no gap. It has
 #                    the last core to itself, as software rendering would starve Wine's sound
-#                    threads.
+#                    threads, and a prefix (so a Wine server) no other test uses.
 #   to-end wined3d   with the device and sound (demo-e2e.sh to-end): the first picture, screenshots
 #   to-end dxvk      that are not black, sound in the sink, exit code 0 by itself after the
-#                    music's end. One after the
-#                    other on the remaining cores, beside the recording; they count in frame units.
+#                    music's end. Side by side on the remaining cores, beside the recording, in
+#                    a prefix of their own; they count in frame units and allow minutes for the
+#                    first picture.
 # Fails when any run fails. When the machine stays busy the recording skips (and says why) and
-# the to-end runs still count: the test then ends with 77 only if they passed. On one core the
-# runs take turns.
+# the to-end runs still count: the test then ends with 77 only if they passed.
+# NIMBRA_WHOLE_RUNS_STARTED names a file made once all three have started (or the recording
+# skipped): scripts/run-tests.sh then starts other tests beside them, with a small share of the
+# processors.
 set -u
 demo=$1
 src=$2
@@ -30,24 +33,26 @@ fi
 
 # The recording first waits for a quiet machine; the renders start once it has started or
 # skipped (or, without a core of its own, ended).
-NIMBRA_D3D=wined3d NIMBRA_RECORDING_STARTED="$work/recording-started" "${recordingCores[@]}" \
-  bash "$src/tests/e2e/demo-recording.sh" "$demo" "$src" > "$work/recording.log" 2>&1 &
+NIMBRA_WINEPREFIX="$src/build/wineprefix-recording" NIMBRA_D3D=wined3d \
+  NIMBRA_RECORDING_STARTED="$work/recording-started" "${recordingCores[@]}" bash "$src/tests/e2e/demo-recording.sh" "$demo" "$src" > "$work/recording.log" 2>&1 &
 recording=$!
 while kill -0 "$recording" 2>/dev/null; do
   [ -e "$work/recording-started" ] && [ ${#recordingCores[@]} -gt 0 ] && break
   sleep 1
 done
-# The runs to the end take turns on the render cores: side by side on one core, the first
-# one's software rasteriser starved the second one's start-up for over a minute.
+# The runs to the end start together, so that neither's start-up waits behind the other's
+# software rasteriser.
 d3ds=(dxvk wined3d)
-(
-  for d3d in "${d3ds[@]}"; do
-    NIMBRA_D3D=$d3d NIMBRA_TEST_NAME="$name/to-end-$d3d" "${renderCores[@]}" \
-      bash "$src/tests/e2e/demo-e2e.sh" to-end "$demo" > "$work/to-end-$d3d.log" 2>&1
+renders=()
+for d3d in "${d3ds[@]}"; do
+  (
+    NIMBRA_D3D=$d3d NIMBRA_E2E_WINEPREFIX="$src/build/wineprefix-whole" NIMBRA_TEST_NAME="$name/to-end-$d3d" \
+      "${renderCores[@]}" bash "$src/tests/e2e/demo-e2e.sh" to-end "$demo" > "$work/to-end-$d3d.log" 2>&1
     echo $? > "$work/to-end-$d3d.status"
-  done
-) &
-renders=$!
+  ) &
+  renders+=($!)
+done
+[ -z "${NIMBRA_WHOLE_RUNS_STARTED:-}" ] || touch "$NIMBRA_WHOLE_RUNS_STARTED"
 
 wait "$recording"
 recordingStatus=$?
@@ -55,7 +60,7 @@ failed=0
 echo "== recording, without a Direct3D device${recordingCores[*]:+ (${recordingCores[*]})}: status $recordingStatus"
 cat "$work/recording.log"
 case "$recordingStatus" in 0|77) ;; *) failed=1 ;; esac
-wait "$renders"
+wait "${renders[@]}"
 for d3d in "${d3ds[@]}"; do
   status=$(cat "$work/to-end-$d3d.status" 2>/dev/null || echo missing)
   echo "== to-end on $d3d${renderCores[*]:+ (${renderCores[*]})}: status $status"

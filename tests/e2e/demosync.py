@@ -4,6 +4,7 @@ the program's log lines collected in the background and its --dump file read tur
 A test script calls setup(argv, session_flags) first: it re-runs the script inside
 scripts/session.sh with those flags, then returns (demo_exe, source_dir, work_dir).
 """
+import fcntl
 import importlib.util
 import os
 import shutil
@@ -24,12 +25,12 @@ DUMP = 'dümp.txt'
 SAVED = 'säved.rocket'
 UTF8_LOCALE = {'LC_ALL': 'C.UTF-8'}
 
-DEMO = SOURCE = WORK = None
+DEMO = SOURCE = WORK = PREFIX_LOCK = None
 rocket_editor = None
 
 
 def setup(argv, session_flags, usage, tools=(('xdotool', 'xdotool'), ('wine', 'wine'))):
-    global DEMO, SOURCE, WORK, rocket_editor
+    global DEMO, SOURCE, WORK, PREFIX_LOCK, rocket_editor
     if len(argv) < 4:
         sys.exit(usage)
     DEMO, SOURCE, WORK = (os.path.abspath(a) for a in argv[1:4])
@@ -37,8 +38,12 @@ def setup(argv, session_flags, usage, tools=(('xdotool', 'xdotool'), ('wine', 'w
         os.environ['NIMBRA_SYNC_TEST_SESSION'] = '1'
         os.execvp('bash', ['bash', os.path.join(SOURCE, 'scripts/session.sh'), *session_flags, '--', sys.executable]
                   + argv)
-    # A Wine prefix of its own, so that ending a run touches no other test's programs.
+    # A Wine prefix of its own, so that ending a run touches no other test's programs; the tests
+    # that use it take turns, also when two ctest runs hold them (scripts/run-tests.sh).
     os.environ['NIMBRA_WINEPREFIX'] = os.path.join(SOURCE, 'build/wineprefix-sync')
+    dxvk = '-dxvk' if os.environ.get('NIMBRA_D3D') == 'dxvk' else ''
+    PREFIX_LOCK = open(os.environ['NIMBRA_WINEPREFIX'] + dxvk + '.test-lock', 'w')
+    fcntl.flock(PREFIX_LOCK, fcntl.LOCK_EX)
     for tool, package in tools:
         if not shutil.which(tool):
             sys.exit(f'{tool} is missing; install it with scripts/setup.sh (Debian package {package})')

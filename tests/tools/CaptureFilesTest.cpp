@@ -44,7 +44,7 @@ TEST(CaptureOptions, ReadsEveryOption)
     CaptureOptions options;
     std::string error;
     ASSERT_TRUE(parse({"--width", "320", "--height", "180", "--fps", "30", "--from", "2.5", "--to", "4", "--out",
-                       "shots", "--film", "-"},
+                       "shots", "--film", "-", "--pictures"},
                       options, error))
         << error;
     EXPECT_EQ(options.mode, CaptureMode::Frames);
@@ -55,6 +55,7 @@ TEST(CaptureOptions, ReadsEveryOption)
     EXPECT_DOUBLE_EQ(options.to, 4.0);
     EXPECT_EQ(options.outDir, "shots");
     EXPECT_EQ(options.filmPath, "-");
+    EXPECT_TRUE(options.filmPictures);
 
     CaptureOptions constants;
     ASSERT_TRUE(parse({"--constants", "1.5"}, constants, error)) << error;
@@ -91,6 +92,7 @@ TEST(CaptureOptions, RejectsMalformedInput)
         {"--film", ""},
         {"--film", "-", "--passes"},
         {"--constants", "1", "--film", "f"},
+        {"--pictures"},
     };
     for (const auto& args : bad) {
         CaptureOptions options;

@@ -77,6 +77,10 @@ bool parseCaptureOptions(int argc, const char* const* argv, CaptureOptions& opti
             options.debugLayer = true;
             continue;
         }
+        if (std::strcmp(name, "--pictures") == 0) {
+            options.filmPictures = true;
+            continue;
+        }
         if (i + 1 >= argc) {
             error = std::string(name) + " needs a value";
             return false;
@@ -128,6 +132,10 @@ bool parseCaptureOptions(int argc, const char* const* argv, CaptureOptions& opti
     }
     if (!options.filmPath.empty() && (options.mode != CaptureMode::Frames || options.passPictures)) {
         error = "--film streams the frames alone; --passes, --constants and --report do not go with it";
+        return false;
+    }
+    if (options.filmPictures && options.filmPath.empty()) {
+        error = "--pictures keeps the PNG frames beside a film: it needs --film";
         return false;
     }
     if (options.mode == CaptureMode::Frames && presentationIsOver(static_cast<float>(options.from))) {

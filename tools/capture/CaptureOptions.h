@@ -3,7 +3,8 @@
 //   demo-capture [--width W] [--height H] [--fps F] [--from S] [--to E] [--out DIR] [--passes | --film PATH]
 //       frames at S, S + 1/F, ... below E to DIR/frame_NNNNN.png (--passes: also DIR/frame_NNNNN_drawK.png per
 //       draw pass) and their soundtrack to DIR/soundtrack.wav; --film streams the frames instead as raw RGB to
-//       PATH ("-": standard output, see FilmStream.h), the soundtrack being written before the first frame
+//       PATH ("-": standard output, see FilmStream.h), the soundtrack being written before the first frame;
+//       --pictures with --film writes the PNG frames as well, from the same render
 //   demo-capture [--width W] [--height H] --constants T
 //       prints the first frame's constant data (864 bytes, counter 0, time T), one 32-bit word a line
 //   demo-capture --report [--width W --height H]
@@ -35,6 +36,7 @@ struct CaptureOptions {
     double constantsTime = 0.0;
     std::string outDir = "out/capture";
     std::string filmPath;  // --film: raw frames to this file or "-"; empty: PNG frames in outDir
+    bool filmPictures = false;  // --pictures: PNG frames in outDir beside the film
     bool passPictures = false;
     bool debugLayer = false;
     std::vector<VariableSetting> settings;  // in command-line order; a later one wins

@@ -46,7 +46,7 @@ void printUsage()
 {
     std::fprintf(stderr,
                  "usage: demo-capture [--width W] [--height H] [--fps F] [--from S] [--to E] [--out DIR]\n"
-                 "                    [--film PATH|-] [--passes] [--set NAME=VALUE ...] [--debug-layer]\n"
+                 "                    [--film PATH|- [--pictures]] [--passes] [--set NAME=VALUE ...] [--debug-layer]\n"
                  "       demo-capture [--width W] [--height H] [--set NAME=VALUE ...] [--debug-layer] --constants T\n"
                  "       demo-capture --report [--width W --height H] [--debug-layer]\n");
 }
@@ -105,7 +105,7 @@ int printConstants(Presentation& presentation, DemoWindow& window, const Capture
     return 0;
 }
 
-// Where the frames of a capture go: numbered PNGs in the folder, or one raw stream (--film).
+// Where the frames of a capture go: numbered PNGs in the folder, one raw stream (--film), or both.
 struct FrameOutput {
     const CaptureOptions& options;
     FilmStream film;
@@ -115,8 +115,10 @@ struct FrameOutput {
     bool write(uint32_t frame, const std::vector<unsigned char>& pixels)
     {
         const uint32_t pitch = static_cast<uint32_t>(options.width) * 4;
-        if (filming())
-            return writeFilmFrame(film, pixels.data(), options.width, options.height, pitch);
+        if (filming() && !writeFilmFrame(film, pixels.data(), options.width, options.height, pitch))
+            return false;
+        if (filming() && !options.filmPictures)
+            return true;
         return writeFramePng(captureFramePath(options.outDir, frame), pixels.data(), options.width, options.height,
                              pitch);
     }
