@@ -35,7 +35,7 @@ struct CaptureOptions {
     double to = 107.58;
     double constantsTime = 0.0;
     std::string outDir = "out/capture";
-    std::string filmPath;  // --film: raw frames to this file or "-"; empty: PNG frames in outDir
+    std::string filmPath;       // --film: raw frames to this file or "-"; empty: PNG frames in outDir
     bool filmPictures = false;  // --pictures: PNG frames in outDir beside the film
     bool passPictures = false;
     bool debugLayer = false;
