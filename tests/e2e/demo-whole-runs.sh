@@ -8,9 +8,8 @@
 #                    threads, and a prefix (so a Wine server) no other test uses.
 #   to-end wined3d   with the device and sound (demo-e2e.sh to-end): the first picture, screenshots
 #   to-end dxvk      that are not black, sound in the sink, exit code 0 by itself after the
-#                    music's end. Side by side on the remaining cores, beside the recording, in
-#                    a prefix of their own; they count in frame units and allow minutes for the
-#                    first picture.
+#                    music's end. Side by side on the remaining cores, beside the recording;
+#                    they count in frame units and allow minutes for the first picture.
 # Fails when any run fails. When the machine stays busy the recording skips (and says why) and
 # the to-end runs still count: the test then ends with 77 only if they passed.
 # NIMBRA_WHOLE_RUNS_STARTED names a file made once all three have started (or the recording
@@ -46,8 +45,7 @@ d3ds=(dxvk wined3d)
 renders=()
 for d3d in "${d3ds[@]}"; do
   (
-    NIMBRA_D3D=$d3d NIMBRA_E2E_WINEPREFIX="$src/build/wineprefix-whole" NIMBRA_TEST_NAME="$name/to-end-$d3d" \
-      "${renderCores[@]}" bash "$src/tests/e2e/demo-e2e.sh" to-end "$demo" > "$work/to-end-$d3d.log" 2>&1
+    NIMBRA_D3D=$d3d NIMBRA_TEST_NAME="$name/to-end-$d3d" "${renderCores[@]}" bash "$src/tests/e2e/demo-e2e.sh" to-end "$demo" > "$work/to-end-$d3d.log" 2>&1
     echo $? > "$work/to-end-$d3d.status"
   ) &
   renders+=($!)
