@@ -9,14 +9,14 @@ cd "$here"
 status=0
 jobs=$(nproc)
 
-# backgroundGroup: makes a processor group (cgroup, v1 or v2) whose processes get a small share
-# of the processors whenever others want them, and prints its path; prints nothing where that
-# cannot be done (not root, no cpu controller).
+# backgroundGroup: makes a processor group (cgroup, v1 or v2) whose processes get an eighth of a
+# core's share whenever others want the processors (enough for their own start-up limits), and
+# prints its path; prints nothing where that cannot be done (not root, no cpu controller).
 backgroundGroup() {
   local group
   for group in /sys/fs/cgroup/cpu/nimbra-background /sys/fs/cgroup/nimbra-background; do
     mkdir -p "$group" 2>/dev/null || continue
-    if [ -e "$group/cgroup.procs" ] && { echo 16 > "$group/cpu.shares" 2>/dev/null || echo 1 > "$group/cpu.weight" 2>/dev/null; }; then
+    if [ -e "$group/cgroup.procs" ] && { echo 128 > "$group/cpu.shares" 2>/dev/null || echo 12 > "$group/cpu.weight" 2>/dev/null; }; then
       echo "$group"
       return
     fi

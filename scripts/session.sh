@@ -45,7 +45,7 @@ exec 8> >(cat > "$runtime/display")
 Xvfb -displayfd 8 -screen 0 "${size}x24" -nolisten tcp "${xvfbExtra[@]}" >"$runtime/xvfb.log" 2>&1 &
 pids+=($!)
 exec 8>&-
-for _ in $(seq 100); do [ -s "$runtime/display" ] && break; sleep 0.1; done
+for _ in $(seq 300); do [ -s "$runtime/display" ] && break; sleep 0.1; done
 if [ ! -s "$runtime/display" ]; then echo "session: Xvfb did not start" >&2; exit 1; fi
 export DISPLAY=":$(head -n1 "$runtime/display")"
 

@@ -44,8 +44,11 @@ done
 d3ds=(dxvk wined3d)
 renders=()
 for d3d in "${d3ds[@]}"; do
+  # On Wine's own Direct3D, out of the key tests' prefix: demo_e2e_keymenu may run meanwhile.
+  prefix=$src/build/wineprefix-e2e
+  [ "$d3d" = wined3d ] && prefix=$src/build/wineprefix-whole
   (
-    NIMBRA_D3D=$d3d NIMBRA_TEST_NAME="$name/to-end-$d3d" "${renderCores[@]}" bash "$src/tests/e2e/demo-e2e.sh" to-end "$demo" > "$work/to-end-$d3d.log" 2>&1
+    NIMBRA_D3D=$d3d NIMBRA_E2E_WINEPREFIX=$prefix NIMBRA_TEST_NAME="$name/to-end-$d3d" "${renderCores[@]}" bash "$src/tests/e2e/demo-e2e.sh" to-end "$demo" > "$work/to-end-$d3d.log" 2>&1
     echo $? > "$work/to-end-$d3d.status"
   ) &
   renders+=($!)
