@@ -28,15 +28,16 @@ mkdir -p build && : > "$NIMBRA_RETRY_LOG"
 ctest --test-dir build/host --output-on-failure -j "$jobs" || status=1
 ctest --test-dir build/asan --output-on-failure -j "$jobs" || status=1
 
-# Windows. The runs of the whole show wait on the music's clock (107.58 s) and leave a core
-# mostly idle to the recording's sound; the tests labelled "alone" time keys, the link and the
-# sound and draw nothing. They run one after the other, two "alone" at a time. When a processor
+# Windows. The tests labelled "timed" (the runs of the whole show, which wait on the music's clock
+# and leave a core mostly idle to the recording's sound, and the key menu run) go one after the
+# other; then those labelled "alone", which time keys, the link and the sound and draw nothing,
+# two at a time. When a processor
 # group with a small share can be made, every other test starts beside them in it, so that it
 # fills the time they leave and never takes their turn; otherwise the others run first.
 wine=(bash scripts/session.sh -- ctest --test-dir build/win64 --output-on-failure)
 timed() {
   local failed=0
-  NIMBRA_WHOLE_RUNS_STARTED="$here/$started" "${wine[@]}" -R '^demo_whole_runs$' || failed=1
+  NIMBRA_WHOLE_RUNS_STARTED="$here/$started" "${wine[@]}" -L '^timed$' || failed=1
   "${wine[@]}" -j $(( 2 * jobs )) -L '^alone$' || failed=1
   return $failed
 }
@@ -49,12 +50,12 @@ if [ -n "$group" ]; then
   while [ ! -e "$started" ] && kill -0 "$timedRuns" 2>/dev/null; do sleep 1; done
   # The display and sink start outside the group: starved there, they would miss their start-up limit.
   bash scripts/session.sh -- bash -c 'echo $$ > "$1/cgroup.procs" && shift && exec "$@"' - "$group" \
-    ctest --test-dir build/win64 --output-on-failure -j "$jobs" -E '^demo_whole_runs$' -LE '^alone$' || status=1
+    ctest --test-dir build/win64 --output-on-failure -j "$jobs" -LE '^(alone|timed)$' || status=1
   wait "$timedRuns" || status=1
   cat build/timed-tests.log
   rmdir "$group" 2>/dev/null
 else
-  "${wine[@]}" -j "$jobs" -E '^demo_whole_runs$' -LE '^alone$' || status=1
+  "${wine[@]}" -j "$jobs" -LE '^(alone|timed)$' || status=1
   timed || status=1
 fi
 

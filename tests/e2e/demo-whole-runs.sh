@@ -8,12 +8,12 @@
 #                    threads, and a prefix (so a Wine server) no other test uses.
 #   to-end wined3d   with the device and sound (demo-e2e.sh to-end): the first picture, screenshots
 #   to-end dxvk      that are not black, sound in the sink, exit code 0 by itself after the
-#                    music's end. Side by side on the remaining cores, beside the recording;
-#                    they count in frame units and allow minutes for the first picture.
+#                    music's end. One after the other on the remaining cores, beside the
+#                    recording; they count in frame units.
 # Fails when any run fails. When the machine stays busy the recording skips (and says why) and
 # the to-end runs still count: the test then ends with 77 only if they passed.
-# NIMBRA_WHOLE_RUNS_STARTED names a file made once all three have started (or the recording
-# skipped): scripts/run-tests.sh then starts other tests beside them, with a small share of the
+# NIMBRA_WHOLE_RUNS_STARTED names a file made once the recording has started (or skipped) and
+# the renders begin: scripts/run-tests.sh then starts other tests beside them, with a small share of the
 # processors.
 set -u
 demo=$1
@@ -39,20 +39,17 @@ while kill -0 "$recording" 2>/dev/null; do
   [ -e "$work/recording-started" ] && [ ${#recordingCores[@]} -gt 0 ] && break
   sleep 1
 done
-# The runs to the end start together, so that neither's start-up waits behind the other's
-# software rasteriser.
+# The runs to the end take turns on the render cores: side by side on one core, each one's start
+# (the first in a new prefix creates it) starved the other's past Wine's start-up limits.
 d3ds=(dxvk wined3d)
-renders=()
-for d3d in "${d3ds[@]}"; do
-  # On Wine's own Direct3D, out of the key tests' prefix: demo_e2e_keymenu may run meanwhile.
-  prefix=$src/build/wineprefix-e2e
-  [ "$d3d" = wined3d ] && prefix=$src/build/wineprefix-whole
-  (
-    NIMBRA_D3D=$d3d NIMBRA_E2E_WINEPREFIX=$prefix NIMBRA_TEST_NAME="$name/to-end-$d3d" "${renderCores[@]}" bash "$src/tests/e2e/demo-e2e.sh" to-end "$demo" > "$work/to-end-$d3d.log" 2>&1
+(
+  for d3d in "${d3ds[@]}"; do
+    NIMBRA_D3D=$d3d NIMBRA_TEST_NAME="$name/to-end-$d3d" "${renderCores[@]}" \
+      bash "$src/tests/e2e/demo-e2e.sh" to-end "$demo" > "$work/to-end-$d3d.log" 2>&1
     echo $? > "$work/to-end-$d3d.status"
-  ) &
-  renders+=($!)
-done
+  done
+) &
+renders=$!
 [ -z "${NIMBRA_WHOLE_RUNS_STARTED:-}" ] || touch "$NIMBRA_WHOLE_RUNS_STARTED"
 
 wait "$recording"
@@ -61,7 +58,7 @@ failed=0
 echo "== recording, without a Direct3D device${recordingCores[*]:+ (${recordingCores[*]})}: status $recordingStatus"
 cat "$work/recording.log"
 case "$recordingStatus" in 0|77) ;; *) failed=1 ;; esac
-wait "${renders[@]}"
+wait "$renders"
 for d3d in "${d3ds[@]}"; do
   status=$(cat "$work/to-end-$d3d.status" 2>/dev/null || echo missing)
   echo "== to-end on $d3d${renderCores[*]:+ (${renderCores[*]})}: status $status"
