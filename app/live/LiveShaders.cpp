@@ -3,6 +3,7 @@
 #include "app/FilePaths.h"
 #include "app/live/CommandShaderCompiler.h"
 #include "app/live/CompileThread.h"
+#include "app/live/InstallAhead.h"
 #include "app/live/PlatformShaderCompiler.h"
 #include "app/live/SaveWatch.h"
 #include "content/assets/ContentPrograms.h"
@@ -96,21 +97,36 @@ std::string workFolder()
 
 // Where new programs go: the presentation's passes, found when the first one arrives (the
 // player exists only after start-up).
-class PassInstaller : public ProgramInstaller
+class PassMaker : public ProgramMaker
 {
 public:
-    explicit PassInstaller(Presentation& presentation) : presentation(presentation) {}
+    explicit PassMaker(Presentation& presentation) : presentation(presentation) {}
 
-    bool install(const std::string& program, const std::vector<uint8_t>& bytecode, std::string& why) override
+    std::unique_ptr<Made> make(const std::string& program, const std::vector<uint8_t>& bytecode,
+                               std::string& why) override
     {
-        if (!swap)
-            swap = std::make_unique<Gfx::ProgramSwap>(*presentation.timeline.player);
-        return swap->replace(program, bytecode, why);
+        auto made = std::make_unique<Prepared>();
+        if (!swap().prepare(program, bytecode, made->program, why))
+            return nullptr;
+        return made;
     }
 
+    void swapIn(Made& made) override { swap().swapIn(static_cast<Prepared&>(made).program); }
+
 private:
+    struct Prepared : Made {
+        Gfx::PreparedProgram program;
+    };
+
+    Gfx::ProgramSwap& swap()
+    {
+        if (!programs)
+            programs = std::make_unique<Gfx::ProgramSwap>(*presentation.timeline.player);
+        return *programs;
+    }
+
     Presentation& presentation;
-    std::unique_ptr<Gfx::ProgramSwap> swap;
+    std::unique_ptr<Gfx::ProgramSwap> programs;
 };
 
 class Live : public LiveShaders
@@ -118,8 +134,12 @@ class Live : public LiveShaders
 public:
     Live(const std::string& folder, std::unique_ptr<ShaderCompiler> compiler, Presentation& presentation,
          const ReloadLog& log, const ReloadLog& messages)
-        : compiler(std::move(compiler)), jobs(*this->compiler), saves(savePollMs), installer(presentation),
-          shaders(
+        : compiler(std::move(compiler)), maker(presentation), installer(maker),
+          jobs(*this->compiler,
+               [this](const CompileRequest& request, const CompileResult& result) {
+                   installer.prepare(request.program, result.bytecode);
+               }),
+          saves(savePollMs), shaders(
               folder, programNames(), jobs, installer, log,
               [messages](const std::string& line) {
                   writeText(stderr, line + "\n");
@@ -147,9 +167,10 @@ private:
     static constexpr uint32_t jobLimitMs = 60000;
 
     std::unique_ptr<ShaderCompiler> compiler;
+    PassMaker maker;
+    InstallAhead installer;  // made ahead on the compile thread, swapped in by the turns
     CompileThread jobs;
     SaveWatch saves;
-    PassInstaller installer;
     ShaderReload shaders;
 };
 

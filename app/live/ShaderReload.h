@@ -20,6 +20,13 @@ public:
     // Puts new bytecode into every pass that runs `program`; false, with the reason, when it
     // does not fit them (the passes then keep what they run).
     virtual bool install(const std::string& program, const std::vector<uint8_t>& bytecode, std::string& why) = 0;
+    // On the compile thread, once `program` compiled to `bytecode`: may do ahead what install()
+    // of those bytes will do.
+    virtual void prepare(const std::string& program, const std::vector<uint8_t>& bytecode)
+    {
+        (void)program;
+        (void)bytecode;
+    }
 };
 
 // Events, one line each:
@@ -45,7 +52,8 @@ public:
     ShaderReload& operator=(const ShaderReload&) = delete;
 
     // Watches every program's files as they are now. Notices with a thread of their own start a
-    // save's job there at once; the turns only take finished jobs and tell what happened.
+    // save's job there at once (the turns' `now` is then their clock, the steady clock's
+    // milliseconds); the turns only take finished jobs and tell what happened.
     void start(uint64_t now);
     void tend(uint64_t now);
     // Stops watching, gives up the job that runs and removes the compiler's files (at the end of
