@@ -139,21 +139,24 @@ public:
                [this](const CompileRequest& request, const CompileResult& result) {
                    installer.prepare(request.program, result.bytecode);
                }),
-          saves(savePollMs), shaders(
-              folder, programNames(), jobs, installer, log,
-              [messages](const std::string& line) {
-                  writeText(stderr, line + "\n");
-                  std::fflush(stderr);
-                  if (messages)
-                      messages(line);
-              },
-              savePollMs, jobLimitMs, &saves)
+          saves(savePollMs), shaders(folder, programNames(), jobs, installer, log, alsoToStandardError(messages),
+                                     savePollMs, jobLimitMs, &saves)
     {
     }
 
     ShaderReload& reload() override { return shaders; }
 
 private:
+    static ReloadLog alsoToStandardError(const ReloadLog& messages)
+    {
+        return [messages](const std::string& line) {
+            writeText(stderr, line + "\n");
+            std::fflush(stderr);
+            if (messages)
+                messages(line);
+        };
+    }
+
     static std::vector<std::string> programNames()
     {
         std::vector<std::string> names;

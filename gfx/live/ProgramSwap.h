@@ -45,8 +45,7 @@ public:
     // replace() in two steps. prepare() reads, checks and makes the shaders, on any thread while
     // nothing is swapped in (the device is created free-threaded); it fails as replace() does.
     // swapIn() puts them into the passes, on the frame thread between frames.
-    bool prepare(const std::string& name, const std::vector<uint8_t>& bytecode, PreparedProgram& out,
-                 std::string& why);
+    bool prepare(const std::string& name, const std::vector<uint8_t>& bytecode, PreparedProgram& out, std::string& why);
     void swapIn(PreparedProgram& prepared);
 
 private:

@@ -174,9 +174,9 @@ TEST_F(CompileThreadReload, TurnsGoOnWhileAProgramCompiles)
         folder, {"onePS"}, jobs, *this, [&](const std::string& line) { log.push_back(line); },
         [](const std::string&) {}, 100, 60000, &saves);
     // The turns' clock is the watch's own, the steady clock's milliseconds, as in demo-sync.
-    uint64_t now = uint64_t(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                std::chrono::steady_clock::now().time_since_epoch())
-                                .count());
+    uint64_t now = uint64_t(
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+            .count());
     reload.start(now);
     save("onePS.hlsl", "one, edited\n");
     while (compiler.runningCount() == 0)

@@ -275,8 +275,8 @@ TEST_F(ShaderReloadNoticed, TheNoticesThreadStartsTheJobAndTheTurnOnlyTakesIt)
 
     reload->tend(5050);
     EXPECT_EQ(installer.installed, std::vector<std::string>{"twoPS=two, second\n"});
-    EXPECT_EQ(log, std::vector<std::string>{
-                       "shader twoPS reloaded (30 ms after the save was noticed, compiled in 40 ms)"});
+    EXPECT_EQ(log,
+              std::vector<std::string>{"shader twoPS reloaded (30 ms after the save was noticed, compiled in 40 ms)"});
 
     // What that thread finds wrong is told in the next turn; a turn whose clock was read just
     // before the notice counts no time.
@@ -286,10 +286,10 @@ TEST_F(ShaderReloadNoticed, TheNoticesThreadStartsTheJobAndTheTurnOnlyTakesIt)
     write("oneVS.hlsl", "one, edited\n");
     hand.notice(path("oneVS.hlsl"), 5200);
     reload->tend(5190);
-    EXPECT_EQ(log, (std::vector<std::string>{
-                       "shader twoPS reloaded (30 ms after the save was noticed, compiled in 40 ms)",
-                       "shader loneCS: " + path("loneCS.hlsl") + " is empty, it keeps its program",
-                       "shader oneVS reloaded (0 ms after the save was noticed, compiled in 40 ms)"}));
+    EXPECT_EQ(log,
+              (std::vector<std::string>{"shader twoPS reloaded (30 ms after the save was noticed, compiled in 40 ms)",
+                                        "shader loneCS: " + path("loneCS.hlsl") + " is empty, it keeps its program",
+                                        "shader oneVS reloaded (0 ms after the save was noticed, compiled in 40 ms)"}));
 }
 
 }  // namespace
