@@ -28,6 +28,11 @@ bool ComputePass::replaceProgram(uint32_t stage, const void* code, uint32_t size
     return replacePassProgram(*this, stage, code, size);
 }
 
+void ComputePass::putProgram(uint32_t stage, ID3D11DeviceChild* made, const void* code, uint32_t size)
+{
+    putPassProgram(*this, stage, made, code, size);
+}
+
 PassSlots ComputePass::slots() const
 {
     PassSlots slots;

@@ -97,6 +97,11 @@ bool DrawPass::replaceProgram(uint32_t stage, const void* code, uint32_t size)
     return replacePassProgram(*this, stage, code, size);
 }
 
+void DrawPass::putProgram(uint32_t stage, ID3D11DeviceChild* made, const void* code, uint32_t size)
+{
+    putPassProgram(*this, stage, made, code, size);
+}
+
 PassSlots DrawPass::slots() const
 {
     PassSlots slots;

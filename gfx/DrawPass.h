@@ -67,6 +67,8 @@ public:
     // unchanged, for another stage or a program the device refuses. The caller checks first
     // that it fits what the pass binds (slots()).
     bool replaceProgram(uint32_t stage, const void* code, uint32_t size);
+    // The same with the shader made ahead (ShaderProgram::make, for this pass's kind), taken over.
+    void putProgram(uint32_t stage, ID3D11DeviceChild* made, const void* code, uint32_t size);
     // What the pass binds at each register.
     PassSlots slots() const;
 

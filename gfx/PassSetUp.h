@@ -39,6 +39,14 @@ bool replacePassProgram(Pass& pass, uint32_t stage, const void* code, uint32_t s
     return true;
 }
 
+// Puts a shader made ahead by ShaderProgram::make at `stage` of the pass, as replacePassProgram.
+template <class Pass>
+void putPassProgram(Pass& pass, uint32_t stage, ID3D11DeviceChild* made, const void* code, uint32_t size)
+{
+    pass.program.put(stage, made, code, size);
+    pass.setCode(stage, code, size);
+}
+
 // What the pass binds at t0, t1, ... as a program sees it.
 std::vector<SlotOffer> slotsOf(const GrowArray<ResourceBinding>& bindings);
 

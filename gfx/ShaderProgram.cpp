@@ -22,7 +22,7 @@ void ShaderProgram::create(const ShaderDesc& desc)
     }
 }
 
-bool ShaderProgram::replace(uint32_t stage, const void* code, uint32_t size)
+ID3D11DeviceChild* ShaderProgram::make(ShaderKind kind, uint32_t stage, const void* code, uint32_t size)
 {
     ID3D11Device* device = graphicsContext.device;
     ID3D11DeviceChild* made = nullptr;
@@ -33,8 +33,13 @@ bool ShaderProgram::replace(uint32_t stage, const void* code, uint32_t size)
         result = device->CreatePixelShader(code, size, nullptr, reinterpret_cast<ID3D11PixelShader**>(&made));
     else if (kind == ComputeShader && stage == ComputeStage)
         result = device->CreateComputeShader(code, size, nullptr, reinterpret_cast<ID3D11ComputeShader**>(&made));
-    if (FAILED(result) || made == nullptr)
-        return false;
+    if (FAILED(result))
+        releaseAndClear(made);
+    return made;
+}
+
+void ShaderProgram::put(uint32_t stage, ID3D11DeviceChild* made, const void* code, uint32_t size)
+{
     if (stage == VertexStage) {
         releaseAndClear(vertexShader);
         vertexShader = static_cast<ID3D11VertexShader*>(made);
@@ -46,6 +51,14 @@ bool ShaderProgram::replace(uint32_t stage, const void* code, uint32_t size)
         computeShader = static_cast<ID3D11ComputeShader*>(made);
     }
     setCode(stage, code, size);
+}
+
+bool ShaderProgram::replace(uint32_t stage, const void* code, uint32_t size)
+{
+    ID3D11DeviceChild* made = make(ShaderKind(kind), stage, code, size);
+    if (made == nullptr)
+        return false;
+    put(stage, made, code, size);
     return true;
 }
 

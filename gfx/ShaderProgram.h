@@ -19,6 +19,11 @@ struct ShaderProgram : ShaderDesc {
     // the copied description at `code`: false, nothing changed, for a stage this program's kind
     // does not have or a shader the device refuses.
     bool replace(uint32_t stage, const void* code, uint32_t size);
+    // replace() in two steps. make() runs on any thread (the device is created free-threaded):
+    // the shader of `stage` for a program of `kind`, null where replace() fails. put() takes
+    // `made` over in the frame thread's time, between frames.
+    static ID3D11DeviceChild* make(ShaderKind kind, uint32_t stage, const void* code, uint32_t size);
+    void put(uint32_t stage, ID3D11DeviceChild* made, const void* code, uint32_t size);
 
     ID3D11VertexShader* vertexShader = nullptr;
     ID3D11PixelShader* pixelShader = nullptr;

@@ -4,7 +4,10 @@
 
 namespace Nimbra {
 
-CompileThread::CompileThread(ShaderCompiler& compiler) : compiler(compiler), thread(&CompileThread::run, this) {}
+CompileThread::CompileThread(ShaderCompiler& compiler, Compiled compiled)
+    : compiler(compiler), compiled(std::move(compiled)), thread(&CompileThread::run, this)
+{
+}
 
 CompileThread::~CompileThread()
 {
@@ -74,6 +77,8 @@ void CompileThread::run()
         CompileResult done = compiler.compile(request, givenUp);
         done.compileMs = uint32_t(
             std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - began).count());
+        if (done.ok && compiled && !givenUp)
+            compiled(request, done);
         lock.lock();
         if (job == lastJob && !stopping) {
             result = std::move(done);

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -14,7 +15,10 @@ namespace Nimbra {
 class CompileThread : public CompileJobs
 {
 public:
-    explicit CompileThread(ShaderCompiler& compiler);
+    // `compiled`, when given, is called on this thread with every job that compiled and is still
+    // wanted, before its result is handed over.
+    using Compiled = std::function<void(const CompileRequest& request, const CompileResult& result)>;
+    explicit CompileThread(ShaderCompiler& compiler, Compiled compiled = nullptr);
     ~CompileThread() override;
     CompileThread(const CompileThread&) = delete;
     CompileThread& operator=(const CompileThread&) = delete;
@@ -28,6 +32,7 @@ private:
     void run();
 
     ShaderCompiler& compiler;
+    Compiled compiled;
     std::mutex mutex;
     std::condition_variable wake;
     // Under the mutex: the job waiting to run, the number of the last one handed over, and the

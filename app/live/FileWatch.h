@@ -2,6 +2,7 @@
 // Notices saves by polling size and modification time: portable, and indifferent to how an editor saves. A change or
 // deletion is reported once the file has held still a whole poll, so a save being written is not read half way.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,10 @@ public:
     virtual std::vector<std::string> poll() = 0;
     // Stops watching for good (a thread that watches ends).
     virtual void stop() {}
+    // A watch with a thread of its own calls `act` there, with the steady clock's milliseconds,
+    // each time it notices saves, so that they are acted on before the next turn. One that is
+    // polled in the turns never calls it.
+    virtual void whenNoticed(std::function<void(uint64_t now)> act) { (void)act; }
 };
 
 class FileWatch : public SaveNotices

@@ -3,6 +3,7 @@
 #include "app/FilePaths.h"
 #include "app/live/CommandShaderCompiler.h"
 #include "app/live/CompileThread.h"
+#include "app/live/InstallAhead.h"
 #include "app/live/PlatformShaderCompiler.h"
 #include "app/live/SaveWatch.h"
 #include "content/assets/ContentPrograms.h"
@@ -96,21 +97,36 @@ std::string workFolder()
 
 // Where new programs go: the presentation's passes, found when the first one arrives (the
 // player exists only after start-up).
-class PassInstaller : public ProgramInstaller
+class PassMaker : public ProgramMaker
 {
 public:
-    explicit PassInstaller(Presentation& presentation) : presentation(presentation) {}
+    explicit PassMaker(Presentation& presentation) : presentation(presentation) {}
 
-    bool install(const std::string& program, const std::vector<uint8_t>& bytecode, std::string& why) override
+    std::unique_ptr<Made> make(const std::string& program, const std::vector<uint8_t>& bytecode,
+                               std::string& why) override
     {
-        if (!swap)
-            swap = std::make_unique<Gfx::ProgramSwap>(*presentation.timeline.player);
-        return swap->replace(program, bytecode, why);
+        auto made = std::make_unique<Prepared>();
+        if (!swap().prepare(program, bytecode, made->program, why))
+            return nullptr;
+        return made;
     }
 
+    void swapIn(Made& made) override { swap().swapIn(static_cast<Prepared&>(made).program); }
+
 private:
+    struct Prepared : Made {
+        Gfx::PreparedProgram program;
+    };
+
+    Gfx::ProgramSwap& swap()
+    {
+        if (!programs)
+            programs = std::make_unique<Gfx::ProgramSwap>(*presentation.timeline.player);
+        return *programs;
+    }
+
     Presentation& presentation;
-    std::unique_ptr<Gfx::ProgramSwap> swap;
+    std::unique_ptr<Gfx::ProgramSwap> programs;
 };
 
 class Live : public LiveShaders
@@ -118,22 +134,29 @@ class Live : public LiveShaders
 public:
     Live(const std::string& folder, std::unique_ptr<ShaderCompiler> compiler, Presentation& presentation,
          const ReloadLog& log, const ReloadLog& messages)
-        : compiler(std::move(compiler)), jobs(*this->compiler), saves(savePollMs), installer(presentation),
-          shaders(
-              folder, programNames(), jobs, installer, log,
-              [messages](const std::string& line) {
-                  writeText(stderr, line + "\n");
-                  std::fflush(stderr);
-                  if (messages)
-                      messages(line);
-              },
-              savePollMs, jobLimitMs, &saves)
+        : compiler(std::move(compiler)), maker(presentation), installer(maker),
+          jobs(*this->compiler,
+               [this](const CompileRequest& request, const CompileResult& result) {
+                   installer.prepare(request.program, result.bytecode);
+               }),
+          saves(savePollMs), shaders(folder, programNames(), jobs, installer, log, alsoToStandardError(messages),
+                                     savePollMs, jobLimitMs, &saves)
     {
     }
 
     ShaderReload& reload() override { return shaders; }
 
 private:
+    static ReloadLog alsoToStandardError(const ReloadLog& messages)
+    {
+        return [messages](const std::string& line) {
+            writeText(stderr, line + "\n");
+            std::fflush(stderr);
+            if (messages)
+                messages(line);
+        };
+    }
+
     static std::vector<std::string> programNames()
     {
         std::vector<std::string> names;
@@ -142,14 +165,16 @@ private:
         return names;
     }
 
-    // A save is noticed 50 to 100 ms after it holds still, whatever a turn takes.
-    static constexpr uint32_t savePollMs = 50;
+    // A save is noticed 25 to 50 ms after it holds still, whatever a turn takes: some 20 stamps
+    // read each time, next to nothing.
+    static constexpr uint32_t savePollMs = 25;
     static constexpr uint32_t jobLimitMs = 60000;
 
     std::unique_ptr<ShaderCompiler> compiler;
+    PassMaker maker;
+    InstallAhead installer;  // made ahead on the compile thread, swapped in by the turns
     CompileThread jobs;
     SaveWatch saves;
-    PassInstaller installer;
     ShaderReload shaders;
 };
 

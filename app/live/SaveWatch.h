@@ -1,7 +1,7 @@
 #pragma once
 // A FileWatch polled on a thread of its own every `pollMs`, so that a save is noticed a poll or
-// two after it holds still however long a turn of the frame loop takes. The frame thread takes
-// what was noticed once a turn (poll()).
+// two after it holds still however long a turn of the frame loop takes. What it notices is
+// handed to the one set by whenNoticed() on this thread at once, or taken by poll().
 #include "app/live/FileWatch.h"
 
 #include <condition_variable>
@@ -23,6 +23,7 @@ public:
     // What the thread noticed since the last call, in the order it noticed it.
     std::vector<std::string> poll() override;
     void stop() override;
+    void whenNoticed(std::function<void(uint64_t now)> act) override;
 
 private:
     void run();
@@ -33,6 +34,7 @@ private:
     FileWatch files;                   // under the mutex
     std::vector<std::string> noticed;  // under the mutex
     bool stopping = false;
+    std::function<void(uint64_t)> act;  // under the mutex
     std::thread thread;
 };
 

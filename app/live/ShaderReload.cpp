@@ -23,34 +23,80 @@ void ShaderReload::watchFilesOf(Program& program)
         watch.watch(file);
 }
 
+ShaderReload::~ShaderReload()
+{
+    watch.stop();  // its thread calls back into this
+}
+
 void ShaderReload::start(uint64_t now)
 {
+    std::lock_guard<std::mutex> lock(mutex);
     for (Program& program : programs)
         watchFilesOf(program);
     lastPoll = now;
+    watch.whenNoticed([this](uint64_t at) { noticed(at); });
 }
 
 void ShaderReload::tend(uint64_t now)
 {
+    std::lock_guard<std::mutex> lock(mutex);
+    now = std::max(now, latest);  // the turn read the clock before the notices' thread last did
     if (&watch != &ownWatch || now - lastPoll >= pollMs) {
         lastPoll = now;
         noticeChanges(now);
     }
+    startJobs(now, true);
+    tellWhatWasTold();
+}
+
+void ShaderReload::noticed(uint64_t now)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    latest = std::max(now, latest);
+    noticeChanges(latest);
+    startJobs(latest, false);
+}
+
+void ShaderReload::startJobs(uint64_t now, bool finishing)
+{
     // Saved again while it compiles: the newest save wins, at once.
     if (!current.empty() && queued(current))
         startNext(now, current);
-    if (!current.empty())
+    if (finishing && !current.empty()) {
+        tellWhatWasTold();
         finishCurrent(now);
+    }
     if (current.empty() && !queue.empty())
         startNext(now, queue.front().program);
 }
 
 void ShaderReload::stop()
 {
-    watch.stop();
+    watch.stop();  // unlocked: its thread may wait for the mutex
+    std::lock_guard<std::mutex> lock(mutex);
     jobs.stop();
     current.clear();
     queue.clear();
+    tellWhatWasTold();
+}
+
+bool ShaderReload::idle() const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return queue.empty() && current.empty();
+}
+
+void ShaderReload::tell(const std::string& line)
+{
+    told.push_back(line);
+}
+
+// The log is the frame thread's: what the notices' thread found is told in a turn.
+void ShaderReload::tellWhatWasTold()
+{
+    for (const std::string& line : told)
+        log(line);
+    told.clear();
 }
 
 bool ShaderReload::queued(const std::string& program) const
@@ -86,11 +132,11 @@ void ShaderReload::startNext(uint64_t now, std::string name)
     request.sourcePath = program.files.front();
     std::string why;
     if (!programStage(name, request.stage)) {
-        log("shader " + name + ": its name ends in none of VS, PS and CS");
+        tell("shader " + name + ": its name ends in none of VS, PS and CS");
         return;
     }
     if (!readShaderSource(request.sourcePath, request.source, why)) {
-        log("shader " + name + ": " + request.sourcePath + " " + why + ", it keeps its program");
+        tell("shader " + name + ": " + request.sourcePath + " " + why + ", it keeps its program");
         return;
     }
     jobs.start(request);

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,13 @@ public:
     // Puts new bytecode into every pass that runs `program`; false, with the reason, when it
     // does not fit them (the passes then keep what they run).
     virtual bool install(const std::string& program, const std::vector<uint8_t>& bytecode, std::string& why) = 0;
+    // On the compile thread, once `program` compiled to `bytecode`: may do ahead what install()
+    // of those bytes will do.
+    virtual void prepare(const std::string& program, const std::vector<uint8_t>& bytecode)
+    {
+        (void)program;
+        (void)bytecode;
+    }
 };
 
 // Events, one line each:
@@ -39,14 +47,20 @@ public:
                  ReloadLog log, ReloadLog messages, uint32_t pollMs = 100, uint32_t jobLimitMs = 60000,
                  SaveNotices* notices = nullptr);
 
-    // Watches every program's files as they are now.
+    ~ShaderReload();
+    ShaderReload(const ShaderReload&) = delete;
+    ShaderReload& operator=(const ShaderReload&) = delete;
+
+    // Watches every program's files as they are now. Notices with a thread of their own start a
+    // save's job there at once (the turns' `now` is then their clock, the steady clock's
+    // milliseconds); the turns only take finished jobs and tell what happened.
     void start(uint64_t now);
     void tend(uint64_t now);
     // Stops watching, gives up the job that runs and removes the compiler's files (at the end of
     // the run).
     void stop();
 
-    bool idle() const { return queue.empty() && current.empty(); }
+    bool idle() const;
 
 private:
     struct Program {
@@ -55,7 +69,11 @@ private:
     };
 
     void watchFilesOf(Program& program);
+    void noticed(uint64_t now);
     void noticeChanges(uint64_t now);
+    void startJobs(uint64_t now, bool finishing);
+    void tell(const std::string& line);
+    void tellWhatWasTold();
     bool queued(const std::string& program) const;
     void startNext(uint64_t now, std::string name);
     void finishCurrent(uint64_t now);
@@ -69,9 +87,13 @@ private:
     uint32_t pollMs;
     uint32_t jobLimitMs;
 
+    // Under the mutex: everything below; the notices' thread starts jobs as the turns do.
+    mutable std::mutex mutex;
+    std::vector<std::string> told;  // lines for the log from the notices' thread, told in a turn
     FileWatch ownWatch;
     SaveNotices& watch;  // ownWatch, or the notices given
     uint64_t lastPoll = 0;
+    uint64_t latest = 0;  // the latest time the notices' thread gave
     struct Queued {
         std::string program;
         uint64_t noticedAt;  // when the change that queued it was noticed

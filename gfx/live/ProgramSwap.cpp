@@ -1,6 +1,8 @@
 #include "gfx/live/ProgramSwap.h"
 
 #include "gfx/live/ProgramReflection.h"
+#include "gfx/Resource.h"
+#include "gfx/ShaderProgram.h"
 
 namespace Nimbra {
 namespace Gfx {
@@ -34,8 +36,6 @@ void ProgramSwap::note(const char* name, const void* code, uint32_t size, const 
     if (!program) {
         program = &programs.emplace_back();
         program->name = name;
-        program->running = code;
-        program->runningSize = size;
         std::string why;
         if (!reflectProgram(code, size, program->described, why))
             return;  // unreadable: never replaced
@@ -45,10 +45,17 @@ void ProgramSwap::note(const char* name, const void* code, uint32_t size, const 
     program->uses.push_back(use);
 }
 
-bool ProgramSwap::replaceAt(const Use& use, const void* code, uint32_t size)
+ID3D11DeviceChild* ProgramSwap::makeFor(const Use& use, const void* code, uint32_t size)
 {
-    return use.draw ? use.draw->replaceProgram(use.stage, code, size)
-                    : use.compute->replaceProgram(use.stage, code, size);
+    return ShaderProgram::make(use.draw ? VertexPixelShaders : ComputeShader, use.stage, code, size);
+}
+
+void ProgramSwap::putAt(const Use& use, ID3D11DeviceChild* made, const void* code, uint32_t size)
+{
+    if (use.draw)
+        use.draw->putProgram(use.stage, made, code, size);
+    else
+        use.compute->putProgram(use.stage, made, code, size);
 }
 
 ProgramSwap::Program* ProgramSwap::find(const std::string& name)
@@ -72,7 +79,23 @@ PassOffer ProgramSwap::offerOf(const Use& use)
     return offer;
 }
 
+PreparedProgram::~PreparedProgram()
+{
+    for (ID3D11DeviceChild*& shader : made)
+        releaseAndClear(shader);
+}
+
 bool ProgramSwap::replace(const std::string& name, const std::vector<uint8_t>& bytecode, std::string& why)
+{
+    PreparedProgram prepared;
+    if (!prepare(name, bytecode, prepared, why))
+        return false;
+    swapIn(prepared);
+    return true;
+}
+
+bool ProgramSwap::prepare(const std::string& name, const std::vector<uint8_t>& bytecode, PreparedProgram& out,
+                          std::string& why)
 {
     Program* program = find(name);
     if (!program || program->uses.empty()) {
@@ -85,22 +108,34 @@ bool ProgramSwap::replace(const std::string& name, const std::vector<uint8_t>& b
     for (const Use& use : program->uses)
         if (!programFits(next, program->described, offerOf(use), frameLayout, why))
             return false;
-    // The passes point at the bytes kept here.
-    std::vector<uint8_t> code = bytecode;
-    for (size_t i = 0; i < program->uses.size(); ++i) {
-        if (!replaceAt(program->uses[i], code.data(), uint32_t(code.size()))) {
-            // The passes given it already go back to what they ran.
-            for (size_t j = 0; j < i; ++j)
-                replaceAt(program->uses[j], program->running, program->runningSize);
+    PreparedProgram made;
+    made.code = bytecode;
+    for (const Use& use : program->uses) {
+        made.made.push_back(makeFor(use, made.code.data(), uint32_t(made.code.size())));
+        if (!made.made.back()) {
             why = "the device refuses it";
-            return false;
+            return false;  // the shaders made so far go with `made`
         }
     }
-    program->code = std::move(code);  // the buffer moves with it: the passes' pointers hold
-    program->running = program->code.data();
-    program->runningSize = uint32_t(program->code.size());
-    program->described = std::move(next);
+    out.name = name;
+    out.code = std::move(made.code);  // the buffer moves with it: the shaders were made from it
+    out.described = std::move(next);
+    out.made.swap(made.made);
     return true;
+}
+
+void ProgramSwap::swapIn(PreparedProgram& prepared)
+{
+    Program* program = find(prepared.name);
+    if (!program || prepared.made.size() != program->uses.size())
+        return;
+    // The passes point at the bytes kept here.
+    for (size_t i = 0; i < program->uses.size(); ++i) {
+        putAt(program->uses[i], prepared.made[i], prepared.code.data(), uint32_t(prepared.code.size()));
+        prepared.made[i] = nullptr;
+    }
+    program->code = std::move(prepared.code);  // the buffer moves with it: the passes' pointers hold
+    program->described = std::move(prepared.described);
 }
 
 }  // namespace Gfx

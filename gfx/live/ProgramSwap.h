@@ -4,12 +4,32 @@
 #include "gfx/DemoPlayer.h"
 #include "gfx/live/ProgramInterface.h"
 
+#include <d3d11.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace Nimbra {
 namespace Gfx {
+
+// A replacement made ahead: checked against every pass that runs the program, with a shader made
+// for each of them. What ProgramSwap::swapIn does not take is released with it.
+class PreparedProgram
+{
+public:
+    PreparedProgram() = default;
+    ~PreparedProgram();
+    PreparedProgram(const PreparedProgram&) = delete;
+    PreparedProgram& operator=(const PreparedProgram&) = delete;
+
+private:
+    friend class ProgramSwap;
+    std::string name;
+    std::vector<uint8_t> code;
+    ProgramInterface described;
+    std::vector<ID3D11DeviceChild*> made;  // one for each pass that runs it, in their order
+};
 
 class ProgramSwap
 {
@@ -22,6 +42,11 @@ public:
     // False, with the reason, when the program is unknown, runs in no pass, cannot be read,
     // does not fit a pass or the device refuses it; the passes then keep what they run.
     bool replace(const std::string& name, const std::vector<uint8_t>& bytecode, std::string& why);
+    // replace() in two steps. prepare() reads, checks and makes the shaders, on any thread while
+    // nothing is swapped in (the device is created free-threaded); it fails as replace() does.
+    // swapIn() puts them into the passes, on the frame thread between frames.
+    bool prepare(const std::string& name, const std::vector<uint8_t>& bytecode, PreparedProgram& out, std::string& why);
+    void swapIn(PreparedProgram& prepared);
 
 private:
     // One stage of one pass: a draw pass or a compute pass.
@@ -33,14 +58,13 @@ private:
 
     struct Program {
         std::string name;
-        std::vector<uint8_t> code;      // the bytes of a replacement, which the passes point at
-        const void* running = nullptr;  // what the passes run: first the bytes they were built
-        uint32_t runningSize = 0;       // with, then `code`
+        std::vector<uint8_t> code;  // the bytes of a replacement, which the passes point at
         ProgramInterface described;
         std::vector<Use> uses;
     };
 
-    static bool replaceAt(const Use& use, const void* code, uint32_t size);
+    static ID3D11DeviceChild* makeFor(const Use& use, const void* code, uint32_t size);
+    static void putAt(const Use& use, ID3D11DeviceChild* made, const void* code, uint32_t size);
     void note(const char* name, const void* code, uint32_t size, const Use& use);
     Program* find(const std::string& name);
     PassOffer offerOf(const Use& use);

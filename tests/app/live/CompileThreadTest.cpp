@@ -133,6 +133,25 @@ TEST(CompileThread, StopGivesUpTheJobThatRunsAndRemovesTheFilesOnce)
     EXPECT_EQ(compiler.removals, 1);
 }
 
+TEST(CompileThread, AJobStillWantedIsHandedOnOnItsThreadBeforeItAnswers)
+{
+    HeldCompiler compiler;
+    compiler.heedsGiveUp = false;
+    const std::thread::id testThread = std::this_thread::get_id();
+    std::vector<std::string> handed;  // written on the compile thread before the result is in
+    CompileThread jobs(compiler, [&](const CompileRequest& request, const CompileResult& result) {
+        EXPECT_NE(std::this_thread::get_id(), testThread);
+        handed.push_back(request.program + "=" + std::string(result.bytecode.begin(), result.bytecode.end()));
+    });
+    jobs.start(requestFor("unwanted"));
+    compiler.waitUntilRunning(1);
+    jobs.start(requestFor("wanted"));
+    compiler.release();
+    compiler.release();
+    EXPECT_EQ(collect(jobs), "wanted");
+    EXPECT_EQ(handed, std::vector<std::string>{"onePS=wanted"});
+}
+
 class CompileThreadReload : public Testing::LiveFolder, public ProgramInstaller
 {
 protected:
@@ -154,7 +173,10 @@ TEST_F(CompileThreadReload, TurnsGoOnWhileAProgramCompiles)
     ShaderReload reload(
         folder, {"onePS"}, jobs, *this, [&](const std::string& line) { log.push_back(line); },
         [](const std::string&) {}, 100, 60000, &saves);
-    uint64_t now = 0;
+    // The turns' clock is the watch's own, the steady clock's milliseconds, as in demo-sync.
+    uint64_t now = uint64_t(
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+            .count());
     reload.start(now);
     save("onePS.hlsl", "one, edited\n");
     while (compiler.runningCount() == 0)

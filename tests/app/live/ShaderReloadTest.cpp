@@ -81,7 +81,7 @@ protected:
         reload = std::make_unique<ShaderReload>(
             folder, std::vector<std::string>{"oneVS", "twoPS", "loneCS"}, compiler, installer,
             [this](const std::string& line) { log.push_back(line); },
-            [this](const std::string& line) { messages.push_back(line); }, 100, 60000);
+            [this](const std::string& line) { messages.push_back(line); }, 100, 60000, notices);
         reload->start(now);
     }
 
@@ -106,7 +106,38 @@ protected:
     RecordingInstaller installer;
     std::vector<std::string> log, messages;
     std::unique_ptr<ShaderReload> reload;
+    SaveNotices* notices = nullptr;  // null: the files are polled in the turns
     uint64_t now = 5000;
+};
+
+// Notices whose thread the test plays: it says what was saved and when, as SaveWatch's thread
+// would.
+class HandNotices : public SaveNotices
+{
+public:
+    void watch(const std::string&) override {}
+    std::vector<std::string> poll() override
+    {
+        std::vector<std::string> taken;
+        taken.swap(saved);
+        return taken;
+    }
+    void whenNoticed(std::function<void(uint64_t now)> given) override { act = std::move(given); }
+    void notice(const std::string& path, uint64_t at)
+    {
+        saved.push_back(path);
+        if (act)
+            act(at);
+    }
+    std::vector<std::string> saved;
+    std::function<void(uint64_t)> act;
+};
+
+class ShaderReloadNoticed : public ShaderReloadTest
+{
+protected:
+    ShaderReloadNoticed() { notices = &hand; }
+    HandNotices hand;
 };
 
 TEST_F(ShaderReloadTest, ASavedSourceReplacesItsProgramOnly)
@@ -229,6 +260,36 @@ TEST_F(ShaderReloadTest, ASaveWhileItCompilesGivesUpTheOlderJobAndTheNewestWins)
     EXPECT_TRUE(compiler.stopped);
     EXPECT_EQ(compiler.givenUp.back(), "twoPS");
     EXPECT_TRUE(reload->idle());
+}
+
+TEST_F(ShaderReloadNoticed, TheNoticesThreadStartsTheJobAndTheTurnOnlyTakesIt)
+{
+    write("twoPS.hlsl", "two, first\n");
+    hand.notice(path("twoPS.hlsl"), 5010);
+    EXPECT_EQ(compiler.started, std::vector<std::string>{"twoPS"});  // before any turn
+    write("twoPS.hlsl", "two, second\n");
+    hand.notice(path("twoPS.hlsl"), 5020);
+    EXPECT_EQ(compiler.started, (std::vector<std::string>{"twoPS", "twoPS"}));
+    EXPECT_EQ(compiler.givenUp, std::vector<std::string>{"twoPS"});
+    EXPECT_TRUE(installer.installed.empty());
+
+    reload->tend(5050);
+    EXPECT_EQ(installer.installed, std::vector<std::string>{"twoPS=two, second\n"});
+    EXPECT_EQ(log,
+              std::vector<std::string>{"shader twoPS reloaded (30 ms after the save was noticed, compiled in 40 ms)"});
+
+    // What that thread finds wrong is told in the next turn; a turn whose clock was read just
+    // before the notice counts no time.
+    write("loneCS.hlsl", "");
+    hand.notice(path("loneCS.hlsl"), 5100);
+    EXPECT_EQ(log.size(), 1u);
+    write("oneVS.hlsl", "one, edited\n");
+    hand.notice(path("oneVS.hlsl"), 5200);
+    reload->tend(5190);
+    EXPECT_EQ(log,
+              (std::vector<std::string>{"shader twoPS reloaded (30 ms after the save was noticed, compiled in 40 ms)",
+                                        "shader loneCS: " + path("loneCS.hlsl") + " is empty, it keeps its program",
+                                        "shader oneVS reloaded (0 ms after the save was noticed, compiled in 40 ms)"}));
 }
 
 }  // namespace

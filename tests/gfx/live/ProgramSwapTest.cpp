@@ -11,6 +11,7 @@
 
 #include <cstring>
 #include <deque>
+#include <thread>
 
 namespace Nimbra {
 namespace Gfx {
@@ -103,6 +104,26 @@ TEST_F(ProgramSwapTest, AProgramGoesIntoEveryPassThatRunsIt)
     ASSERT_TRUE(swap.replace("rotationCS", codeOf("rotationCS"), why)) << why;
     EXPECT_NE(turn.program.computeShader, turnBefore);
     ASSERT_NE(turn.program.computeShader, nullptr);
+}
+
+TEST_F(ProgramSwapTest, AProgramMadeOnAnotherThreadChangesNoPassUntilItIsSwappedIn)
+{
+    ProgramSwap swap(player);
+    ID3D11VertexShader* blurBefore = blur.program.vertexShader;
+    PreparedProgram prepared;
+    std::string why;
+    bool made = false;
+    // The device is free-threaded (created without D3D11_CREATE_DEVICE_SINGLETHREADED).
+    std::thread([&] { made = swap.prepare("fullscreenVS", codeOf("fullscreenVS"), prepared, why); }).join();
+    ASSERT_TRUE(made) << why;
+    EXPECT_EQ(blur.program.vertexShader, blurBefore);
+    EXPECT_EQ(blur.vertexCode, kept[0].data());
+    swap.swapIn(prepared);
+    EXPECT_NE(blur.program.vertexShader, blurBefore);
+    EXPECT_NE(focusBlur.program.vertexShader, blur.program.vertexShader);  // a shader for each pass
+    EXPECT_EQ(blur.vertexCode, focusBlur.vertexCode);
+    EXPECT_NE(blur.vertexCode, kept[0].data());
+    EXPECT_EQ(std::memcmp(blur.vertexCode, codeOf("fullscreenVS").data(), blur.vertexCodeSize), 0);
 }
 
 TEST_F(ProgramSwapTest, AThousandReplacementsLeaveNoShaderBehind)
