@@ -137,6 +137,7 @@ class ShaderReloadNoticed : public ShaderReloadTest
 {
 protected:
     ShaderReloadNoticed() { notices = &hand; }
+    ~ShaderReloadNoticed() override { reload.reset(); }  // it stops the notices, which go first
     HandNotices hand;
 };
 
