@@ -41,8 +41,7 @@ def setup(argv, session_flags, usage, tools=(('xdotool', 'xdotool'), ('wine', 'w
     # A Wine prefix of its own, so that ending a run touches no other test's programs; the tests
     # that use it take turns, also when two ctest runs hold them (scripts/run-tests.sh).
     os.environ['NIMBRA_WINEPREFIX'] = os.path.join(SOURCE, 'build/wineprefix-sync')
-    dxvk = '-dxvk' if os.environ.get('NIMBRA_D3D') == 'dxvk' else ''
-    PREFIX_LOCK = open(os.environ['NIMBRA_WINEPREFIX'] + dxvk + '.test-lock', 'w')
+    PREFIX_LOCK = open(wine_prefix() + '.test-lock', 'w')
     fcntl.flock(PREFIX_LOCK, fcntl.LOCK_EX)
     for tool, package in tools:
         if not shutil.which(tool):
@@ -52,6 +51,11 @@ def setup(argv, session_flags, usage, tools=(('xdotool', 'xdotool'), ('wine', 'w
     found.loader.exec_module(rocket_editor)
     os.makedirs(WORK, exist_ok=True)
     return DEMO, SOURCE, WORK
+
+
+def wine_prefix():
+    """The prefix the runs use: under DXVK one of its own beside the base (scripts/direct3d.sh)."""
+    return os.environ['NIMBRA_WINEPREFIX'] + ('-dxvk' if os.environ.get('NIMBRA_D3D') == 'dxvk' else '')
 
 
 def free_port():
@@ -160,5 +164,5 @@ class Demo:
             self.process.kill()
             self.process.wait()
         self.process.stderr.close()
-        subprocess.run(['wineserver', '-k'], env=dict(os.environ, WINEPREFIX=os.environ['NIMBRA_WINEPREFIX']),
+        subprocess.run(['wineserver', '-k'], env=dict(os.environ, WINEPREFIX=wine_prefix()),
                        capture_output=True)
