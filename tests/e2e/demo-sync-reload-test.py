@@ -49,8 +49,10 @@ DEMO, SOURCE, WORK = demosync.setup(
     sys.argv, ['--no-sound'] + DISPLAY_SIZE if MODE in ('shaders', 'overlay') else ['--no-gl'], __doc__,
     (('xdotool', 'xdotool'), ('wine', 'wine'), ('import', 'imagemagick'), ('parec', 'pulseaudio-utils')))
 
-# The frames the software rasteriser takes are slow; a turn of the loop is one frame.
+# The frames the software rasteriser takes are slow; a turn of the loop is one frame. The start
+# may first create the Wine prefix, with a small share of the processors (scripts/run-tests.sh).
 TURN_WAIT = 600.0
+START_WAIT = TURN_WAIT
 FRAMES_IN_FLIGHT = 3
 RATE = 44100
 # Where the live files are copied: names a user's folders may have, beyond ASCII.
@@ -200,7 +202,7 @@ class ShaderReloadTest(LiveShaderFolder):
               f'compiling {max(during, default=0):.0f} ms of {len(during)}', file=sys.stderr)
 
     def test_shader_reload(self):
-        self.demo.expect(f'live shaders: {SHADERS}, compiled with .*compile-shader\\.sh')
+        self.demo.expect(f'live shaders: {SHADERS}, compiled with .*compile-shader\\.sh', timeout=START_WAIT)
         self.assertEqual(len(compile_folders()), 1, 'the compiler\'s work folder')
         self.turns(4)
         self.assertNotEqual(self.colours(), ['255,0,255'] * 5)
@@ -289,7 +291,7 @@ class OverlayTest(LiveShaderFolder):
         return darkened > 0.5 * sum(counts) and glyph >= 40 and other < 0.05 * sum(counts)
 
     def test_overlay(self):
-        self.demo.expect(f'live shaders: {SHADERS}, compiled with .*compile-shader\\.sh')
+        self.demo.expect(f'live shaders: {SHADERS}, compiled with .*compile-shader\\.sh', timeout=START_WAIT)
         self.turns(1)  # the files are watched from the first turn on
         self.save_combine(self.MAGENTA)
         reloaded = self.demo.expect(r'shader combinePS reloaded .*', timeout=TURN_WAIT)
