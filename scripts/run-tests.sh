@@ -29,8 +29,8 @@ ctest --test-dir build/host --output-on-failure -j "$jobs" || status=1
 ctest --test-dir build/asan --output-on-failure -j "$jobs" || status=1
 
 # Windows. The tests labelled "timed" (the runs of the whole show, which wait on the music's clock
-# and leave a core mostly idle to the recording's sound, and the key menu run) go one after the
-# other; then those labelled "alone", which time keys, the link and the sound and draw nothing,
+# and leave a core mostly idle to the recording's sound, the key menu run and the live shaders)
+# go one after the other; then those labelled "alone", which time keys, the link and the sound and draw nothing,
 # two at a time. When a processor
 # group with a small share can be made, every other test starts beside them in it, so that it
 # fills the time they leave and never takes their turn; otherwise the others run first.
