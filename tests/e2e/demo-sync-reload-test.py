@@ -50,7 +50,7 @@ DEMO, SOURCE, WORK = demosync.setup(
     (('xdotool', 'xdotool'), ('wine', 'wine'), ('import', 'imagemagick'), ('parec', 'pulseaudio-utils')))
 
 # The frames the software rasteriser takes are slow; a turn of the loop is one frame. The start
-# may first create the Wine prefix, with a small share of the processors (scripts/run-tests.sh).
+# may first create the Wine prefix.
 TURN_WAIT = 600.0
 START_WAIT = TURN_WAIT
 FRAMES_IN_FLIGHT = 3

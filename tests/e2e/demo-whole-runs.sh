@@ -5,16 +5,14 @@
 #   recording        without a Direct3D device, recorded and compared with the offline render
 #                    (demo-recording.sh): exit code 0 after the show, no drift, no gap. It has
 #                    the last core to itself, as software rendering would starve Wine's sound
-#                    threads, and a prefix (so a Wine server) no other test uses.
+#                    threads.
 #   to-end wined3d   with the device and sound (demo-e2e.sh to-end): the first picture, screenshots
 #   to-end dxvk      that are not black, sound in the sink, exit code 0 by itself after the
-#                    music's end. One after the other on the remaining cores, beside the
-#                    recording; they count in frame units.
+#                    music's end. One after the
+#                    other on the remaining cores, beside the recording; they count in frame units.
 # Fails when any run fails. When the machine stays busy the recording skips (and says why) and
-# the to-end runs still count: the test then ends with 77 only if they passed.
-# NIMBRA_WHOLE_RUNS_STARTED names a file made once the recording has started (or skipped) and
-# the renders begin: scripts/run-tests.sh then starts other tests beside them, with a small share of the
-# processors.
+# the to-end runs still count: the test then ends with 77 only if they passed. On one core the
+# runs take turns.
 set -u
 demo=$1
 src=$2
@@ -32,15 +30,15 @@ fi
 
 # The recording first waits for a quiet machine; the renders start once it has started or
 # skipped (or, without a core of its own, ended).
-NIMBRA_WINEPREFIX="$src/build/wineprefix-recording" NIMBRA_D3D=wined3d \
-  NIMBRA_RECORDING_STARTED="$work/recording-started" "${recordingCores[@]}" bash "$src/tests/e2e/demo-recording.sh" "$demo" "$src" > "$work/recording.log" 2>&1 &
+NIMBRA_D3D=wined3d NIMBRA_RECORDING_STARTED="$work/recording-started" "${recordingCores[@]}" \
+  bash "$src/tests/e2e/demo-recording.sh" "$demo" "$src" > "$work/recording.log" 2>&1 &
 recording=$!
 while kill -0 "$recording" 2>/dev/null; do
   [ -e "$work/recording-started" ] && [ ${#recordingCores[@]} -gt 0 ] && break
   sleep 1
 done
-# The runs to the end take turns on the render cores: side by side on one core, each one's start
-# (the first in a new prefix creates it) starved the other's past Wine's start-up limits.
+# The runs to the end take turns on the render cores: side by side on one core, the first
+# one's software rasteriser starved the second one's start-up for over a minute.
 d3ds=(dxvk wined3d)
 (
   for d3d in "${d3ds[@]}"; do
@@ -50,7 +48,6 @@ d3ds=(dxvk wined3d)
   done
 ) &
 renders=$!
-[ -z "${NIMBRA_WHOLE_RUNS_STARTED:-}" ] || touch "$NIMBRA_WHOLE_RUNS_STARTED"
 
 wait "$recording"
 recordingStatus=$?
