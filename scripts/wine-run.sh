@@ -19,13 +19,28 @@ mkdir -p "$(dirname "$WINEPREFIX")"
 # otherwise hiding or destroying a full-screen window waits two seconds for a window manager that
 # never answers. The marker records that the prefix has the setting (and DXVK, in its prefix).
 marker=$(d3dReadyMarker)
+unmanaged() { wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1; }
+# A new prefix is a copy of a template, made once under build/ with the setting above: wineboot
+# takes 10 to 40 s of the processors, the copy a moment.
+copyTemplate() {
+  local template=$here/build/wineprefix-template
+  (
+    flock 8
+    [ -f "$template/.nimbra-template" ] && exit 0
+    rm -rf "$template"
+    export WINEPREFIX=$template WINEDLLOVERRIDES=mscoree,mshtml=
+    wineboot -i >/dev/null 2>&1 && unmanaged || exit 1
+    wineserver -w
+    touch "$template/.nimbra-template"
+  ) 8>"$template.lock" || return 1
+  mkdir -p "$WINEPREFIX" && cp -a "$template/." "$WINEPREFIX/" && rm "$WINEPREFIX/.nimbra-template"
+}
 if [ ! -f "$marker" ]; then
-  # The first run creates the prefix (10 to 20 s); a lock keeps parallel tests from racing.
+  # The first run makes the prefix; a lock keeps parallel tests from racing.
   (
     flock 9
     if [ ! -f "$marker" ]; then
-      [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
-      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 &&
+      if [ -f "$WINEPREFIX/system.reg" ]; then unmanaged; else copyTemplate; fi &&
         d3dPreparePrefix && touch "$marker"
       # Its server ends before the first program starts, so that every run starts its own.
       wineserver -w

@@ -18,14 +18,17 @@ demo=$1
 src=$2
 end=107.58
 
-# Sound under Wine only keeps time when the machine has a core to spare: on a machine that is
-# busy with other work the sink underruns and the recording says nothing about the demo. Wait
-# (up to two minutes) until a two-second look at the processors finds at least half a core idle,
-# else skip (exit code 77); the load average would remember the previous test for a minute.
-# NIMBRA_RECORDING_FORCE=1 runs it regardless. Then a private session, so that no other test's
-# sound ends up in the recording; the runs beside the recording (demo-whole-runs.sh, on other
-# cores) start then.
+# Sound under Wine only keeps time when its threads, the sound server's and the recorder's get
+# the processor when they ask. A private session at a real-time priority (scripts/session.sh)
+# gives them that on a busy machine, where the system allows it (as root). Without it, the sink
+# underruns on a machine that is busy with other work and the recording says nothing about the
+# demo: wait (up to two minutes) until a two-second look at the processors finds at least half a
+# core idle, else skip (exit code 77); the load average would remember the previous test for a
+# minute. NIMBRA_RECORDING_FORCE=1 runs it regardless. The session is private, so that no other
+# test's sound ends up in the recording; the runs beside the recording (demo-whole-runs.sh) start
+# once it has started. The demo has a Wine prefix of its own, whose server is its own too.
 render=${NIMBRA_RECORDING_RENDER:-}
+export NIMBRA_WINEPREFIX=${NIMBRA_WINEPREFIX:-$src/build/wineprefix-recording}
 # busyCores: how many cores' worth of time the machine spent busy over the next two seconds.
 busyCores() {
   local a b
@@ -39,7 +42,11 @@ busyCores() {
 if [ -z "${NIMBRA_RECORDING_SESSION:-}" ]; then
   cores=$(nproc)
   busy=0
-  if [ -z "${NIMBRA_RECORDING_FORCE:-}" ]; then
+  # Drawing on the software rasteriser at that priority would starve the machine.
+  if [ -z "$render" ] && chrt -r 10 true 2>/dev/null; then
+    export NIMBRA_REALTIME=1
+    echo "demo-recording: the sound, the display and the demo run at a real-time priority"
+  elif [ -z "${NIMBRA_RECORDING_FORCE:-}" ]; then
     for _ in $(seq 60); do
       busy=$(busyCores)
       awk -v b="$busy" -v c="$cores" 'BEGIN { exit !(b <= c - 0.5) }' && break

@@ -3,16 +3,16 @@
 # the music's clock (107.58 s), not on the processor, so they share the time of one; each has a
 # Wine prefix, display and sound sink of its own, and its verdict is the one it gives alone:
 #   recording        without a Direct3D device, recorded and compared with the offline render
-#                    (demo-recording.sh): exit code 0 after the show, no drift, no gap. It has
-#                    the last core to itself, as software rendering would starve Wine's sound
-#                    threads.
+#                    (demo-recording.sh): exit code 0 after the show, no drift, no gap. Its
+#                    session runs at a real-time priority, so that the renders beside it (and
+#                    other tests) cannot starve Wine's sound threads.
 #   to-end wined3d   with the device and sound (demo-e2e.sh to-end): the first picture, screenshots
 #   to-end dxvk      that are not black, sound in the sink, exit code 0 by itself after the
-#                    music's end. One after the
-#                    other on the remaining cores, beside the recording; they count in frame units.
-# Fails when any run fails. When the machine stays busy the recording skips (and says why) and
-# the to-end runs still count: the test then ends with 77 only if they passed. On one core the
-# runs take turns.
+#                    music's end. They count in frame units, so a busy machine only makes them
+#                    draw fewer frames.
+# Fails when any run fails. Where no real-time priority can be had (not root), the recording has
+# the last core to itself and first waits for a quiet machine; it skips (and says why) when the
+# machine stays busy, and the test then ends with 77 only if the runs to the end passed.
 set -u
 demo=$1
 src=$2
@@ -20,34 +20,31 @@ work=$(mktemp -d /tmp/nimbra-whole.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 name=${NIMBRA_TEST_NAME:-demo_whole_runs}
 
-last=$(( $(nproc) - 1 ))
 recordingCores=()
 renderCores=()
-if [ "$last" -ge 1 ] && command -v taskset >/dev/null; then
+last=$(( $(nproc) - 1 ))
+if ! chrt -r 10 true 2>/dev/null && [ "$last" -ge 1 ] && command -v taskset >/dev/null; then
   recordingCores=(taskset -c "$last")
   renderCores=(taskset -c "0-$(( last - 1 ))")
 fi
 
-# The recording first waits for a quiet machine; the renders start once it has started or
-# skipped (or, without a core of its own, ended).
+# The renders start once the recording has started or skipped (or, without a core of its own,
+# ended).
 NIMBRA_D3D=wined3d NIMBRA_RECORDING_STARTED="$work/recording-started" "${recordingCores[@]}" \
   bash "$src/tests/e2e/demo-recording.sh" "$demo" "$src" > "$work/recording.log" 2>&1 &
 recording=$!
 while kill -0 "$recording" 2>/dev/null; do
-  [ -e "$work/recording-started" ] && [ ${#recordingCores[@]} -gt 0 ] && break
+  [ -e "$work/recording-started" ] && break
   sleep 1
 done
-# The runs to the end take turns on the render cores: side by side on one core, the first
-# one's software rasteriser starved the second one's start-up for over a minute.
 d3ds=(dxvk wined3d)
-(
-  for d3d in "${d3ds[@]}"; do
-    NIMBRA_D3D=$d3d NIMBRA_TEST_NAME="$name/to-end-$d3d" "${renderCores[@]}" \
-      bash "$src/tests/e2e/demo-e2e.sh" to-end "$demo" > "$work/to-end-$d3d.log" 2>&1
+for d3d in "${d3ds[@]}"; do
+  (
+    NIMBRA_D3D=$d3d NIMBRA_TEST_NAME="$name/to-end-$d3d" NIMBRA_E2E_WINEPREFIX="$src/build/wineprefix-whole" \
+      "${renderCores[@]}" bash "$src/tests/e2e/demo-e2e.sh" to-end "$demo" > "$work/to-end-$d3d.log" 2>&1
     echo $? > "$work/to-end-$d3d.status"
-  done
-) &
-renders=$!
+  ) &
+done
 
 wait "$recording"
 recordingStatus=$?
@@ -55,7 +52,7 @@ failed=0
 echo "== recording, without a Direct3D device${recordingCores[*]:+ (${recordingCores[*]})}: status $recordingStatus"
 cat "$work/recording.log"
 case "$recordingStatus" in 0|77) ;; *) failed=1 ;; esac
-wait "$renders"
+wait
 for d3d in "${d3ds[@]}"; do
   status=$(cat "$work/to-end-$d3d.status" 2>/dev/null || echo missing)
   echo "== to-end on $d3d${renderCores[*]:+ (${renderCores[*]})}: status $status"
