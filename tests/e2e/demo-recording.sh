@@ -82,7 +82,8 @@ if [ -z "${NIMBRA_SINK:-}" ]; then
   exit 1
 fi
 
-work=$(mktemp -d /tmp/nimbra-recording.XXXXXX)
+# In memory where there is a tmpfs: a recorder that waits on a busy disk loses sound.
+work=$(mktemp -d /dev/shm/nimbra-recording.XXXXXX 2>/dev/null || mktemp -d /tmp/nimbra-recording.XXXXXX)
 recorder=""
 cleanup() {
   [ -n "$recorder" ] && kill "$recorder" 2>/dev/null && wait "$recorder" 2>/dev/null
