@@ -32,8 +32,6 @@
 #   exit:S             wait up to S for the program to end by itself
 #   exit-if-sound:S    if the program plays into the sound sink, wait up to S for it to end by
 #                      itself (reports sound=yes|no); otherwise go on at once
-#   yield              the program's threads drop to the lowest priority (nice 19): a run that
-#                      now only has to reach its end leaves the processors to other work
 # When the actions are done and the program still runs, it is killed (exit_code=killed).
 #
 # Report, on standard output, one key=value per line:
@@ -339,10 +337,6 @@ for action in "$@"; do
       else
         report sound no
       fi ;;
-    yield)
-      for proc in "$pid" $(pgrep -P "$pid"); do
-        renice -n 19 -p $(ls "/proc/$proc/task" 2>/dev/null) >/dev/null 2>&1
-      done ;;
     *) echo "demo-harness: unknown action $action" >&2 ;;
   esac
   [ -n "$exitCode" ] && break
