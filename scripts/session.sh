@@ -4,17 +4,17 @@
 # private to this run, then ends every process it started by its pid. The command's exit
 # code is returned. Inside, DISPLAY, XDG_RUNTIME_DIR and NIMBRA_SINK are set.
 # --no-gl starts the display without OpenGL (GLX), so Direct3D device creation under Wine fails.
-# With NIMBRA_REALTIME=1 the whole session runs at a real-time priority (SCHED_RR) where the
-# system allows it (as root): for runs that keep time without drawing, so that other tests may
-# load the machine meanwhile. A run that draws on the software rasteriser must not ask for it,
-# as it would starve everything else. NIMBRA_REALTIME says whether it was given (yes or no).
+# With NIMBRA_REALTIME=PRIORITY (1 to 99) the whole session runs at that real-time priority
+# (SCHED_RR) where the system allows it (as root): for runs that keep time without drawing, so
+# that other tests may load the machine meanwhile. A run that draws on the software rasteriser
+# must not ask for it, as it would starve everything else. Inside, NIMBRA_REALTIME_GIVEN says
+# whether it was given (yes or no).
 set -u
-realtimePriority=10
-if [ "${NIMBRA_REALTIME:-}" = 1 ]; then
-  if chrt -r "$realtimePriority" true 2>/dev/null; then
-    NIMBRA_REALTIME=yes exec chrt -r "$realtimePriority" bash "$0" "$@"
+if [ -n "${NIMBRA_REALTIME:-}" ] && [ -z "${NIMBRA_REALTIME_GIVEN:-}" ]; then
+  if chrt -r "$NIMBRA_REALTIME" true 2>/dev/null; then
+    NIMBRA_REALTIME_GIVEN=yes exec chrt -r "$NIMBRA_REALTIME" bash "$0" "$@"
   fi
-  export NIMBRA_REALTIME=no
+  export NIMBRA_REALTIME_GIVEN=no
 fi
 sound=1
 size=640x360
@@ -71,7 +71,7 @@ if [ "$sound" = 1 ]; then
   if ! pactl info >/dev/null 2>&1; then echo "session: the sound server did not start" >&2; exit 1; fi
   pactl set-default-sink nimbra >/dev/null 2>&1
   # The server puts its own main thread back to normal priority; it moves the clients' sound.
-  [ "${NIMBRA_REALTIME:-}" = yes ] && chrt -a -r -p "$realtimePriority" "${pids[-1]}" >/dev/null
+  [ "${NIMBRA_REALTIME_GIVEN:-}" = yes ] && chrt -a -r -p "$NIMBRA_REALTIME" "${pids[-1]}" >/dev/null
   export NIMBRA_SINK=nimbra
 fi
 export NIMBRA_SESSION=1

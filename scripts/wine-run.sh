@@ -30,6 +30,8 @@ copyTemplate() {
     flock 8
     [ -f "$template/.nimbra-template" ] && exit 0
     rm -rf "$template"
+    # At normal priority, also for a run that has a real-time one (scripts/session.sh).
+    chrt -o -p 0 "$BASHPID" >/dev/null 2>&1
     export WINEPREFIX=$template WINEDLLOVERRIDES=mscoree,mshtml=
     wineboot -i >/dev/null 2>&1 && unmanaged || exit 1
     wineserver -w

@@ -43,9 +43,10 @@ if [ -z "${NIMBRA_RECORDING_SESSION:-}" ]; then
   cores=$(nproc)
   busy=0
   # Drawing on the software rasteriser at that priority would starve the machine.
-  if [ -z "$render" ] && chrt -r 10 true 2>/dev/null; then
-    export NIMBRA_REALTIME=1
-    echo "demo-recording: the sound, the display and the demo run at a real-time priority"
+  # Above the other timed runs (10), whose Wine start-up may take a core for seconds.
+  if [ -z "$render" ] && chrt -r 20 true 2>/dev/null; then
+    export NIMBRA_REALTIME=20
+    echo "demo-recording: the sound, the display and the demo run at real-time priority 20"
   elif [ -z "${NIMBRA_RECORDING_FORCE:-}" ]; then
     for _ in $(seq 60); do
       busy=$(busyCores)
