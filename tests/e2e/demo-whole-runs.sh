@@ -20,12 +20,19 @@ work=$(mktemp -d /tmp/nimbra-whole.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 name=${NIMBRA_TEST_NAME:-demo_whole_runs}
 
+# The runs to the end draw as fast as they can, whatever the frame rate, so they share the last
+# core and leave the others to other tests. Where no real-time priority can be had (not root),
+# the recording has the last core instead, and the renders the others.
 recordingCores=()
 renderCores=()
 last=$(( $(nproc) - 1 ))
-if ! chrt -r 10 true 2>/dev/null && [ "$last" -ge 1 ] && command -v taskset >/dev/null; then
-  recordingCores=(taskset -c "$last")
-  renderCores=(taskset -c "0-$(( last - 1 ))")
+if [ "$last" -ge 1 ] && command -v taskset >/dev/null; then
+  if chrt -r 20 true 2>/dev/null; then
+    renderCores=(taskset -c "$last")
+  else
+    recordingCores=(taskset -c "$last")
+    renderCores=(taskset -c "0-$(( last - 1 ))")
+  fi
 fi
 
 # The renders start once the recording has started or skipped (or, without a core of its own,
