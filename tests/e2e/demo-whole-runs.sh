@@ -10,6 +10,7 @@
 #   to-end dxvk      that are not black, sound in the sink, exit code 0 by itself after the
 #                    music's end. They count in frame units, so a busy machine only makes them
 #                    draw fewer frames.
+# The test runs alone: beside the renders of other tests, the recording still lost sound.
 # Fails when any run fails. Where no real-time priority can be had (not root), the recording has
 # the last core to itself and first waits for a quiet machine; it skips (and says why) when the
 # machine stays busy, and the test then ends with 77 only if the runs to the end passed.
@@ -20,19 +21,14 @@ work=$(mktemp -d /tmp/nimbra-whole.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 name=${NIMBRA_TEST_NAME:-demo_whole_runs}
 
-# The runs to the end draw as fast as they can, whatever the frame rate, so they share the last
-# core and leave the others to other tests. Where no real-time priority can be had (not root),
-# the recording has the last core instead, and the renders the others.
+# Where no real-time priority can be had (not root), the recording has the last core to itself,
+# and the renders the others.
 recordingCores=()
 renderCores=()
 last=$(( $(nproc) - 1 ))
-if [ "$last" -ge 1 ] && command -v taskset >/dev/null; then
-  if chrt -r 20 true 2>/dev/null; then
-    renderCores=(taskset -c "$last")
-  else
-    recordingCores=(taskset -c "$last")
-    renderCores=(taskset -c "0-$(( last - 1 ))")
-  fi
+if ! chrt -r 20 true 2>/dev/null && [ "$last" -ge 1 ] && command -v taskset >/dev/null; then
+  recordingCores=(taskset -c "$last")
+  renderCores=(taskset -c "0-$(( last - 1 ))")
 fi
 
 # The renders start once the recording has started or skipped (or, without a core of its own,
