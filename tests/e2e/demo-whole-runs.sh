@@ -14,7 +14,18 @@
 # Fails when any run fails. Where no real-time priority can be had (not root), the recording has
 # the last core to itself and first waits for a quiet machine; it skips (and says why) when the
 # machine stays busy, and the test then ends with 77 only if the runs to the end passed.
+# demo-whole-runs.sh --prefixes SOURCE_DIR only makes the runs' Wine prefixes (on the runs to the
+# end's screen size), so that the runs start at once: a test that goes beside others first.
 set -u
+if [ "$1" = --prefixes ]; then
+  src=$2
+  NIMBRA_WINEPREFIX=$src/build/wineprefix-recording bash "$src/scripts/wine-run.sh" --version || exit 1
+  for d3d in wined3d dxvk; do
+    NIMBRA_D3D=$d3d NIMBRA_WINEPREFIX=$src/build/wineprefix-whole \
+      bash "$src/scripts/session.sh" --no-sound --size 320x180 bash "$src/scripts/wine-run.sh" --version || exit 1
+  done
+  exit 0
+fi
 demo=$1
 src=$2
 work=$(mktemp -d /tmp/nimbra-whole.XXXXXX)
