@@ -4,16 +4,17 @@
 # Wine prefix, display and sound sink of its own, and its verdict is the one it gives alone:
 #   recording        without a Direct3D device, recorded and compared with the offline render
 #                    (demo-recording.sh): exit code 0 after the show, no drift, no gap. Its
-#                    session runs at a real-time priority, so that the renders beside it (and
-#                    other tests) cannot starve Wine's sound threads.
+#                    session runs at a real-time priority, so that Wine's sound threads get the
+#                    processor when they ask.
 #   to-end wined3d   with the device and sound (demo-e2e.sh to-end): the first picture, screenshots
 #   to-end dxvk      that are not black, sound in the sink, exit code 0 by itself after the
-#                    music's end. They count in frame units, so a busy machine only makes them
-#                    draw fewer frames.
-# The test runs alone: beside the renders of other tests, the recording still lost sound.
-# Fails when any run fails. Where no real-time priority can be had (not root), the recording has
-# the last core to itself and first waits for a quiet machine; it skips (and says why) when the
-# machine stays busy, and the test then ends with 77 only if the runs to the end passed.
+#                    music's end. They count in frame units, so a busy core only makes them draw
+#                    fewer frames. They share the cores but the last.
+# The test runs alone: beside other tests' renders, or with renders on every core, the recording
+# still lost sound at its priority. Fails when any run fails. Where no real-time priority can be
+# had (not root), the recording has the last core to itself and first waits for a quiet machine;
+# it skips (and says why) when the machine stays busy, and the test then ends with 77 only if the
+# runs to the end passed.
 # demo-whole-runs.sh --prefixes SOURCE_DIR only makes the runs' Wine prefixes (on the runs to the
 # end's screen size), so that the runs start at once: a test that goes beside others first.
 set -u
@@ -32,13 +33,13 @@ work=$(mktemp -d /tmp/nimbra-whole.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 name=${NIMBRA_TEST_NAME:-demo_whole_runs}
 
-# Where no real-time priority can be had (not root), the recording has the last core to itself,
-# and the renders the others.
+# The renders share the cores but the last; the recording has that one to itself where no
+# real-time priority can be had, else it may also take the others' turns.
 recordingCores=()
 renderCores=()
 last=$(( $(nproc) - 1 ))
-if ! chrt -r 20 true 2>/dev/null && [ "$last" -ge 1 ] && command -v taskset >/dev/null; then
-  recordingCores=(taskset -c "$last")
+if [ "$last" -ge 1 ] && command -v taskset >/dev/null; then
+  chrt -r 20 true 2>/dev/null || recordingCores=(taskset -c "$last")
   renderCores=(taskset -c "0-$(( last - 1 ))")
 fi
 
