@@ -14,12 +14,15 @@ if(NOT TARGET GTest::gtest_main)
   endif()
 endif()
 
-# Under Wine a test keeps a core busy (the software rasteriser, the compiler, Wine's start-up):
-# it takes two of ctest's job slots, and `make test` gives the Windows tests two a core and one
-# more. That one is for a run that keeps time at a real-time priority without drawing
-# (scripts/session.sh), which takes one slot (nimbra_timed_test): it runs beside the busy ones.
+# Under Wine a test that draws or compiles for long keeps a core busy: it takes two of ctest's
+# job slots, and `make test` gives the Windows tests two a core and one more. That one is for a
+# run that keeps time at a real-time priority without drawing (scripts/session.sh), which takes
+# one slot (nimbra_timed_test): it runs beside the busy ones. A test program (nimbra_add_test)
+# takes one slot too: it lasts a few seconds, most of them Wine's start-up, which waits on its
+# other processes about as much as it computes.
 if(WIN32)
   set(NIMBRA_BUSY_TEST PROCESSORS 2)
+  set(NIMBRA_SHORT_TEST PROCESSORS 1)
 endif()
 
 # nimbra_timed_test(<test>...): runs that keep time at a real-time priority without drawing.
@@ -42,7 +45,7 @@ function(nimbra_add_test name)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 600)
   endif()
-  set(properties TIMEOUT ${T_TIMEOUT} ${NIMBRA_BUSY_TEST})
+  set(properties TIMEOUT ${T_TIMEOUT} ${NIMBRA_SHORT_TEST})
   if(T_LABELS)
     list(APPEND properties LABELS "${T_LABELS}")
   endif()
@@ -66,6 +69,7 @@ function(nimbra_add_d3d_test name)
       set(test ${name}_dxvk)
     endif()
     add_test(NAME ${test} COMMAND ${T_COMMAND})
+    # The caller's properties come last: its PROCESSORS, if any, is the one that holds.
     set_tests_properties(${test} PROPERTIES ENVIRONMENT NIMBRA_D3D=${d3d} ${NIMBRA_BUSY_TEST} ${T_PROPERTIES})
   endforeach()
 endfunction()
