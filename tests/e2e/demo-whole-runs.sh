@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
-# demo-whole-runs.sh DEMO.exe SOURCE_DIR: the runs of the whole show side by side. They wait on
-# the music's clock (107.58 s), not on the processor, so they share the time of one; each has a
-# Wine prefix, display and sound sink of its own, and its verdict is the one it gives alone:
+# demo-whole-runs.sh DEMO.exe SOURCE_DIR [DEMO_SYNC.exe WORK_DIR]: the runs on the music's clock,
+# side by side. They wait on the clock (the whole show lasts 107.58 s), not on the processor, so
+# they share the time of one; each has a Wine prefix, display and sound sink of its own, and its
+# verdict is the one it gives alone:
 #   recording        without a Direct3D device, recorded and compared with the offline render
 #                    (demo-recording.sh): exit code 0 after the show, no drift, no gap. Its
 #                    session runs at a real-time priority, so that Wine's sound threads get the
 #                    processor when they ask.
+#   live song        demo-sync playing a song that is saved over while it plays, recorded
+#                    (demo-sync-reload-test.py song): no pause between the songs. Given
+#                    DEMO_SYNC.exe and its WORK_DIR; its session runs at the same priority.
+#                    Without one, it runs after the others.
 #   to-end wined3d   with the device and sound (demo-e2e.sh to-end): the first picture, screenshots
 #   to-end dxvk      that are not black, sound in the sink, exit code 0 by itself after the
 #                    music's end. They count in frame units, so a busy core only makes them draw
@@ -52,6 +57,14 @@ while kill -0 "$recording" 2>/dev/null; do
   [ -e "$work/recording-started" ] && break
   sleep 1
 done
+liveSong() {
+  NIMBRA_D3D=wined3d NIMBRA_REALTIME=20 NIMBRA_TEST_NAME="$name/live-song" \
+    python3 "$src/tests/e2e/demo-sync-reload-test.py" "$3" "$src" "$4" song > "$work/live-song.log" 2>&1
+  echo $? > "$work/live-song.status"
+}
+if [ -n "${3:-}" ] && chrt -r 20 true 2>/dev/null; then
+  liveSong "$@" &
+fi
 d3ds=(dxvk wined3d)
 for d3d in "${d3ds[@]}"; do
   (
@@ -68,6 +81,13 @@ echo "== recording, without a Direct3D device${recordingCores[*]:+ (${recordingC
 cat "$work/recording.log"
 case "$recordingStatus" in 0|77) ;; *) failed=1 ;; esac
 wait
+if [ -n "${3:-}" ]; then
+  [ -e "$work/live-song.status" ] || liveSong "$@"
+  status=$(cat "$work/live-song.status")
+  echo "== live song, without a Direct3D device: status $status"
+  cat "$work/live-song.log"
+  [ "$status" = 0 ] || failed=1
+fi
 for d3d in "${d3ds[@]}"; do
   status=$(cat "$work/to-end-$d3d.status" 2>/dev/null || echo missing)
   echo "== to-end on $d3d${renderCores[*]:+ (${renderCores[*]})}: status $status"
