@@ -49,10 +49,10 @@ d3dEnvironment() {
   esac
 }
 
-# d3dReadyMarker: the file that says a prefix is set up for the chosen Direct3D; a DXVK prefix
-# is set up again for another DXVK version.
+# d3dReadyMarker SETTINGS: the file that says a prefix has the settings named SETTINGS and is set
+# up for the chosen Direct3D; a DXVK prefix is set up again for another DXVK version.
 d3dReadyMarker() {
-  if [ "$nimbraD3d" = dxvk ]; then echo "$WINEPREFIX/.nimbra-dxvk-$dxvkVersion"; else echo "$WINEPREFIX/.nimbra-unmanaged"; fi
+  if [ "$nimbraD3d" = dxvk ]; then echo "$WINEPREFIX/.nimbra-$1-dxvk-$dxvkVersion"; else echo "$WINEPREFIX/.nimbra-$1"; fi
 }
 
 # d3dPreparePrefix: once per prefix (the caller holds its lock and WINEPREFIX is set): DXVK's

@@ -15,12 +15,22 @@ if ! command -v wine >/dev/null; then
 fi
 d3dEnvironment || exit 127
 mkdir -p "$(dirname "$WINEPREFIX")"
-# The project's displays (Xvfb) have no window manager. Wine is told not to hand windows to one:
-# otherwise hiding or destroying a full-screen window waits two seconds for a window manager that
-# never answers. The marker records that the prefix has the setting (and DXVK, in its prefix).
-marker=$(d3dReadyMarker)
-unmanaged() { wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1; }
-# A new prefix is a copy of a template, made once under build/ with the setting above: wineboot
+# Every prefix has two settings, for the project's displays and software rendering:
+#   - no window manager: the displays (Xvfb) have none, and hiding or destroying a full-screen
+#     window would wait two seconds for one that never answers;
+#   - Wine's own Direct3D draws on the program's thread (csmt off). With its command thread, the
+#     program waits for that thread whenever a Present is ahead of the frame latency or a Map
+#     needs the picture, and those waits spin: a whole core busy doing nothing, beside a
+#     software rasteriser that needs it. DXVK's waits block, and it keeps its own thread.
+# The marker records that the prefix has them (and DXVK, in its prefix); its name changes with
+# the settings, so that older prefixes get them.
+settings=settings-2
+marker=$(d3dReadyMarker "$settings")
+prefixSettings() {
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 &&
+    wine reg add 'HKCU\Software\Wine\Direct3D' /v csmt /t REG_DWORD /d 0 /f >/dev/null 2>&1
+}
+# A new prefix is a copy of a template, made once under build/ with the settings above: wineboot
 # takes 10 to 40 s of the processors, the copy a moment. Its programs and libraries (690 MB,
 # which only an update of Wine rewrites, for every prefix alike) are hard links, so that no
 # copy floods the disk while timed runs record; everything else is a file of its own.
@@ -28,16 +38,16 @@ copyTemplate() {
   local template=$here/build/wineprefix-template
   (
     flock 8
-    [ -f "$template/.nimbra-template" ] && exit 0
+    [ -f "$template/.nimbra-template-$settings" ] && exit 0
     rm -rf "$template"
     # At normal priority, also for a run that has a real-time one (scripts/session.sh).
     chrt -o -p 0 "$BASHPID" >/dev/null 2>&1
     export WINEPREFIX=$template WINEDLLOVERRIDES=mscoree,mshtml=
-    wineboot -i >/dev/null 2>&1 && unmanaged || exit 1
+    wineboot -i >/dev/null 2>&1 && prefixSettings || exit 1
     wineserver -w
-    touch "$template/.nimbra-template"
+    touch "$template/.nimbra-template-$settings"
   ) 8>"$template.lock" || return 1
-  mkdir -p "$WINEPREFIX" && cp -al "$template/." "$WINEPREFIX/" && rm "$WINEPREFIX/.nimbra-template" || return 1
+  mkdir -p "$WINEPREFIX" && cp -al "$template/." "$WINEPREFIX/" && rm "$WINEPREFIX/.nimbra-template-$settings" || return 1
   find "$WINEPREFIX" -type f ! -iname '*.dll' ! -iname '*.exe' ! -iname '*.drv' ! -iname '*.sys' -print0 |
     while IFS= read -r -d '' file; do cp -p "$file" "$file.copy" && mv -f "$file.copy" "$file" || exit 1; done
 }
@@ -46,7 +56,7 @@ if [ ! -f "$marker" ]; then
   (
     flock 9
     if [ ! -f "$marker" ]; then
-      if [ -f "$WINEPREFIX/system.reg" ]; then unmanaged; else copyTemplate; fi &&
+      if [ -f "$WINEPREFIX/system.reg" ]; then prefixSettings; else copyTemplate; fi &&
         d3dPreparePrefix && touch "$marker"
       # Its server ends before the first program starts, so that every run starts its own.
       wineserver -w
