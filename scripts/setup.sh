@@ -8,7 +8,7 @@ SUDO=""
 if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
 
 packages=(cmake make g++ clang clang-format-14 libclang-rt-14-dev g++-mingw-w64-x86-64-posix mingw-w64-tools
-          wine64 wine xvfb pulseaudio pulseaudio-utils xdotool imagemagick libstb-dev
+          wine64 wine xvfb pulseaudio pulseaudio-utils xdotool imagemagick libstb-dev libx11-dev
           libgtest-dev googletest ffmpeg sox python3 dpkg-dev ninja-build libgl1-mesa-dri libvulkan1)
 missing=()
 for p in "${packages[@]}"; do
