@@ -8,7 +8,10 @@ source "$here/scripts/direct3d.sh"
 d3dChoose || exit 2
 export WINEPREFIX=$(d3dPrefix "${NIMBRA_WINEPREFIX:-$here/build/wineprefix}")
 export WINEDEBUG="${WINEDEBUG:--all}"
-export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+# No .NET or HTML engine, which would ask to be installed, nor the menu builder, which the desktop
+# starts with every Wine server to write Linux menu entries and file types for the prefix.
+wineOverrides='mscoree,mshtml=;winemenubuilder.exe=d'
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-$wineOverrides}"
 if ! command -v wine >/dev/null; then
   echo "wine-run: wine is missing; install it with scripts/setup.sh (Debian packages wine, wine64)" >&2
   exit 127
@@ -42,14 +45,14 @@ copyTemplate() {
     rm -rf "$template"
     # At normal priority, also for a run that has a real-time one (scripts/session.sh).
     chrt -o -p 0 "$BASHPID" >/dev/null 2>&1
-    export WINEPREFIX=$template WINEDLLOVERRIDES=mscoree,mshtml=
+    export WINEPREFIX=$template WINEDLLOVERRIDES=$wineOverrides
     wineboot -i >/dev/null 2>&1 && prefixSettings || exit 1
     wineserver -w
     touch "$template/.nimbra-template-$settings"
   ) 8>"$template.lock" || return 1
-  mkdir -p "$WINEPREFIX" && cp -al "$template/." "$WINEPREFIX/" && rm "$WINEPREFIX/.nimbra-template-$settings" || return 1
-  find "$WINEPREFIX" -type f ! -iname '*.dll' ! -iname '*.exe' ! -iname '*.drv' ! -iname '*.sys' -print0 |
-    while IFS= read -r -d '' file; do cp -p "$file" "$file.copy" && mv -f "$file.copy" "$file" || exit 1; done
+  mkdir -p "$WINEPREFIX" && cp -al "$template/." "$WINEPREFIX/" || return 1
+  (cd "$template" && find . -type f ! -iname '*.dll' ! -iname '*.exe' ! -iname '*.drv' ! -iname '*.sys' -print0 |
+    xargs -0 cp -p --parents --remove-destination -t "$WINEPREFIX") && rm "$WINEPREFIX/.nimbra-template-$settings"
 }
 if [ ! -f "$marker" ]; then
   # The first run makes the prefix; a lock keeps parallel tests from racing.
