@@ -29,7 +29,7 @@ unsigned long wordAt(const XImage* image, int x, int y)
     return word;
 }
 
-} // namespace
+}  // namespace
 
 int main()
 {
