@@ -268,7 +268,7 @@ deadline_of() {
   echo "$end"
 }
 # The screen as "BRIGHTEST HASH" (brightest is 0 for uniform black): one grab by the host tool
-# screen-probe (make host), or ImageMagick's when it is not built, which costs a hundred times more.
+# screen-probe (make host), or ImageMagick's when it is not built, which costs three times more.
 screenProbe=$here/build/host/tools/screen-probe/screen-probe
 screen_look() {
   if [ -x "$screenProbe" ]; then
