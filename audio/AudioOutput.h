@@ -33,15 +33,18 @@ struct AudioOutput {
     // Describes the stream's whole buffer as one endlessly looping block and prepares it; false
     // when the device refuses it (the stream then closes the device and stays silent).
     bool (*prepare)(AudioStream& stream);
-    // Hands the prepared block to the device: playback, and the position count, start.
-    void (*write)(AudioStream& stream);
+    // Hands the prepared block to the device: playback, and the position count, start. False
+    // when the device refuses it: it then plays nothing and counts as gone.
+    bool (*write)(AudioStream& stream);
     // The device's answer to how many bytes it has played since the write (PlayPosition.h).
     PlayPositionReading (*readPosition)(const AudioStream& stream);
-    // Holds and resumes playback; the position holds with it.
-    void (*pause)(AudioStream& stream);
-    void (*resume)(AudioStream& stream);
-    // Stops playback, takes the block back and closes the device.
-    void (*close)(AudioStream& stream);
+    // Holds and resumes playback; the position holds with it. False when the device is gone; one
+    // that cannot pause plays on, its position too, and answers true.
+    bool (*pause)(AudioStream& stream);
+    bool (*resume)(AudioStream& stream);
+    // Stops playback, takes the block back and closes the device. False when the device says it
+    // still holds the block: the buffer must then never go to another device.
+    bool (*close)(AudioStream& stream);
     // Called first on the refill thread: its priority, so that the refill keeps up under load.
     void (*enterRefillThread)();
     // While the refill thread runs: asks the system timer for wake-ups finer than its default

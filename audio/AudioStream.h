@@ -24,11 +24,16 @@ struct AudioStream {
     bool writePending = false;  // prepared and pre-filled, not yet submitted
     std::atomic<bool> stopRequested{false};
     const AudioOutput* output = nullptr;  // the device's operations, set by the start
-    // The last good count of bytes played; both threads read the position, so both keep it.
+    // The stream frame the device's count starts from: 0, or where a reopened device took over.
+    uint32_t baseFrames = 0;
+    // The last good count of bytes the device has played; both threads read the position, so
+    // both keep it. It stays when the device is closed, so that the time holds.
     mutable std::atomic<uint32_t> lastGoodBytes{0};
     // Frames put in the ring since the start, the pre-fill included: the stream frame the refill
     // renders next. The refill thread's count, read by the main thread for a song switch.
     std::atomic<uint32_t> framesRendered{0};
+    // A device closed without handing the ring back may still read it: no other device gets it.
+    bool ringLent = false;
     PlayerHandover handover;  // a new player on its way to the refill thread
 };
 
@@ -39,16 +44,26 @@ void startAudioStream(AudioStream& stream, const unsigned char* song, uint32_t s
                       const AudioOutput& output = defaultAudioOutput(), uint32_t firstFrame = 0);
 
 // First turn of the frame loop: hands the buffer to the device, which starts playback and the
-// clock. Later calls do nothing.
+// clock. Later calls do nothing. A device that refuses the buffer counts as gone (below).
 void submitAudioStream(AudioStream& stream);
 
-// Frames the device has played since the submission; 0 without a device. A query that fails
-// or answers in another unit than bytes keeps the last good count (keptPlayPosition).
+// Stream frames played: baseFrames plus what the device has played since its write, 0 before a
+// device has played. A query that fails, answers in another unit than bytes or below the last
+// good count keeps that count (keptPlayPosition); without a device it stays where the last one
+// left it.
 uint32_t audioFramesPlayed(const AudioStream& stream);
 
 // Holds and resumes playback; the play position holds while paused. Nothing without a device.
+// A device that is gone (the call fails) is closed: the refill stops, the time holds.
 void pauseAudioStream(AudioStream& stream);
 void resumeAudioStream(AudioStream& stream);
+
+// Closes the device, if any, and opens the default one afresh, whose count begins at 0: it plays
+// the song from stream frame `frame` on (from the frame the ring was filled to, when that is
+// later), pre-filled and written at once. The player is brought to that frame in any case, so
+// that a later try starts where the time then is. False, with no device, when none opens or the
+// ring may still be with a device that was closed.
+bool reopenAudioStream(AudioStream& stream, uint32_t frame);
 
 // The stream frame the refill renders next (framesRendered).
 uint32_t audioFramesRendered(const AudioStream& stream);

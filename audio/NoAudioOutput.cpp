@@ -5,15 +5,11 @@
 namespace Nimbra {
 namespace {
 
-bool openNothing(AudioStream&)
+// Nothing opens, so nothing else is ever asked of it.
+bool refuse(AudioStream&)
 {
     return false;
 }
-bool prepareNothing(AudioStream&)
-{
-    return false;
-}
-void doNothing(AudioStream&) {}
 PlayPositionReading nothingPlayed(const AudioStream&)
 {
     return {};
@@ -27,8 +23,8 @@ void noTimerToEnd(uint32_t) {}
 void noRefillToWaitFor(uint32_t) {}
 
 const AudioOutput noAudioOutput = {
-    openNothing, prepareNothing, doNothing,   nothingPlayed, doNothing,         doNothing,
-    doNothing,   noThreadSetUp,  noFineTimer, noTimerToEnd,  noRefillToWaitFor,
+    refuse,        refuse,      refuse,       nothingPlayed,     refuse, refuse, refuse,
+    noThreadSetUp, noFineTimer, noTimerToEnd, noRefillToWaitFor,
 };
 
 }  // namespace

@@ -1,7 +1,9 @@
 #pragma once
 // What the device answers when asked how far it has played, and the rule that turns the
 // answers into a clock that never falls back: a query that fails (the device is gone, say the
-// last one was unplugged) or that answers in another unit than bytes keeps the last good count.
+// last one was unplugged), that answers in another unit than bytes, or whose count lies below
+// the last good one (the system moved the stream to another device, whose count began anew)
+// keeps the last good count.
 #include <cstdint>
 
 namespace Nimbra {

@@ -36,12 +36,13 @@ bool prepareSilence(AudioStream&)
     return true;
 }
 
-void startSilence(AudioStream& stream)
+bool startSilence(AudioStream& stream)
 {
     SilentDevice& device = deviceOf(stream);
     std::lock_guard<std::mutex> guard(device.lock);
     device.playing = true;
     device.since = Clock::now();
+    return true;
 }
 
 PlayPositionReading readSilencePosition(const AudioStream& stream)
@@ -58,18 +59,20 @@ PlayPositionReading readSilencePosition(const AudioStream& stream)
     return reading;
 }
 
-void pauseSilence(AudioStream& stream)
+bool pauseSilence(AudioStream& stream)
 {
     SilentDevice& device = deviceOf(stream);
     std::lock_guard<std::mutex> guard(device.lock);
     if (device.playing)
         device.playedBefore += Clock::now() - device.since;
     device.playing = false;
+    return true;
 }
 
-void closeSilence(AudioStream& stream)
+bool closeSilence(AudioStream& stream)
 {
     delete &deviceOf(stream);
+    return true;
 }
 
 void nothingToSetUp() {}

@@ -37,9 +37,9 @@ bool prepareWaveOut(AudioStream& stream)
     return true;
 }
 
-void writeWaveOut(AudioStream& stream)
+bool writeWaveOut(AudioStream& stream)
 {
-    waveOutWrite(stream.device, &stream.header, sizeof(stream.header));
+    return waveOutWrite(stream.device, &stream.header, sizeof(stream.header)) == MMSYSERR_NOERROR;
 }
 
 // The device may answer in another unit than the bytes asked for, and says so in wType.
@@ -55,23 +55,34 @@ PlayPositionReading readWaveOutPosition(const AudioStream& stream)
     return reading;
 }
 
-void pauseWaveOut(AudioStream& stream)
+// Every failure but "not supported" (a synchronous device, which plays on, its position too)
+// comes from a handle or driver that is gone.
+bool deviceStillThere(MMRESULT result)
 {
-    waveOutPause(stream.device);
+    return result == MMSYSERR_NOERROR || result == MMSYSERR_NOTSUPPORTED;
 }
 
-void resumeWaveOut(AudioStream& stream)
+bool pauseWaveOut(AudioStream& stream)
 {
-    waveOutRestart(stream.device);
+    return deviceStillThere(waveOutPause(stream.device));
 }
 
-void closeWaveOut(AudioStream& stream)
+bool resumeWaveOut(AudioStream& stream)
+{
+    return deviceStillThere(waveOutRestart(stream.device));
+}
+
+// The reset stops playback and returns the block; only then may it be unprepared, and only a
+// block no device holds may go to another one. A device that is gone answers its handle is
+// invalid or has no driver: nothing holds the block through it. Only "still playing" says the
+// block is still queued. The pause and the reset need no answer: the unprepare says it all.
+bool closeWaveOut(AudioStream& stream)
 {
     waveOutPause(stream.device);
     waveOutReset(stream.device);
-    // The device has returned the buffer after the reset; release it before closing.
-    waveOutUnprepareHeader(stream.device, &stream.header, sizeof(stream.header));
-    waveOutClose(stream.device);
+    const MMRESULT unprepared = waveOutUnprepareHeader(stream.device, &stream.header, sizeof(stream.header));
+    const MMRESULT closed = waveOutClose(stream.device);
+    return unprepared != WAVERR_STILLPLAYING && closed != WAVERR_STILLPLAYING;
 }
 
 void raiseRefillPriority()

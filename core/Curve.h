@@ -16,6 +16,9 @@ enum class KeyInterpolation : int32_t {
     Quartic = 4,
 };
 
+// The key types there are, Step to Quartic: the editor link and files accept no other code.
+constexpr int32_t keyInterpolationCount = 5;
+
 struct Keyframe {
     uint32_t row;           // position on the row grid
     float value;            // value at that row

@@ -61,6 +61,16 @@ struct IdMap {
         return node->value;
     }
 
+    // Calls visit(key, value) for every entry, null values too: bucket by bucket, and within a
+    // bucket the newest first. Every walk of a map takes this one order.
+    template <typename Visit>
+    void forEach(Visit visit) const
+    {
+        for (uint32_t b = 0; b < bucketCount; ++b)
+            for (const Node* node = buckets[b]; node; node = node->next)
+                visit(node->key, node->value);
+    }
+
     // Looks a key up without creating it: null when absent.
     T* find(uint32_t key) const
     {

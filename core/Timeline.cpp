@@ -22,8 +22,7 @@ float segmentWeight(int32_t interpolation, float u)
 
 bool interpolates(int32_t interpolation)
 {
-    return interpolation >= static_cast<int32_t>(KeyInterpolation::Linear) &&
-           interpolation <= static_cast<int32_t>(KeyInterpolation::Quartic);
+    return interpolation >= static_cast<int32_t>(KeyInterpolation::Linear) && interpolation < keyInterpolationCount;
 }
 
 }  // namespace

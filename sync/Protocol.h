@@ -3,6 +3,8 @@
 // number. The demo connects, greets, asks for its tracks by name, and the editor numbers them
 // 0, 1, 2... in the order they were asked for.
 
+#include "core/Curve.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -31,7 +33,7 @@ constexpr uint32_t maxRow = 1u << 24;
 // A track never holds more keys than this.
 constexpr uint32_t maxTrackKeys = 65536;
 // Key types the editor may send: Step, Linear, Smooth, Ramp (our Quadratic), and our Quartic.
-constexpr uint8_t maxKeyType = 4;
+constexpr uint8_t maxKeyType = uint8_t(keyInterpolationCount - 1);
 
 // The longest editor message: SET_KEY, 1 + 4 + 4 + 4 + 1 bytes.
 constexpr size_t maxEditorMessageSize = 14;

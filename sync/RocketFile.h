@@ -12,6 +12,7 @@
 // <tracks>, fails with the line and a reason. Rows, values and key types obey the same limits as the link.
 
 #include "core/Timeline.h"
+#include "sync/FileError.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -41,14 +42,9 @@ struct RocketDocument {
     std::vector<RocketTrack> tracks;
 };
 
-struct RocketError {
-    uint32_t line = 0;  // counted from 1; 0 when the fault has no place in the file
-    std::string message;
-};
-
 // The file's bytes are untrusted input. False, with `error` filled in, when they are not a
 // readable editor file; `document` is then unspecified.
-bool parseRocketFile(const char* text, size_t size, RocketDocument& document, RocketError& error);
+bool parseRocketFile(const char* text, size_t size, RocketDocument& document, FileError& error);
 
 // Writes curve i as the track names[i], after the XML declaration (some readers need it), values to 9 significant
 // digits so every float reads back exactly. False, with a reason, for what would not read back: an empty name or

@@ -67,7 +67,7 @@ public:
     Reader(const char* text, size_t size, RocketDocument& document) : xml_(text, size), document_(document) {}
 
     bool read();
-    const XmlError& error() const { return xml_.error(); }
+    const FileError& error() const { return xml_.error(); }
 
 private:
     bool startTag(const XmlToken& tag);
@@ -277,11 +277,11 @@ bool Reader::finishTrack()
 
 }  // namespace
 
-bool parseRocketFile(const char* text, size_t size, RocketDocument& document, RocketError& error)
+bool parseRocketFile(const char* text, size_t size, RocketDocument& document, FileError& error)
 {
     Reader reader(text, size, document);
     const bool read = reader.read();
-    error = RocketError();
+    error = FileError();
     if (!read) {
         error.line = reader.error().line;
         error.message = reader.error().message;

@@ -144,10 +144,12 @@ void SocketConnection::connect()
     int on = 1;
     setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
     const int result = ::connect(s, found->ai_addr, socklen_t(found->ai_addrlen));
+    // The error is read at once: any later call, the release of the addresses too, may overwrite it.
+    const bool pending = result != 0 && connectPending();
     freeaddrinfo(found);
     if (result == 0)
         state_ = ConnectionState::Open;
-    else if (connectPending())
+    else if (pending)
         state_ = ConnectionState::Connecting;
     else
         close();

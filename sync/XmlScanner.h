@@ -3,6 +3,8 @@
 // nesting limit. A format's schema sits on top and fails through scanner.fail() so every fault carries its line.
 // Comments, <?...?>, a <!DOCTYPE> without declarations and a byte-order mark are skipped; UTF-16 and NUL refused.
 
+#include "sync/FileError.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -33,11 +35,6 @@ struct XmlToken {
     std::string_view text;                 // as written (entities not decoded); a CDATA section's content
 };
 
-struct XmlError {
-    uint32_t line = 0;  // counted from 1; 0 when the fault has no place in the file
-    std::string message;
-};
-
 const XmlAttribute* findAttribute(const std::vector<XmlAttribute>& attributes, std::string_view name);
 
 class XmlScanner
@@ -61,7 +58,7 @@ public:
     bool fail(const char* where, const char* format, ...);
     // The line of `where`, counted from 1. Cheapest when asked in file order.
     uint32_t lineOf(const char* where);
-    const XmlError& error() const { return error_; }
+    const FileError& error() const { return error_; }
 
 private:
     struct Open {
@@ -86,7 +83,7 @@ private:
     const char* begin_;
     const char* at_;
     const char* end_;
-    XmlError error_;
+    FileError error_;
     std::vector<Open> open_;
     bool started_ = false;
     bool failed_ = false;

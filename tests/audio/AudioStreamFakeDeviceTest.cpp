@@ -233,6 +233,41 @@ TEST(AudioStreamOnADevice, StartsLaterInTheSongWhenAsked)
         ASSERT_TRUE(slotHolds(stream, song, slot, 10000 + slot));
 }
 
+// A stopped stream started again counts from its new device's start: its first query failing
+// keeps 0, not the 5000 frames the run before had played (a seek would jump forward by them).
+TEST(AudioStreamOnADevice, ARestartKeepsNothingOfTheRunBefore)
+{
+    FakeAudioDevice& device = resetFakeAudioDevice(true);
+    AudioStream stream;
+    startAudioStream(stream, songModule, songModuleSize, fakeAudioOutput());
+    submitAudioStream(stream);
+    device.bytesPlayed = 5000 * kBytesPerFrame;
+    EXPECT_EQ(audioFramesPlayed(stream), 5000u);
+    stopAudioStream(stream);
+    device.answer = Testing::FakePositionAnswer::Fails;
+    startAudioStream(stream, songModule, songModuleSize, fakeAudioOutput());
+    submitAudioStream(stream);
+    EXPECT_EQ(audioFramesPlayed(stream), 0u);
+    stopAudioStream(stream);
+}
+
+// Two songs offered within one visit of the refill thread: the first, never taken, goes when the
+// second comes (the sanitizers' build finds it if it leaks); the refill takes the second.
+TEST(PlayerHandover, AnOfferNotTakenIsFreedByTheNext)
+{
+    PlayerHandover handover;
+    ModulePlayer* offers[2] = {};
+    for (ModulePlayer*& player : offers)
+        ASSERT_EQ(createModulePlayer(&player, songModule, songModuleSize, kStreamRate), CreatePlayerOk);
+    offerPlayer(handover, offers[0], 100);
+    offerPlayer(handover, offers[1], 200);
+    uint32_t at = 0;
+    EXPECT_EQ(takeOfferedPlayer(handover, nullptr, at), offers[1]);
+    EXPECT_EQ(at, 200u);
+    destroyModulePlayer(offers[1]);
+    clearPlayerHandover(handover);
+}
+
 TEST(AudioStreamOnADevice, PausesAndResumesTheDevice)
 {
     FakeAudioDevice& device = resetFakeAudioDevice(true);
@@ -317,6 +352,74 @@ TEST(AudioStreamOnADevice, SwitchesToANewPlayerAtTheFrameTheRingReached)
         EXPECT_EQ(device.opened.load(), 1);
         EXPECT_EQ(device.written.load(), 1);
         EXPECT_EQ(device.paused.load(), c.paused ? 1 : 0);
+    }
+}
+
+// A device that refuses the buffer, or that is gone when asked to pause or resume, plays nothing:
+// it is closed, nothing refills for it, and the time holds at its last good count.
+TEST(AudioStreamOnADevice, ClosesADeviceThatRefusesTheBufferOrIsGone)
+{
+    enum class Refused { Write, Pause, Resume };
+    for (Refused refused : {Refused::Write, Refused::Pause, Refused::Resume}) {
+        FakeAudioDevice& device = resetFakeAudioDevice(true);
+        device.writes = refused != Refused::Write;
+        AudioStream stream;
+        startAudioStream(stream, songModule, songModuleSize, fakeAudioOutput());
+        submitAudioStream(stream);
+        const uint32_t held = refused == Refused::Write ? 0 : 1000;
+        device.bytesPlayed = held * kBytesPerFrame;
+        EXPECT_EQ(audioFramesPlayed(stream), held);
+        if (refused != Refused::Write) {
+            device.pauses = refused != Refused::Pause;
+            pauseAudioStream(stream);
+            device.pauses = false;
+            if (refused == Refused::Resume)
+                resumeAudioStream(stream);
+        }
+        EXPECT_EQ(device.closed.load(), 1) << int(refused);
+        EXPECT_EQ(stream.device, nullptr);
+        EXPECT_FALSE(stream.thread.joinable());
+        device.bytesPlayed = 5000 * kBytesPerFrame;
+        EXPECT_EQ(audioFramesPlayed(stream), held);
+        stopAudioStream(stream);
+        EXPECT_EQ(device.closed.load(), 1);
+    }
+}
+
+// A device opened afresh counts from 0 and plays the song from the frame asked for, or from the
+// frame the ring was filled to when that is later (4096 right after the start): the player
+// cannot go back. A device whose close says it still holds the ring may yet read it: no other
+// device gets it.
+TEST(AudioStreamOnADevice, ReopensTheDeviceFromTheFrameAskedOrTheRingsEnd)
+{
+    const std::vector<float> song = offlineSong(10000 + kStreamFrames);
+    const struct {
+        uint32_t asked;
+        bool released;
+    } cases[] = {{0, true}, {10000, true}, {10000, false}};
+    for (const auto& c : cases) {
+        FakeAudioDevice& device = resetFakeAudioDevice(true);
+        device.releases = c.released;
+        AudioStream stream;
+        startAudioStream(stream, songModule, songModuleSize, fakeAudioOutput());
+        submitAudioStream(stream);
+        ASSERT_EQ(reopenAudioStream(stream, c.asked), c.released);
+        EXPECT_EQ(device.opened.load(), c.released ? 2 : 1);
+        if (!c.released) {
+            EXPECT_EQ(stream.device, nullptr);
+            stopAudioStream(stream);
+            continue;
+        }
+        const uint32_t base = c.asked > kStreamFrames ? c.asked : kStreamFrames;
+        EXPECT_EQ(stream.baseFrames, base);
+        EXPECT_EQ(audioFramesRendered(stream), base + kStreamFrames);
+        for (uint32_t slot = 0; slot < kStreamFrames; ++slot)
+            ASSERT_TRUE(slotHolds(stream, song, slot, base + slot)) << "asked for " << c.asked;
+        device.bytesPlayed = 100 * kBytesPerFrame;
+        EXPECT_EQ(audioFramesPlayed(stream), base + 100);
+        stopAudioStream(stream);
+        EXPECT_EQ(device.written.load(), 2);
+        EXPECT_EQ(device.closed.load(), 2);
     }
 }
 

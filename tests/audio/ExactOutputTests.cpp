@@ -11,7 +11,7 @@
 
 #include "audio/ModulePlayer.h"
 #include "audio/Waveform.h"
-#include "audio/XmWriter.h"
+#include "tools/common/XmWriter.h"
 #include "content/song/Song.h"
 #include "tools/xmseeds/Seeds.h"
 

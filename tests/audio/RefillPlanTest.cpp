@@ -1,3 +1,4 @@
+#include "audio/PlayPosition.h"
 #include "audio/RefillPlan.h"
 
 #include <gtest/gtest.h>
@@ -81,6 +82,23 @@ TEST(RefillPlan, SteadyPollingCoversEveryFrameOnce)
         }
         EXPECT_EQ(covered, played);
     }
+}
+
+// Only an answer in bytes at or above the last good count moves the position; anything else
+// keeps that count.
+TEST(PlayPosition, KeepsTheLastGoodCountUnlessTheDeviceCountsOnInBytes)
+{
+    struct Case {
+        uint32_t lastGood;
+        PlayPositionReading reading;
+        uint32_t kept;
+    };
+    const Case cases[] = {
+        {1000, {true, true, 1200}, 1200},  {1000, {true, true, 1000}, 1000},  {1000, {true, true, 200}, 1000},
+        {1000, {false, true, 1200}, 1000}, {1000, {true, false, 1200}, 1000}, {0, {true, true, 8}, 8},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(keptPlayPosition(c.lastGood, c.reading), c.kept) << c.lastGood << " then " << c.reading.bytes;
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "audio/ModulePlayer.h"
-#include "audio/XmWriter.h"
+#include "tools/common/XmWriter.h"
 
 namespace Nimbra {
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 using Nimbra::IdMap;
 
 namespace {
@@ -46,6 +48,22 @@ TEST(IdMap, CollidingKeysShareABucketAndStayApart)
     EXPECT_EQ(map.buckets[3]->next->key, 3u);
     EXPECT_EQ(map.slot(3), &three);
     EXPECT_EQ(map.slot(19), &nineteen);
+}
+
+TEST(IdMap, ForEachWalksBucketByBucketNewestFirst)
+{
+    IdMap<Thing> map;
+    Thing things[4] = {{17}, {2}, {1}, {33}};
+    for (Thing& thing : things)
+        map.slot(uint32_t(thing.id)) = &thing;
+    map.slot(40);  // an entry without a value is walked too
+    std::vector<uint32_t> keys;
+    map.forEach([&](uint32_t key, Thing* value) {
+        keys.push_back(key);
+        EXPECT_EQ(value ? uint32_t(value->id) : 40u, key);
+    });
+    // Bucket 1 holds 33, 1 and 17 (newest first), bucket 2 holds 2, bucket 8 holds 40.
+    EXPECT_EQ(keys, (std::vector<uint32_t>{33, 1, 17, 2, 40}));
 }
 
 TEST(IdMap, NeverRehashesWhateverTheLoad)

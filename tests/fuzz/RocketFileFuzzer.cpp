@@ -61,7 +61,7 @@ bool hasControlCharacter(const std::string& name)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     RocketDocument document;
-    RocketError error;
+    FileError error;
     if (!parseRocketFile(reinterpret_cast<const char*>(data), size, document, error)) {
         if (error.message.empty())
             std::abort();

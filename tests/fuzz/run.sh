@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # tests/fuzz/run.sh [SECONDS]: fuzzes with libFuzzer (clang, AddressSanitizer and
-# UndefinedBehaviorSanitizer), SECONDS for each of five targets:
+# UndefinedBehaviorSanitizer), SECONDS for each of six targets:
 #   loader_fuzzer      header check, size walk and parse only, thousands of inputs a second
 #   module_fuzzer      the same, then a short render through the replayer and mixer
 #   synclink_fuzzer    the sync editor link over an editor's byte stream
 #   rocketfile_fuzzer  the sync editor's file reader and writer
 #   xmlscanner_fuzzer  the XML scanner under that reader, alone
+#   editsequence_fuzzer  the editor's key edits, undo and redo, over any sequence of them
 # The module targets start from modules written by tools/xmseeds, the sync targets from seeds
 # written here. Crashing inputs land in build/fuzz/artifacts; each target's executions per
 # second are printed at the end.
@@ -25,7 +26,7 @@ engine=(audio/ModuleLoader.cpp audio/Replayer.cpp audio/Mixer.cpp audio/Pitch.cp
 flags=(-std=c++17 -O2 -g -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all)
 clang++ "${flags[@]}" tests/fuzz/LoaderFuzzer.cpp "${engine[@]}" -o "$out/loader_fuzzer"
 clang++ "${flags[@]}" tests/fuzz/ModuleFuzzer.cpp "${engine[@]}" -o "$out/module_fuzzer"
-clang++ -std=c++17 -O2 -I. tools/xmseeds/xmseeds.cpp tools/xmseeds/Seeds.cpp audio/XmWriter.cpp -o "$out/xmseeds"
+clang++ -std=c++17 -O2 -I. tools/xmseeds/xmseeds.cpp tools/xmseeds/Seeds.cpp tools/common/XmWriter.cpp -o "$out/xmseeds"
 "$out/xmseeds" "$out/seeds"
 
 summary=()
@@ -70,6 +71,14 @@ fuzz synclink_fuzzer "$out/seeds-synclink_fuzzer"
 fuzz rocketfile_fuzzer "$out/seeds-rocketfile_fuzzer"
 # The scanner starts from the same files: XML of every shape the reader meets.
 fuzz xmlscanner_fuzzer "$out/seeds-rocketfile_fuzzer"
+
+# The editor's model: sequences of its edits, from a seed that lays keys and tries each action once.
+clang++ "${flags[@]}" tests/fuzz/EditSequenceFuzzer.cpp app/live/edit/EditHistory.cpp app/live/edit/EditModel.cpp \
+    sync/TrackKeys.cpp sync/Rows.cpp core/Timeline.cpp -o "$out/editsequence_fuzzer"
+mkdir -p "$out/seeds-editsequence_fuzzer"
+printf '\x04\x00\x00\x90\x01\x00\x08\x88\x02\x01\x04\xa0\x00\x03\x10\x84\x03\x00\x02\x04\x80\x02\x01\x00\x00\x02\x00\x00\x02\x10\x03\x00\x08\x04\x00\x02\x00\x10\x04\x05\x00\x02\x00\x10\x06\x03\x06\x07\x05\x81\x82\x83\x84\x85\x86\x87\x88\x08\x08\x09\x0a\x00\x01\xf8\x81\x02\x0b\x08' \
+    > "$out/seeds-editsequence_fuzzer/every-action"
+fuzz editsequence_fuzzer "$out/seeds-editsequence_fuzzer"
 
 printf 'fuzz: %s\n' "${summary[@]}"
 exit $status

@@ -1,14 +1,15 @@
-// demo-sync's clock natively, over a real loopback socket (POSIX) and the silent output that
-// keeps the music's time: what the Windows program runs, without its window. It prints the
-// clock's event lines on stdout (SyncClock.h lists them), every row report included.
+// demo-sync's live session natively, over a real loopback socket (POSIX) and the silent output
+// that keeps the music's time: what the Windows program runs, without its window. It prints the
+// session's events on stdout as the console words them (LiveEvent.cpp), every row report included.
 // Commands on stdin: "save PATH" writes the tracks now ("saved PATH" or "save-failed PATH");
 // "quit" or the end of stdin ends it.
 //
 // usage: sync-loopback-driver --port N [--retry-ms MS] [--greeting-timeout-ms MS] [--save PATH]
 
+#include "app/ContentEdits.h"
 #include "app/ShippedEdits.h"
-#include "app/SyncClock.h"
-#include "app/SyncOptions.h"
+#include "app/live/LiveSession.h"
+#include "app/live/SyncOptions.h"
 #include "audio/SilentOutput.h"
 #include "content/song/Song.h"
 #include "sync/SocketConnection.h"
@@ -16,6 +17,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <string>
 
@@ -29,9 +31,15 @@ void say(const std::string& line)
     std::fflush(stdout);
 }
 
+uint64_t steadyMilliseconds()
+{
+    using namespace std::chrono;
+    return uint64_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
 // Reads whatever stdin holds, waiting at most a few milliseconds (the pace of a frame loop
 // without a picture); false once stdin has ended or asked to quit.
-bool takeCommands(std::string& input, const SyncClock& clock)
+bool takeCommands(std::string& input, const Timeline& timeline)
 {
     pollfd in = {0, POLLIN, 0};
     if (poll(&in, 1, 5) <= 0)
@@ -49,7 +57,8 @@ bool takeCommands(std::string& input, const SyncClock& clock)
         if (line.rfind("save ", 0) == 0) {
             std::string error;
             const std::string path = line.substr(5);
-            say(clock.saveTracks(path, error) ? "saved " + path : "save-failed " + path + ": " + error);
+            say(writeContentEdits(timeline, path.c_str(), error) ? "saved " + path
+                                                                 : "save-failed " + path + ": " + error);
         }
     }
     return true;
@@ -68,11 +77,18 @@ int main(int argc, char** argv)
     Timeline timeline;
     loadShippedTimeline(timeline);
     Sync::SocketConnection connection(options.host, options.port);
-    SyncClock clock(timeline, songModule, songModuleSize, connection, silentAudioOutput(), options.clock, say);
-    clock.start();
+    const LiveLog log = [](const LiveEvent& event) { say(liveEventText(event)); };
+    MusicClock music(songModule, songModuleSize, silentAudioOutput(), log, steadyMilliseconds);
+    EditorLink link(timeline, connection, options.link, log);
+    WindowInput keys;  // no window, no keys
+    LiveView view;
+    LiveSession session({timeline, music, link}, keys, view, {}, log, steadyMilliseconds);
+    music.start();
+    session.start();
     std::string input;
-    while (takeCommands(input, clock))
-        clock.turnStart();
-    clock.stop();
+    while (takeCommands(input, timeline))
+        session.turn();
+    session.stop();
+    music.stop();
     return 0;
 }

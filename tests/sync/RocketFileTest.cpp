@@ -17,7 +17,7 @@ namespace {
 struct Parsed {
     bool ok = false;
     RocketDocument document;
-    RocketError error;
+    FileError error;
 };
 
 Parsed parse(const std::string& text)
@@ -156,6 +156,8 @@ TEST(RocketFileReader, RefusesWhatItCannotReadWithTheLine)
         {"<key row=\"1\" value=\"1\" interpolation=\"0\">", 5, "</track> where </key>"},
         {"<key row=\"1&x;\" value=\"1\" interpolation=\"0\"/>", 4, "unknown entity"},
         {"<key row=\"1&#0;\" value=\"1\" interpolation=\"0\"/>", 4, "not a character"},
+        {"<key row=\"1&#xD800;\" value=\"1\" interpolation=\"0\"/>", 4, "&#xD800; is not a character"},
+        {"<key row=\"1&#57343;\" value=\"1\" interpolation=\"0\"/>", 4, "&#57343; is not a character"},
         {"<key row=\"1 & 2\" value=\"1\" interpolation=\"0\"/>", 4, "does not start an entity"},
         {"<key row=\"<\" value=\"1\" interpolation=\"0\"/>", 4, "'<' inside"},
         {"<key row=1 value=\"1\" interpolation=\"0\"/>", 4, "quoted value"},
@@ -274,7 +276,7 @@ TEST(RocketFileWriter, EveryFloatAndNameReadsBackExactly)
     ASSERT_TRUE(writeRocketFile(timeline, names, 4, 0, out, error)) << error;
 
     RocketDocument document;
-    RocketError readError;
+    FileError readError;
     ASSERT_TRUE(parseRocketFile(out.data(), out.size(), document, readError)) << readError.message;
     ASSERT_EQ(document.tracks.size(), 4u);
     for (uint32_t curve = 0; curve < 4; ++curve) {
