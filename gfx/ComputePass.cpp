@@ -23,23 +23,13 @@ bool ComputePass::initialize(ComputePassDesc& desc)
     return true;
 }
 
-bool ComputePass::replaceProgram(uint32_t stage, const void* code, uint32_t size)
-{
-    return replacePassProgram(*this, stage, code, size);
-}
-
-void ComputePass::putProgram(uint32_t stage, ID3D11DeviceChild* made, const void* code, uint32_t size)
-{
-    putPassProgram(*this, stage, made, code, size);
-}
-
-PassSlots ComputePass::slots() const
+std::vector<PassStage> ComputePass::stages()
 {
     PassSlots slots;
     slots.inputs = slotsOf(inputs);
     slots.outputs = slotsOf(outputs);
     slots.firstOutput = inputs.count;
-    return slots;
+    return {{this, &program, ComputeStage, slots}};
 }
 
 void ComputePass::execute(const void* constantData, uint32_t constantSize)

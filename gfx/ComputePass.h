@@ -3,11 +3,13 @@
 #include "core/GrowArray.h"
 #include "gfx/Bindings.h"
 #include "gfx/PassSchedule.h"
+#include "gfx/PassSetUp.h"
 #include "gfx/PassSlots.h"
 #include "gfx/ShaderDesc.h"
 #include "gfx/ShaderProgram.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace Nimbra {
 namespace Gfx {
@@ -39,14 +41,8 @@ public:
     // Does nothing when the compute shader is missing.
     void execute(const void* constantData, uint32_t constantSize);
 
-    // Runs the program made from `code` (not owned) at `stage`, ComputeStage: false, the pass
-    // unchanged, for another stage or a program the device refuses. The caller checks first
-    // that it fits what the pass binds (slots()).
-    bool replaceProgram(uint32_t stage, const void* code, uint32_t size);
-    // The same with the shader made ahead (ShaderProgram::make, for this pass's kind), taken over.
-    void putProgram(uint32_t stage, ID3D11DeviceChild* made, const void* code, uint32_t size);
-    // What the pass binds at each register.
-    PassSlots slots() const;
+    // The compute stage, with what the pass binds at each register.
+    std::vector<PassStage> stages();
 
     ShaderProgram program;
 };

@@ -57,12 +57,10 @@ Resource* DemoPlayer::render(PassObserver* observer)
     uint8_t* constantData = buildConstantData(graphicsContext.header, variableBlock, constantSize);
     const float t = graphicsContext.header.time;
 
-    for (uint32_t b = 0; b < resources.bucketCount; ++b) {
-        for (auto* node = resources.buckets[b]; node != nullptr; node = node->next) {
-            if (node->value != nullptr)
-                node->value->update();
-        }
-    }
+    resources.forEach([](uint32_t, Resource* resource) {
+        if (resource != nullptr)
+            resource->update();
+    });
 
     if (observer != nullptr)
         observer->passesBegin();
@@ -85,12 +83,10 @@ Resource* DemoPlayer::render(PassObserver* observer)
         observer->passesEnd();
 
     // Double-buffered resources now read what this frame wrote.
-    for (uint32_t b = 0; b < resources.bucketCount; ++b) {
-        for (auto* node = resources.buckets[b]; node != nullptr; node = node->next) {
-            if (node->value != nullptr && node->value->doubleBuffered)
-                node->value->parity = !node->value->parity;
-        }
-    }
+    resources.forEach([](uint32_t, Resource* resource) {
+        if (resource != nullptr && resource->doubleBuffered)
+            resource->parity = !resource->parity;
+    });
 
     firstFrame = false;
     std::free(constantData);

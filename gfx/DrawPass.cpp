@@ -92,22 +92,12 @@ bool DrawPass::initialize(DrawPassDesc& desc)
     return true;
 }
 
-bool DrawPass::replaceProgram(uint32_t stage, const void* code, uint32_t size)
-{
-    return replacePassProgram(*this, stage, code, size);
-}
-
-void DrawPass::putProgram(uint32_t stage, ID3D11DeviceChild* made, const void* code, uint32_t size)
-{
-    putPassProgram(*this, stage, made, code, size);
-}
-
-PassSlots DrawPass::slots() const
+std::vector<PassStage> DrawPass::stages()
 {
     PassSlots slots;
     slots.inputs = slotsOf(inputs);
     slots.targetCount = targets.count;
-    return slots;
+    return {{this, &program, VertexStage, slots}, {this, &program, PixelStage, slots}};
 }
 
 void DrawPass::execute(const void* constantData, uint32_t constantSize)

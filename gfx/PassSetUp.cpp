@@ -39,6 +39,12 @@ SlotOffer slotOf(Resource* resource)
 
 }  // namespace
 
+void putStageProgram(const PassStage& stage, ID3D11DeviceChild* made, const void* code, uint32_t size)
+{
+    stage.program->put(stage.stage, made, code, size);
+    stage.desc->setCode(stage.stage, code, size);
+}
+
 std::vector<SlotOffer> slotsOf(const GrowArray<ResourceBinding>& bindings)
 {
     std::vector<SlotOffer> slots;

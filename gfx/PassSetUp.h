@@ -1,11 +1,13 @@
 #pragma once
 // What draw and compute passes do alike: take over their description and create their program,
-// replace a program and describe their registers, and around each draw or dispatch bind the frame constants at b8 and every input's read side at
+// show each of their stages to the live programs (what it binds, where its program goes), and
+// around each draw or dispatch bind the frame constants at b8 and every input's read side at
 // t0, t1, ..., then unbind the inputs so the next pass may write what this one read.
 #include "core/GrowArray.h"
 #include "gfx/Bindings.h"
 #include "gfx/PassSlots.h"
 #include "gfx/ShaderDesc.h"
+#include "gfx/ShaderProgram.h"
 
 #include <d3d11.h>
 
@@ -27,25 +29,18 @@ void initializePass(Pass& pass, Desc& desc, ShaderKind kind)
     desc.releaseContents();
 }
 
-// Puts the program made from `code` at `stage` of the pass, its description pointing at `code`
-// (not owned): false, the pass unchanged, for a stage the pass does not have or a program the
-// device refuses.
-template <class Pass>
-bool replacePassProgram(Pass& pass, uint32_t stage, const void* code, uint32_t size)
-{
-    if (!pass.program.replace(stage, code, size))
-        return false;
-    pass.setCode(stage, code, size);
-    return true;
-}
+// One stage of a pass, draw or compute alike: the program it runs there (by the name its
+// description records) and what it binds at each register.
+struct PassStage {
+    ShaderDesc* desc = nullptr;        // the pass's description fields
+    ShaderProgram* program = nullptr;  // the pass's shaders
+    uint32_t stage = 0;                // VertexStage, PixelStage or ComputeStage
+    PassSlots slots;
+};
 
-// Puts a shader made ahead by ShaderProgram::make at `stage` of the pass, as replacePassProgram.
-template <class Pass>
-void putPassProgram(Pass& pass, uint32_t stage, ID3D11DeviceChild* made, const void* code, uint32_t size)
-{
-    pass.program.put(stage, made, code, size);
-    pass.setCode(stage, code, size);
-}
+// Puts a shader made ahead by ShaderProgram::make (for the stage's kind of pass) at the stage,
+// taken over, the description pointing at `code` (not owned).
+void putStageProgram(const PassStage& stage, ID3D11DeviceChild* made, const void* code, uint32_t size);
 
 // What the pass binds at t0, t1, ... as a program sees it.
 std::vector<SlotOffer> slotsOf(const GrowArray<ResourceBinding>& bindings);

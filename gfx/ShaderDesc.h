@@ -47,6 +47,22 @@ struct ShaderDesc {
                                        : nullptr;
     }
 
+    // The bytecode of `stage` and its size; null and 0 for none.
+    const void* code(uint32_t stage) const
+    {
+        return stage == VertexStage    ? vertexCode
+               : stage == PixelStage   ? pixelCode
+               : stage == ComputeStage ? kernelCode
+                                       : nullptr;
+    }
+    uint32_t codeSize(uint32_t stage) const
+    {
+        return stage == VertexStage    ? vertexCodeSize
+               : stage == PixelStage   ? pixelCodeSize
+               : stage == ComputeStage ? kernelCodeSize
+                                       : 0;
+    }
+
     // Points the bytecode of `stage` at `code`.
     void setCode(uint32_t stage, const void* code, uint32_t size)
     {

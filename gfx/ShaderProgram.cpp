@@ -53,14 +53,5 @@ void ShaderProgram::put(uint32_t stage, ID3D11DeviceChild* made, const void* cod
     setCode(stage, code, size);
 }
 
-bool ShaderProgram::replace(uint32_t stage, const void* code, uint32_t size)
-{
-    ID3D11DeviceChild* made = make(ShaderKind(kind), stage, code, size);
-    if (made == nullptr)
-        return false;
-    put(stage, made, code, size);
-    return true;
-}
-
 }  // namespace Gfx
 }  // namespace Nimbra

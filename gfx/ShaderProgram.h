@@ -15,13 +15,11 @@ struct ShaderProgram : ShaderDesc {
     // Creates the vertex and pixel shaders (kind 0) or the compute shader (kind 1). Nothing is
     // created without code; a shader the device refuses stays null.
     void create(const ShaderDesc& desc);
-    // Makes the shader of `stage` from `code` and puts it in place of the one there, pointing
-    // the copied description at `code`: false, nothing changed, for a stage this program's kind
-    // does not have or a shader the device refuses.
-    bool replace(uint32_t stage, const void* code, uint32_t size);
-    // replace() in two steps. make() runs on any thread (the device is created free-threaded):
-    // the shader of `stage` for a program of `kind`, null where replace() fails. put() takes
-    // `made` over in the frame thread's time, between frames.
+    // A new program for one stage, in two steps. make() runs on any thread (the device is created
+    // free-threaded): the shader of `stage` for a program of `kind`, null for a stage that kind
+    // does not have or a shader the device refuses. put() takes `made` over in the frame thread's
+    // time, between frames, in place of the shader there, pointing the copied description at
+    // `code`.
     static ID3D11DeviceChild* make(ShaderKind kind, uint32_t stage, const void* code, uint32_t size);
     void put(uint32_t stage, ID3D11DeviceChild* made, const void* code, uint32_t size);
 

@@ -9,16 +9,13 @@ namespace Gfx {
 
 ProgramSwap::ProgramSwap(DemoPlayer& player) : player(player)
 {
-    for (uint32_t b = 0; b < player.drawPasses.bucketCount; ++b)
-        for (auto* node = player.drawPasses.buckets[b]; node; node = node->next)
-            if (DrawPass* pass = node->value) {
-                note(pass->vertexProgram, pass->vertexCode, pass->vertexCodeSize, {pass, nullptr, VertexStage});
-                note(pass->pixelProgram, pass->pixelCode, pass->pixelCodeSize, {pass, nullptr, PixelStage});
-            }
-    for (uint32_t b = 0; b < player.computePasses.bucketCount; ++b)
-        for (auto* node = player.computePasses.buckets[b]; node; node = node->next)
-            if (ComputePass* pass = node->value)
-                note(pass->kernelProgram, pass->kernelCode, pass->kernelCodeSize, {nullptr, pass, ComputeStage});
+    const auto noteStages = [this](uint32_t, auto* pass) {
+        if (pass)
+            for (const PassStage& stage : pass->stages())
+                note(stage);
+    };
+    player.drawPasses.forEach(noteStages);
+    player.computePasses.forEach(noteStages);
     // The largest b8 block of the player's own programs is the layout every program keeps.
     uint32_t largest = 0;
     for (const Program& program : programs)
@@ -28,8 +25,13 @@ ProgramSwap::ProgramSwap(DemoPlayer& player) : player(player)
         }
 }
 
-void ProgramSwap::note(const char* name, const void* code, uint32_t size, const Use& use)
+// The stage's program is known by the name its pass records, and described by the bytecode the
+// pass was built from.
+void ProgramSwap::note(const PassStage& use)
 {
+    const char* name = use.desc->programName(use.stage);
+    const void* code = use.desc->code(use.stage);
+    const uint32_t size = use.desc->codeSize(use.stage);
     if (name == nullptr || code == nullptr)
         return;
     Program* program = find(name);
@@ -45,19 +47,6 @@ void ProgramSwap::note(const char* name, const void* code, uint32_t size, const 
     program->uses.push_back(use);
 }
 
-ID3D11DeviceChild* ProgramSwap::makeFor(const Use& use, const void* code, uint32_t size)
-{
-    return ShaderProgram::make(use.draw ? VertexPixelShaders : ComputeShader, use.stage, code, size);
-}
-
-void ProgramSwap::putAt(const Use& use, ID3D11DeviceChild* made, const void* code, uint32_t size)
-{
-    if (use.draw)
-        use.draw->putProgram(use.stage, made, code, size);
-    else
-        use.compute->putProgram(use.stage, made, code, size);
-}
-
 ProgramSwap::Program* ProgramSwap::find(const std::string& name)
 {
     for (Program& program : programs)
@@ -66,13 +55,13 @@ ProgramSwap::Program* ProgramSwap::find(const std::string& name)
     return nullptr;
 }
 
-PassOffer ProgramSwap::offerOf(const Use& use)
+PassOffer ProgramSwap::offerOf(const PassStage& use)
 {
     PassOffer offer;
-    static_cast<PassSlots&>(offer) = use.draw ? use.draw->slots() : use.compute->slots();
+    static_cast<PassSlots&>(offer) = use.slots;
     offer.constantBytes = player.constantBytes();
-    if (use.draw) {
-        const char* other = use.draw->programName(use.stage == VertexStage ? PixelStage : VertexStage);
+    if (use.stage != ComputeStage) {
+        const char* other = use.desc->programName(use.stage == VertexStage ? PixelStage : VertexStage);
         const Program* partner = other ? find(other) : nullptr;
         offer.partner = partner ? &partner->described : nullptr;
     }
@@ -83,15 +72,6 @@ PreparedProgram::~PreparedProgram()
 {
     for (ID3D11DeviceChild*& shader : made)
         releaseAndClear(shader);
-}
-
-bool ProgramSwap::replace(const std::string& name, const std::vector<uint8_t>& bytecode, std::string& why)
-{
-    PreparedProgram prepared;
-    if (!prepare(name, bytecode, prepared, why))
-        return false;
-    swapIn(prepared);
-    return true;
 }
 
 bool ProgramSwap::prepare(const std::string& name, const std::vector<uint8_t>& bytecode, PreparedProgram& out,
@@ -105,13 +85,14 @@ bool ProgramSwap::prepare(const std::string& name, const std::vector<uint8_t>& b
     ProgramInterface next;
     if (!reflectProgram(bytecode.data(), bytecode.size(), next, why))
         return false;
-    for (const Use& use : program->uses)
+    for (const PassStage& use : program->uses)
         if (!programFits(next, program->described, offerOf(use), frameLayout, why))
             return false;
     PreparedProgram made;
     made.code = bytecode;
-    for (const Use& use : program->uses) {
-        made.made.push_back(makeFor(use, made.code.data(), uint32_t(made.code.size())));
+    for (const PassStage& use : program->uses) {
+        made.made.push_back(ShaderProgram::make(ShaderKind(use.program->kind), use.stage, made.code.data(),
+                                                uint32_t(made.code.size())));
         if (!made.made.back()) {
             why = "the device refuses it";
             return false;  // the shaders made so far go with `made`
@@ -131,7 +112,7 @@ void ProgramSwap::swapIn(PreparedProgram& prepared)
         return;
     // The passes point at the bytes kept here.
     for (size_t i = 0; i < program->uses.size(); ++i) {
-        putAt(program->uses[i], prepared.made[i], prepared.code.data(), uint32_t(prepared.code.size()));
+        putStageProgram(program->uses[i], prepared.made[i], prepared.code.data(), uint32_t(prepared.code.size()));
         prepared.made[i] = nullptr;
     }
     program->code = std::move(prepared.code);  // the buffer moves with it: the passes' pointers hold

@@ -39,35 +39,25 @@ public:
     ProgramSwap(const ProgramSwap&) = delete;
     ProgramSwap& operator=(const ProgramSwap&) = delete;
 
-    // False, with the reason, when the program is unknown, runs in no pass, cannot be read,
-    // does not fit a pass or the device refuses it; the passes then keep what they run.
-    bool replace(const std::string& name, const std::vector<uint8_t>& bytecode, std::string& why);
-    // replace() in two steps. prepare() reads, checks and makes the shaders, on any thread while
-    // nothing is swapped in (the device is created free-threaded); it fails as replace() does.
-    // swapIn() puts them into the passes, on the frame thread between frames.
+    // A new program in two steps. prepare() reads, checks and makes the shaders, on any thread
+    // while nothing is swapped in (the device is created free-threaded): false, with the reason,
+    // when the program is unknown, runs in no pass, cannot be read, does not fit a pass or the
+    // device refuses it. swapIn() puts them into the passes, on the frame thread between frames;
+    // until then the passes keep what they run.
     bool prepare(const std::string& name, const std::vector<uint8_t>& bytecode, PreparedProgram& out, std::string& why);
     void swapIn(PreparedProgram& prepared);
 
 private:
-    // One stage of one pass: a draw pass or a compute pass.
-    struct Use {
-        DrawPass* draw = nullptr;
-        ComputePass* compute = nullptr;
-        uint32_t stage = 0;
-    };
-
     struct Program {
         std::string name;
         std::vector<uint8_t> code;  // the bytes of a replacement, which the passes point at
         ProgramInterface described;
-        std::vector<Use> uses;
+        std::vector<PassStage> uses;  // every stage of a pass that runs it
     };
 
-    static ID3D11DeviceChild* makeFor(const Use& use, const void* code, uint32_t size);
-    static void putAt(const Use& use, ID3D11DeviceChild* made, const void* code, uint32_t size);
-    void note(const char* name, const void* code, uint32_t size, const Use& use);
+    void note(const PassStage& use);
     Program* find(const std::string& name);
-    PassOffer offerOf(const Use& use);
+    PassOffer offerOf(const PassStage& use);
 
     DemoPlayer& player;
     std::vector<Program> programs;

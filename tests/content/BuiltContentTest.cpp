@@ -1,5 +1,6 @@
 // The content as buildContent leaves it on a 1920 x 1080 screen, the player before and after
 // initialize, and one frame of the frame work.
+#include "gfx/frame/Camera.h"
 #include "gfx/frame/GraphicsContext.h"
 #include "app/Presentation.h"
 #include "gfx/frame/Screen.h"
@@ -21,6 +22,8 @@
 #include "tests/support/TestDevice.h"
 
 #include <gtest/gtest.h>
+
+#include <cstddef>
 
 #include <cstring>
 #include <vector>
@@ -227,9 +230,13 @@ TEST_F(BuiltContent, ProgramsThePassesNameTakeTheirOwnPlaceAgain)
         for (unsigned int i = 0; i < contentProgramCount; ++i) {
             const ContentProgram& program = contentPrograms[i];
             std::string why;
-            if (std::strcmp(program.name, name) == 0)
-                EXPECT_TRUE(swap.replace(name, std::vector<uint8_t>(program.code, program.code + *program.size), why))
-                    << name << ": " << why;
+            PreparedProgram prepared;
+            if (std::strcmp(program.name, name) != 0)
+                continue;
+            EXPECT_TRUE(
+                swap.prepare(name, std::vector<uint8_t>(program.code, program.code + *program.size), prepared, why))
+                << name << ": " << why;
+            swap.swapIn(prepared);
         }
 }
 
@@ -325,4 +332,18 @@ TEST_F(BuiltContent, InitializeThenOneFrame)
     EXPECT_EQ(words[5], float(screenH));
     for (uint32_t i = 0; i < 64; ++i)
         EXPECT_EQ(words[152 + i], evaluateCurve(timeline, i, t)) << contentVariables[i].name;
+
+    // demo-sync's fly camera holds the eight camera values, in the variables the shaders read and
+    // in the camera's view: a camera at (1, 2, 3) looking along +Z, FOV 60, no roll.
+    const float held[8] = {1.0f, 2.0f, 3.0f, 0.0f, 0.0f, 1.0f, 60.0f, 0.0f};
+    built().presentation.heldCamera = held;
+    presentationFrameWork(built().presentation, t, 0.0f, 1, float(screenW) / float(screenH));
+    built().presentation.heldCamera = nullptr;
+    std::memcpy(words, Testing::readBuffer(frameConstants.buffer[0]).data(), 864);
+    for (uint32_t i = 0; i < 8; ++i)
+        EXPECT_EQ(words[152 + i], held[i]) << contentVariables[i].name;
+    for (uint32_t i = 8; i < 64; ++i)
+        EXPECT_EQ(words[152 + i], evaluateCurve(timeline, i, t)) << contentVariables[i].name;
+    const Matrix4 view = cameraView({1.0f, 2.0f, 3.0f, 0.0f, 0.0f, 1.0f, 60.0f, 0.0f});
+    EXPECT_EQ(std::memcmp(&words[offsetof(ContextBuffer, viewMatrix) / 4], view.m, sizeof view.m), 0);
 }

@@ -4,7 +4,7 @@
 // through one cube face only, while instances past the last slice and a block moved out of view
 // draw nothing at all.
 #include "content/assets/Assets.h"
-#include "gfx/PlainTextureDesc.h"
+#include "tools/capture/PlainTextureDesc.h"
 #include "tests/gfx/TestShaders.h"
 #include "tests/support/ProgramTest.h"
 

@@ -2,7 +2,7 @@
 
 #include <d3d11.h>
 
-#include "gfx/PlainTextureDesc.h"
+#include "tools/capture/PlainTextureDesc.h"
 #include "gfx/Resource.h"
 #include "gfx/shaders/PresentShaders.h"
 #include "tests/support/TestDevice.h"

@@ -2,9 +2,10 @@
 // into a target, pixel for pixel, and the pipeline as it was before the draw.
 #include <gtest/gtest.h>
 
-#include "gfx/PlainTextureDesc.h"
+#include "tools/capture/PlainTextureDesc.h"
 #include "gfx/Resource.h"
 #include "gfx/TextOverlay.h"
+#include "tests/support/BoundPipeline.h"
 #include "tests/support/TestDevice.h"
 
 #include <cstring>
@@ -70,41 +71,10 @@ TEST(TextOverlay, BlendsBackdropAndGlyphAndPutsThePipelineBack)
     context->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_POINTLIST);
     context->PSSetShaderResources(0, 1, &input);
 
+    const Testing::BoundPipeline before = Testing::boundPipeline(context);
     overlay->draw(context, view, 32, 16,
                   {quad(0, 16, -1, 0.0f, 0.0f, 0.0f, 0.5f), quad(16, 24, 2, 0.0f, 1.0f, 0.0f, 1.0f)});
-
-    ID3D11RenderTargetView* boundTarget = nullptr;
-    ID3D11BlendState* boundBlend = nullptr;
-    ID3D11RasterizerState* boundRasterizer = nullptr;
-    ID3D11ShaderResourceView* boundInput = nullptr;
-    ID3D11ShaderResourceView* boundVertexInput = nullptr;
-    ID3D11VertexShader* boundVertexShader = nullptr;
-    D3D11_VIEWPORT boundViewport = {};
-    UINT viewports = 1;
-    D3D11_PRIMITIVE_TOPOLOGY topology = D3D11_PRIMITIVE_TOPOLOGY_UNDEFINED;
-    FLOAT factor[4] = {};
-    UINT mask = 0;
-    context->OMGetRenderTargets(1, &boundTarget, nullptr);
-    context->OMGetBlendState(&boundBlend, factor, &mask);
-    context->RSGetState(&boundRasterizer);
-    context->RSGetViewports(&viewports, &boundViewport);
-    context->IAGetPrimitiveTopology(&topology);
-    context->PSGetShaderResources(0, 1, &boundInput);
-    context->VSGetShaderResources(0, 1, &boundVertexInput);
-    context->VSGetShader(&boundVertexShader, nullptr, nullptr);
-    EXPECT_EQ(boundTarget, other);
-    EXPECT_EQ(boundBlend, blend);
-    EXPECT_EQ(boundRasterizer, rasterizer);
-    EXPECT_EQ(viewports, 1u);
-    EXPECT_EQ(std::memcmp(&boundViewport, &viewport, sizeof viewport), 0);
-    EXPECT_EQ(topology, D3D11_PRIMITIVE_TOPOLOGY_POINTLIST);
-    EXPECT_EQ(boundInput, input);
-    EXPECT_EQ(boundVertexInput, nullptr);
-    EXPECT_EQ(boundVertexShader, nullptr);
-    for (IUnknown* object : std::initializer_list<IUnknown*>{boundTarget, boundBlend, boundRasterizer, boundInput,
-                                                             boundVertexInput, boundVertexShader})
-        if (object)
-            object->Release();
+    Testing::expectSamePipeline(before, Testing::boundPipeline(context));
     context->OMSetRenderTargets(0, nullptr, nullptr);
     ID3D11ShaderResourceView* none = nullptr;
     context->PSSetShaderResources(0, 1, &none);

@@ -72,5 +72,55 @@ TEST(CaptureDevice, WithoutTheLayerInstalledTheDeviceIsMadeWithoutIt)
     EXPECT_NE(debugLayerNote(DebugLayer::Missing).find("not installed"), std::string::npos);
 }
 
+// The report's feature level, asked of a model runtime that refuses a list with a level it does
+// not know (E_INVALIDARG, as D3D11CreateDevice's page says for 11_1 on Direct3D 11.0) and answers
+// a device's highest level without making one.
+D3D_FEATURE_LEVEL runtimeKnows = D3D_FEATURE_LEVEL_12_1;
+D3D_FEATURE_LEVEL adapterHas = D3D_FEATURE_LEVEL_12_1;
+std::vector<UINT> listsAsked;  // the length of each list
+
+HRESULT WINAPI modelRuntime(IDXGIAdapter*, D3D_DRIVER_TYPE, HMODULE, UINT, const D3D_FEATURE_LEVEL* levels, UINT count,
+                            UINT, ID3D11Device** device, D3D_FEATURE_LEVEL* level, ID3D11DeviceContext** context)
+{
+    listsAsked.push_back(count);
+    if (device || context)
+        return E_FAIL;  // the probe makes no device
+    for (UINT i = 0; i < count; ++i)
+        if (levels[i] > runtimeKnows)
+            return E_INVALIDARG;
+    for (UINT i = 0; i < count; ++i)
+        if (levels[i] <= adapterHas) {
+            *level = levels[i];
+            return S_FALSE;
+        }
+    return DXGI_ERROR_UNSUPPORTED;
+}
+
+TEST(CaptureDevice, TheHighestLevelIsAskedOfEveryRuntime)
+{
+    const struct {
+        D3D_FEATURE_LEVEL runtime;
+        D3D_FEATURE_LEVEL adapter;
+        uint32_t highest;
+        std::vector<UINT> lists;
+    } cases[] = {
+        {D3D_FEATURE_LEVEL_12_1, D3D_FEATURE_LEVEL_12_1, 0xc100, {6}},
+        {D3D_FEATURE_LEVEL_12_1, D3D_FEATURE_LEVEL_11_0, 0xb000, {6}},
+        // Windows 8.1 with a newer GPU: no 12_x in its runtime.
+        {D3D_FEATURE_LEVEL_11_1, D3D_FEATURE_LEVEL_12_0, 0xb100, {6, 4}},
+        // Direct3D 11.0: not even 11_1.
+        {D3D_FEATURE_LEVEL_11_0, D3D_FEATURE_LEVEL_12_0, 0xb000, {6, 4, 3}},
+        {D3D_FEATURE_LEVEL_12_1, D3D_FEATURE_LEVEL_10_1, 0xa100, {6}},
+        {D3D_FEATURE_LEVEL_12_1, D3D_FEATURE_LEVEL_9_3, 0, {6}},
+    };
+    for (const auto& c : cases) {
+        runtimeKnows = c.runtime;
+        adapterHas = c.adapter;
+        listsAsked.clear();
+        EXPECT_EQ(highestFeatureLevel(modelRuntime), c.highest) << std::hex << c.runtime << " " << c.adapter;
+        EXPECT_EQ(listsAsked, c.lists) << std::hex << c.runtime << " " << c.adapter;
+    }
+}
+
 }  // namespace
 }  // namespace Nimbra

@@ -1,7 +1,7 @@
 // Every tonal instrument of the song, played through the module player, sounds at the pitch of
 // the note it is given: the relative note and finetune of each synthesised sample are right.
 #include "audio/ModulePlayer.h"
-#include "audio/XmWriter.h"
+#include "tools/common/XmWriter.h"
 #include "tools/songgen/Instruments.h"
 
 #include <gtest/gtest.h>

@@ -27,6 +27,22 @@ CaptureDevice createCaptureDevice(const CaptureDeviceRequest& request)
     return made;
 }
 
+uint32_t highestFeatureLevel(CreateDeviceFunction create)
+{
+    static const D3D_FEATURE_LEVEL levels[] = {D3D_FEATURE_LEVEL_12_1, D3D_FEATURE_LEVEL_12_0, D3D_FEATURE_LEVEL_11_1,
+                                               D3D_FEATURE_LEVEL_11_0, D3D_FEATURE_LEVEL_10_1, D3D_FEATURE_LEVEL_10_0};
+    // The lists from 12_1, from 11_1 and from 11_0.
+    for (const UINT first : {0u, 2u, 3u}) {
+        D3D_FEATURE_LEVEL level = {};
+        const HRESULT result =
+            create(nullptr, D3D_DRIVER_TYPE_HARDWARE, nullptr, 0, levels + first,
+                   UINT(sizeof levels / sizeof levels[0]) - first, D3D11_SDK_VERSION, nullptr, &level, nullptr);
+        if (result != E_INVALIDARG)
+            return SUCCEEDED(result) ? uint32_t(level) : 0;
+    }
+    return 0;
+}
+
 std::string debugLayerNote(DebugLayer layer)
 {
     switch (layer) {

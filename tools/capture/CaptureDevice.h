@@ -4,6 +4,7 @@
 // DXGI_ERROR_SDK_COMPONENT_MISSING; the device is then made without it.
 #include <d3d11.h>
 
+#include <cstdint>
 #include <string>
 
 namespace Nimbra {
@@ -29,6 +30,12 @@ struct CaptureDeviceRequest {
 };
 
 CaptureDevice createCaptureDevice(const CaptureDeviceRequest& request);
+
+// The highest feature level of the default adapter, up to 12_1, for the report's line only (the
+// demo's device keeps 11_0): asked without making a device. A runtime that does not know a level
+// of the list refuses the whole list (E_INVALIDARG: 12_x before Windows 10, 11_1 on Direct3D
+// 11.0), so it is asked again without them. 0 when the adapter offers none of 10_0 and above.
+uint32_t highestFeatureLevel(CreateDeviceFunction create = D3D11CreateDevice);
 
 // One line on the layer for the console: on, off, or not installed (and how to install it).
 std::string debugLayerNote(DebugLayer layer);

@@ -3,34 +3,13 @@
 #include "app/AudioClock.h"
 #include "content/animation/ContentVariables.h"
 
-#include <cerrno>
-#include <cmath>
-#include <cstdlib>
+#include "app/CommandOptions.h"
+
 #include <cstring>
 
 namespace Nimbra {
 
 namespace {
-
-bool parseNumber(const char* text, double& value)
-{
-    char* end = nullptr;
-    errno = 0;
-    double parsed = std::strtod(text, &end);
-    if (end == text || *end != '\0' || errno == ERANGE || !std::isfinite(parsed))
-        return false;
-    value = parsed;
-    return true;
-}
-
-bool parseSize(const char* text, int32_t& value)
-{
-    double parsed = 0.0;
-    if (!parseNumber(text, parsed) || parsed < 1.0 || parsed > 16384.0 || parsed != std::floor(parsed))
-        return false;
-    value = static_cast<int32_t>(parsed);
-    return true;
-}
 
 // "NAME=VALUE" with NAME one of the content's variables and VALUE a finite number.
 bool parseSetting(const char* text, VariableSetting& setting, std::string& error)
@@ -42,7 +21,7 @@ bool parseSetting(const char* text, VariableSetting& setting, std::string& error
     }
     const std::string name(text, equals);
     double value = 0.0;
-    if (!parseNumber(equals + 1, value)) {
+    if (!readDecimalNumber(equals + 1, value)) {
         error = "bad value for --set " + name + ": " + (equals + 1);
         return false;
     }
@@ -55,76 +34,78 @@ bool parseSetting(const char* text, VariableSetting& setting, std::string& error
     return false;
 }
 
+// A decimal number that `fits`.
+CommandOption decimalOption(const char* name, double& target, bool (*fits)(double))
+{
+    return {name, nullptr, [&target, fits](const char* value, std::string&) {
+                return readDecimalNumber(value, target) && fits(target);
+            }};
+}
+
+bool notNegative(double value)
+{
+    return value >= 0.0;
+}
+
+bool aFrameRate(double value)
+{
+    return value > 0.0 && value <= 1000.0;
+}
+
+// A width or height: a whole number of pixels, and the size counts as given.
+CommandOption sizeOption(const char* name, CaptureOptions& options, int32_t& target)
+{
+    const CommandOption whole = wholeOption(name, 1, 16384, target);
+    return {name, nullptr, [whole, &options](const char* value, std::string& error) {
+                options.sizeGiven = true;
+                return whole.take(value, error);
+            }};
+}
+
+const char twoModes[] = "--report and --constants are two modes: give one";
+
 }  // namespace
 
 bool parseCaptureOptions(int argc, const char* const* argv, CaptureOptions& options, std::string& error)
 {
-    for (int i = 1; i < argc; ++i) {
-        const char* name = argv[i];
-        if (std::strcmp(name, "--passes") == 0) {
-            options.passPictures = true;
-            continue;
-        }
-        if (std::strcmp(name, "--report") == 0) {
-            if (options.mode == CaptureMode::Constants) {
-                error = "--report and --constants are two modes: give one";
-                return false;
-            }
-            options.mode = CaptureMode::Report;
-            continue;
-        }
-        if (std::strcmp(name, "--debug-layer") == 0) {
-            options.debugLayer = true;
-            continue;
-        }
-        if (std::strcmp(name, "--pictures") == 0) {
-            options.filmPictures = true;
-            continue;
-        }
-        if (i + 1 >= argc) {
-            error = std::string(name) + " needs a value";
-            return false;
-        }
-        const char* value = argv[++i];
-        bool ok = true;
-        if (std::strcmp(name, "--width") == 0) {
-            ok = parseSize(value, options.width);
-            options.sizeGiven = true;
-        } else if (std::strcmp(name, "--height") == 0) {
-            ok = parseSize(value, options.height);
-            options.sizeGiven = true;
-        } else if (std::strcmp(name, "--fps") == 0) {
-            ok = parseNumber(value, options.fps) && options.fps > 0.0 && options.fps <= 1000.0;
-        } else if (std::strcmp(name, "--from") == 0) {
-            ok = parseNumber(value, options.from) && options.from >= 0.0;
-        } else if (std::strcmp(name, "--to") == 0) {
-            ok = parseNumber(value, options.to) && options.to >= 0.0;
-        } else if (std::strcmp(name, "--out") == 0) {
-            options.outDir = value;
-            ok = value[0] != '\0';
-        } else if (std::strcmp(name, "--film") == 0) {
-            options.filmPath = value;
-            ok = value[0] != '\0';
-        } else if (std::strcmp(name, "--set") == 0) {
-            VariableSetting setting = {};
-            if (!parseSetting(value, setting, error))
-                return false;
-            options.settings.push_back(setting);
-        } else if (std::strcmp(name, "--constants") == 0) {
-            if (options.mode == CaptureMode::Report) {
-                error = "--report and --constants are two modes: give one";
-                return false;
-            }
-            ok = parseNumber(value, options.constantsTime) && options.constantsTime >= 0.0;
-            options.mode = CaptureMode::Constants;
-        } else {
-            error = std::string("unknown option ") + name;
-            return false;
-        }
-        if (!ok) {
-            error = std::string("bad value for ") + name + ": " + value;
-            return false;
-        }
+    bool bothModes = false;  // --report and --constants, in either order
+    const std::vector<CommandOption> table = {
+        flagOption("--passes", options.passPictures),
+        flagOption("--debug-layer", options.debugLayer),
+        flagOption("--pictures", options.filmPictures),
+        {"--report",
+         [&] {
+             bothModes = bothModes || options.mode == CaptureMode::Constants;
+             options.mode = CaptureMode::Report;
+         },
+         nullptr},
+        sizeOption("--width", options, options.width),
+        sizeOption("--height", options, options.height),
+        decimalOption("--fps", options.fps, aFrameRate),
+        decimalOption("--from", options.from, notNegative),
+        decimalOption("--to", options.to, notNegative),
+        textOption("--out", options.outDir),
+        textOption("--film", options.filmPath),
+        {"--set", nullptr,
+         [&options](const char* value, std::string& why) {
+             VariableSetting setting = {};
+             if (!parseSetting(value, setting, why))
+                 return false;
+             options.settings.push_back(setting);
+             return true;
+         }},
+        {"--constants", nullptr,
+         [&options, &bothModes](const char* value, std::string&) {
+             bothModes = bothModes || options.mode == CaptureMode::Report;
+             options.mode = CaptureMode::Constants;
+             return readDecimalNumber(value, options.constantsTime) && options.constantsTime >= 0.0;
+         }},
+    };
+    if (!readCommandLine(argc, argv, table, error))
+        return false;
+    if (bothModes) {
+        error = twoModes;
+        return false;
     }
     if (options.mode != CaptureMode::Frames && options.passPictures) {
         error = "--passes writes pictures of captured frames; --constants and --report capture none";

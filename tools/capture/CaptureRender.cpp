@@ -8,20 +8,18 @@ using namespace Gfx;
 
 std::string passName(DemoPlayer& player, const PassEntry& entry)
 {
-    const bool draw = entry.kind == DrawPassKind;
-    const uint32_t buckets = draw ? player.drawPasses.bucketCount : player.computePasses.bucketCount;
-    for (uint32_t b = 0; b < buckets; ++b) {
-        if (draw) {
-            for (auto* node = player.drawPasses.buckets[b]; node; node = node->next)
-                if (node->value == entry.pass)
-                    return "draw " + std::to_string(node->key);
-        } else {
-            for (auto* node = player.computePasses.buckets[b]; node; node = node->next)
-                if (node->value == entry.pass)
-                    return "compute " + std::to_string(node->key);
-        }
-    }
-    return finalCopyPassName;
+    std::string name = finalCopyPassName;
+    const auto named = [&](const char* kind) {
+        return [&, kind](uint32_t key, const void* pass) {
+            if (pass == entry.pass)
+                name = kind + std::to_string(key);
+        };
+    };
+    if (entry.kind == DrawPassKind)
+        player.drawPasses.forEach(named("draw "));
+    else
+        player.computePasses.forEach(named("compute "));
+    return name;
 }
 
 TimedRenderer::TimedRenderer(DemoPlayer& player, ID3D11Device* device, ID3D11DeviceContext* context,

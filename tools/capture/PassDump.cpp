@@ -1,6 +1,6 @@
 #include "tools/capture/PassDump.h"
 
-#include "gfx/ReadBack.h"
+#include "tools/capture/ReadBack.h"
 #include "gfx/Resource.h"
 #include "gfx/TextureRuntime.h"
 #include "tools/capture/CaptureFiles.h"

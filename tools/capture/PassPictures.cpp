@@ -1,6 +1,6 @@
 #include "tools/capture/PassPictures.h"
 
-#include "gfx/HalfFloat.h"
+#include "tools/capture/HalfFloat.h"
 #include "gfx/TextureFormat.h"
 
 #include <cmath>

@@ -12,7 +12,7 @@
 #include "tools/capture/CaptureSoundtrack.h"
 #include "tools/capture/PassDump.h"
 #include "tools/capture/PassTimer.h"
-#include "tools/capture/Readback.h"
+#include "tools/capture/FrameTarget.h"
 #include "tools/capture/SystemReport.h"
 #include "tools/capture/VariableSettings.h"
 
@@ -24,7 +24,7 @@
 #include "gfx/DemoPlayer.h"
 #include "gfx/EndProcess.h"
 #include "gfx/FrameConstants.h"
-#include "gfx/ReadBack.h"
+#include "tools/capture/ReadBack.h"
 
 #include <windows.h>
 #include <d3d11.h>
@@ -68,33 +68,44 @@ double secondsSince(const LARGE_INTEGER& start)
     return static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-// Runs the presentation's frames at the clock's times; after each frame `frameDone` gets the
-// frame's index and returns false to stop the capture.
+// demo-capture's turns: no window, no Present; after each frame `frameDone` gets the frame's
+// index and returns false to stop the capture.
 template <typename FrameDone>
-bool runCaptureFrames(Presentation& presentation, CaptureClock& clock, Gfx::PassObserver* observer, float aspect,
+class CaptureSteps : public FrameSteps
+{
+public:
+    CaptureSteps(Gfx::PassObserver* passes, FrameDone frameDone) : passes(passes), frameDone(frameDone) {}
+
+    bool goOn() override { return !stopped; }
+    void beginTurn() override {}
+    Gfx::PassObserver* observer() override { return passes; }
+    void endTurn(uint32_t frame) override { stopped = !frameDone(frame); }
+
+    bool stopped = false;
+
+private:
+    Gfx::PassObserver* passes;
+    FrameDone frameDone;
+};
+
+// Runs the presentation's frames at the clock's times through the frame loop's turns; false when
+// `frameDone` stopped the capture.
+template <typename FrameDone>
+bool runCaptureFrames(Presentation& presentation, DemoWindow& window, CaptureClock& clock, Gfx::PassObserver* observer,
                       FrameDone frameDone)
 {
-    float previous = 0.0f;
+    CaptureSteps<FrameDone> steps(observer, frameDone);
     clock.start();
-    for (;;) {
-        clock.turnStart();
-        const float t = clock.seconds();
-        if (clock.finished(t))
-            break;
-        presentationFrameWork(presentation, t, t - previous, clock.frame(), aspect, observer);
-        if (!frameDone(clock.frame()))
-            return false;
-        previous = t;
-    }
+    runTurns(window, presentation, clock, steps);
     clock.stop();
-    return true;
+    return !steps.stopped;
 }
 
-int printConstants(Presentation& presentation, DemoWindow& window, const CaptureOptions& options, float aspect)
+int printConstants(Presentation& presentation, DemoWindow& window, const CaptureOptions& options)
 {
     // The constants are those of a single first frame at their time.
     CaptureClock clock(options.constantsTime, options.constantsTime, options.fps);
-    runCaptureFrames(presentation, clock, nullptr, aspect, [](uint32_t) { return true; });
+    runCaptureFrames(presentation, window, clock, nullptr, [](uint32_t) { return true; });
     std::vector<unsigned char> bytes;
     if (!Gfx::readBackBuffer(window.device, window.immediateContext, Gfx::frameConstants.buffer[0], bytes)) {
         std::fprintf(stderr, "demo-capture: the constant buffer could not be read\n");
@@ -132,7 +143,7 @@ struct FrameOutput {
 };
 
 int captureFrames(Presentation& presentation, DemoWindow& window, FrameTarget& target, const CaptureOptions& options,
-                  float aspect, std::FILE* report)
+                  std::FILE* report)
 {
     if (!createFolders(options.outDir)) {
         writeText(stderr, "demo-capture: cannot create " + options.outDir + "\n");
@@ -141,7 +152,7 @@ int captureFrames(Presentation& presentation, DemoWindow& window, FrameTarget& t
     CaptureClock clock(options.from, options.to, options.fps);
     const uint32_t frames = clock.frameCount();
     const std::string wav = options.outDir + "/soundtrack.wav";
-    const double soundEnd = fixedStepFrameTime(options.from, options.fps, frames - 1) + 1.0 / options.fps;
+    const double soundEnd = clock.soundEnd();
     FrameOutput output = {options, FilmStream()};
     if (output.filming()) {
         // The encoder reads the soundtrack beside the stream, so it is whole before the first frame.
@@ -162,7 +173,7 @@ int captureFrames(Presentation& presentation, DemoWindow& window, FrameTarget& t
     double frameWorkSeconds = 0.0;
     LARGE_INTEGER frameStart;
     QueryPerformanceCounter(&frameStart);
-    bool written = runCaptureFrames(presentation, clock, &renderer, aspect, [&](uint32_t frame) {
+    bool written = runCaptureFrames(presentation, window, clock, &renderer, [&](uint32_t frame) {
         frameWorkSeconds += secondsSince(frameStart);
         if (!target.read(pixels) || !output.write(frame, pixels)) {
             writeText(stderr, "demo-capture: cannot write " + output.name(frame) + "\n");
@@ -205,13 +216,13 @@ const float reportMoments[] = {2.0f, 35.0f, 69.0f, 102.0f};
 std::string timeReportFrames(Presentation& presentation, DemoWindow& window)
 {
     std::vector<std::unique_ptr<TimedRenderer>> moments;
-    uint32_t frame = 0;
-    const float step = 1.0f / 60.0f;
+    const double fps = 60.0;
     for (float t : reportMoments) {
         moments.push_back(
             std::make_unique<TimedRenderer>(*presentation.timeline.player, window.device, window.immediateContext));
-        presentationFrameWork(presentation, t - step, step, frame++, aspect, moments.back().get());
-        presentationFrameWork(presentation, t, step, frame++, aspect, moments.back().get());
+        // Two frames a step apart, the moment last: its timestamps are the ones collected.
+        CaptureClock clock(double(t) - 1.0 / fps, double(t) + 0.5 / fps, fps);
+        runCaptureFrames(presentation, window, clock, moments.back().get(), [](uint32_t) { return true; });
         moments.back()->collectTimings();
     }
     char line[256];
@@ -286,7 +297,7 @@ int main(int argc, char** argv)
     facts.featureLevel = static_cast<uint32_t>(made.level);
     SystemReport system;
     if (options.mode == CaptureMode::Report) {
-        system = describeSystem(made.device, made.level);
+        system = describeSystem(made.device, made.level, highestFeatureLevel());
         facts.soundDevice = system.soundDevice;
         if (!options.sizeGiven && system.output) {
             options.width = system.outputWidth;
@@ -329,9 +340,9 @@ int main(int argc, char** argv)
     if (options.mode == CaptureMode::Report)
         timings = timeReportFrames(presentation, window);
     else if (options.mode == CaptureMode::Constants)
-        status = printConstants(presentation, window, options, aspect);
+        status = printConstants(presentation, window, options);
     else
-        status = captureFrames(presentation, window, target, options, aspect, report);
+        status = captureFrames(presentation, window, target, options, report);
 
     // The debug layer's verdict on the frames: any error or corruption fails the run.
     std::string messages;

@@ -5,7 +5,7 @@
 // For each: the worst margin (least lead of a write over the device's reads: the slack for a late wake-up or slow
 // render) and the largest device read-ahead the ring survives.
 
-#include "audio/RefillTiming.h"
+#include "tools/refill-bench/RefillTiming.h"
 
 #include <cstdio>
 

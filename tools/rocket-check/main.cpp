@@ -38,13 +38,13 @@ int main(int argc, char** argv)
             continue;
         }
         Sync::RocketDocument document;
-        Sync::RocketError error;
+        Sync::FileError error;
         if (!readContentEdits(reinterpret_cast<const char*>(bytes.data()), bytes.size(), document, error)) {
             std::fprintf(stderr, "%s:%u: error: %s\n", path, error.line, error.message.c_str());
             ok = false;
             continue;
         }
-        for (const Sync::RocketError& warning : contentEditWarnings(document))
+        for (const Sync::FileError& warning : contentEditWarnings(document))
             std::fprintf(stderr, "%s:%u: warning: %s\n", path, warning.line, warning.message.c_str());
         for (const Sync::RocketTrack& track : document.tracks) {
             for (const Seen& other : seen) {

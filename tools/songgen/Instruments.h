@@ -1,6 +1,6 @@
 #pragma once
 // The song's twenty instruments, synthesised from scratch: drums, basses, pads, leads and effects.
-#include "audio/XmWriter.h"
+#include "tools/common/XmWriter.h"
 
 #include <string>
 #include <vector>

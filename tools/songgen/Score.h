@@ -20,7 +20,7 @@
 // by ":instrument", "vHH" (hex volume column 00..40) and "~EPP" (effect letter, hex parameter). "TOKEN*N" holds a
 // token for N steps, its effect on every row. In chord and arpeggio lines "." continues the chord, "-" rests.
 // "|" is only a visual bar line.
-#include "audio/XmWriter.h"
+#include "tools/common/XmWriter.h"
 #include "tools/songgen/Instruments.h"
 
 #include <string>

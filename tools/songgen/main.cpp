@@ -1,6 +1,6 @@
 // songgen SCORE OUT.xm: synthesises every instrument and writes the song described by the score.
 // The output depends on nothing but the score, so the committed song can always be regenerated.
-#include "audio/XmWriter.h"
+#include "tools/common/XmWriter.h"
 #include "tools/songgen/Instruments.h"
 #include "tools/songgen/Score.h"
 

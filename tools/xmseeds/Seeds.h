@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/XmWriter.h"
+#include "tools/common/XmWriter.h"
 
 namespace Nimbra {
 

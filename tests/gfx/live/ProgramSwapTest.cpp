@@ -25,6 +25,16 @@ std::vector<uint8_t> codeOf(const char* name)
     return {};
 }
 
+// A program through the route the live shaders take: made ahead, then swapped in.
+bool replace(ProgramSwap& swap, const std::string& name, const std::vector<uint8_t>& code, std::string& why)
+{
+    PreparedProgram prepared;
+    if (!swap.prepare(name, code, prepared, why))
+        return false;
+    swap.swapIn(prepared);
+    return true;
+}
+
 // Two blurs over one picture (fullscreenVS with blurPS, and with focusBlurPS) and the rotation
 // state's compute pass, built from copies of the bytecode, with the content's 64 variables.
 class ProgramSwapTest : public testing::Test
@@ -64,14 +74,16 @@ protected:
         desc.setCode(stage, code.data(), uint32_t(code.size()));
     }
 
-    void addDraw(uint32_t key, DrawPass& pass, const char* pixelProgram)
+    // A pass of fullscreenVS and `pixelProgram` reading the picture `inputs` times (t0, t1, ...).
+    void addDraw(uint32_t key, DrawPass& pass, const char* pixelProgram, uint32_t inputs = 1)
     {
         DrawPassDesc desc;
         keep(desc, VertexStage, "fullscreenVS");
         keep(desc, PixelStage, pixelProgram);
         desc.vertexProgram = "fullscreenVS";
         desc.pixelProgram = pixelProgram;
-        desc.inputs.push(ResourceBinding{TextureBinding, &picture});
+        for (uint32_t i = 0; i < inputs; ++i)
+            desc.inputs.push(ResourceBinding{TextureBinding, &picture});
         desc.targets.push(TargetBinding{&target});
         pass.initialize(desc);
         player.drawPasses.slot(key) = &pass;
@@ -81,6 +93,7 @@ protected:
     BufferRuntime rotation;
     std::deque<std::vector<uint8_t>> kept;  // the bytecode the passes were built with
     DrawPass blur, focusBlur;
+    DrawPass fourInputs[2];  // for the tests that add a pass
     ComputePass turn;
     DemoPlayer player;
 };
@@ -92,7 +105,7 @@ TEST_F(ProgramSwapTest, AProgramGoesIntoEveryPassThatRunsIt)
     ID3D11VertexShader* focusBefore = focusBlur.program.vertexShader;
     ASSERT_NE(blurBefore, nullptr);
     std::string why;
-    ASSERT_TRUE(swap.replace("fullscreenVS", codeOf("fullscreenVS"), why)) << why;
+    ASSERT_TRUE(replace(swap, "fullscreenVS", codeOf("fullscreenVS"), why)) << why;
     EXPECT_NE(blur.program.vertexShader, blurBefore);
     EXPECT_NE(focusBlur.program.vertexShader, focusBefore);
     EXPECT_EQ(blur.vertexCode, focusBlur.vertexCode);  // one copy of the new bytes for both
@@ -101,7 +114,7 @@ TEST_F(ProgramSwapTest, AProgramGoesIntoEveryPassThatRunsIt)
     EXPECT_EQ(std::memcmp(blur.vertexCode, codeOf("fullscreenVS").data(), blur.vertexCodeSize), 0);
     EXPECT_EQ(blur.pixelCode, kept[1].data()) << "the other stage keeps its program";
     ID3D11ComputeShader* turnBefore = turn.program.computeShader;
-    ASSERT_TRUE(swap.replace("rotationCS", codeOf("rotationCS"), why)) << why;
+    ASSERT_TRUE(replace(swap, "rotationCS", codeOf("rotationCS"), why)) << why;
     EXPECT_NE(turn.program.computeShader, turnBefore);
     ASSERT_NE(turn.program.computeShader, nullptr);
 }
@@ -134,7 +147,7 @@ TEST_F(ProgramSwapTest, AThousandReplacementsLeaveNoShaderBehind)
     for (int i = 0; i < 1000; ++i) {
         ID3D11PixelShader* old = blur.program.pixelShader;
         old->AddRef();
-        ASSERT_TRUE(swap.replace("blurPS", code, why)) << why;
+        ASSERT_TRUE(replace(swap, "blurPS", code, why)) << why;
         ASSERT_EQ(old->Release(), 0u) << "replacement " << i << " kept the old shader";
     }
     blur.program.pixelShader->AddRef();
@@ -165,7 +178,7 @@ TEST_F(ProgramSwapTest, AProgramThatDoesNotFitLeavesEveryPassAsItWas)
         player.variables.resize(misfit.variables);
         ProgramSwap swap(player);
         std::string why;
-        EXPECT_FALSE(swap.replace(misfit.name, misfit.code, why)) << misfit.why;
+        EXPECT_FALSE(replace(swap, misfit.name, misfit.code, why)) << misfit.why;
         EXPECT_EQ(why.rfind(misfit.why, 0), 0u) << why;
     }
     EXPECT_EQ(blur.program.pixelShader, blurShader);
@@ -173,34 +186,63 @@ TEST_F(ProgramSwapTest, AProgramThatDoesNotFitLeavesEveryPassAsItWas)
     EXPECT_EQ(turn.program.computeShader, turnShader);
 }
 
+// A program is checked against every pass that runs it: compositePS, which reads t0 to t3, fits a
+// pass of blurPS that binds four textures and not blur, which binds one, so it goes into neither.
+// Whichever of the two is met first: a pass at key 16 is met before blur's at 0 (they share a
+// bucket, the newer first), one at key 2 after it. With blur gone it goes into the other.
+TEST_F(ProgramSwapTest, AProgramThatFitsOneOfItsPassesButNotAnotherGoesIntoNone)
+{
+    const uint32_t keys[] = {2, 16};
+    for (uint32_t i = 0; i < 2; ++i) {
+        addDraw(keys[i], fourInputs[i], "blurPS", 4);
+        ID3D11PixelShader* before[] = {blur.program.pixelShader, fourInputs[i].program.pixelShader};
+        ProgramSwap swap(player);
+        std::string why;
+        EXPECT_FALSE(replace(swap, "blurPS", codeOf("compositePS"), why)) << keys[i];
+        EXPECT_EQ(why, "t1 (inputTexture2): the pass binds nothing there") << keys[i];
+        EXPECT_EQ(blur.program.pixelShader, before[0]) << keys[i];
+        EXPECT_EQ(fourInputs[i].program.pixelShader, before[1]) << keys[i];
+        if (i == 0)
+            player.drawPasses.slot(keys[i]) = nullptr;
+    }
+    player.drawPasses.slot(0) = nullptr;
+    ProgramSwap swap(player);
+    std::string why;
+    EXPECT_TRUE(replace(swap, "blurPS", codeOf("compositePS"), why)) << why;
+}
+
 TEST_F(ProgramSwapTest, APassTakesAProgramAtItsOwnStagesOnly)
 {
     const std::vector<uint8_t> compute = codeOf("rotationCS"), pixel = codeOf("blurPS");
+    EXPECT_EQ(ShaderProgram::make(VertexPixelShaders, ComputeStage, compute.data(), uint32_t(compute.size())), nullptr);
+    EXPECT_EQ(ShaderProgram::make(ComputeShader, PixelStage, pixel.data(), uint32_t(pixel.size())), nullptr);
+
+    const std::vector<PassStage> stages = blur.stages();
+    ASSERT_EQ(stages.size(), 2u);
+    EXPECT_EQ(stages[0].stage, uint32_t(VertexStage));
+    EXPECT_EQ(stages[1].stage, uint32_t(PixelStage));
+    ASSERT_EQ(turn.stages().size(), 1u);
+    EXPECT_EQ(turn.stages()[0].stage, uint32_t(ComputeStage));
+
     ID3D11VertexShader* vertexShader = blur.program.vertexShader;
     ID3D11PixelShader* pixelShader = blur.program.pixelShader;
-    EXPECT_FALSE(blur.replaceProgram(ComputeStage, compute.data(), uint32_t(compute.size())));
-    EXPECT_EQ(blur.program.computeShader, nullptr);
-    EXPECT_EQ(blur.kernelCode, nullptr);
-    EXPECT_FALSE(turn.replaceProgram(PixelStage, pixel.data(), uint32_t(pixel.size())));
-    EXPECT_EQ(turn.program.pixelShader, nullptr);
-    EXPECT_EQ(turn.pixelCode, nullptr);
-    EXPECT_EQ(blur.program.vertexShader, vertexShader);
-    EXPECT_EQ(blur.program.pixelShader, pixelShader);
-
-    ASSERT_TRUE(blur.replaceProgram(PixelStage, pixel.data(), uint32_t(pixel.size())));
+    putStageProgram(stages[1],
+                    ShaderProgram::make(VertexPixelShaders, PixelStage, pixel.data(), uint32_t(pixel.size())),
+                    pixel.data(), uint32_t(pixel.size()));
     EXPECT_NE(blur.program.pixelShader, pixelShader);
     EXPECT_EQ(blur.pixelCode, pixel.data());
+    EXPECT_EQ(blur.program.pixelCode, pixel.data());
     EXPECT_EQ(blur.program.vertexShader, vertexShader);
 }
 
 TEST_F(ProgramSwapTest, PassesDescribeWhatTheyBindAtEachRegister)
 {
-    const PassSlots draw = blur.slots();
+    const PassSlots draw = blur.stages()[0].slots;
     ASSERT_EQ(draw.inputs.size(), 1u);
     EXPECT_EQ(draw.inputs[0].kind, SlotKind::Texture2D);
     EXPECT_EQ(draw.targetCount, 1u);
     EXPECT_TRUE(draw.outputs.empty());
-    const PassSlots compute = turn.slots();
+    const PassSlots compute = turn.stages()[0].slots;
     ASSERT_EQ(compute.inputs.size(), 1u);
     EXPECT_EQ(compute.inputs[0].kind, SlotKind::Buffer);
     EXPECT_EQ(compute.inputs[0].stride, 16u);

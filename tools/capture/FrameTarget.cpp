@@ -1,6 +1,6 @@
-#include "tools/capture/Readback.h"
+#include "tools/capture/FrameTarget.h"
 
-#include "gfx/PlainTextureDesc.h"
+#include "tools/capture/PlainTextureDesc.h"
 
 #include <cstring>
 

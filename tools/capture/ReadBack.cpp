@@ -1,4 +1,4 @@
-#include "gfx/ReadBack.h"
+#include "tools/capture/ReadBack.h"
 
 #include <cstring>
 

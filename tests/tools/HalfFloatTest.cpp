@@ -1,4 +1,4 @@
-#include "gfx/HalfFloat.h"
+#include "tools/capture/HalfFloat.h"
 
 #include <gtest/gtest.h>
 
