@@ -24,6 +24,11 @@ CaptureClock::CaptureClock(double from, double to, double fps)
 {
 }
 
+double CaptureClock::soundEnd() const
+{
+    return from + frames / fps;
+}
+
 void CaptureClock::start()
 {
     next = 0;

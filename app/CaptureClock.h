@@ -29,6 +29,9 @@ public:
     // The frame of the current turn, counted from 0.
     uint32_t frame() const { return current; }
     uint32_t frameCount() const { return frames; }
+    // Where the sound of the frames ends: after the last frame's whole step, so that N frames at
+    // F fps carry N / F seconds of sound from the start.
+    double soundEnd() const;
 
 private:
     double from;

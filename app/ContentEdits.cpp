@@ -4,12 +4,9 @@
 #include "content/animation/ContentKeys.h"
 #include "content/animation/ContentVariables.h"
 
-#include <cstdio>
-#include <cstring>
-
 namespace Nimbra {
 
-bool readContentEdits(const char* text, size_t size, Sync::RocketDocument& document, Sync::RocketError& error)
+bool readContentEdits(const char* text, size_t size, Sync::RocketDocument& document, Sync::FileError& error)
 {
     if (!Sync::parseRocketFile(text, size, document, error))
         return false;
@@ -26,30 +23,30 @@ bool readContentEdits(const char* text, size_t size, Sync::RocketDocument& docum
 
 namespace {
 
-void warnOfOtherGrid(std::vector<Sync::RocketError>& warnings, const char* name, const Sync::RocketSetting& setting,
+void warnOfOtherGrid(std::vector<Sync::FileError>& warnings, const char* name, const Sync::RocketSetting& setting,
                      uint32_t demoValue, const char* demoUnit)
 {
     if (setting.line == 0 || setting.value == demoValue)
         return;
-    warnings.push_back(Sync::RocketError{setting.line, std::string(name) + " is " + std::to_string(setting.value) +
-                                                           " in the editor, but the demo plays " +
-                                                           std::to_string(demoValue) + " " + demoUnit +
-                                                           ": the keys' rows land at other times"});
+    warnings.push_back(Sync::FileError{setting.line, std::string(name) + " is " + std::to_string(setting.value) +
+                                                         " in the editor, but the demo plays " +
+                                                         std::to_string(demoValue) + " " + demoUnit +
+                                                         ": the keys' rows land at other times"});
 }
 
 }  // namespace
 
-std::vector<Sync::RocketError> contentEditWarnings(const Sync::RocketDocument& document)
+std::vector<Sync::FileError> contentEditWarnings(const Sync::RocketDocument& document)
 {
-    std::vector<Sync::RocketError> warnings;
+    std::vector<Sync::FileError> warnings;
     warnOfOtherGrid(warnings, "beatsPerMin", document.beatsPerMin, uint32_t(contentBpm), "beats a minute");
     warnOfOtherGrid(warnings, "rowsPerBeat", document.rowsPerBeat, contentRowsPerBeat, "rows a beat");
     for (const Sync::RocketTrack& track : document.tracks) {
         if (track.muted)
-            warnings.push_back(Sync::RocketError{track.line, "the track \"" + track.name +
-                                                                 "\" is muted in the editor; the demo plays its " +
-                                                                 std::to_string(track.keys.size()) +
-                                                                 (track.keys.size() == 1 ? " key" : " keys")});
+            warnings.push_back(Sync::FileError{track.line, "the track \"" + track.name +
+                                                               "\" is muted in the editor; the demo plays its " +
+                                                               std::to_string(track.keys.size()) +
+                                                               (track.keys.size() == 1 ? " key" : " keys")});
     }
     return warnings;
 }
@@ -70,20 +67,9 @@ void applyContentEdits(Timeline& timeline, const Sync::RocketDocument& document)
 bool writeContentEdits(const Timeline& timeline, const char* path, std::string& error)
 {
     std::string text;
-    if (!Sync::writeRocketFile(timeline, contentVariableNames(), contentVariableCount, Sync::rowsCovering(timeline),
-                               text, error))
-        return false;
-    FILE* file = openFile(path, "wb");
-    if (!file) {
-        error = "cannot create the file";
-        return false;
-    }
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    if (std::fclose(file) != 0 || !written) {
-        error = "cannot write the file";
-        return false;
-    }
-    return true;
+    return Sync::writeRocketFile(timeline, contentVariableNames(), contentVariableCount, Sync::rowsCovering(timeline),
+                                 text, error) &&
+           writeWholeFile(path, text, error);
 }
 
 }  // namespace Nimbra

@@ -1,6 +1,10 @@
 #include "app/DemoWindow.h"
 
 #include <dcomp.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <iterator>
 
 #include "gfx/frame/Screen.h"
 
@@ -31,7 +35,7 @@ void registerWindowClass(DemoWindow& window, const WindowShape& shape)
 
 void openFramedWindow(DemoWindow& window, const WindowShape& shape)
 {
-    const DWORD style = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
+    const DWORD style = windowStyle(shape);
     RECT outside = {0, 0, screenWidth, screenHeight};
     AdjustWindowRect(&outside, style, FALSE);
     window.hwnd = CreateWindowExW(0, windowClassName, shape.title, style, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -56,8 +60,8 @@ void openWindow(DemoWindow& window, const WindowShape& shape)
         openFramedWindow(window, shape);
         return;
     }
-    window.hwnd = CreateWindowExW(0, windowClassName, shape.title, WS_POPUP | WS_VISIBLE, 0, 0, screenWidth,
-                                  screenHeight, nullptr, nullptr, window.windowClass.hInstance, nullptr);
+    window.hwnd = CreateWindowExW(0, windowClassName, shape.title, windowStyle(shape), 0, 0, screenWidth, screenHeight,
+                                  nullptr, nullptr, window.windowClass.hInstance, nullptr);
     // Centre on the desktop; with a screen-sized window this keeps it at (0, 0).
     RECT desktop = {};
     GetClientRect(GetDesktopWindow(), &desktop);
@@ -83,33 +87,38 @@ DXGI_SWAP_CHAIN_DESC1 swapChainDescription()
     return desc;
 }
 
-// The DXGI device, the adapter and the factory stay referenced for the whole run, like every
-// object made here.
-IDXGIFactory2* factoryOf(ID3D11Device* device)
+// What the swap chain is made from: the DXGI device, its adapter and the factory, reached from
+// the device and referenced for the whole run like every object made here.
+SwapChainSource sourceOf(const DemoWindow& window)
 {
-    IDXGIDevice* dxgiDevice = nullptr;
+    SwapChainSource source;
+    source.device = window.device;
+    source.hwnd = window.hwnd;
     IDXGIAdapter* adapter = nullptr;
-    IDXGIFactory2* factory = nullptr;
-    device->QueryInterface(__uuidof(IDXGIDevice), (void**)&dxgiDevice);
-    if (dxgiDevice)
-        dxgiDevice->GetAdapter(&adapter);
+    window.device->QueryInterface(__uuidof(IDXGIDevice), (void**)&source.dxgiDevice);
+    if (source.dxgiDevice)
+        source.dxgiDevice->GetAdapter(&adapter);
     if (adapter)
-        adapter->GetParent(__uuidof(IDXGIFactory2), (void**)&factory);
-    return factory;
+        adapter->GetParent(__uuidof(IDXGIFactory2), (void**)&source.factory);
+    return source;
 }
 
-// Shows the swap chain in the window through a composition visual on a topmost target.
-// The composition objects stay referenced for the whole run: the swap chain is on screen only
-// while the target and the visual live.
-bool showThroughComposition(HWND hwnd, IDXGISwapChain1* swapChain)
+// Shows the swap chain in the window through a composition visual on a topmost target. The
+// composition device is made on the swap chain's DXGI device: only Windows 8.1's version of the
+// function accepts none. The composition objects stay referenced for the whole run: the swap
+// chain is on screen only while the target and the visual live.
+bool showThroughComposition(const SwapChainSource& source, IDXGISwapChain1* swapChain)
 {
     IDCompositionDevice* composition = nullptr;
     IDCompositionTarget* target = nullptr;
     IDCompositionVisual* visual = nullptr;
-    if (FAILED(DCompositionCreateDevice(nullptr, __uuidof(IDCompositionDevice), (void**)&composition)) || !composition)
+    const CompositionDeviceFunction create =
+        source.createComposition ? source.createComposition : DCompositionCreateDevice;
+    if (FAILED(create(source.dxgiDevice, __uuidof(IDCompositionDevice), (void**)&composition)) || !composition)
         return false;
-    if (FAILED(composition->CreateTargetForHwnd(hwnd, TRUE, &target)) || FAILED(composition->CreateVisual(&visual)) ||
-        FAILED(visual->SetContent(swapChain)) || FAILED(target->SetRoot(visual)) || FAILED(composition->Commit())) {
+    if (FAILED(composition->CreateTargetForHwnd(source.hwnd, TRUE, &target)) ||
+        FAILED(composition->CreateVisual(&visual)) || FAILED(visual->SetContent(swapChain)) ||
+        FAILED(target->SetRoot(visual)) || FAILED(composition->Commit())) {
         if (visual)
             visual->Release();
         if (target)
@@ -120,28 +129,46 @@ bool showThroughComposition(HWND hwnd, IDXGISwapChain1* swapChain)
     return true;
 }
 
-// The flip-model swap chain: through composition where the system has it, otherwise for the
-// window itself with the same description, alpha ignored (Wine, and systems without
-// DirectComposition).
-IDXGISwapChain1* createSwapChain(DemoWindow& window)
+// FLIP_DISCARD is Windows 10's: where it is refused (Windows 8.1), the same swap chain is asked
+// for once more with FLIP_SEQUENTIAL, the flip model Windows 8 already has.
+template <typename Create>
+IDXGISwapChain1* createFlipping(DXGI_SWAP_CHAIN_DESC1& desc, Create create)
 {
-    IDXGIFactory2* factory = factoryOf(window.device);
+    for (const DXGI_SWAP_EFFECT effect : {DXGI_SWAP_EFFECT_FLIP_DISCARD, DXGI_SWAP_EFFECT_FLIP_SEQUENTIAL}) {
+        desc.SwapEffect = effect;
+        IDXGISwapChain1* swapChain = nullptr;
+        if (SUCCEEDED(create(&desc, &swapChain)) && swapChain)
+            return swapChain;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+IDXGISwapChain1* createSwapChain(const SwapChainSource& source)
+{
+    IDXGIFactory2* factory = source.factory;
     if (!factory)
         return nullptr;
     DXGI_SWAP_CHAIN_DESC1 desc = swapChainDescription();
-    IDXGISwapChain1* swapChain = nullptr;
-    if (SUCCEEDED(factory->CreateSwapChainForComposition(window.device, &desc, nullptr, &swapChain)) && swapChain) {
-        if (showThroughComposition(window.hwnd, swapChain))
+    IDXGISwapChain1* swapChain = createFlipping(desc, [&](DXGI_SWAP_CHAIN_DESC1* d, IDXGISwapChain1** made) {
+        return factory->CreateSwapChainForComposition(source.device, d, nullptr, made);
+    });
+    if (swapChain) {
+        if (showThroughComposition(source, swapChain))
             return swapChain;
         swapChain->Release();
-        swapChain = nullptr;
     }
     desc.AlphaMode = DXGI_ALPHA_MODE_IGNORE;
-    if (FAILED(factory->CreateSwapChainForHwnd(window.device, window.hwnd, &desc, nullptr, nullptr, &swapChain)))
-        return nullptr;
-    refuseAltEnter(swapChain, window.hwnd);
+    swapChain = createFlipping(desc, [&](DXGI_SWAP_CHAIN_DESC1* d, IDXGISwapChain1** made) {
+        return factory->CreateSwapChainForHwnd(source.device, source.hwnd, d, nullptr, nullptr, made);
+    });
+    if (swapChain)
+        refuseAltEnter(swapChain, source.hwnd);
     return swapChain;
 }
+
+namespace {
 
 // At most one frame queued ahead of the screen: DXGI's default of three would let the picture
 // trail the music by three refreshes. Present still paces the loop.
@@ -152,6 +179,34 @@ void limitFrameLatency(ID3D11Device* device)
         return;
     dxgiDevice->SetMaximumFrameLatency(1);
     dxgiDevice->Release();
+}
+
+// AdjustWindowRectExForDpi, from Windows 10 1607 on; null before.
+using AdjustForDpiFunction = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+
+AdjustForDpiFunction adjustForDpi()
+{
+    static const auto function = reinterpret_cast<AdjustForDpiFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
+    return function;
+}
+
+// WM_DPICHANGED: the window goes where the system suggests, but its inside keeps its size in
+// pixels, since the swap chain and every texture keep theirs. The frame is measured for the new
+// DPI; before Windows 10 1607 a per-monitor window's frame does not scale, so it keeps its size.
+void keepInsideSize(HWND hwnd, UINT dpi, const RECT& suggested)
+{
+    RECT inside = {};
+    RECT frame = {};
+    if (!GetClientRect(hwnd, &inside) || !GetWindowRect(hwnd, &frame))
+        return;
+    RECT outside = inside;
+    const AdjustForDpiFunction adjust = adjustForDpi();
+    if (!adjust || !adjust(&outside, DWORD(GetWindowLongW(hwnd, GWL_STYLE)), GetMenu(hwnd) != nullptr,
+                           DWORD(GetWindowLongW(hwnd, GWL_EXSTYLE)), dpi))
+        outside = {0, 0, frame.right - frame.left, frame.bottom - frame.top};
+    SetWindowPos(hwnd, nullptr, suggested.left, suggested.top, outside.right - outside.left,
+                 outside.bottom - outside.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace
@@ -168,7 +223,7 @@ void createWindowAndDevice(DemoWindow& window, const WindowShape& shape)
         return;
     limitFrameLatency(window.device);
 
-    window.swapChain = createSwapChain(window);
+    window.swapChain = createSwapChain(sourceOf(window));
     if (!window.swapChain)
         return;
 
@@ -186,6 +241,16 @@ void createWindowAndDevice(DemoWindow& window, const WindowShape& shape)
     }
 }
 
+DWORD windowStyle(const WindowShape& shape)
+{
+    // Moved and minimised, never resized or maximised: every texture of the content has the
+    // inside's size, and composition shows the buffer pixel for pixel, so a larger inside would
+    // leave a strip unpainted and a smaller one would cut the picture (the status line first).
+    if (shape.framed)
+        return (WS_OVERLAPPEDWINDOW & ~(WS_THICKFRAME | WS_MAXIMIZEBOX)) | WS_VISIBLE;
+    return WS_POPUP | WS_VISIBLE;
+}
+
 void refuseAltEnter(IDXGISwapChain1* swapChain, HWND hwnd)
 {
     // The association counts only on the factory that created the swap chain: its parent.
@@ -196,25 +261,77 @@ void refuseAltEnter(IDXGISwapChain1* swapChain, HWND hwnd)
     factory->Release();
 }
 
-void collectKeys(HWND hwnd, std::vector<KeyDown>* keys)
+void collectInput(HWND hwnd, WindowInput* input)
 {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, LONG_PTR(keys));
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, LONG_PTR(input));
 }
+
+bool collectsInput(HWND hwnd)
+{
+    return hwnd && GetWindowLongPtrW(hwnd, GWLP_USERDATA) != 0;
+}
+
+namespace {
+
+// The input a collecting window takes; false leaves the message to the default procedure.
+bool collect(WindowInput& input, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_KEYDOWN:
+        // Bit 30 of lParam: the key was down before (auto-repeat). GetKeyState reads Shift and
+        // Ctrl as they were when this message was posted.
+        input.keys.push_back({uint32_t(wParam), GetKeyState(VK_SHIFT) < 0, (lParam & (LPARAM(1) << 30)) != 0,
+                              GetKeyState(VK_CONTROL) < 0});
+        if (wParam < virtualKeyCount)
+            input.held[wParam] = true;
+        return true;
+    case WM_KEYUP:
+        if (wParam < virtualKeyCount)
+            input.held[wParam] = false;
+        return true;
+    case WM_KILLFOCUS:
+        // Keys let go elsewhere send their WM_KEYUP elsewhere.
+        std::fill(std::begin(input.held), std::end(input.held), false);
+        input.looking = false;
+        return false;
+    case WM_RBUTTONDOWN:
+        input.looking = true;
+        input.mouseX = GET_X_LPARAM(lParam);  // the look starts here
+        input.mouseY = GET_Y_LPARAM(lParam);
+        SetCapture(hwnd);  // and goes on when the mouse leaves the window
+        return true;
+    case WM_RBUTTONUP:
+        input.looking = false;
+        ReleaseCapture();
+        return true;
+    case WM_MOUSEMOVE: {
+        const int32_t x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+        if (input.looking) {
+            input.lookX += x - input.mouseX;
+            input.lookY += y - input.mouseY;
+        }
+        input.mouseX = x;
+        input.mouseY = y;
+        return true;
+    }
+    default: return false;
+    }
+}
+
+}  // namespace
 
 LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    switch (message) {
-    case WM_KEYDOWN: {
-        // Bit 30 of lParam: the key was down before (auto-repeat). GetKeyState reads Shift as it
-        // was when this message was posted.
-        auto* keys = reinterpret_cast<std::vector<KeyDown>*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        if (!keys)
-            break;
-        keys->push_back({uint32_t(wParam), GetKeyState(VK_SHIFT) < 0, (lParam & (LPARAM(1) << 30)) != 0});
-        return 0;
+    if (auto* input = reinterpret_cast<WindowInput*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA))) {
+        if (input->takeFirst && input->takeFirst(message, wParam, lParam))
+            return message == WM_SETCURSOR ? TRUE : 0;
+        if (collect(*input, hwnd, message, wParam, lParam))
+            return 0;
     }
+    switch (message) {
     case WM_DESTROY: PostQuitMessage(0); return 0;
     case WM_SIZE: return 0;
+    case WM_DPICHANGED: keepInsideSize(hwnd, LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam)); return 0;
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == SC_KEYMENU)
             return 0;

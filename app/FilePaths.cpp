@@ -5,6 +5,8 @@
 
 #include <climits>
 #include <io.h>
+#else
+#include <unistd.h>
 #endif
 
 namespace Nimbra {
@@ -115,5 +117,55 @@ void writeText(std::FILE* stream, const std::string& text)
 }
 
 #endif
+
+namespace {
+
+bool flushToDisk(std::FILE* file)
+{
+    if (std::fflush(file) != 0)
+        return false;
+#ifdef _WIN32
+    return _commit(_fileno(file)) == 0;
+#else
+    return fsync(fileno(file)) == 0;
+#endif
+}
+
+// `from` lies beside `to`, on its volume: the move is a rename, never a copy (no MOVEFILE_COPY_ALLOWED, which would
+// copy and delete in two steps).
+bool renameOver(const std::string& from, const std::string& to)
+{
+#ifdef _WIN32
+    std::wstring wideFrom, wideTo;
+    return wideFromUtf8(from, wideFrom) && wideFromUtf8(to, wideTo) &&
+           MoveFileExW(wideFrom.c_str(), wideTo.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+#else
+    return std::rename(from.c_str(), to.c_str()) == 0;
+#endif
+}
+
+}  // namespace
+
+bool writeWholeFile(const std::string& utf8Path, const std::string& bytes, std::string& error)
+{
+    if (utf8Path.empty()) {
+        error = "no file name";
+        return false;
+    }
+    const std::string partial = utf8Path + ".part";
+    std::FILE* file = openFile(partial.c_str(), "wb");
+    if (!file) {
+        error = "cannot create " + partial;
+        return false;
+    }
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && flushToDisk(file);
+    const bool closed = std::fclose(file) == 0;
+    if (written && closed && renameOver(partial, utf8Path))
+        return true;
+    error = written && closed ? "cannot put " + partial + " in the file's place" : "cannot write " + partial;
+    std::error_code ignored;
+    std::filesystem::remove(pathFromUtf8(partial), ignored);
+    return false;
+}
 
 }  // namespace Nimbra

@@ -12,6 +12,12 @@ namespace Nimbra {
 // fopen of a UTF-8 path; null when the file cannot be opened or the path is not UTF-8.
 std::FILE* openFile(const char* utf8Path, const char* mode);
 
+// Makes `bytes` the whole file at `utf8Path`, or leaves the file as it was: they are written beside it (its name
+// with ".part" added) and flushed to the disk, then that file takes the path's place in one step (rename; on
+// Windows MoveFileExW replacing an existing file). A reader sees the old file or the new one, never a part. False,
+// with the reason, when a step fails; the partial file is then removed.
+bool writeWholeFile(const std::string& utf8Path, const std::string& bytes, std::string& error);
+
 // The path for std::filesystem (always with an error_code): an empty path, which names no file,
 // when `utf8Path` is not UTF-8.
 std::filesystem::path pathFromUtf8(const std::string& utf8Path);

@@ -53,6 +53,9 @@ void presentationFrameWork(Presentation& presentation, float t, float elapsed, u
     // Curve i drives variable i, each evaluated once a frame; the first eight are the camera.
     for (uint32_t i = 0; i < timeline.curves.count; ++i)
         player->variables.at(i)->value[0] = evaluateCurve(timeline, i, t);
+    if (presentation.heldCamera)
+        for (uint32_t i = 0; i < cameraCurveCount && i < player->variables.count; ++i)
+            player->variables.at(i)->value[0] = presentation.heldCamera[i];
 
     float camera[cameraCurveCount];
     for (uint32_t i = 0; i < cameraCurveCount; ++i)

@@ -16,6 +16,9 @@ class PassObserver;
 struct Presentation {
     // The content's curves and its DemoPlayer: 120 BPM and no curves until start-up builds them.
     Timeline timeline;
+    // demo-sync's fly camera: while set, eight values that stand for curves 0 to 7 in the frame
+    // work, the camera's and their variables'. Null in the demo.
+    const float* heldCamera = nullptr;
 };
 
 // True when the window can be drawn into: a device and the swap chain's back-buffer view.

@@ -2,7 +2,7 @@
 
 #include "app/ContentEdits.h"
 #include "content/animation/ContentKeys.h"
-#include "content/animation/ShippedEdits.h"
+#include "content/animation/ShippedEditFiles.h"
 
 namespace Nimbra {
 
@@ -12,7 +12,7 @@ uint32_t applyShippedEdits(Timeline& timeline)
     for (uint32_t i = 0; i < shippedEditFileCount; ++i) {
         const ShippedEditFile& file = shippedEditFiles[i];
         Sync::RocketDocument document;
-        Sync::RocketError error;
+        Sync::FileError error;
         if (!readContentEdits(reinterpret_cast<const char*>(file.data), *file.size, document, error))
             continue;
         applyContentEdits(timeline, document);

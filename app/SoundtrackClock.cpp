@@ -1,11 +1,14 @@
 #include "app/SoundtrackClock.h"
 
 #include "app/AudioClock.h"
+#include "app/PerformanceCounter.h"
 
 namespace Nimbra {
 
-SoundtrackClock::SoundtrackClock(const unsigned char* song, uint32_t songSize, const AudioOutput& output)
-    : song(song), songSize(songSize), output(output)
+SoundtrackClock::SoundtrackClock(const unsigned char* song, uint32_t songSize, const AudioOutput& output,
+                                 MicrosecondCounter counter)
+    : song(song), songSize(songSize), output(output),
+      counter(counter ? std::move(counter) : MicrosecondCounter(performanceCounterMicroseconds))
 {
 }
 
@@ -22,7 +25,14 @@ void SoundtrackClock::turnStart()
 
 float SoundtrackClock::seconds()
 {
-    return clockSecondsFromFrames(audioFramesPlayed(audio));
+    const uint64_t now = counter();
+    const uint32_t frames = bridge.frames(audioFramesPlayed(audio), now);
+    if (bridge.retryDue(now)) {
+        // A new device plays the song from the time shown on, and counts from there.
+        reopenAudioStream(audio, frames);
+        bridge.retried(audioFramesPlayed(audio), now);
+    }
+    return clockSecondsFromFrames(frames);
 }
 
 bool SoundtrackClock::finished(float t) const

@@ -35,3 +35,12 @@ TEST(CaptureClock, EachTurnTakesTheNextStepAndTheRunEndsAfterTheLastFrame)
     clock.turnStart();
     EXPECT_TRUE(clock.finished(clock.seconds()));
 }
+
+// A film's sound runs through its last frame's whole step: N frames at F fps carry N / F s.
+TEST(CaptureClock, TheSoundLastsAsLongAsTheFrames)
+{
+    EXPECT_DOUBLE_EQ(CaptureClock(0.0, 1.0, 30.0).soundEnd(), 1.0);                  // 30 frames
+    EXPECT_DOUBLE_EQ(CaptureClock(40.0, 40.1, 30.0).soundEnd(), 40.1);               // 3
+    EXPECT_DOUBLE_EQ(CaptureClock(40.0, 40.0, 60.0).soundEnd(), 40.0 + 1.0 / 60.0);  // 1
+    EXPECT_DOUBLE_EQ(CaptureClock(0.0, 500.0, 60.0).soundEnd(), 6455.0 / 60.0);      // the whole show
+}

@@ -2,7 +2,7 @@
 #include "app/ShippedEdits.h"
 #include "content/animation/ContentKeys.h"
 #include "content/animation/ContentVariables.h"
-#include "content/animation/ShippedEdits.h"
+#include "content/animation/ShippedEditFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@ namespace {
 struct Read {
     bool ok;
     Sync::RocketDocument document;
-    Sync::RocketError error;
+    Sync::FileError error;
 };
 
 Read read(const std::string& text)
@@ -56,7 +56,7 @@ TEST(ContentEdits, AMutedTrackPlaysItsKeysAndTheFileWarnsWhereTheDemoDiffersFrom
     const auto warnings = [](const Read& result) {
         EXPECT_TRUE(result.ok) << result.error.message;
         std::string lines;
-        for (const Sync::RocketError& warning : contentEditWarnings(result.document))
+        for (const Sync::FileError& warning : contentEditWarnings(result.document))
             lines += std::to_string(warning.line) + ": " + warning.message + "\n";
         return lines;
     };
@@ -137,7 +137,7 @@ TEST(ContentEdits, EveryShippedFileReads)
     for (uint32_t i = 0; i < shippedEditFileCount; ++i) {
         const ShippedEditFile& file = shippedEditFiles[i];
         Sync::RocketDocument document;
-        Sync::RocketError error;
+        Sync::FileError error;
         EXPECT_TRUE(readContentEdits(reinterpret_cast<const char*>(file.data), *file.size, document, error))
             << file.name << ":" << error.line << ": " << error.message;
     }

@@ -6,6 +6,7 @@
 #include "app/FrameLoop.h"
 #include "gfx/frame/Screen.h"
 #include "tests/support/FakeDxgiFactory.h"
+#include "tests/support/FakeDxgiFactory2.h"
 #include "tests/support/FakeSwapChain.h"
 
 namespace Nimbra {
@@ -122,6 +123,59 @@ TEST(AltEnter, IsRefusedByTheSwapChainsFactoryForItsWindow)
     EXPECT_EQ(factory.associations, 1);
     EXPECT_EQ(factory.associatedWindow, hwnd);
     EXPECT_EQ(factory.associationFlags, UINT(DXGI_MWA_NO_ALT_ENTER));
+}
+
+// The composition path against a model factory (Wine has no DirectComposition): Windows 10, and
+// Windows 8.1, which refuses FLIP_DISCARD. The composition device is asked for on the DXGI device
+// and refused, as on a system without DirectComposition, so the window's own chain follows.
+IDXGIDevice* compositionGot = nullptr;
+int compositionCalls = 0;
+
+HRESULT WINAPI refuseComposition(IDXGIDevice* dxgiDevice, REFIID, void** made)
+{
+    ++compositionCalls;
+    compositionGot = dxgiDevice;
+    *made = nullptr;
+    return E_NOTIMPL;
+}
+
+TEST(SwapChainRoute, EachChainIsAskedOnceMoreWithFlipSequentialOnTheDxgiDevice)
+{
+    using Request = FakeDxgiFactory2::Request;
+    const auto discard = DXGI_SWAP_EFFECT_FLIP_DISCARD;
+    const auto sequential = DXGI_SWAP_EFFECT_FLIP_SEQUENTIAL;
+    const struct {
+        bool knowsFlipDiscard;
+        std::vector<Request> requests;  // device left out: every one is the Direct3D device
+    } systems[] = {
+        {true, {{true, nullptr, discard}, {false, nullptr, discard}}},
+        {false,
+         {{true, nullptr, discard},
+          {true, nullptr, sequential},
+          {false, nullptr, discard},
+          {false, nullptr, sequential}}},
+    };
+    for (const auto& system : systems) {
+        FakeDxgiFactory2 factory;
+        factory.knowsFlipDiscard = system.knowsFlipDiscard;
+        // Stand-ins the code under test only passes on.
+        SwapChainSource source;
+        source.device = reinterpret_cast<ID3D11Device*>(uintptr_t(0x1000));
+        source.dxgiDevice = reinterpret_cast<IDXGIDevice*>(uintptr_t(0x2000));
+        source.factory = &factory;
+        source.createComposition = refuseComposition;
+        compositionCalls = 0;
+        compositionGot = nullptr;
+        EXPECT_EQ(createSwapChain(source), &factory.swapChain);
+        EXPECT_EQ(compositionCalls, 1);
+        EXPECT_EQ(compositionGot, source.dxgiDevice);
+        ASSERT_EQ(factory.requests.size(), system.requests.size()) << system.knowsFlipDiscard;
+        for (size_t i = 0; i < factory.requests.size(); ++i) {
+            EXPECT_EQ(factory.requests[i].composition, system.requests[i].composition) << i;
+            EXPECT_EQ(factory.requests[i].effect, system.requests[i].effect) << i;
+            EXPECT_EQ(factory.requests[i].device, static_cast<IUnknown*>(source.device)) << i;
+        }
+    }
 }
 
 TEST_F(CreateWindowAndDevice, BackBufferViewShowsBufferZero)

@@ -1,7 +1,7 @@
 // Files whose names go beyond ASCII, opened, watched, read and listed through the UTF-8 paths;
 // natively and, in the Windows build, under Wine, where the names travel wide.
 #include "app/FilePaths.h"
-#include "app/live/BoundedRead.h"
+#include "app/BoundedRead.h"
 #include "app/live/FileWatch.h"
 
 #include <gtest/gtest.h>
@@ -84,4 +84,32 @@ TEST_F(FilePaths, ANameTheSystemRefusesIsAbsentAndNeverThrown)
     FileWatch watch;
     watch.watch(file);
     EXPECT_TRUE(watch.poll().empty());
+}
+
+// A whole-file write replaces a file that is there (on Windows MoveFileExW must be told to), leaves nothing beside
+// it, and when its partial file cannot be made the old file stays as it was.
+TEST_F(FilePaths, AWholeFileWriteReplacesTheOldFileOrLeavesItAsItWas)
+{
+    const std::string file = folder + "/" + names[2] + ".rocket";
+    std::string error, text, why;
+    ASSERT_TRUE(writeWholeFile(file, "old", error)) << error;
+    ASSERT_TRUE(writeWholeFile(file, "newer", error)) << error;
+    EXPECT_TRUE(readFileUpTo(file, 100, text, why)) << why;
+    EXPECT_EQ(text, "newer");
+    EXPECT_FALSE(stampOf(file + ".part").exists);
+
+    std::error_code made;
+    ASSERT_TRUE(std::filesystem::create_directory(pathFromUtf8(file + ".part"), made)) << made.message();
+    EXPECT_FALSE(writeWholeFile(file, "lost", error));
+    EXPECT_NE(error.find(".part"), std::string::npos) << error;
+    EXPECT_TRUE(readFileUpTo(file, 100, text, why)) << why;
+    EXPECT_EQ(text, "newer");
+    EXPECT_FALSE(writeWholeFile("", "nowhere", error));
+
+    // A folder in the file's place: the partial file is written, cannot take the place, and goes.
+    const std::string taken = folder + "/" + names[1];
+    ASSERT_TRUE(std::filesystem::create_directories(pathFromUtf8(taken + "/inside"), made)) << made.message();
+    EXPECT_FALSE(writeWholeFile(taken, "lost", error));
+    EXPECT_FALSE(stampOf(taken + ".part").exists);
+    EXPECT_TRUE(std::filesystem::is_directory(pathFromUtf8(taken + "/inside"), made));
 }

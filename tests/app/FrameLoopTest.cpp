@@ -141,6 +141,36 @@ TEST_F(FrameLoop, StopsPresentingOnceTheDeviceIsLost)
     DestroyWindow(window.hwnd);
 }
 
+// Minimised from the second turn to the fifth, where the clock restores it: those turns wait
+// without drawing or presenting, the music's end still ends the run.
+class MinimisingClock : public TurnsClock
+{
+public:
+    explicit MinimisingClock(HWND window) : TurnsClock(7), window(window) {}
+    void turnStart() override
+    {
+        TurnsClock::turnStart();
+        if (turns == 2)
+            ShowWindow(window, SW_MINIMIZE);
+        if (turns == 5)
+            ShowWindow(window, SW_RESTORE);
+    }
+    HWND window;
+};
+
+TEST_F(FrameLoop, WaitsWithoutDrawingWhileMinimised)
+{
+    FakeSwapChain swapChain({});
+    window.swapChain = &swapChain;
+    MinimisingClock clock(window.hwnd);
+    EXPECT_EQ(run(clock), 4u);
+    EXPECT_EQ(clock.turns, 8);
+    EXPECT_EQ(swapChain.presents, 4u);
+    EXPECT_FALSE(IsIconic(window.hwnd));
+    window.swapChain = nullptr;
+    DestroyWindow(window.hwnd);
+}
+
 // Closing the window still ends the loop after the device is lost.
 TEST_F(FrameLoop, EndsWhenTheWindowClosesAfterTheDeviceIsLost)
 {
