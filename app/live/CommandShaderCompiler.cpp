@@ -1,7 +1,7 @@
 #include "app/live/CommandShaderCompiler.h"
 
 #include "app/FilePaths.h"
-#include "app/live/BoundedRead.h"
+#include "app/BoundedRead.h"
 
 #include <chrono>
 #include <cstdio>
@@ -26,7 +26,9 @@ bool readWhole(const std::string& path, std::string& text)
 
 std::string quotedArgument(const std::string& word)
 {
-    if (!word.empty() && word.find_first_of(" \t\"") == std::string::npos)
+    // Beside what splits words, what cmd.exe would read as an operator or a separator, so that a
+    // batch file's line holds too (BatchCommand.h). Quoting more changes nothing elsewhere.
+    if (!word.empty() && word.find_first_of(" \t\"&|<>()^,;=") == std::string::npos)
         return word;
     // The Windows rules, which Wine also follows when it starts a Unix command: backslashes are
     // plain unless a quote follows them, so only those are doubled.

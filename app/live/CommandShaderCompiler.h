@@ -51,7 +51,7 @@ private:
 };
 
 // `word` quoted for a command line by the Windows rules, or the word itself when it needs no
-// quotes.
+// quotes: neither there nor for cmd.exe.
 std::string quotedArgument(const std::string& word);
 
 }  // namespace Nimbra

@@ -4,8 +4,8 @@
 
 namespace Nimbra {
 
-CompileThread::CompileThread(ShaderCompiler& compiler, Compiled compiled)
-    : compiler(compiler), compiled(std::move(compiled)), thread(&CompileThread::run, this)
+CompileThread::CompileThread(ShaderCompiler& compiler, ProgramMaker& maker)
+    : compiler(compiler), maker(maker), thread(&CompileThread::run, this)
 {
 }
 
@@ -77,8 +77,8 @@ void CompileThread::run()
         CompileResult done = compiler.compile(request, givenUp);
         done.compileMs = uint32_t(
             std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - began).count());
-        if (done.ok && compiled && !givenUp)
-            compiled(request, done);
+        if (done.ok && !givenUp)
+            done.prepared = maker.make(request.program, done.bytecode, done.refusal);
         lock.lock();
         if (job == lastJob && !stopping) {
             result = std::move(done);

@@ -1,12 +1,12 @@
 #pragma once
-// Runs a ShaderCompiler's jobs one at a time off the frame thread. A new job gives up the running one (the newest
-// save wins); stop() waits for the running job, so an uninterruptible compiler (D3DCompile) delays it by one compile.
+// Runs a ShaderCompiler's jobs one at a time off the frame thread, and has the maker make each program that compiled
+// and is still wanted, so that the frame thread only swaps it in. A new job gives up the running one (the newest save
+// wins); stop() waits for the running job, so an uninterruptible compiler (D3DCompile) delays it by one compile.
 #include "app/live/CompileJobs.h"
 
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
-#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -15,10 +15,7 @@ namespace Nimbra {
 class CompileThread : public CompileJobs
 {
 public:
-    // `compiled`, when given, is called on this thread with every job that compiled and is still
-    // wanted, before its result is handed over.
-    using Compiled = std::function<void(const CompileRequest& request, const CompileResult& result)>;
-    explicit CompileThread(ShaderCompiler& compiler, Compiled compiled = nullptr);
+    CompileThread(ShaderCompiler& compiler, ProgramMaker& maker);
     ~CompileThread() override;
     CompileThread(const CompileThread&) = delete;
     CompileThread& operator=(const CompileThread&) = delete;
@@ -32,7 +29,7 @@ private:
     void run();
 
     ShaderCompiler& compiler;
-    Compiled compiled;
+    ProgramMaker& maker;
     std::mutex mutex;
     std::condition_variable wake;
     // Under the mutex: the job waiting to run, the number of the last one handed over, and the

@@ -34,8 +34,16 @@ std::string withoutCode(const std::string& rest)
     return rest.substr(at);
 }
 
-// "file:line: message" when `line` names a place in either form; empty otherwise.
-std::string placedMessage(const std::string& line)
+uint32_t lineNumber(const std::string& digits)
+{
+    uint64_t number = 0;
+    for (char c : digits)
+        number = number < 0xFFFFFFFFu ? number * 10 + uint64_t(c - '0') : number;
+    return number < 0xFFFFFFFFu ? uint32_t(number) : 0xFFFFFFFFu;
+}
+
+// The file, line and message when `line` names a place in either form; no file otherwise.
+CompilerMessage placedMessage(const std::string& line)
 {
     // file(line,column...): ...
     const size_t paren = line.find('(');
@@ -43,8 +51,8 @@ std::string placedMessage(const std::string& line)
         const size_t end = digitsEnd(line, paren + 1);
         const size_t close = line.find("):", end);
         if (end > paren + 1 && close != std::string::npos)
-            return line.substr(0, paren) + ":" + line.substr(paren + 1, end - paren - 1) + ": " +
-                   withoutCode(line.substr(close + 2));
+            return {line.substr(0, paren), lineNumber(line.substr(paren + 1, end - paren - 1)),
+                    withoutCode(line.substr(close + 2))};
     }
     // file:line:column: ...  (a drive letter's colon is part of the file)
     for (size_t colon = line.find(':', 1); colon != std::string::npos; colon = line.find(':', colon + 1)) {
@@ -55,24 +63,26 @@ std::string placedMessage(const std::string& line)
         const size_t column = digitsEnd(line, rest);
         if (column > rest && column < line.size() && line[column] == ':')
             rest = column + 1;
-        return line.substr(0, colon) + ":" + line.substr(colon + 1, end - colon - 1) + ": " +
-               withoutCode(line.substr(rest));
+        return {line.substr(0, colon), lineNumber(line.substr(colon + 1, end - colon - 1)),
+                withoutCode(line.substr(rest))};
     }
-    return "";
+    return {};
 }
 
 }  // namespace
 
-std::vector<std::string> compilerMessages(const std::string& output)
+std::vector<CompilerMessage> compilerMessages(const std::string& output)
 {
-    std::vector<std::string> messages;
+    std::vector<CompilerMessage> messages;
     for (std::string line : textLines(output)) {
         while (!line.empty() && line.back() == ' ')
             line.pop_back();
         if (line.find_first_not_of(" \t") == std::string::npos)
             continue;
-        const std::string placed = placedMessage(line);
-        messages.push_back(placed.empty() ? line : placed);
+        CompilerMessage placed = placedMessage(line);
+        if (placed.file.empty())
+            placed = {"", 0, line};
+        messages.push_back(std::move(placed));
     }
     return messages;
 }

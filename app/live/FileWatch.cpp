@@ -5,8 +5,30 @@
 #include <filesystem>
 #include <system_error>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace Nimbra {
 
+#ifdef _WIN32
+// The file's own attributes by its wide name: FILETIME counts 100 ns (NTFS keeps them all; FAT
+// two seconds), where std::filesystem's write time here has whole seconds, and two quick saves
+// of the same size would look the same.
+FileStamp stampOf(const std::string& path)
+{
+    FileStamp stamp;
+    std::wstring wide;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!wideFromUtf8(path, wide) || !GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0)
+        return stamp;
+    stamp.exists = true;
+    stamp.size = uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+    stamp.modified = int64_t(uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32 | data.ftLastWriteTime.dwLowDateTime);
+    return stamp;
+}
+#else
 FileStamp stampOf(const std::string& path)
 {
     namespace fs = std::filesystem;
@@ -26,6 +48,7 @@ FileStamp stampOf(const std::string& path)
     stamp.modified = int64_t(modified.time_since_epoch().count());
     return stamp;
 }
+#endif
 
 void FileWatch::watch(const std::string& path)
 {

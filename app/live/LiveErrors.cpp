@@ -5,29 +5,11 @@
 namespace Nimbra {
 namespace {
 
-bool startsWith(const std::string& text, const std::string& head)
+// The file without its folders: the overlay has room for the message.
+std::string withoutFolders(const std::string& file)
 {
-    return text.compare(0, head.size(), head) == 0;
-}
-
-bool endsWith(const std::string& text, const std::string& tail)
-{
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-// "file:line: message" with the file's folders left out: the overlay has room for the message.
-std::string withoutFolders(const std::string& line)
-{
-    for (size_t colon = line.find(':'); colon != std::string::npos; colon = line.find(':', colon + 1)) {
-        size_t end = colon + 1;
-        while (end < line.size() && line[end] >= '0' && line[end] <= '9')
-            ++end;
-        if (end > colon + 1 && line.compare(end, 2, ": ") == 0) {
-            const size_t slash = line.find_last_of("/\\", colon);
-            return slash == std::string::npos ? line : line.substr(slash + 1);
-        }
-    }
-    return line;
+    const size_t slash = file.find_last_of("/\\");
+    return slash == std::string::npos ? file : file.substr(slash + 1);
 }
 
 // At most errorLineChars bytes, never ending inside a UTF-8 sequence.
@@ -43,39 +25,47 @@ std::string cut(const std::string& line)
 
 }  // namespace
 
-void LiveErrors::compilerMessage(const std::string& line)
+void LiveErrors::take(const LiveEvent& event)
 {
-    pending.push_back(withoutFolders(line));
-}
-
-void LiveErrors::logLine(const std::string& line)
-{
-    if (startsWith(line, "shader ")) {
-        const size_t end = line.find_first_of(" :", 7);
-        if (end == std::string::npos)
-            return;
-        const std::string source = line.substr(0, end);
-        std::vector<std::string> messages;
-        messages.swap(pending);
-        if (line.compare(end, 10, " reloaded ") == 0)
-            clear(source);
-        else if (line.compare(end, 20, ": failed to compile,") == 0 && !messages.empty())
+    const LiveEventWording& wording = liveEventWording(event.kind);
+    const Source source = {wording.owner, event.source};
+    if (event.kind == LiveEventKind::CompilerMessage || event.kind == LiveEventKind::CompilerNote) {
+        const std::string line =
+            event.kind == LiveEventKind::CompilerNote
+                ? event.text
+                : withoutFolders(event.file) + ":" + std::to_string(event.line) + ": " + event.text;
+        auto found =
+            std::find_if(pending.begin(), pending.end(), [&](const Messages& m) { return m.source == source; });
+        if (found == pending.end())
+            found = pending.insert(pending.end(), {source, {}});
+        found->lines.push_back(line);
+        return;
+    }
+    // A compile job's messages belong to its outcome, the next event of its program.
+    std::vector<std::string> messages = takeMessages(source);
+    if (wording.effect == ErrorEffect::Clears) {
+        clear(source);
+    } else if (wording.effect == ErrorEffect::Sets) {
+        if (event.kind == LiveEventKind::ShaderFailed && !messages.empty())
             set(source, std::move(messages));
         else
-            set(source, {line});
-    } else if (startsWith(line, "song ")) {
-        if (startsWith(line, "song reloaded from "))
-            clear("song");
-        else if (endsWith(line, ", the old one plays on"))
-            set("song", {line});
-    } else if (line == "connected") {
-        clear("link");
-    } else if (startsWith(line, "fault ") || startsWith(line, "closed ") || startsWith(line, "timeout ")) {
-        set("link", {"editor link " + line});
+            set(source, {(wording.owner == EventOwner::Link ? "editor link " : "") + liveEventText(event)});
     }
 }
 
-void LiveErrors::set(const std::string& source, std::vector<std::string> lines)
+std::vector<std::string> LiveErrors::takeMessages(const Source& source)
+{
+    std::vector<std::string> lines;
+    const auto found =
+        std::find_if(pending.begin(), pending.end(), [&](const Messages& m) { return m.source == source; });
+    if (found != pending.end()) {
+        lines.swap(found->lines);
+        pending.erase(found);
+    }
+    return lines;
+}
+
+void LiveErrors::set(const Source& source, std::vector<std::string> lines)
 {
     clear(source);
     if (lines.size() > errorLineLimit)
@@ -85,7 +75,7 @@ void LiveErrors::set(const std::string& source, std::vector<std::string> lines)
     standing.push_back({source, std::move(lines)});
 }
 
-void LiveErrors::clear(const std::string& source)
+void LiveErrors::clear(const Source& source)
 {
     standing.erase(std::remove_if(standing.begin(), standing.end(),
                                   [&](const Standing& s) { return s.source == source; }),

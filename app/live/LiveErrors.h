@@ -1,6 +1,8 @@
 #pragma once
-// The last error of demo-sync's live sources (programs, song, editor link) for the overlay, read from the log lines
-// and compiler messages they already report. It stands until the same source succeeds.
+// The last error of demo-sync's live sources (each program, the song, the editor link) for the
+// overlay, taken from the events they report. It stands until the same source succeeds.
+#include "app/live/LiveEvent.h"
+
 #include <string>
 #include <vector>
 
@@ -12,25 +14,32 @@ constexpr size_t errorLineChars = 160;  // longer lines are cut
 class LiveErrors
 {
 public:
-    // A compiler's message, "file:line: message"; kept until the program's outcome is logged.
-    void compilerMessage(const std::string& line);
-    // One event line of the shaders, the song or the editor's link.
-    void logLine(const std::string& line);
+    void take(const LiveEvent& event);
 
     // The error shown: that of the source that failed last and has not recovered; empty when
     // every source is fine. At most errorLineLimit lines of at most errorLineChars.
     std::vector<std::string> lines() const;
 
 private:
+    struct Source {
+        EventOwner owner;
+        std::string name;  // the program, for the shaders
+        bool operator==(const Source& other) const { return owner == other.owner && name == other.name; }
+    };
     struct Standing {
-        std::string source;  // "shader NAME", "song" or "link"
+        Source source;
         std::vector<std::string> lines;
     };
-    void set(const std::string& source, std::vector<std::string> lines);
-    void clear(const std::string& source);
+    struct Messages {
+        Source source;
+        std::vector<std::string> lines;  // a compile job's messages, until its outcome
+    };
+    void set(const Source& source, std::vector<std::string> lines);
+    void clear(const Source& source);
+    std::vector<std::string> takeMessages(const Source& source);
 
-    std::vector<Standing> standing;    // oldest first
-    std::vector<std::string> pending;  // compiler messages of the job being finished
+    std::vector<Standing> standing;  // oldest first
+    std::vector<Messages> pending;
 };
 
 }  // namespace Nimbra

@@ -9,8 +9,6 @@
 
 namespace Nimbra {
 
-LiveOverlay::LiveOverlay(LiveView& view, Update update) : view(view), update(std::move(update)) {}
-
 bool LiveOverlay::create(ID3D11Device* device)
 {
     // fontA: 256 glyphs of 8 x 16 in text-mode order, whose first 128 are ASCII.
@@ -23,9 +21,8 @@ bool LiveOverlay::create(ID3D11Device* device)
     return text != nullptr;
 }
 
-void LiveOverlay::draw(DemoWindow& window, float t)
+void LiveOverlay::draw(DemoWindow& window, const LiveView& view)
 {
-    update(view, t);
     if (text)
         text->draw(window.immediateContext, window.backBufferView, uint32_t(screenWidth), uint32_t(screenHeight),
                    overlayLayout(view, screenWidth, screenHeight));

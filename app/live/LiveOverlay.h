@@ -1,29 +1,23 @@
 #pragma once
-// demo-sync's overlay: every turn `update` fills the view (status, errors), which is then drawn
+// demo-sync's overlay: the view the live session fills every turn (status, keys, errors), drawn
 // over the finished picture in the content's own text-mode font, into the back buffer only.
 // Windows only.
-#include "app/FrameOverlay.h"
+#include "app/DemoWindow.h"
 #include "app/live/LiveView.h"
 #include "gfx/TextOverlay.h"
 
-#include <functional>
 #include <memory>
 
 namespace Nimbra {
 
-class LiveOverlay : public FrameOverlay
+class LiveOverlay
 {
 public:
-    using Update = std::function<void(LiveView& view, float t)>;
-    LiveOverlay(LiveView& view, Update update);
-
     // The font and programs on the window's device; false when they could not be made.
     bool create(ID3D11Device* device);
-    void draw(DemoWindow& window, float t) override;
+    void draw(DemoWindow& window, const LiveView& view);
 
 private:
-    LiveView& view;
-    Update update;
     std::unique_ptr<Gfx::TextOverlay> text;
 };
 

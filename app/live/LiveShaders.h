@@ -1,8 +1,9 @@
 #pragma once
 // demo-sync's live shaders, put together: the folder, the compiler the options pick, the
 // presentation's passes as the place new programs go, and the ShaderReload that ties them.
-// Windows only: it starts processes and reads bytecode with the platform's reflection.
+// Windows only.
 #include "app/Presentation.h"
+#include "app/live/LiveEvent.h"
 #include "app/live/ShaderReload.h"
 
 #include <memory>
@@ -22,12 +23,8 @@ public:
     virtual ShaderReload& reload() = 0;
 };
 
-// Null, with the reason logged, when live shaders are off or cannot run. The compiler's messages
-// go to standard error and, if given, to `messages`.
+// Null, with the reason logged, when live shaders are off or cannot run.
 std::unique_ptr<LiveShaders> startLiveShaders(const LiveShaderOptions& options, Presentation& presentation,
-                                              const ReloadLog& log, const ReloadLog& messages = nullptr);
-
-// True inside Wine (its ntdll says so).
-bool runningUnderWine();
+                                              const LiveLog& log);
 
 }  // namespace Nimbra

@@ -12,6 +12,7 @@ struct LiveView {
     std::string status;                   // time, row, bar, paused, loop, editor connected
     std::vector<std::string> helpLines;   // one key and what it does per line
     std::vector<std::string> errorLines;  // "file:line: message" first, then its first lines
+    bool typing = false;                  // the editor's views have the keyboard (a value field)
 };
 
 }  // namespace Nimbra

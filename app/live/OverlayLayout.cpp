@@ -30,27 +30,40 @@ std::vector<int32_t> glyphsOf(const std::string& line)
     return glyphs;
 }
 
+// The glyphs (code page 437's arrows) that end a row which goes on: past the window's right edge,
+// and in lines below the block's room.
+constexpr int32_t cutMark = 26;   // right arrow
+constexpr int32_t moreMark = 25;  // down arrow
+
 class Layout
 {
 public:
     Layout(int width, int height)
         : scale(std::max(1, height / 720)), glyphW(int(Gfx::overlayGlyphWidth) * scale),
-          glyphH(int(Gfx::overlayGlyphHeight) * scale), margin(4 * scale), maxChars((width - 4 * margin) / glyphW)
+          glyphH(int(Gfx::overlayGlyphHeight) * scale), margin(4 * scale),
+          maxChars(std::max(1, (width - 4 * margin) / glyphW))
     {
     }
 
-    // A block of lines with its top at `top`, the first in `head`; returns its bottom.
-    int block(const std::vector<std::string>& lines, int top, Colour head, Colour rest)
+    // A block of lines with its top at `top`, the first in `head`; returns its bottom. Its rows
+    // stop above `limit`, but the first always shows: in a tiny window an error still says so.
+    int block(const std::vector<std::string>& lines, int top, int limit, Colour head, Colour rest)
     {
-        if (lines.empty() || maxChars <= 0)
+        if (lines.empty())
             return top;
+        const size_t room = size_t(std::max(1, (limit - top - 2 * margin) / glyphH));
+        const size_t shown = std::min(lines.size(), room);
         std::vector<std::vector<int32_t>> rows;
         size_t widest = 0;
-        for (const std::string& line : lines) {
-            rows.push_back(glyphsOf(line));
-            if (rows.back().size() > size_t(maxChars))
-                rows.back().resize(size_t(maxChars));
-            widest = std::max(widest, rows.back().size());
+        for (size_t r = 0; r < shown; ++r) {
+            rows.push_back(glyphsOf(lines[r]));
+            std::vector<int32_t>& row = rows.back();
+            const bool more = r + 1 == shown && shown < lines.size();
+            if (more || row.size() > size_t(maxChars)) {
+                row.resize(std::min(row.size(), size_t(maxChars) - 1));
+                row.push_back(more ? moreMark : cutMark);
+            }
+            widest = std::max(widest, row.size());
         }
         const int bottom = top + 2 * margin + int(rows.size()) * glyphH;
         add(margin, top, 3 * margin + int(widest) * glyphW, bottom, -1, backdrop);
@@ -94,12 +107,14 @@ std::vector<OverlayQuad> overlayLayout(const LiveView& view, int width, int heig
     if (!view.overlayShown)
         return {};
     Layout layout(width, height);
+    const int statusTop = height - layout.margin - layout.lineBlockHeight();
+    const int limit = view.status.empty() ? height - layout.margin : statusTop - layout.margin;
     int top = layout.margin;
-    top = layout.block(view.errorLines, top, errorHead, plainText);
+    top = layout.block(view.errorLines, top, limit, errorHead, plainText);
     if (view.helpShown)
-        layout.block(view.helpLines, top == layout.margin ? top : top + layout.margin, helpText, helpText);
+        layout.block(view.helpLines, top == layout.margin ? top : top + layout.margin, limit, helpText, helpText);
     if (!view.status.empty())
-        layout.block({view.status}, height - layout.margin - layout.lineBlockHeight(), plainText, plainText);
+        layout.block({view.status}, statusTop, height, plainText, plainText);
     return layout.quads;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 // Where demo-sync's overlay puts its text in a window of width x height pixels: the error at the
 // top left, the key help (F1) under it, the status line at the bottom, each on a darkened
-// backdrop, lines cut at the window's edge. Nothing while the overlay is hidden (F2).
+// backdrop, one glyph a character. A line too long for the window ends in a right arrow where it
+// is cut; a block with more lines than room above the status line ends in a down arrow after the
+// last that fits. Nothing while the overlay is hidden (F2).
 #include "app/live/LiveView.h"
 #include "gfx/OverlayQuad.h"
 

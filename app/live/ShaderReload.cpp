@@ -1,16 +1,15 @@
 #include "app/live/ShaderReload.h"
 
 #include "app/live/CompilerMessages.h"
+#include "app/live/ShaderSources.h"
 
 #include <algorithm>
 
 namespace Nimbra {
 
 ShaderReload::ShaderReload(std::string folder, std::vector<std::string> programNames, CompileJobs& jobs,
-                           ProgramInstaller& installer, ReloadLog log, ReloadLog messages, uint32_t pollMs,
-                           uint32_t jobLimitMs, SaveNotices* notices)
-    : folder(std::move(folder)), jobs(jobs), installer(installer), log(std::move(log)), messages(std::move(messages)),
-      pollMs(pollMs), jobLimitMs(jobLimitMs), watch(notices ? *notices : ownWatch)
+                           ProgramMaker& maker, SaveNotices& notices, LiveLog log, uint32_t jobLimitMs)
+    : folder(std::move(folder)), jobs(jobs), maker(maker), log(std::move(log)), jobLimitMs(jobLimitMs), watch(notices)
 {
     for (std::string& name : programNames)
         programs.push_back({std::move(name), {}});
@@ -33,7 +32,7 @@ void ShaderReload::start(uint64_t now)
     std::lock_guard<std::mutex> lock(mutex);
     for (Program& program : programs)
         watchFilesOf(program);
-    lastPoll = now;
+    latest = now;
     watch.whenNoticed([this](uint64_t at) { noticed(at); });
 }
 
@@ -41,10 +40,7 @@ void ShaderReload::tend(uint64_t now)
 {
     std::lock_guard<std::mutex> lock(mutex);
     now = std::max(now, latest);  // the turn read the clock before the notices' thread last did
-    if (&watch != &ownWatch || now - lastPoll >= pollMs) {
-        lastPoll = now;
-        noticeChanges(now);
-    }
+    noticeChanges(now);
     startJobs(now, true);
     tellWhatWasTold();
 }
@@ -86,16 +82,16 @@ bool ShaderReload::idle() const
     return queue.empty() && current.empty();
 }
 
-void ShaderReload::tell(const std::string& line)
+void ShaderReload::tell(LiveEvent event)
 {
-    told.push_back(line);
+    told.push_back(std::move(event));
 }
 
 // The log is the frame thread's: what the notices' thread found is told in a turn.
 void ShaderReload::tellWhatWasTold()
 {
-    for (const std::string& line : told)
-        log(line);
+    for (const LiveEvent& event : told)
+        log(event);
     told.clear();
 }
 
@@ -132,11 +128,11 @@ void ShaderReload::startNext(uint64_t now, std::string name)
     request.sourcePath = program.files.front();
     std::string why;
     if (!programStage(name, request.stage)) {
-        tell("shader " + name + ": its name ends in none of VS, PS and CS");
+        tell(shaderEvent(LiveEventKind::ShaderNameWithoutStage, name));
         return;
     }
     if (!readShaderSource(request.sourcePath, request.source, why)) {
-        tell("shader " + name + ": " + request.sourcePath + " " + why + ", it keeps its program");
+        tell(shaderEvent(LiveEventKind::ShaderSourceUnusable, name, why, request.sourcePath));
         return;
     }
     jobs.start(request);
@@ -149,7 +145,8 @@ void ShaderReload::finishCurrent(uint64_t now)
     CompileResult result;
     if (!jobs.finished(result)) {
         if (now - startedAt > jobLimitMs) {
-            log("shader " + current + ": the compiler did not finish in " + std::to_string(jobLimitMs / 1000) + " s");
+            log(shaderEvent(LiveEventKind::ShaderCompilerFailed, current,
+                            "the compiler did not finish in " + std::to_string(jobLimitMs / 1000) + " s"));
             jobs.giveUp();
             current.clear();
         }
@@ -158,22 +155,27 @@ void ShaderReload::finishCurrent(uint64_t now)
     const std::string name = current;
     current.clear();
     if (!result.failure.empty()) {
-        log("shader " + name + ": " + result.failure);
+        log(shaderEvent(LiveEventKind::ShaderCompilerFailed, name, result.failure));
         return;
     }
-    for (const std::string& line : compilerMessages(result.messages))
-        messages(line);
+    for (CompilerMessage& message : compilerMessages(result.messages)) {
+        const LiveEventKind kind = message.file.empty() ? LiveEventKind::CompilerNote : LiveEventKind::CompilerMessage;
+        LiveEvent event = shaderEvent(kind, name, std::move(message.text), std::move(message.file));
+        event.line = message.line;
+        log(event);
+    }
     if (!result.ok) {
-        log("shader " + name + ": failed to compile, it keeps its program");
+        log(shaderEvent(LiveEventKind::ShaderFailed, name));
         return;
     }
-    std::string why;
-    if (!installer.install(name, result.bytecode, why)) {
-        log("shader " + name + " refused: " + why);
+    if (!result.prepared) {
+        log(shaderEvent(LiveEventKind::ShaderRefused, name, result.refusal));
         return;
     }
-    log("shader " + name + " reloaded (" + std::to_string(now - noticedAt) +
-        " ms after the save was noticed, compiled in " + std::to_string(result.compileMs) + " ms)");
+    maker.swapIn(*result.prepared);
+    LiveEvent reloaded = numberEvent(LiveEventKind::ShaderReloaded, now - noticedAt, result.compileMs);
+    reloaded.source = name;
+    log(reloaded);
 }
 
 }  // namespace Nimbra

@@ -1,31 +1,13 @@
 #include "app/live/ShaderSources.h"
 
 #include "app/FilePaths.h"
-#include "app/live/BoundedRead.h"
+#include "app/BoundedRead.h"
 #include "app/live/TextLines.h"
 
 #include <cstdio>
 #include <cstring>
 
 namespace Nimbra {
-
-bool programStage(const std::string& program, ProgramStage& stage)
-{
-    static const struct {
-        const char* suffix;
-        ProgramStage stage;
-    } stages[] = {{"VS", {"vs_5_0", "vertex_main"}},
-                  {"PS", {"ps_5_0", "pixel_main"}},
-                  {"CS", {"cs_5_0", "kernel_main"}}};
-    if (program.size() < 3)
-        return false;
-    for (const auto& known : stages)
-        if (program.compare(program.size() - 2, 2, known.suffix) == 0) {
-            stage = known.stage;
-            return true;
-        }
-    return false;
-}
 
 bool readShaderSource(const std::string& path, std::string& text, std::string& why)
 {
@@ -59,6 +41,11 @@ std::vector<std::string> includedNames(const std::string& text)
     return names;
 }
 
+std::string includedFile(const std::string& folder, const std::string& name)
+{
+    return folder + "/" + name;
+}
+
 std::vector<std::string> programFiles(const std::string& folder, const std::string& program)
 {
     std::vector<std::string> files = {folder + "/" + program + ".hlsl"};
@@ -68,7 +55,7 @@ std::vector<std::string> programFiles(const std::string& folder, const std::stri
         if (!readShaderSource(files[next], text, why))
             continue;
         for (const std::string& name : includedNames(text)) {
-            const std::string path = folder + "/" + name;
+            const std::string path = includedFile(folder, name);
             bool known = false;
             for (const std::string& file : files)
                 known = known || file == path;

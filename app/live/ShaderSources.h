@@ -1,20 +1,11 @@
 #pragma once
-// Shader programs as NAME.hlsl in a folder, as the build compiles them; the name's end picks the stage (VS
-// vertex_main vs_5_0, PS pixel_main ps_5_0, CS kernel_main cs_5_0). What an editor leaves there is untrusted: a file
-// may be missing, empty, huge or not text at all.
+// Shader programs as NAME.hlsl in a folder, as the build compiles them (ProgramStage.h: the name's end picks the
+// stage). What an editor leaves there is untrusted: a file may be missing, empty, huge or not text at all.
 #include <cstddef>
 #include <string>
 #include <vector>
 
 namespace Nimbra {
-
-struct ProgramStage {
-    const char* profile;
-    const char* entry;
-};
-
-// False when the name ends in none of VS, PS and CS.
-bool programStage(const std::string& program, ProgramStage& stage);
 
 // Sources above this size are refused: no shader of ours comes near it.
 constexpr size_t maxShaderSourceBytes = size_t(1) << 20;
@@ -25,6 +16,10 @@ bool readShaderSource(const std::string& path, std::string& text, std::string& w
 
 // The names of the `#include "NAME"` lines of `text`, in order.
 std::vector<std::string> includedNames(const std::string& text);
+
+// The file `#include "NAME"` reads: NAME in the program's folder, whichever file includes it, as
+// the build's compiler resolves it (from the source's folder).
+std::string includedFile(const std::string& folder, const std::string& name);
 
 // Every file program `program` of `folder` reads: its source, then the files it includes that
 // exist in the folder, and theirs, each once. A file that cannot be read adds nothing further.

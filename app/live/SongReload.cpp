@@ -1,6 +1,6 @@
 #include "app/live/SongReload.h"
 
-#include "app/live/BoundedRead.h"
+#include "app/BoundedRead.h"
 
 namespace Nimbra {
 
@@ -18,8 +18,7 @@ bool readSongFile(const std::string& path, std::vector<unsigned char>& module, s
     return true;
 }
 
-SongReload::SongReload(std::string path, SongReplacer replace, std::function<void(const std::string&)> log,
-                       uint32_t pollMs)
+SongReload::SongReload(std::string path, SongReplacer replace, LiveLog log, uint32_t pollMs)
     : path(std::move(path)), replace(std::move(replace)), log(std::move(log)), pollMs(pollMs)
 {
 }
@@ -40,10 +39,10 @@ void SongReload::tend(uint64_t now)
     std::vector<unsigned char> module;
     std::string why;
     if (!readSongFile(path, module, why) || !replace(std::move(module), why)) {
-        log("song " + path + " " + why + ", the old one plays on");
+        log(fileEvent(LiveEventKind::SongRefused, path, why));
         return;
     }
-    log("song reloaded from " + path);
+    log(fileEvent(LiveEventKind::SongReloaded, path));
 }
 
 }  // namespace Nimbra

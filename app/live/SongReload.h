@@ -3,6 +3,7 @@
 // and hands it to the music, which goes on with it at the same time. A file that cannot be read
 // or that the loader refuses is reported, and the old song plays on.
 #include "app/live/FileWatch.h"
+#include "app/live/LiveEvent.h"
 
 #include <cstdint>
 #include <functional>
@@ -24,9 +25,8 @@ bool readSongFile(const std::string& path, std::vector<unsigned char>& module, s
 class SongReload
 {
 public:
-    // Events, one line each: "song reloaded from PATH" or "song PATH WHY, the old one plays on".
-    SongReload(std::string path, SongReplacer replace, std::function<void(const std::string&)> log,
-               uint32_t pollMs = 100);
+    // Events: SongReloaded, or SongRefused with the reason; the file is looked at every `pollMs`.
+    SongReload(std::string path, SongReplacer replace, LiveLog log, uint32_t pollMs = 100);
 
     void start(uint64_t now);
     void tend(uint64_t now);
@@ -34,7 +34,7 @@ public:
 private:
     std::string path;
     SongReplacer replace;
-    std::function<void(const std::string&)> log;
+    LiveLog log;
     uint32_t pollMs;
     FileWatch watch;
     uint64_t lastPoll = 0;

@@ -3,30 +3,38 @@
 #include "sync/Protocol.h"
 #include "sync/Rows.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace Nimbra {
 
 namespace {
 
-// Windows virtual-key codes (winuser.h), spelled out so that the decisions stay portable.
-struct KeyName {
-    uint32_t virtualKey;
-    TransportKey key;
+// Every key of the window, a line of the help each: Windows virtual-key codes (winuser.h),
+// spelled out so that the decisions stay portable, and what the help says of them.
+struct KeyLine {
+    struct {
+        uint32_t virtualKey;
+        TransportKey key;
+    } keys[2];
+    const char* name;
+    const char* does;
 };
 
-constexpr KeyName transportKeys[] = {
-    {0x20, TransportKey::PlayPause},  // VK_SPACE
-    {0x25, TransportKey::Back},       // VK_LEFT
-    {0x27, TransportKey::On},         // VK_RIGHT
-    {0x21, TransportKey::PageBack},   // VK_PRIOR (Page Up)
-    {0x22, TransportKey::PageOn},     // VK_NEXT (Page Down)
-    {0x24, TransportKey::Start},      // VK_HOME
-    {0x4C, TransportKey::Loop},       // 'L'
-    {0xBE, TransportKey::Step},       // VK_OEM_PERIOD
-    {0x6E, TransportKey::Step},       // VK_DECIMAL, the keypad's
-    {0x70, TransportKey::Help},       // VK_F1
-    {0x71, TransportKey::Overlay},    // VK_F2
+constexpr KeyLine keyLines[] = {
+    {{{0x20, TransportKey::PlayPause}}, "Space", "pause / play"},  // VK_SPACE
+    {{{0x25, TransportKey::Back}, {0x27, TransportKey::On}},
+     "Left / Right",  // VK_LEFT, VK_RIGHT
+     "a beat back / on (Shift: a bar)"},
+    {{{0x21, TransportKey::PageBack}, {0x22, TransportKey::PageOn}},
+     "PgUp / PgDn",  // VK_PRIOR, VK_NEXT
+     "eight bars back / on"},
+    {{{0x24, TransportKey::Start}}, "Home", "the start"},  // VK_HOME
+    {{{0x4C, TransportKey::Loop}}, "L", "loop these eight bars (or --loop) / end the loop"},
+    {{{0xBE, TransportKey::Step}, {0x6E, TransportKey::Step}}, ".", "one frame on (paused)"},  // the keypad's too
+    {{{0x70, TransportKey::Help}}, "F1", "these keys"},
+    {{{0x71, TransportKey::Overlay}}, "F2", "the overlay"},
+    {{{0x1B, TransportKey::Quit}}, "Esc", "quit"},  // VK_ESCAPE
 };
 
 // The next grid line after `row`, and the last one before it (row 0 at the least).
@@ -44,10 +52,36 @@ uint32_t gridBefore(uint32_t row, uint32_t step)
 
 TransportKey transportKeyFor(uint32_t virtualKey)
 {
-    for (const KeyName& name : transportKeys)
-        if (name.virtualKey == virtualKey)
-            return name.key;
+    for (const KeyLine& line : keyLines)
+        for (const auto& key : line.keys)
+            if (key.key != TransportKey::None && key.virtualKey == virtualKey)
+                return key.key;
     return TransportKey::None;
+}
+
+const std::vector<std::string>& transportHelpLines()
+{
+    static const std::vector<std::string> lines = [] {
+        std::vector<std::string> made;
+        for (const KeyLine& line : keyLines) {
+            char text[96];
+            std::snprintf(text, sizeof text, "%-15s%s", line.name, line.does);
+            made.push_back(text);
+        }
+        return made;
+    }();
+    return lines;
+}
+
+std::string transportStatus(float seconds, uint32_t row, bool playing, bool looping, LoopRows loop, bool editor)
+{
+    char text[160];
+    char loopText[48] = "no loop";
+    if (looping)
+        std::snprintf(loopText, sizeof loopText, "loop r%u:r%u", loop.first, loop.end);
+    std::snprintf(text, sizeof text, "%.2f s  row %u  bar %u  %s  %s  %s", double(seconds), row, row / barRows,
+                  playing ? "playing" : "paused", loopText, editor ? "editor connected" : "no editor");
+    return text;
 }
 
 TransportMove transportMove(const KeyDown& key, const TransportState& state, const LoopRows* givenLoop)
@@ -85,6 +119,7 @@ TransportMove transportMove(const KeyDown& key, const TransportState& state, con
     case TransportKey::PlayPause: move.togglePlaying = true; break;
     case TransportKey::Help: move.toggleHelp = true; break;
     case TransportKey::Overlay: move.toggleOverlay = true; break;
+    case TransportKey::Quit: move.quit = true; break;
     case TransportKey::Loop:
         if (state.looping) {
             move.endLoop = true;

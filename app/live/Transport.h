@@ -2,10 +2,12 @@
 // demo-sync's transport keys, kept apart from the clock: a key and the music's state (row, playing, loop) give a
 // move. Moves snap to 8 rows a beat, 32 a bar, and stay inside an active loop (`L`: the 256-row block, or --loop).
 #include "app/KeyDown.h"
-#include "app/LoopRange.h"
+#include "app/live/LoopRange.h"
 #include "core/Timeline.h"
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace Nimbra {
 
@@ -26,6 +28,7 @@ enum class TransportKey {
     Step,       // `.`: one frame on while paused
     Help,       // F1: the keys over the picture
     Overlay,    // F2: the overlay shown or hidden
+    Quit,       // Escape
 };
 
 // The transport key a Windows virtual-key code stands for; None for any other (Escape too).
@@ -49,7 +52,15 @@ struct TransportMove {
     LoopRows loop;
     bool toggleHelp = false;
     bool toggleOverlay = false;
+    bool quit = false;
 };
+
+// One line per key, for the help over the picture.
+const std::vector<std::string>& transportHelpLines();
+
+// The status line: time, row, bar, paused, loop and editor, e.g.
+// "12.48 s  row 208  bar 6  paused  loop r208:r333  editor connected".
+std::string transportStatus(float seconds, uint32_t row, bool playing, bool looping, LoopRows loop, bool editor);
 
 // The move `key` makes from `state`. `givenLoop` is the --loop range in rows, or null: then `L`
 // loops the current eight bars. Toggles ignore the keyboard's auto-repeat; moves repeat.

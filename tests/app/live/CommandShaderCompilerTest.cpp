@@ -1,6 +1,7 @@
 // The host's compiler route end to end on this machine: scripts/compile-shader.sh with the
 // project's own compiler, started in the background the way demo-sync starts it, answering
 // through its files.
+#include "app/live/BatchCommand.h"
 #include "app/live/CommandShaderCompiler.h"
 #include "tests/app/live/LiveFolder.h"
 #include "tests/support/DxbcChecksum.h"
@@ -138,6 +139,36 @@ TEST(QuotedArgument, QuotesWhatACommandLineWouldSplit)
     EXPECT_EQ(quotedArgument("say \"hi\""), "\"say \\\"hi\\\"\"");
     EXPECT_EQ(quotedArgument("ends in\\"), "\"ends in\\\\\"");
     EXPECT_EQ(quotedArgument(""), "\"\"");
+    // cmd.exe's operators and separators, which would end or split a batch file's argument.
+    for (const char* word : {"C:\\R&D\\a.hlsl", "a|b", "a<b", "a>b", "(a)", "a^b", "a,b", "a;b", "a=b"})
+        EXPECT_EQ(quotedArgument(word), "\"" + std::string(word) + "\"") << word;
+}
+
+// A batch file goes to cmd.exe, the whole line between the quotes /s strips.
+TEST(BatchCommand, BatchFilesRunThroughTheInterpreter)
+{
+    for (const char* path : {"C:\\tools\\compile.cmd", "compile.BAT", "x.Cmd"})
+        EXPECT_TRUE(isBatchFile(path)) << path;
+    for (const char* path : {"compile.sh", "compile.exe", "C:\\cmd\\fxc", ".bat", "compile.cmd.txt"})
+        EXPECT_FALSE(isBatchFile(path)) << path;
+    const std::string cmd = "C:\\Windows\\system32\\cmd.exe";
+    const std::string line = "\"C:\\R&D\\c.cmd\" ps_5_0 \"a b.hlsl\"";
+    const std::string viaCmd = cmd + " /d /v:off /s /c \"\"C:\\R&D\\c.cmd\" ps_5_0 \"a b.hlsl\"\"";
+    EXPECT_EQ(batchCommandLine(cmd, line), viaCmd);
+    const struct {
+        const char* program;
+        const char* interpreter;
+        ProcessLaunch launch;
+    } cases[] = {
+        {"C:\\R&D\\c.cmd", cmd.c_str(), {cmd, viaCmd}},
+        {"C:\\R&D\\c.cmd", "", {"", ""}},  // no interpreter: not started
+        {"C:\\R&D\\fxc.exe", cmd.c_str(), {"", line}},
+    };
+    for (const auto& c : cases) {
+        const ProcessLaunch launch = processLaunch(c.program, line, c.interpreter);
+        EXPECT_EQ(launch.application, c.launch.application) << c.program;
+        EXPECT_EQ(launch.commandLine, c.launch.commandLine) << c.program;
+    }
 }
 
 }  // namespace

@@ -69,6 +69,28 @@ private:
     }
 };
 
+// Passes that take every program, made on the thread that asks; what each job made and what
+// was swapped in, as "program=bytes".
+class RecordingMaker : public ProgramMaker
+{
+public:
+    struct Program : Made {
+        std::string text;
+    };
+    std::unique_ptr<Made> make(const std::string& program, const std::vector<uint8_t>& bytecode, std::string&) override
+    {
+        auto made = std::make_unique<Program>();
+        made->text = program + "=" + std::string(bytecode.begin(), bytecode.end());
+        std::lock_guard<std::mutex> lock(mutex);
+        madeOn.push_back(std::this_thread::get_id());
+        return made;
+    }
+    void swapIn(Made& made) override { installed.push_back(static_cast<Program&>(made).text); }
+    std::mutex mutex;
+    std::vector<std::thread::id> madeOn;  // under the mutex
+    std::vector<std::string> installed;
+};
+
 CompileRequest requestFor(const std::string& source)
 {
     CompileRequest request;
@@ -89,7 +111,8 @@ std::string collect(CompileJobs& jobs)
 TEST(CompileThread, ANewerJobGivesUpTheOneThatRunsAndOnlyTheNewestAnswers)
 {
     HeldCompiler compiler;
-    CompileThread jobs(compiler);
+    RecordingMaker maker;
+    CompileThread jobs(compiler, maker);
     jobs.start(requestFor("first"));
     compiler.waitUntilRunning(1);
     jobs.start(requestFor("second"));
@@ -106,7 +129,8 @@ TEST(CompileThread, AJobGivenUpAnswersForNothingEvenWhenItRunsToItsEnd)
 {
     HeldCompiler compiler;
     compiler.heedsGiveUp = false;
-    CompileThread jobs(compiler);
+    RecordingMaker maker;
+    CompileThread jobs(compiler, maker);
     jobs.start(requestFor("unwanted"));
     compiler.waitUntilRunning(1);
     jobs.giveUp();
@@ -116,12 +140,14 @@ TEST(CompileThread, AJobGivenUpAnswersForNothingEvenWhenItRunsToItsEnd)
     CompileResult result;
     EXPECT_FALSE(jobs.finished(result));
     EXPECT_EQ(compiler.ended, std::vector<std::string>{"done: unwanted"});
+    EXPECT_TRUE(maker.madeOn.empty()) << "a job given up is not made for the passes";
 }
 
 TEST(CompileThread, StopGivesUpTheJobThatRunsAndRemovesTheFilesOnce)
 {
     HeldCompiler compiler;
-    CompileThread jobs(compiler);
+    RecordingMaker maker;
+    CompileThread jobs(compiler, maker);
     jobs.start(requestFor("held"));
     compiler.waitUntilRunning(1);
     jobs.stop();
@@ -133,46 +159,40 @@ TEST(CompileThread, StopGivesUpTheJobThatRunsAndRemovesTheFilesOnce)
     EXPECT_EQ(compiler.removals, 1);
 }
 
-TEST(CompileThread, AJobStillWantedIsHandedOnOnItsThreadBeforeItAnswers)
+// A job still wanted comes with its program made for the passes, on the compile thread; one
+// given up is never made.
+TEST(CompileThread, AJobStillWantedIsMadeOnItsThreadBeforeItAnswers)
 {
     HeldCompiler compiler;
     compiler.heedsGiveUp = false;
-    const std::thread::id testThread = std::this_thread::get_id();
-    std::vector<std::string> handed;  // written on the compile thread before the result is in
-    CompileThread jobs(compiler, [&](const CompileRequest& request, const CompileResult& result) {
-        EXPECT_NE(std::this_thread::get_id(), testThread);
-        handed.push_back(request.program + "=" + std::string(result.bytecode.begin(), result.bytecode.end()));
-    });
+    RecordingMaker maker;
+    CompileThread jobs(compiler, maker);
     jobs.start(requestFor("unwanted"));
     compiler.waitUntilRunning(1);
     jobs.start(requestFor("wanted"));
     compiler.release();
     compiler.release();
-    EXPECT_EQ(collect(jobs), "wanted");
-    EXPECT_EQ(handed, std::vector<std::string>{"onePS=wanted"});
+    CompileResult result;
+    while (!jobs.finished(result))
+        std::this_thread::yield();
+    ASSERT_NE(result.prepared, nullptr);
+    EXPECT_EQ(static_cast<RecordingMaker::Program&>(*result.prepared).text, "onePS=wanted");
+    std::lock_guard<std::mutex> lock(maker.mutex);
+    ASSERT_EQ(maker.madeOn.size(), 1u);
+    EXPECT_NE(maker.madeOn[0], std::this_thread::get_id());
 }
 
-class CompileThreadReload : public Testing::LiveFolder, public ProgramInstaller
-{
-protected:
-    bool install(const std::string& program, const std::vector<uint8_t>& bytecode, std::string&) override
-    {
-        installed.push_back(program + "=" + std::string(bytecode.begin(), bytecode.end()));
-        return true;
-    }
-    std::vector<std::string> installed;
-};
+using CompileThreadReload = Testing::LiveFolder;
 
 TEST_F(CompileThreadReload, TurnsGoOnWhileAProgramCompiles)
 {
     write("onePS.hlsl", "one\n");
     HeldCompiler compiler;
-    CompileThread jobs(compiler);
+    RecordingMaker maker;
+    CompileThread jobs(compiler, maker);
     SaveWatch saves(1);
-    std::vector<std::string> log;
-    ShaderReload reload(
-        folder, {"onePS"}, jobs, *this, [&](const std::string& line) { log.push_back(line); },
-        [](const std::string&) {}, 100, 60000, &saves);
+    std::vector<LiveEvent> log;
+    ShaderReload reload(folder, {"onePS"}, jobs, maker, saves, [&](const LiveEvent& event) { log.push_back(event); });
     // The turns' clock is the watch's own, the steady clock's milliseconds, as in demo-sync.
     uint64_t now = uint64_t(
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
@@ -184,16 +204,22 @@ TEST_F(CompileThreadReload, TurnsGoOnWhileAProgramCompiles)
 
     for (int turn = 0; turn < 100; ++turn)
         reload.tend(now += 50);  // held: every turn returns
-    EXPECT_TRUE(installed.empty());
+    EXPECT_TRUE(maker.installed.empty());
     EXPECT_FALSE(reload.idle());
 
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the compile takes 300 ms at least
     compiler.release();
-    while (installed.empty()) {
+    while (maker.installed.empty()) {
         reload.tend(now);  // the time stands, so the job's limit cannot run out however long this takes
         std::this_thread::yield();
     }
-    EXPECT_EQ(installed, std::vector<std::string>{"onePS=one, edited\n"});
+    EXPECT_EQ(maker.installed, std::vector<std::string>{"onePS=one, edited\n"});
     EXPECT_TRUE(reload.idle());
+    // The compile's time in milliseconds: 300 or more, far below the 300000 it would be in microseconds.
+    ASSERT_FALSE(log.empty());
+    ASSERT_EQ(log.back().kind, LiveEventKind::ShaderReloaded);
+    EXPECT_GE(log.back().numbers[1], 300u);
+    EXPECT_LT(log.back().numbers[1], 300000u);
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 #include "app/live/CompilerMessages.h"
+#include "app/FilePaths.h"
 #include "app/live/FileWatch.h"
+#include "app/live/IncludeReader.h"
 #include "app/live/SaveWatch.h"
+#include "app/live/ProgramStage.h"
 #include "app/live/ShaderSources.h"
 #include "tests/app/live/LiveFolder.h"
 
@@ -58,6 +61,47 @@ TEST_F(ShaderSources, AProgramReadsItsSourceAndEveryFileItIncludesOnce)
               (std::vector<std::string>{"A.hlsli", "B.hlsli"}));
     EXPECT_EQ(programFiles(folder, "aPS"),
               (std::vector<std::string>{path("aPS.hlsl"), path("A.hlsli"), path("B.hlsli")}));
+}
+
+// The program's own include reader, for D3DCompile: the file NAME in the source's folder,
+// whatever that folder is called and whichever file includes it, as the watched files have it;
+// each text stays put until closed, an empty file is an empty text, a missing or huge one is
+// refused with the reason.
+TEST_F(ShaderSources, TheIncludeReaderReadsFromTheSourcesFolderUntilClosed)
+{
+    const std::string sub = "sh\u00e4ders/";
+    std::filesystem::create_directories(pathFromUtf8(path(sub + "common")));
+    write(sub + "aPS.hlsl", "#include \"inc.hlsli\"\n#include \"common/deep.hlsli\"\n");
+    write(sub + "inc.hlsli", "float4 tint;\n");
+    write(sub + "common/deep.hlsli", "#include \"empty.hlsli\"\n");
+    write(sub + "empty.hlsli", "");
+    write(sub + "huge.hlsli", std::string((1 << 20) + 1, ' '));
+    EXPECT_EQ(programFiles(path("sh\u00e4ders"), "aPS"),
+              (std::vector<std::string>{path(sub + "aPS.hlsl"), path(sub + "inc.hlsli"),
+                                        path(sub + "common/deep.hlsli"), path(sub + "empty.hlsli")}));
+
+    IncludeReader reader(path(sub + "aPS.hlsl"));
+    std::string why;
+    const std::string* inc = reader.open("inc.hlsli", why);
+    const std::string* deep = reader.open("common/deep.hlsli", why);
+    const std::string* empty = reader.open("empty.hlsli", why);  // from deep.hlsli: still the source's folder
+    ASSERT_TRUE(inc && deep && empty) << why;
+    EXPECT_EQ(*inc, "float4 tint;\n");
+    EXPECT_EQ(*deep, "#include \"empty.hlsli\"\n");
+    EXPECT_EQ(*empty, "");
+    for (const auto& [name, reason] : {std::pair<const char*, const char*>{"gone.hlsli", "cannot be opened"},
+                                       {"huge.hlsli", "is larger than 1048576 bytes"}}) {
+        EXPECT_EQ(reader.open(name, why), nullptr) << name;
+        EXPECT_NE(why.find(reason), std::string::npos) << name << ": " << why;
+    }
+    EXPECT_EQ(reader.openTexts(), 3u);
+    reader.close(nullptr);
+    reader.close(inc->data());
+    EXPECT_EQ(reader.openTexts(), 2u);
+    EXPECT_EQ(*deep, "#include \"empty.hlsli\"\n");  // the others stay where they were
+    reader.close(empty->data());
+    reader.close(deep->data());
+    EXPECT_EQ(reader.openTexts(), 0u);
 }
 
 TEST_F(ShaderSources, ASaveIsReportedOnceItHeldStillForAPoll)
@@ -123,10 +167,11 @@ TEST(CompilerMessages, BothCompilersBecomeFileLineMessage)
                                "/src/Noise.hlsli:4: E5000: syntax error\n"
                                "compilation failed; no code produced\n";
     EXPECT_EQ(compilerMessages(output),
-              (std::vector<std::string>{"/src/combinePS.hlsl:19: Aborting due to not yet implemented feature.",
-                                        "C:\\src\\blurPS.hlsl:111: undeclared identifier 'frac2'",
-                                        "C:\\src\\blurPS.hlsl:7: implicit truncation",
-                                        "/src/Noise.hlsli:4: syntax error", "compilation failed; no code produced"}));
+              (std::vector<CompilerMessage>{{"/src/combinePS.hlsl", 19, "Aborting due to not yet implemented feature."},
+                                            {"C:\\src\\blurPS.hlsl", 111, "undeclared identifier 'frac2'"},
+                                            {"C:\\src\\blurPS.hlsl", 7, "implicit truncation"},
+                                            {"/src/Noise.hlsli", 4, "syntax error"},
+                                            {"", 0, "compilation failed; no code produced"}}));
 }
 
 }  // namespace

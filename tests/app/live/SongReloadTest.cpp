@@ -9,7 +9,8 @@ using SongReloadTest = Testing::LiveFolder;
 TEST_F(SongReloadTest, ASavedModuleGoesToTheMusicAndWhatCannotPlayIsReported)
 {
     write("song.xm", "first");
-    std::vector<std::string> played, log;
+    std::vector<std::string> played;
+    std::vector<LiveEvent> log;
     bool refuse = false;
     SongReload reload(
         path("song.xm"),
@@ -21,7 +22,7 @@ TEST_F(SongReloadTest, ASavedModuleGoesToTheMusicAndWhatCannotPlayIsReported)
             played.emplace_back(module.begin(), module.end());
             return true;
         },
-        [&](const std::string& line) { log.push_back(line); }, 100);
+        [&](const LiveEvent& event) { log.push_back(event); }, 100);
     uint64_t now = 0;
     reload.start(now);
     const auto run = [&](uint64_t ms) {
@@ -34,19 +35,24 @@ TEST_F(SongReloadTest, ASavedModuleGoesToTheMusicAndWhatCannotPlayIsReported)
     write("song.xm", "second");
     run(300);
     EXPECT_EQ(played, std::vector<std::string>{"second"});
-    EXPECT_EQ(log, std::vector<std::string>{"song reloaded from " + path("song.xm")});
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0].kind, LiveEventKind::SongReloaded);
+    EXPECT_EQ(log[0].file, path("song.xm"));
 
     refuse = true;
     write("song.xm", "broken");
     run(300);
-    EXPECT_EQ(log.back(), "song " + path("song.xm") + " <why the music refused it>, the old one plays on");
+    EXPECT_EQ(log.back().kind, LiveEventKind::SongRefused);
+    EXPECT_EQ(log.back().file, path("song.xm"));
+    EXPECT_EQ(log.back().text, "<why the music refused it>");
     refuse = false;
     write("song.xm", "");
     run(300);
-    EXPECT_EQ(log.back(), "song " + path("song.xm") + " is empty, the old one plays on");
+    EXPECT_EQ(log.back().text, "is empty");
     std::filesystem::remove(path("song.xm"));
     run(300);
-    EXPECT_EQ(log.back(), "song " + path("song.xm") + " cannot be opened (deleted?), the old one plays on");
+    EXPECT_EQ(log.back().text, "cannot be opened (deleted?)");
+    EXPECT_EQ(log.size(), 4u);
     EXPECT_EQ(played.size(), 1u);
 }
 

@@ -1,6 +1,5 @@
-// demo-sync's transport keys: the move each key makes from a few places, --loop as written, and
-// the keys applied to the editor clock (SyncClockTest's stand-ins: an editor in memory, a fake
-// sound device).
+// demo-sync's transport keys: the move each key makes from a few places, the help they give, and
+// --loop as written (LiveSessionTest applies them to the music).
 #include "app/live/Transport.h"
 
 #include "content/animation/ContentKeys.h"
@@ -44,7 +43,7 @@ TEST(Transport, MovesLandOnTheGridAndStayInTheLoop)
         {"page down past the loop's end", {pageDown}, looping, true, 256},
         {"before the loop's start: its start", {left, true}, {260, true, true, {256, 512}}, true, 256},
         {"home while looping: the loop's start", {home}, looping, true, 256},
-        {"escape is not ours", {escape}, paused13, false, 0},
+        {"escape moves nothing", {escape}, paused13, false, 0},
         {"F1 moves nothing", {f1}, paused13, false, 0},
     };
     for (const MoveCase& c : cases) {
@@ -62,6 +61,8 @@ TEST(Transport, TogglesStepAndLoop)
     EXPECT_FALSE(transportMove({space, false, true}, playing, nullptr).togglePlaying) << "auto-repeat";
     EXPECT_TRUE(transportMove({f1}, playing, nullptr).toggleHelp);
     EXPECT_TRUE(transportMove({f2}, playing, nullptr).toggleOverlay);
+    EXPECT_TRUE(transportMove({escape}, playing, nullptr).quit);
+    EXPECT_FALSE(transportMove({escape, false, true}, playing, nullptr).quit) << "auto-repeat";
     EXPECT_TRUE(transportMove({period}, paused, nullptr).step);
     EXPECT_FALSE(transportMove({period}, playing, nullptr).step) << "a step only while paused";
 

@@ -1,10 +1,11 @@
 #pragma once
 // demo-sync's command line:
-//   demo-sync [--width W] [--height H] [--host ADDRESS] [--port N] [--save FILE] [--dump FILE] [--verbose]
-//             [--retry-ms MS] [--greeting-timeout-ms MS] [--shaders DIR|none] [--shader-compiler d3dcompile|COMMAND]
-//             [--song FILE.xm] [--loop FROM:TO] [--no-overlay]
-#include "app/SyncClock.h"
-#include "app/LoopRange.h"
+//   demo-sync [--width W] [--height H] [--host ADDRESS] [--port N] [--save FILE] [--keys FILE] [--dump FILE]
+//             [--verbose] [--retry-ms MS] [--greeting-timeout-ms MS] [--shaders DIR|none]
+//             [--shader-compiler d3dcompile|COMMAND] [--song FILE.xm] [--loop FROM:TO] [--no-overlay] [--editor]
+//             [--timings]
+#include "app/live/EditorLink.h"
+#include "app/live/LoopRange.h"
 
 #include <cstdint>
 #include <string>
@@ -25,7 +26,14 @@ struct SyncOptions {
     std::string songPath;  // a module to play and watch instead of the built-in song
     LoopRange loop;        // what `L` loops instead of the current eight bars
     bool overlay = true;   // status and errors over the picture; --no-overlay starts with it hidden
-    SyncClockOptions clock;
+    std::string dumpPath;  // when set, every turn's time, row, music and variables go there
+    // What the keys start from (--keys; empty: the save file, when it is there). The save file is
+    // link.savePath: where Ctrl+S and the linked editor's SAVE_TRACKS write (--save; empty: the
+    // source tree's content/animation/demo-sync.rocket, where the next build takes it from).
+    std::string keysPath;
+    bool editorShown = false;  // --editor: start with the editor over the picture
+    bool timings = false;      // --timings: the editor's time a frame and the frame's, at the end
+    EditorLinkOptions link;
 };
 
 // Fills `options` from argv; on a malformed or unknown argument returns false and describes the

@@ -1,4 +1,4 @@
-#include "app/LoopRange.h"
+#include "app/live/LoopRange.h"
 
 #include "sync/Protocol.h"
 #include "sync/Rows.h"
