@@ -47,7 +47,12 @@ run: build
 	@bash scripts/play.sh
 
 # Every benchmark; each area adds its own target as a prerequisite.
-bench: bench-shell bench-xm bench-sync bench-d3d bench-refill
+bench: bench-shell bench-xm bench-sync bench-d3d bench-refill bench-editor
+
+# The processor time demo-sync's editor takes a frame beside the whole frame's, under Wine.
+.PHONY: bench-editor
+bench-editor: setup win64
+	@bash scripts/bench-editor.sh
 
 # Seconds per frame of demo-capture on Wine's own Direct3D and on DXVK, at 320 x 180 and 640 x 360.
 .PHONY: bench-d3d
@@ -111,6 +116,12 @@ clean:
 .PHONY: live
 live: build
 	@bash scripts/live.sh $(LIVE)
+
+# The party release: out/nimbra.zip with demo.exe, demo-capture.exe, nimbra.nfo, file_id.diz and a
+# screenshot at 70 s, 1920 x 1080 (scripts/release.sh).
+.PHONY: release
+release: setup win64
+	@bash scripts/release.sh
 
 # The whole presentation rendered offline and streamed into a film: `make video` gives
 # out/video.mp4 (1920 x 1080, 30 fps), `make capture` out/demo.mp4 (1280 x 720, 60 fps), on the

@@ -53,6 +53,41 @@ privateDebs() {
   rm -rf "$dir/lists" "$dir/debs"
 }
 
+# privateSource DIR SUITE PACKAGE PIN SHA256: the source package PACKAGE=PIN of SUITE (or, with a
+# warning, its current version) unpacked into DIR/source by dpkg-source, which checks every file
+# against the package's .dsc and applies Debian's patches; nothing is built or installed. The
+# pin's upstream tarball must have SHA256, else nothing is unpacked and setup stops. Writes the
+# version unpacked to DIR/version.
+privateSource() {
+  local dir=$1 suite=$2 package=$3 pin=$4 sha256=$5
+  rm -rf "$dir"
+  mkdir -p "$dir/lists/partial" "$dir/download"
+  echo "deb-src $mirror $suite main" > "$dir/sources.list"
+  local o=(-oDir::State::Lists="$dir/lists" -oDir::Etc::SourceList="$dir/sources.list"
+           -oDir::Etc::SourceParts=/dev/null -oAPT::Sandbox::User=root)
+  apt-get "${o[@]}" update -q
+  if ! (cd "$dir/download" && apt-get "${o[@]}" source --download-only "$package=$pin"); then
+    echo "setup: WARNING: the $package $pin sources are no longer on $mirror ($suite); taking $package as it is now" >&2
+    (cd "$dir/download" && apt-get "${o[@]}" source --download-only "$package")
+  fi
+  local dsc upstream
+  dsc=$(ls "$dir"/download/"${package}"_*.dsc | head -n1)
+  sed -n 's/^Version: //p' "$dsc" > "$dir/version"
+  upstream=$(ls "$dir"/download/"${package}"_*.orig.tar.* | head -n1)
+  if [ "$(cat "$dir/version")" = "$pin" ]; then
+    if ! echo "$sha256  $upstream" | sha256sum --check --quiet; then
+      echo "setup: ERROR: ${upstream##*/} does not have the pinned SHA-256 $sha256; nothing unpacked" >&2
+      rm -rf "$dir"
+      return 1
+    fi
+    echo "setup: ${upstream##*/}: the pinned SHA-256"
+  else
+    echo "setup: WARNING: ${upstream##*/} is not the pin: its SHA-256 is checked only against its own .dsc" >&2
+  fi
+  dpkg-source --no-copy -x "$dsc" "$dir/source"
+  rm -rf "$dir/lists" "$dir/download"
+}
+
 # unpackTool NAME PIN SUITE PACKAGE: PACKAGE=PIN of SUITE (or, with a warning, its current
 # version) into the folder named for the version unpacked; sets toolSettled to that folder.
 unpackTool() {
@@ -108,6 +143,15 @@ if [ ! -f "$validationDir/ready" ]; then
     "$validationDir/root/usr/lib/x86_64-linux-gnu/libVkLayer_khronos_validation.so" \
     "$validationDir/layers/VkLayer_khronos_validation.json"
   touch "$validationDir/ready"
+fi
+# Dear ImGui for demo-sync's editor: the sources, which CMake compiles for Windows
+# (cmake/DearImGui.cmake); Debian's binary package has a Linux library only.
+if [ ! -f "$imguiDir/ready" ]; then
+  echo "setup: fetching the Dear ImGui sources $imguiPin"
+  privateSource "$tools/.imgui-unpacking" bookworm imgui "$imguiPin" "$imguiSha256"
+  toolSettle imgui "$imguiPin" "$tools/.imgui-unpacking"
+  imguiDir=$toolSettled
+  touch "$imguiDir/ready"
 fi
 # Loud on every run while a tool is not the pinned version, not only the run that unpacked it.
 toolchainReport || echo "setup: WARNING: running on versions other than the pinned ones (above); remove $tools/*.fallback and the named folders to try the pins again" >&2

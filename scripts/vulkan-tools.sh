@@ -1,10 +1,15 @@
-# Sourced: where scripts/setup.sh unpacks the pinned DXVK, lavapipe and validation layer (one
-# copy per user, beside the shader compiler), the versions it pins, and the versions in use.
-# The DXVK pictures' PSNR floors were measured on these versions: a folder holds the version
-# that was actually unpacked and is named for it, and anything other than the pin is reported.
+# Sourced: where scripts/setup.sh unpacks the pinned DXVK, lavapipe, validation layer and Dear
+# ImGui sources (one copy per user, beside the shader compiler), the versions it pins, and the
+# versions in use. The DXVK pictures' PSNR floors were measured on these versions: a folder holds
+# the version that was actually unpacked and is named for it, and anything other than the pin is
+# reported.
 dxvkPin=2.6+ds-1
 lavapipePin=25.0.7-2~bpo12+1
 validationPin=1.3.239.0-2
+# demo-sync's editor library: Debian 12's imgui source package, with the Win32 and Direct3D 11
+# back ends; the SHA-256 is that of the pin's upstream tarball, the code that is compiled.
+imguiPin=1.86+ds-1
+imguiSha256=0dace0e8e57d298eb6e93af12dc19420cb96330832f6495c733b90aeeef11f64
 vulkanTools=$("$(dirname "${BASH_SOURCE[0]}")/toolchain-dir.sh")
 
 # toolFolder NAME VERSION: the folder of VERSION of NAME. An epoch's colon is written %3a, as
@@ -50,7 +55,7 @@ toolSettle() {
       echo "setup: WARNING: ******************************************************************"
       echo "setup: WARNING: $name $pin, the pinned version, is gone from the mirror;"
       echo "setup: WARNING: unpacked $name $got instead, into $toolSettled."
-      echo "setup: WARNING: the tests' picture floors were measured on $pin: their verdicts may differ."
+      echo "setup: WARNING: the tests (the DXVK picture floors among them) were settled on $pin: their verdicts may differ."
       echo "setup: WARNING: ******************************************************************"
     } >&2
   fi
@@ -66,7 +71,8 @@ toolchainReport() {
   for row in "vkd3d-compiler|$vulkanTools/vkd3d|vkd3d-compiler|" \
              "DXVK|$dxvkDir|dxvk-wine64|$dxvkPin" \
              "lavapipe|$lavapipeDir|mesa-vulkan-drivers|$lavapipePin" \
-             "validation layer|$validationDir|vulkan-validationlayers|$validationPin"; do
+             "validation layer|$validationDir|vulkan-validationlayers|$validationPin" \
+             "Dear ImGui sources|$imguiDir|imgui|$imguiPin"; do
     IFS='|' read -r name folder package pin <<< "$row"
     got=$(toolVersion "$folder" "$package")
     if [ -z "$got" ]; then
@@ -90,10 +96,13 @@ toolchainReport() {
 toolPick dxvkDir dxvk "$dxvkPin"
 toolPick lavapipeDir lavapipe "$lavapipePin"
 toolPick validationDir vulkan-validation "$validationPin"
+toolPick imguiDir imgui "$imguiPin"
 # The versions in use, from their folders' names (a DXVK prefix is set up again for another).
 dxvkVersion=${dxvkDir##*/dxvk-}
 lavapipeVersion=${lavapipeDir##*/lavapipe-}
 validationVersion=${validationDir##*/vulkan-validation-}
+# The folder CMake builds Dear ImGui from (NIMBRA_IMGUI_DIR): the one with imgui.cpp.
+imguiSources="$imguiDir/source"
 # NIMBRA_LAVAPIPE_ICD names another lavapipe's manifest (to compare versions).
 lavapipeIcd="${NIMBRA_LAVAPIPE_ICD:-$lavapipeDir/lvp_icd.json}"
 validationLayers="$validationDir/layers"

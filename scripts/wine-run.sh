@@ -18,19 +18,23 @@ if ! command -v wine >/dev/null; then
 fi
 d3dEnvironment || exit 127
 mkdir -p "$(dirname "$WINEPREFIX")"
-# Every prefix has two settings, for the project's displays and software rendering:
+# Every prefix has three settings, for the project's displays and software rendering:
 #   - no window manager: the displays (Xvfb) have none, and hiding or destroying a full-screen
 #     window would wait two seconds for one that never answers;
+#   - no crash dialog: a program that crashes gets Wine's debugger, which prints the fault and
+#     the backtrace and ends it, instead of a dialog that waits for a click nobody gives (a
+#     test would hang until its time limit);
 #   - Wine's own Direct3D draws on the program's thread (csmt off). With its command thread, the
 #     program waits for that thread whenever a Present is ahead of the frame latency or a Map
 #     needs the picture, and those waits spin: a whole core busy doing nothing, beside a
 #     software rasteriser that needs it. DXVK's waits block, and it keeps its own thread.
 # The marker records that the prefix has them (and DXVK, in its prefix); its name changes with
 # the settings, so that older prefixes get them.
-settings=settings-2
+settings=settings-3
 marker=$(d3dReadyMarker "$settings")
 prefixSettings() {
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 &&
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 &&
     wine reg add 'HKCU\Software\Wine\Direct3D' /v csmt /t REG_DWORD /d 0 /f >/dev/null 2>&1
 }
 # A new prefix is a copy of a template, made once under build/ with the settings above: wineboot

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # architecture-rules.sh SOURCE_DIR: every #include between the tree's rooms points along the
 # arrows of ARCHITECTURE.md: tools, app, content, gfx, core from the top; audio and sync beside,
-# on core only; tests above everything. Three folders are rooms of their own inside their
-# folder: gfx/frame under gfx (on core only), gfx/live over gfx, app/live over app. A product
+# on core only; tests above everything. Four folders are rooms of their own inside their
+# folder: gfx/frame under gfx (on core only), gfx/live over gfx, app/live over app, and
+# app/live/edit (the editor's portable model) between them, on app and what is below. A product
 # file declares nothing `extern` of its own: such a declaration reaches another file without an
 # #include, where this check cannot see it. Prints the house: its rooms, floors (the longest
 # chain of arrows) and the arrows that run back up (every one of them fails the check).
@@ -10,7 +11,7 @@ set -u
 cd "$1" || exit 1
 product="core audio sync gfx content app"
 folders=$(ls -d $product tools tests 2>/dev/null)
-rooms=$(ls -d $product gfx/frame gfx/live app/live tools tests 2>/dev/null)
+rooms=$(ls -d $product gfx/frame gfx/live app/live app/live/edit tools tests 2>/dev/null)
 status=0
 
 externs=$(grep -rn --include='*.cpp' -E '^[[:space:]]*extern[[:space:]]+[^"[:space:]]' $product)
@@ -33,9 +34,10 @@ grep -rn --include='*.h' --include='*.cpp' --include='*.hlsl' --include='*.hlsli
       allowed["gfx/live"] = " gfx/live gfx gfx/frame core "
       allowed["content"] = " content gfx gfx/frame core "
       allowed["app"] = " app content gfx gfx/frame core audio sync "
-      allowed["app/live"] = " app/live app content gfx/live gfx gfx/frame core audio sync "
-      allowed["tools"] = " tools app/live app content gfx/live gfx gfx/frame core audio sync "
-      allowed["tests"] = " tests tools app/live app content gfx/live gfx gfx/frame core audio sync "
+      allowed["app/live/edit"] = " app/live/edit app content gfx/frame core sync "
+      allowed["app/live"] = " app/live app/live/edit app content gfx/live gfx gfx/frame core audio sync "
+      allowed["tools"] = " tools app/live app/live/edit app content gfx/live gfx gfx/frame core audio sync "
+      allowed["tests"] = " tests tools app/live app/live/edit app content gfx/live gfx gfx/frame core audio sync "
       nrooms = split(rooms, room, " ")
     }
     # The room a path stands in: the longest room that holds it (gfx/frame/Camera.h: gfx/frame).
@@ -46,10 +48,24 @@ grep -rn --include='*.h' --include='*.cpp' --include='*.hlsl' --include='*.hlsli
           best = room[i]
       return best
     }
+    # A file and its header count as one: the unit the heights of the programs are counted in.
+    function unitOf(path) { sub(/\.(h|cpp)$/, "", path); return path }
+    # How many units tall `unit` stands inside app/: one more than the tallest it includes there.
+    function height(unit,    i, n, parts, best, h) {
+      if (unit in tall) return tall[unit]
+      tall[unit] = 1  # a cycle counts no further
+      best = 0
+      n = split(uses[unit], parts, " ")
+      for (i = 1; i <= n; i++) if ((h = height(parts[i])) > best) best = h
+      tall[unit] = best + 1
+      return tall[unit]
+    }
     {
       file = $0; sub(/:.*/, "", file)
       target = $0; sub(/^[^"]*"/, "", target); sub(/".*/, "", target)
       top = target; sub(/\/.*/, "", top)
+      if (index(file, "app/") == 1 && index(target, "app/") == 1 && unitOf(file) != unitOf(target))
+        uses[unitOf(file)] = uses[unitOf(file)] " " unitOf(target)
       if (!(top in exists)) next                         # a generated or system header
       folder = roomOf(file); to = roomOf(target)
       if (to == "") to = top
@@ -69,6 +85,8 @@ grep -rn --include='*.h' --include='*.cpp' --include='*.hlsl' --include='*.hlsli
               floor[room[i]] = floor[room[j]] + 1
       for (i = 1; i <= n; i++) if (floor[room[i]] + 1 > floors) floors = floor[room[i]] + 1
       printf "house: %d rooms on %d floors, %s running back up\n", n, floors, backs == 0 ? "no arrow" : backs == 1 ? "1 arrow" : backs " arrows"
+      # How tall each program stands inside app/: the longest chain of includes from its entry there.
+      printf "heights in app/: demo.exe %d, demo-sync %d\n", height("app/WinMain"), height("app/live/SyncMain")
       if (!bad) print "every include follows the arrows"
       exit bad
     }' || status=1

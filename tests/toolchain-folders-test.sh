@@ -46,4 +46,12 @@ rm -rf "$tools/dxvk-2.6+ds-1"
 settle 2.6+ds-1 > "$tools/out"
 check "the pin unpacked: its own folder, no warning" "dxvk-2.6+ds-1 2.6+ds-1 warned=0" "$(cat "$tools/out")"
 check "the fallback record goes with it" "no" "$([ -f "$tools/dxvk.fallback" ] && echo yes || echo no)"
+# The Dear ImGui sources: reported like the tools, and CMake's folder is the one with imgui.cpp.
+imgui() { (export NIMBRA_TOOLCHAIN_DIR=$tools; source "$src/scripts/vulkan-tools.sh"
+           echo "$(toolchainReport | grep 'Dear ImGui') ${imguiSources#$tools/}"); }
+pin=$(export NIMBRA_TOOLCHAIN_DIR=$tools; source "$src/scripts/vulkan-tools.sh"; echo "$imguiPin")
+check "the ImGui sources not unpacked: reported so" \
+  "toolchain: Dear ImGui sources: not unpacked in $tools/imgui-$pin imgui-$pin/source" "$(imgui)"
+mkdir -p "$tools/imgui-$pin/source" && echo "$pin" > "$tools/imgui-$pin/version" && touch "$tools/imgui-$pin/ready"
+check "the ImGui sources unpacked: the pin, reported" "toolchain: Dear ImGui sources $pin (pinned) imgui-$pin/source" "$(imgui)"
 [ "$failures" = 0 ]

@@ -2,7 +2,7 @@
 // song-reload test. Both play one sine note a second, a semitone higher each second from C-4,
 // twelve steps and round again, for 108 s; the second plays every note an octave higher. What
 // is heard at a moment tells which song plays and where in it.
-#include "audio/XmWriter.h"
+#include "tools/common/XmWriter.h"
 
 #include <cmath>
 #include <cstdio>

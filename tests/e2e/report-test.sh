@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # report-test.sh DEMO-CAPTURE.exe: demo-capture --report --debug-layer at 160 x 90. With the
-# session's sound sink: "compatibility: ok" first, then the adapter, driver, feature level 11_0,
-# output, sound device, the debug layer's account and a GPU time for every pass at each of the
-# four moments. Without a sound server: the problem is named and the exit status is 1.
+# session's sound sink: "compatibility: ok" first, then the adapters (the device's marked), driver,
+# feature levels, the primary screen's output, sound device, the debug layer's account and a GPU
+# time for every pass at each of the four moments. Without a sound server: the problem is named and the exit status is 1.
 set -u
 exe=$1
 here=$(cd "$(dirname "$0")/../.." && pwd)
@@ -17,8 +17,9 @@ status=$?
 grep -E '^(compatibility|adapter|driver|feature level|output|sound|screen|debug layer|GPU time|  )' "$work/full" >"$work/report"
 [ "$status" = 0 ] || fail "exit status $status"
 [ "$(head -n1 "$work/report")" = "compatibility: ok" ] || fail "the first line is not the verdict"
-for line in '^adapter: .+ \(vendor 0x[0-9a-f]+, device 0x[0-9a-f]+\)' '^driver: ' '^feature level: 11_0$' \
-  '^output: .*[0-9]+ x [0-9]+, .*[0-9]+ dpi' '^sound: the default device opened' \
+for line in '^adapter [0-9]+: .+ \(vendor 0x[0-9a-f]+, device 0x[0-9a-f]+\), [0-9]+ MiB of its own memory, [0-9]+ MiB shared <- the device$' \
+  '^driver: ' '^feature level: (11_[01]|12_[01]) \(the demo.s device: 11_0\)$' \
+  '^output: .* \(the primary screen, on adapter [0-9]+\), [0-9]+ x [0-9]+, .*[0-9]+ dpi' '^sound: the default device opened' \
   '^debug layer: (the device has no info queue|[0-9]+ messages, 0 of them)' \
   '^GPU time per pass at 160 x 90, ms'; do
   grep -Eq "$line" "$work/report" || fail "no line $line"

@@ -29,21 +29,25 @@ bool fakePrepare(AudioStream&)
     return fake.prepares;
 }
 
-void fakeWrite(AudioStream&)
+bool fakeWrite(AudioStream&)
 {
     ++fake.written;
+    return fake.writes;
 }
-void fakePause(AudioStream&)
+bool fakePause(AudioStream&)
 {
     ++fake.paused;
+    return fake.pauses;
 }
-void fakeResume(AudioStream&)
+bool fakeResume(AudioStream&)
 {
     ++fake.resumed;
+    return fake.pauses;
 }
-void fakeClose(AudioStream&)
+bool fakeClose(AudioStream&)
 {
     ++fake.closed;
+    return fake.releases;
 }
 void fakeRefillThread()
 {
@@ -95,7 +99,9 @@ void fakeRefillSleep(uint32_t ms)
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
         return;
     }
-    fake.modelUs = wakeUpAfter(fake.model, fake.modelUs, ms);
+    // A sleep that ends where it began would stop model time: the model ends there, short.
+    const uint64_t next = wakeUpAfter(fake.model, fake.modelUs, ms);
+    fake.modelUs = next > fake.modelUs ? next : fake.model.durationUs;
     if (fake.modelUs < fake.model.durationUs) {
         readRingInModelTime();
         return;
@@ -113,7 +119,7 @@ const AudioOutput output = {fakeOpen,  fakePrepare,      fakeWrite,      fakeRea
 FakeAudioDevice& resetFakeAudioDevice(bool opens)
 {
     fake.opens = opens;
-    fake.prepares = true;
+    fake.prepares = fake.writes = fake.pauses = fake.releases = true;
     fake.timerPeriod = 1;
     fake.bytesPlayed = 0;
     fake.answer = FakePositionAnswer::Bytes;

@@ -3,7 +3,7 @@
 // counts every call, has played exactly as many bytes as the test says (none when opened) and
 // answers position queries the way the test says.
 #include "audio/AudioOutput.h"
-#include "audio/RefillTiming.h"
+#include "tools/refill-bench/RefillTiming.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -21,6 +21,9 @@ enum class FakePositionAnswer { Bytes, Fails, Samples };
 struct FakeAudioDevice {
     bool opens = true;         // false: there is no device
     bool prepares = true;      // false: the device refuses the buffer's header
+    bool writes = true;        // false: the device refuses the buffer itself
+    bool pauses = true;        // false: pausing and resuming fail, as on a device that is gone
+    bool releases = true;      // false: the close says the device still holds the buffer
     uint32_t timerPeriod = 1;  // the fine timer's period granted, 0: refused
     std::atomic<uint32_t> bytesPlayed{0};
     std::atomic<FakePositionAnswer> answer{FakePositionAnswer::Bytes};

@@ -4,11 +4,13 @@
 // hands out the parent it is given.
 #include <dxgi1_2.h>
 
+#include "tests/support/StackDxgiObject.h"
+
 #include <vector>
 
 namespace Nimbra {
 
-class FakeSwapChain : public IDXGISwapChain1
+class FakeSwapChain : public StackDxgiObject<IDXGISwapChain1>
 {
 public:
     // Present answers results[0], results[1], ... and then S_OK.
@@ -29,19 +31,7 @@ public:
         return parent ? parent->QueryInterface(iid, object) : E_NOINTERFACE;
     }
 
-    // Lives on the test's stack: references are not counted.
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override
-    {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-
     // Nothing else is called by the code under test.
-    HRESULT STDMETHODCALLTYPE SetPrivateData(REFGUID, UINT, const void*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetPrivateDataInterface(REFGUID, const IUnknown*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetPrivateData(REFGUID, UINT*, void*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetDevice(REFIID, void**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetBuffer(UINT, REFIID, void**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetFullscreenState(BOOL, IDXGIOutput*) override { return E_NOTIMPL; }

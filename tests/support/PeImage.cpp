@@ -1,5 +1,6 @@
 #include "tests/support/PeImage.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace Nimbra {
@@ -37,6 +38,9 @@ bool rva32(const PeImage& image, uint32_t rva, uint32_t& value)
 constexpr uint32_t pe32PlusMagic = 0x20B;
 constexpr size_t sectionHeaderSize = 40;
 constexpr uint32_t highBit = 0x80000000u;
+constexpr size_t importDescriptorSize = 20;
+constexpr size_t dllNameLimit = 260;    // MAX_PATH
+constexpr uint32_t importLimit = 4096;  // DLLs: far more than any program here names
 
 // The entry of `id` in the resource directory at `offset` (from the section's start).
 bool resourceEntry(const uint8_t* tree, size_t size, size_t offset, uint32_t id, uint32_t& target)
@@ -74,6 +78,8 @@ bool openPeImage(const uint8_t* bytes, size_t size, PeImage& image)
         !read32(bytes, size, optional + 108, directoryCount) || directoryCount < 3 ||
         !read32(bytes, size, optional + 112, image.exportRva) ||
         !read32(bytes, size, optional + 116, image.exportSize) ||
+        !read32(bytes, size, optional + 120, image.importRva) ||
+        !read32(bytes, size, optional + 124, image.importSize) ||
         !read32(bytes, size, optional + 128, image.resourceRva) ||
         !read32(bytes, size, optional + 132, image.resourceSize))
         return false;
@@ -150,6 +156,35 @@ bool findPeExport(const PeImage& image, const char* name, uint32_t& rva)
         if (ordinal == nullptr || !read16(ordinal, 2, 0, index) || index >= functionCount)
             return false;
         return rva32(image, functions + 4 * index, rva);
+    }
+    return false;
+}
+
+bool listPeImports(const PeImage& image, std::vector<std::string>& dlls)
+{
+    dlls.clear();
+    if (image.importSize == 0)
+        return true;
+    // Descriptors of 20 bytes, the name's address at 12, up to one of all zeros.
+    for (uint32_t i = 0; i < importLimit; ++i) {
+        const uint8_t* entry =
+            peBytesAt(image, image.importRva + i * uint32_t(importDescriptorSize), importDescriptorSize);
+        if (entry == nullptr)
+            return false;
+        uint32_t nameRva = 0;
+        read32(entry, importDescriptorSize, 12, nameRva);
+        if (nameRva == 0)
+            return std::all_of(entry, entry + importDescriptorSize, [](uint8_t b) { return b == 0; });
+        std::string name;
+        for (const uint8_t* c = peBytesAt(image, nameRva, 1); c != nullptr && *c != 0;
+             c = peBytesAt(image, nameRva + uint32_t(name.size()), 1)) {
+            if (name.size() == dllNameLimit)
+                return false;
+            name.push_back(char(*c));
+        }
+        if (peBytesAt(image, nameRva + uint32_t(name.size()), 1) == nullptr || name.empty())
+            return false;
+        dlls.push_back(name);
     }
     return false;
 }

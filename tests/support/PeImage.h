@@ -1,6 +1,6 @@
 #pragma once
 // A bounded reader of a 64-bit Windows executable (PE32+) held in memory: its sections, one
-// resource by type and id, and the address of an export by name. Every read is checked against
+// resource by type and id, the address of an export by name and the DLLs it imports. Every read is checked against
 // the bytes given; a malformed or truncated image gives false, never a read past the end.
 #include <cstddef>
 #include <cstdint>
@@ -21,6 +21,7 @@ struct PeImage {
     size_t size = 0;
     std::vector<PeSection> sections;
     uint32_t exportRva = 0, exportSize = 0;      // data directory 0
+    uint32_t importRva = 0, importSize = 0;      // data directory 1
     uint32_t resourceRva = 0, resourceSize = 0;  // data directory 2
 };
 
@@ -35,5 +36,8 @@ bool findPeResource(const PeImage& image, uint32_t type, uint32_t id, std::strin
 
 // The address of the export named `name`.
 bool findPeExport(const PeImage& image, const char* name, uint32_t& rva);
+
+// The names of the DLLs the import table names, in its order, as they are spelt there.
+bool listPeImports(const PeImage& image, std::vector<std::string>& dlls);
 
 }  // namespace Nimbra

@@ -4,7 +4,7 @@
 // a suite makes once (the slow part under Wine) and releases at its end, and one draw into a
 // suite's target as the demo's draw pass makes it.
 #include "content/animation/ContentVariables.h"
-#include "gfx/HalfFloat.h"
+#include "tools/capture/HalfFloat.h"
 #include "gfx/frame/ContextBuffer.h"
 #include "gfx/frame/ShaderRegisters.h"
 #include "tests/support/TestDevice.h"

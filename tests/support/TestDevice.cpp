@@ -2,8 +2,8 @@
 
 #include "gfx/EndProcess.h"
 #include "gfx/GpuIdle.h"
-#include "gfx/PlainTextureDesc.h"
-#include "gfx/ReadBack.h"
+#include "tools/capture/PlainTextureDesc.h"
+#include "tools/capture/ReadBack.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
