@@ -57,6 +57,7 @@ private:
     bool mouseWanted = false;
     bool mouseInWindow = false;  // since a mouse message, until WM_MOUSELEAVE
     POINT mouse = {};            // in the client area
+    uint64_t lastFrameMicroseconds = 0;
     // Keys and buttons pressed since the frame began, and the releases held back.
     struct Release {
         UINT message;

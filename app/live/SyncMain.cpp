@@ -69,12 +69,13 @@ public:
     ~LiveTurn() override
     {
         if (options.timings && frames > 1)
-            std::fprintf(stderr,
-                         "demo-sync: editor %.3f ms a frame (a new frame %.3f, views %.3f, drawing %.3f), frame %.3f ms, "
-                         "over %u frames\n",
-                         1000.0 * (beginSeconds + buildSeconds + drawSeconds) / frames, 1000.0 * beginSeconds / frames,
-                         1000.0 * buildSeconds / frames, 1000.0 * drawSeconds / frames,
-                         1000.0 * (lastFrame - firstFrame) / (frames - 1), frames);
+            std::fprintf(
+                stderr,
+                "demo-sync: editor %.3f ms a frame (a new frame %.3f, views %.3f, drawing %.3f), frame %.3f ms, "
+                "over %u frames\n",
+                1000.0 * (beginSeconds + buildSeconds + drawSeconds) / frames, 1000.0 * beginSeconds / frames,
+                1000.0 * buildSeconds / frames, 1000.0 * drawSeconds / frames,
+                1000.0 * (lastFrame - firstFrame) / (frames - 1), frames);
     }
 
     // The keys the editor starts from, then the editor over the presentation's curves, which are
