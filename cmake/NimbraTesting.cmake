@@ -14,28 +14,8 @@ if(NOT TARGET GTest::gtest_main)
   endif()
 endif()
 
-# Under Wine a test that draws or compiles for long keeps a core busy: it takes two of ctest's
-# job slots, and `make test` gives the Windows tests two a core and one more. That one is for a
-# run that keeps time at a real-time priority without drawing (scripts/session.sh), which takes
-# one slot (nimbra_timed_test): it runs beside the busy ones. A test program (nimbra_add_test)
-# takes one slot too: it lasts a few seconds, most of them Wine's start-up, which waits on its
-# other processes about as much as it computes.
-if(WIN32)
-  set(NIMBRA_BUSY_TEST PROCESSORS 2)
-  set(NIMBRA_SHORT_TEST PROCESSORS 1)
-endif()
-
-# nimbra_timed_test(<test>...): runs that keep time at a real-time priority without drawing.
-# Where this machine gives no such priority (not root), they run alone instead.
-execute_process(COMMAND chrt -r 10 true RESULT_VARIABLE NIMBRA_NO_REALTIME OUTPUT_QUIET ERROR_QUIET)
-function(nimbra_timed_test)
-  if(NIMBRA_NO_REALTIME)
-    set_tests_properties(${ARGN} PROPERTIES RUN_SERIAL TRUE)
-  else()
-    set_tests_properties(${ARGN} PROPERTIES PROCESSORS 1)
-  endif()
-  set_property(TEST ${ARGN} APPEND PROPERTY ENVIRONMENT NIMBRA_REALTIME=10)
-endfunction()
+# Which test runs beside which: tests/Schedule.cmake.
+include(${PROJECT_SOURCE_DIR}/tests/Schedule.cmake)
 
 # With BOTH_D3D it runs on both Direct3D 11 implementations (nimbra_add_d3d_test).
 function(nimbra_add_test name)

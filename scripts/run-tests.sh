@@ -18,7 +18,7 @@ ctest --test-dir build/host --output-on-failure -j "$jobs" || status=1
 ctest --test-dir build/asan --output-on-failure -j "$jobs" || status=1
 wait "$firstPrefix" || { echo "the first Wine prefix failed:"; cat build/first-prefix.log; }
 # Each Windows test that keeps a core busy takes two job slots: one per core, and one more for
-# a run that keeps time at a real-time priority beside them (cmake/NimbraTesting.cmake).
+# a run that keeps time at a real-time priority beside them (tests/Schedule.cmake).
 bash scripts/session.sh -- ctest --test-dir build/win64 --output-on-failure -j $((2 * jobs + 1)) || status=1
 
 source scripts/vulkan-tools.sh
