@@ -163,6 +163,10 @@ class Demo:
         if self.process.poll() is None:
             self.process.kill()
             self.process.wait()
-        self.process.stderr.close()
+        # Wine's own processes in the prefix inherited the log's pipe: the reader sees its end only
+        # once they are gone, and closing the pipe while it reads would wait on it for ever.
         subprocess.run(['wineserver', '-k'], env=dict(os.environ, WINEPREFIX=wine_prefix()),
                        capture_output=True)
+        self.log.reader.join(WAIT)
+        if not self.log.reader.is_alive():
+            self.process.stderr.close()

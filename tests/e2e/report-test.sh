@@ -13,8 +13,10 @@ fail() { echo "FAIL: $*"; cat "$work/full"; exit 1; }
 bash "$here/scripts/session.sh" bash "$here/scripts/wine-run.sh" "$exe" \
   --report --debug-layer --width 160 --height 90 >"$work/full" 2>&1
 status=$?
-# Wine's and DXVK's own notes go to the same console; the report's lines are ours.
-grep -E '^(compatibility|adapter|driver|feature level|output|sound|screen|debug layer|GPU time|  )' "$work/full" >"$work/report"
+# Wine's, DXVK's and the X server's own notes go to the same console (an X error's details are
+# indented too); the report's lines are ours.
+grep -E '^(compatibility|adapter|driver|feature level|output|sound|screen|debug layer|GPU time|  (pass|compute|draw|final copy|frame|no timestamps) )' \
+  "$work/full" >"$work/report"
 [ "$status" = 0 ] || fail "exit status $status"
 [ "$(head -n1 "$work/report")" = "compatibility: ok" ] || fail "the first line is not the verdict"
 for line in '^adapter [0-9]+: .+ \(vendor 0x[0-9a-f]+, device 0x[0-9a-f]+\), [0-9]+ MiB of its own memory, [0-9]+ MiB shared <- the device$' \

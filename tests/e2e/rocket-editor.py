@@ -273,7 +273,8 @@ class LogLines:
         self.prefix = prefix
         self.process = process
         self._condition = threading.Condition()
-        threading.Thread(target=self._read, args=(stream,), daemon=True).start()
+        self.reader = threading.Thread(target=self._read, args=(stream,), daemon=True)
+        self.reader.start()
 
     def _read(self, stream):
         for line in stream:
