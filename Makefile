@@ -49,7 +49,7 @@ run: build
 # Every benchmark; each area adds its own target as a prerequisite.
 bench: bench-shell bench-xm bench-sync bench-d3d bench-refill bench-editor
 
-# The processor time demo-sync's editor takes a frame beside the whole frame's, under Wine.
+# The time demo-sync's editor takes a frame on the frame thread beside the whole frame's, under Wine.
 .PHONY: bench-editor
 bench-editor: setup win64
 	@bash scripts/bench-editor.sh

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# scripts/bench-editor.sh [SECONDS] [WxH]: the processor time demo-sync's editor takes a frame
-# (building its views and drawing them, on the frame thread) beside the whole frame's time, with
+# scripts/bench-editor.sh [SECONDS] [WxH]: the time demo-sync's editor takes a frame on the frame
+# thread (starting ImGui's frame, building its views, drawing them; by the clock, so its processor
+# time is at most that) beside the whole frame's time, with
 # the editor shown over the picture for SECONDS (default 20) at WxH (default 1280x720). Under
 # Wine on the Direct3D 11 NIMBRA_D3D picks (default DXVK, the faster here); needs `make win64`.
 # Runs in a Wine prefix of its own (build/wineprefix-bench).
