@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs a Windows program under Wine with the project's own prefix and returns its exit code.
-# ctest uses it as the emulator of the Windows build; scripts/session.sh provides the display.
+# ctest uses it as the emulator of the Windows build (with --output-apart, below); scripts/session.sh
+# provides the display.
 # NIMBRA_D3D picks the Direct3D 11 (scripts/direct3d.sh): wined3d unless it says dxvk.
 set -u
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -71,4 +72,22 @@ if [ ! -f "$marker" ]; then
   ) 9>"$WINEPREFIX.lock"
 fi
 d3dDesktopSize
+# --output-apart (ctest's emulator): the program writes into a file that is copied out as it
+# grows, and the run ends with the program. A service the program starts on demand (Wine's
+# device host for sound, say) inherits its output and lives until the prefix's server ends, which
+# other tests' programs can put off for minutes: with ctest's pipe it would hold the test open.
+if [ "${1:-}" = --output-apart ]; then
+  shift
+  log=$(mktemp)
+  wine "$@" >"$log" 2>&1 &
+  program=$!
+  trap 'kill "$program" 2>/dev/null' TERM INT
+  tail -n +1 -s 0.1 -f --pid="$program" "$log" &
+  copier=$!
+  wait "$program"
+  status=$?
+  wait "$copier"
+  rm -f "$log"
+  exit $status
+fi
 exec wine "$@"
