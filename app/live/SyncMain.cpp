@@ -4,6 +4,7 @@
 #include "app/DemoWindow.h"
 #include "app/FilePaths.h"
 #include "app/FrameLoop.h"
+#include "app/PerformanceCounter.h"
 #include "app/live/EditorGui.h"
 #include "app/live/EditorLink.h"
 #include "app/live/EditorViews.h"
@@ -49,10 +50,7 @@ std::string defaultKeysFile()
 
 double secondsNow()
 {
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return double(now.QuadPart) / double(frequency.QuadPart);
+    return double(performanceCounterMicroseconds()) * 1e-6;
 }
 
 // The session's part in the frame loop's turns, the editor over the picture and the overlay.
