@@ -76,18 +76,51 @@ d3dDesktopSize
 # grows, and the run ends with the program. A service the program starts on demand (Wine's
 # device host for sound, say) inherits its output and lives until the prefix's server ends, which
 # other tests' programs can put off for minutes: with ctest's pipe it would hold the test open.
+apart=""
 if [ "${1:-}" = --output-apart ]; then
+  apart=1
   shift
-  log=$(mktemp)
-  wine "$@" >"$log" 2>&1 &
-  program=$!
-  trap 'kill "$program" 2>/dev/null' TERM INT
-  tail -n +1 -s 0.1 -f --pid="$program" "$log" &
-  copier=$!
-  wait "$program"
-  status=$?
-  wait "$copier"
-  rm -f "$log"
-  exit $status
 fi
-exec wine "$@"
+# The program's exit code as Windows gives it: Wine ends a process whose Unix side is still
+# exiting a second after its last thread (its graphics libraries' destructors, on a loaded
+# machine) with SIGKILL, so wine's own status can say 137 where the program returned 0. The
+# Windows build's exit-witness.exe starts the program, waits for it and writes its code to a file;
+# where it is missing (a build without tests) or NIMBRA_EXIT_WITNESS is empty, the program runs
+# bare. The witness ends with this script (a parent-death signal), and the program with it.
+witness=${NIMBRA_EXIT_WITNESS-$here/build/win64/tests/support/exit-witness.exe}
+if [ -z "$witness" ] || [ ! -f "$witness" ] || [ ! -f "${1:-}" ] || [[ ${1,,} != *.exe ]]; then
+  [ -n "$apart" ] || exec wine "$@"
+  witness=""
+fi
+codeFile=""
+run=(wine "$@")
+if [ -n "$witness" ]; then
+  codeFile=$(mktemp)
+  program=$1
+  [[ $program == /* ]] || program=$PWD/$program
+  run=(setpriv --pdeathsig KILL wine "$witness" "Z:$codeFile" "Z:$program" "${@:2}")
+fi
+if [ -n "$apart" ]; then
+  log=$(mktemp)
+  "${run[@]}" >"$log" 2>&1 &
+  running=$!
+  tail -n +1 -s 0.1 -f --pid="$running" "$log" &
+  copier=$!
+else
+  "${run[@]}" &
+  running=$!
+fi
+trap 'kill "$running" 2>/dev/null' TERM INT
+wait "$running"
+status=$?
+while kill -0 "$running" 2>/dev/null; do  # a signal's trap ended the wait, not the program
+  wait "$running"
+  status=$?
+done
+[ -n "$apart" ] && wait "$copier" && rm -f "$log"
+if [ -n "$codeFile" ]; then
+  code=$(cat "$codeFile" 2>/dev/null)
+  rm -f "$codeFile"
+  [ -n "$code" ] && status=$((code % 256))
+fi
+exit $status
