@@ -7,7 +7,7 @@ src=$1 program=$2 work=$3
 mkdir -p "$work"
 cc -shared -fPIC -o "$work/slow-unix-exit.so" "$src/tests/support/slow-unix-exit.c" || exit 1
 export NIMBRA_WINEPREFIX=$src/build/wineprefix-exit LC_ALL=C.UTF-8
-arguments=('two words' 'a"quote' 'back\slash\' 'ü' 'q\"')
+arguments=('two words' 'a"quote' 'back\slash\' 'ü' 'q\"x')
 failures=0
 # expect WHAT STATUS [VARIABLE=VALUE...]: the run, with those variables, ends with STATUS and
 # prints the arguments back.

@@ -1,4 +1,4 @@
-/* Preloaded into a Wine run: the Unix side of a program whose process is named exit-with takes
+/* Preloaded into a Wine run: the Unix side of the witness and the program it runs (exit-with) take
    two seconds to exit, as a graphics driver's destructors may on a loaded machine. */
 #include <fcntl.h>
 #include <string.h>
@@ -10,7 +10,7 @@ __attribute__((destructor)) static void slowUnixExit(void)
     int fd = open("/proc/self/comm", O_RDONLY);
     if (fd < 0)
         return;
-    if (read(fd, name, sizeof name - 1) > 0 && strncmp(name, "exit-with", 9) == 0)
+    if (read(fd, name, sizeof name - 1) > 0 && strncmp(name, "exit-wit", 8) == 0)
         sleep(2);
     close(fd);
 }
