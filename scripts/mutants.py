@@ -113,7 +113,7 @@ def targets_of(entry, known):
                     for part in command if os.path.realpath(part).startswith(os.path.realpath(folder) + os.sep)]
         if not command or not programs or programs[0] not in known:
             return None, len(tests)
-        targets.add(programs[0])
+        targets.update(program for program in programs if program in known)
     return sorted(targets), len(tests)
 
 

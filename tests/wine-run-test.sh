@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# wine-run-test.sh SOURCE_DIR EXIT_WITH WORK: scripts/wine-run.sh hands a Windows program its
-# arguments unchanged and returns the exit code the program ended with, also when the program's
-# Unix side is still exiting a second after it ended and Wine kills it (a slow exit, preloaded).
+# wine-run-test.sh SOURCE_DIR EXIT_WITNESS EXIT_WITH WORK: scripts/wine-run.sh hands a Windows
+# program its arguments unchanged and returns the exit code the program ended with, also when
+# the Unix side of the program and of the witness is still exiting a second after they ended and
+# Wine kills them (a slow exit, preloaded).
 set -u
-src=$1 program=$2 work=$3
+src=$1 program=$3 work=$4
+export NIMBRA_EXIT_WITNESS=$2
 mkdir -p "$work"
 cc -shared -fPIC -o "$work/slow-unix-exit.so" "$src/tests/support/slow-unix-exit.c" || exit 1
 export NIMBRA_WINEPREFIX=$src/build/wineprefix-exit LC_ALL=C.UTF-8
