@@ -1,24 +1,22 @@
 // exit-with CODE [ARGUMENTS...]: prints each argument on a line of its own, in UTF-8, and ends
 // with exit code CODE; the program scripts/wine-run.sh's test runs.
+#include "app/FilePaths.h"
+
 #include <fcntl.h>
 #include <io.h>
-#include <windows.h>
 
 #include <cstdio>
-#include <cwchar>
+#include <cstdlib>
 #include <string>
+#include <vector>
 
-int main()
+int main(int argc, char** argv)
 {
-    int count = 0;
-    wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (!arguments || count < 2)
+    std::vector<std::string> arguments;
+    if (!Nimbra::commandLineArguments(argc, argv, arguments) || arguments.size() < 2)
         return 2;
     _setmode(_fileno(stdout), _O_BINARY);  // lines end in \n alone, as the test compares them
-    for (int i = 2; i < count; ++i) {
-        std::string text(WideCharToMultiByte(CP_UTF8, 0, arguments[i], -1, nullptr, 0, nullptr, nullptr), '\0');
-        WideCharToMultiByte(CP_UTF8, 0, arguments[i], -1, &text[0], int(text.size()), nullptr, nullptr);
-        std::printf("%s\n", text.c_str());
-    }
-    return int(std::wcstoul(arguments[1], nullptr, 10));
+    for (size_t i = 2; i < arguments.size(); ++i)
+        std::printf("%s\n", arguments[i].c_str());
+    return int(std::strtoul(arguments[1].c_str(), nullptr, 10));
 }

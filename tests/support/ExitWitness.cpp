@@ -6,42 +6,23 @@
 // code Windows gives, written before this small process exits.
 // The program runs in a job that ends it when this process ends, however that comes (a harness
 // that kills the run); the program's own children break away, free to join jobs of its own.
+#include "app/FilePaths.h"
+#include "app/live/CommandShaderCompiler.h"
+
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
-// One argument quoted so that the program's command line parser gives it back unchanged:
-// backslashes are literal except before a quote, where they and the quote are escaped.
-void appendQuoted(std::wstring& line, const wchar_t* argument)
-{
-    line += L'"';
-    for (const wchar_t* c = argument;; ++c) {
-        size_t backslashes = 0;
-        while (*c == L'\\') {
-            ++backslashes;
-            ++c;
-        }
-        if (*c == L'\0') {
-            line.append(backslashes * 2, L'\\');  // the closing quote follows
-            break;
-        }
-        if (*c == L'"')
-            line.append(backslashes * 2 + 1, L'\\');
-        else
-            line.append(backslashes, L'\\');
-        line += *c;
-    }
-    line += L'"';
-}
-
-bool writeCode(const wchar_t* path, DWORD code)
+bool writeCode(const std::wstring& path, DWORD code)
 {
     char text[16];
     const int length = std::snprintf(text, sizeof text, "%lu\n", static_cast<unsigned long>(code));
-    const HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     DWORD written = 0;
@@ -69,20 +50,22 @@ int fail(const char* what)
 
 }  // namespace
 
-int main()
+int main(int argc, char** argv)
 {
-    int count = 0;
-    wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (!arguments || count < 3) {
+    std::vector<std::string> arguments;
+    if (!Nimbra::commandLineArguments(argc, argv, arguments) || arguments.size() < 3) {
         std::fprintf(stderr, "usage: exit-witness CODEFILE PROGRAM [ARGUMENTS...]\n");
         return 2;
     }
-    std::wstring line;
-    for (int i = 2; i < count; ++i) {
-        if (i > 2)
-            line += L' ';
-        appendQuoted(line, arguments[i]);
-    }
+    // Each argument quoted as demo-sync quotes its compile commands', so that the program's
+    // parser gives it back unchanged.
+    std::string text;
+    for (size_t i = 2; i < arguments.size(); ++i)
+        text += (i > 2 ? " " : "") + Nimbra::quotedArgument(arguments[i]);
+    std::wstring codeFile, program, line;
+    if (!Nimbra::wideFromUtf8(arguments[1], codeFile) || !Nimbra::wideFromUtf8(arguments[2], program) ||
+        !Nimbra::wideFromUtf8(text, line))
+        return fail("an argument is no text");
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -91,7 +74,7 @@ int main()
     startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     // Suspended until it is in the job; detached, as a console program started from Unix is.
     PROCESS_INFORMATION started = {};
-    if (!CreateProcessW(arguments[2], &line[0], nullptr, nullptr, TRUE, CREATE_SUSPENDED | DETACHED_PROCESS, nullptr,
+    if (!CreateProcessW(program.c_str(), &line[0], nullptr, nullptr, TRUE, CREATE_SUSPENDED | DETACHED_PROCESS, nullptr,
                         nullptr, &startup, &started))
         return fail("the program could not be started");
     const HANDLE job = endingJob();
@@ -99,13 +82,16 @@ int main()
         TerminateProcess(started.hProcess, 125);
         return fail("the program could not be put in a job");
     }
-    ResumeThread(started.hThread);
+    if (ResumeThread(started.hThread) == DWORD(-1)) {
+        TerminateProcess(started.hProcess, 125);
+        return fail("the program could not be resumed");
+    }
     CloseHandle(started.hThread);
     DWORD code = 0;
     if (WaitForSingleObject(started.hProcess, INFINITE) != WAIT_OBJECT_0 ||
         !GetExitCodeProcess(started.hProcess, &code))
         return fail("the program's end could not be read");
-    if (!writeCode(arguments[1], code))
+    if (!writeCode(codeFile, code))
         return fail("the exit code could not be written");
     return int(code);
 }
