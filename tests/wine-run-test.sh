@@ -9,7 +9,7 @@ export NIMBRA_EXIT_WITNESS=$2
 mkdir -p "$work"
 cc -shared -fPIC -o "$work/slow-unix-exit.so" "$src/tests/support/slow-unix-exit.c" || exit 1
 export NIMBRA_WINEPREFIX=$src/build/wineprefix-exit LC_ALL=C.UTF-8
-arguments=('two words' 'a"quote' 'back\slash\' 'ü' 'q\"x')
+arguments=('two words' 'a"quote' 'a back\slash\' 'ü' 'q\"x')
 failures=0
 # expect WHAT STATUS [VARIABLE=VALUE...]: the run, with those variables, ends with STATUS and
 # prints the arguments back.
