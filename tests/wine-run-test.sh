@@ -2,7 +2,7 @@
 # wine-run-test.sh SOURCE_DIR EXIT_WITNESS EXIT_WITH WORK: scripts/wine-run.sh hands a Windows
 # program its arguments unchanged and returns the exit code the program ended with, also when
 # the Unix side of the program and of the witness is still exiting a second after they ended and
-# Wine kills them (a slow exit, preloaded).
+# Wine kills them (an exit slowed to five seconds, preloaded).
 set -u
 src=$1 program=$3 work=$4
 export NIMBRA_EXIT_WITNESS=$2
