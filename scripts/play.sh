@@ -2,7 +2,7 @@
 # scripts/play.sh: plays build/win64/demo.exe under Wine (`make run`).
 # With a display (DISPLAY set) the demo runs there with the desktop's sound, until it ends.
 # Without one it runs unattended on a private virtual display and null sound sink
-# (scripts/session.sh, through scripts/demo-harness.sh) for the whole 107.58 s: screenshots at
+# (scripts/session.sh, through scripts/harness.py) for the whole 107.58 s: screenshots at
 # a few moments of the music go to out/, the sound to out/play.wav, and a summary is printed.
 # While no sound plays its clock stands at 0 and only Escape would end it, so it then gets
 # Escape after the screenshots. Both ways the number of frames shown is counted from Wine's
@@ -45,7 +45,7 @@ size=${PLAY_SIZE:-640x360}
 echo "play: no display; running demo.exe on a private ${size} display with a null sound sink"
 # Screenshots about 2, 10, 40, 70 and 95 s into the music: they start once the first frame is
 # on the screen, and the clock starts with the first frame.
-report=$(bash "$here/scripts/demo-harness.sh" --size "$size" --timeout 200 --record "$out/play.wav" \
+report=$(python3 "$here/scripts/harness.py" --size "$size" --timeout 200 --record "$out/play.wav" \
   --log "$trace" "$demo" picture:30 \
   sleep:2 shot:"$out/play-1.png" sleep:8 shot:"$out/play-2.png" sleep:30 shot:"$out/play-3.png" \
   sleep:30 shot:"$out/play-4.png" sleep:25 shot:"$out/play-5.png" exit-if-sound:60 key:Escape exit:60)

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # tests/e2e/demo-e2e.sh CASE DEMO.exe [POST_CLOSE.exe]: one end-to-end run of demo.exe under Wine,
-# through scripts/demo-harness.sh (a private display and sound sink per run).
+# through scripts/harness.py (a private display and sound sink per run).
 #
 # Keys and window messages are tested without a Direct3D device (a display without OpenGL),
 # where one turn of the frame loop takes milliseconds, so they hold the program to one second:
@@ -32,7 +32,7 @@ report=""
 failures=0
 
 run() {
-  report=$(bash "$here/scripts/demo-harness.sh" "$@")
+  report=$(python3 "$here/scripts/harness.py" "$@")
   echo "$report"
 }
 value() { echo "$report" | sed -n "s/^$1=//p" | head -n1; }

@@ -35,11 +35,6 @@ class EditorTest(unittest.TestCase):
     def tearDown(self):
         self.demo.stop()
 
-    def press(self, *keys):
-        subprocess.run(['xdotool', 'windowfocus', '--sync', self.demo.window()], capture_output=True)
-        for key in keys:
-            subprocess.run(['xdotool', 'key', key], capture_output=True)
-
     def screen(self):
         return subprocess.run([PROBE], capture_output=True, text=True).stdout.strip()
 
@@ -57,33 +52,33 @@ class EditorTest(unittest.TestCase):
 
     def test_a_key_typed_at_a_row_is_taken_saved_and_shown(self):
         demo = self.demo
-        self.press('space')
+        self.demo.press('space')
         demo.wait_state(lambda s: s['playing'] == 0, 'paused')
-        self.press('Home', 'Right', 'Right')
+        self.demo.press('Home', 'Right', 'Right')
         before = demo.wait_state(lambda s: s['row'] == 16, 'row 16')
         self.assertNotEqual(before['CameraPosX'], 40)
-        self.press('F2')
+        self.demo.press('F2')
         picture = self.still_screen()
-        self.press('F2', 'Return')
+        self.demo.press('F2', 'Return')
         demo.wait_state(lambda s: s['typing'] == 1, 'the value field taking the keys')
-        self.press('4', '0', 'Return')
+        self.demo.press('4', '0', 'Return')
         demo.wait_state(lambda s: s['CameraPosX'] == 40, 'the typed key in the frame work')
-        self.press('ctrl+s')
+        self.demo.press('ctrl+s')
         demo.expect(re.escape('keys saved to ' + demosync.SAVED))
         keys = {(int(k.get('row')), float(k.get('value')), int(k.get('interpolation')))
                 for t in ElementTree.parse(demo.saved).getroot().iter('track') if t.get('name') == 'CameraPosX'
                 for k in t.iter('key')}
         self.assertIn((16, 40.0, 0), keys)  # the key before row 16 steps: a new key takes its type
-        self.press('F2')
+        self.demo.press('F2')
         deadline = time.monotonic() + WAIT
         while self.screen() == picture:
             self.assertLess(time.monotonic(), deadline, 'the picture at row 16 never changed')
             time.sleep(0.5)
 
         # Unsaved again: the first Escape warns, the second quits.
-        self.press('F2', 'Delete')
+        self.demo.press('F2', 'Delete')
         demo.wait_state(lambda s: s['CameraPosX'] != 40, 'the key deleted')
-        self.press('Escape')
+        self.demo.press('Escape')
         demo.expect(re.escape('the keys have unsaved edits: Escape again quits without them, Ctrl+S saves them'))
         self.assertIsNone(demo.process.poll())
         demo.escape(limit_ms=WAIT * 1000)

@@ -7,7 +7,6 @@ usage: demo-sync-transport-test.py DEMO_SYNC.exe SOURCE_DIR WORK_DIR [unittest a
 It runs itself inside scripts/session.sh --no-gl, in the Wine prefix build/wineprefix-sync.
 """
 import os
-import subprocess
 import sys
 import unittest
 
@@ -27,8 +26,7 @@ class TransportTest(unittest.TestCase):
         self.demo.stop()
 
     def press(self, key, predicate, what):
-        subprocess.run(['xdotool', 'windowfocus', '--sync', self.demo.window()], capture_output=True)
-        subprocess.run(['xdotool', 'key', key], capture_output=True)
+        self.demo.press(key)
         return self.demo.wait_state(predicate, f'{what} after {key}')
 
     def test_keys_move_pause_step_and_loop(self):

@@ -1,21 +1,21 @@
-"""demo-sync.exe under Wine for the end-to-end tests: a private session, a Wine prefix of its own,
-the program's log lines collected in the background and its --dump file read turn by turn.
+"""demo-sync.exe under Wine for the end-to-end tests, on the harness (scripts/harness.py): a private
+session, a Wine prefix of its own, the program's log lines collected in the background and its
+--dump file read turn by turn.
 
 A test script calls setup(argv, session_flags) first: it re-runs the script inside
 scripts/session.sh with those flags, then returns (demo_exe, source_dir, work_dir).
 """
-import fcntl
 import importlib.util
 import os
-import shutil
 import socket
 import subprocess
 import sys
 import time
 
-# Limits on waits for things that must happen: they keep a broken run from hanging, and no
-# verdict depends on them (each wait ends as soon as its condition holds).
-WAIT = 60.0
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', 'scripts'))
+import harness  # noqa: E402
+
+WAIT = harness.WAIT
 ESCAPE_LIMIT_MS = 1000
 
 # The files the program writes have names beyond ASCII, as a user's folders may: Windows hands a
@@ -27,6 +27,7 @@ UTF8_LOCALE = {'LC_ALL': 'C.UTF-8'}
 
 DEMO = SOURCE = WORK = PREFIX_LOCK = None
 rocket_editor = None
+wine_prefix = harness.wine_prefix
 
 
 def setup(argv, session_flags, usage, tools=(('xdotool', 'xdotool'), ('wine', 'wine'))):
@@ -34,28 +35,17 @@ def setup(argv, session_flags, usage, tools=(('xdotool', 'xdotool'), ('wine', 'w
     if len(argv) < 4:
         sys.exit(usage)
     DEMO, SOURCE, WORK = (os.path.abspath(a) for a in argv[1:4])
-    if not os.environ.get('NIMBRA_SYNC_TEST_SESSION'):
-        os.environ['NIMBRA_SYNC_TEST_SESSION'] = '1'
-        os.execvp('bash', ['bash', os.path.join(SOURCE, 'scripts/session.sh'), *session_flags, '--', sys.executable]
-                  + argv)
+    harness.run_inside_session(argv, session_flags, 'NIMBRA_SYNC_TEST_SESSION')
     # A Wine prefix of its own, so that ending a run touches no other test's programs; the tests
     # that use it take turns, also when two ctest runs hold them (scripts/run-tests.sh).
     os.environ['NIMBRA_WINEPREFIX'] = os.path.join(SOURCE, 'build/wineprefix-sync')
-    PREFIX_LOCK = open(wine_prefix() + '.test-lock', 'w')
-    fcntl.flock(PREFIX_LOCK, fcntl.LOCK_EX)
-    for tool, package in tools:
-        if not shutil.which(tool):
-            sys.exit(f'{tool} is missing; install it with scripts/setup.sh (Debian package {package})')
+    PREFIX_LOCK = harness.take_turn('.test-lock')
+    harness.require(tools)
     found = importlib.util.spec_from_file_location('rocket_editor', os.path.join(SOURCE, 'tests/e2e/rocket-editor.py'))
     rocket_editor = importlib.util.module_from_spec(found)
     found.loader.exec_module(rocket_editor)
     os.makedirs(WORK, exist_ok=True)
     return DEMO, SOURCE, WORK
-
-
-def wine_prefix():
-    """The prefix the runs use: under DXVK one of its own beside the base (scripts/direct3d.sh)."""
-    return os.environ['NIMBRA_WINEPREFIX'] + ('-dxvk' if os.environ.get('NIMBRA_D3D') == 'dxvk' else '')
 
 
 def free_port():
@@ -76,11 +66,10 @@ class Demo:
             if os.path.exists(leftover):
                 os.remove(leftover)
         self.started = time.monotonic()
-        self.process = subprocess.Popen(
-            ['bash', os.path.join(SOURCE, 'scripts/wine-run.sh'), DEMO, '--port', str(port), '--width', str(width),
-             '--height', str(height), '--dump', DUMP, '--save', SAVED, *extra],
-            cwd=WORK, env=dict(os.environ, **UTF8_LOCALE), stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
-            text=True, encoding='utf-8', errors='replace')
+        self.process = harness.start(
+            DEMO, '--port', str(port), '--width', str(width), '--height', str(height), '--dump', DUMP, '--save',
+            SAVED, *extra, cwd=WORK, env=dict(os.environ, **UTF8_LOCALE), stdout=subprocess.DEVNULL,
+            stderr=subprocess.PIPE, text=True, encoding='utf-8', errors='replace')
         # Lines without the program's prefix (the compiler's messages) are kept as they are.
         self.log = rocket_editor.LogLines(self.process.stderr, '', self.process)
 
@@ -134,20 +123,22 @@ class Demo:
 
     def window(self):
         """The window's X id, once it exists."""
-        deadline = time.monotonic() + WAIT
-        while time.monotonic() < deadline:
-            found = subprocess.run(['xdotool', 'search', '--name', '^demo-sync$'], capture_output=True, text=True)
-            if found.stdout.split():
-                return found.stdout.split()[0]
-            time.sleep(0.1)
-        raise AssertionError('the window never appeared')
+        window = harness.wait_window('^demo-sync$')
+        if window is None:
+            raise AssertionError('the window never appeared')
+        return window
+
+    def press(self, *keys):
+        """Keys to the window, one after another."""
+        harness.focus(self.window(), sync=True)
+        for name in keys:
+            harness.key(name)
 
     def escape(self, limit_ms=ESCAPE_LIMIT_MS):
         """Escape ends it with code 0 within a second (a turn of the loop, where frames are drawn)."""
-        window = self.window()
-        subprocess.run(['xdotool', 'windowfocus', window], capture_output=True)
+        harness.focus(self.window())
         pressed = time.monotonic()
-        subprocess.run(['xdotool', 'key', 'Escape'], capture_output=True)
+        harness.key('Escape')
         try:
             code = self.process.wait(limit_ms / 1000 + 20)
         except subprocess.TimeoutExpired:
@@ -165,8 +156,7 @@ class Demo:
             self.process.wait()
         # Wine's own processes in the prefix inherited the log's pipe: the reader sees its end only
         # once they are gone, and closing the pipe while it reads would wait on it for ever.
-        subprocess.run(['wineserver', '-k'], env=dict(os.environ, WINEPREFIX=wine_prefix()),
-                       capture_output=True)
+        harness.end_prefix_programs()
         self.log.reader.join(WAIT)
         if not self.log.reader.is_alive():
             self.process.stderr.close()

@@ -19,6 +19,7 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import demosync  # noqa: E402
+from demosync import harness  # noqa: E402
 from demosync import ESCAPE_LIMIT_MS, WAIT, Demo, free_port  # noqa: E402
 
 DEMO_SYNC, SOURCE, WORK = demosync.setup(sys.argv, ['--no-gl'], __doc__)
@@ -27,26 +28,21 @@ ESCAPE = 27  # VK_ESCAPE
 
 
 def wine(program, **pipes):
-    return subprocess.Popen(['bash', os.path.join(SOURCE, 'scripts/wine-run.sh'), program], cwd=WORK,
-                            stdin=subprocess.DEVNULL, **pipes)
+    return harness.start(program, cwd=WORK, stdin=subprocess.DEVNULL, **pipes)
 
 
 def x_window(name, process):
     """The X id of the window named `name`, once it exists."""
-    deadline = time.monotonic() + WAIT
-    while time.monotonic() < deadline:
-        found = subprocess.run(['xdotool', 'search', '--name', f'^{name}$'], capture_output=True, text=True)
-        if found.stdout.split():
-            return found.stdout.split()[0]
-        if process.poll() is not None:
-            raise AssertionError(f'{name}: the program ended (code {process.returncode}) without its window')
-        time.sleep(0.1)
+    window = harness.wait_window(f'^{name}$', process)
+    if window is not None:
+        return window
+    if process.poll() is not None:
+        raise AssertionError(f'{name}: the program ended (code {process.returncode}) without its window')
     raise AssertionError(f'the window {name} never appeared')
 
 
 def press_escape_in(window):
-    subprocess.run(['xdotool', 'windowfocus', '--sync', window], capture_output=True)
-    subprocess.run(['xdotool', 'key', 'Escape'], capture_output=True)
+    harness.press(window, 'Escape')
 
 
 class OtherWindow:
@@ -66,8 +62,7 @@ class OtherWindow:
 
     def close(self):
         """Q ends it; Wine then activates the window under it, as a click on that window would."""
-        subprocess.run(['xdotool', 'windowfocus', '--sync', self.window], capture_output=True)
-        subprocess.run(['xdotool', 'key', 'q'], capture_output=True)
+        harness.press(self.window, 'q')
         try:
             self.process.wait(WAIT)
         except subprocess.TimeoutExpired:
@@ -100,8 +95,7 @@ class EscapeElsewhereTest(unittest.TestCase):
         if self.sync:
             self.sync.stop()  # also ends the prefix's Wine server
         else:
-            subprocess.run(['wineserver', '-k'], env=dict(os.environ, WINEPREFIX=demosync.wine_prefix()),
-                           capture_output=True)
+            harness.end_prefix_programs()
 
     def expect_escape_ends(self, process, window):
         press_escape_in(window)
