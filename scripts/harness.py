@@ -216,14 +216,20 @@ def screen_look():
         return None
 
 
+def ended_within(process, seconds):
+    try:
+        process.wait(seconds)
+        return True
+    except subprocess.TimeoutExpired:
+        return False
+
+
 def stop(process, grace_s=2.0):
     """TERM, a moment's grace, then KILL; only processes the harness started."""
     if process.poll() is not None:
         return
     process.terminate()
-    try:
-        process.wait(grace_s)
-    except subprocess.TimeoutExpired:
+    if not ended_within(process, grace_s):
         process.kill()
         process.wait()
 
@@ -238,7 +244,7 @@ class Run:
         self.window_timeout_s, self.run_timeout_s = window_timeout_s, run_timeout_s
         self.record, self.log = record, log
         self.started = []
-        self.server = None
+        self.server = self.process = None
         self.code = None
         self.ended = None
         self.last_event = None
@@ -256,16 +262,11 @@ class Run:
         for process in reversed(self.started):
             if process is not self.server:
                 stop(process)
-        if self.server is None:
+        if self.server is None or ended_within(self.server, 5.0):
             return
-        for limit_s in (5.0, 3.0):
-            try:
-                self.server.wait(limit_s)
-                return
-            except subprocess.TimeoutExpired:
-                if limit_s == 5.0:
-                    subprocess.run(['wineserver', '-k'], capture_output=True)
-        stop(self.server)
+        end_prefix_programs()
+        if not ended_within(self.server, 3.0):
+            stop(self.server)
 
     def alive(self):
         return self.process.poll() is None

@@ -70,7 +70,7 @@ def save(path, data):
 
 def compile_folders():
     """The compiler's work folders in the Temp folder of the prefix the run uses."""
-    prefix = demosync.wine_prefix()
+    prefix = demosync.harness.wine_prefix()
     return [found for pattern in ('drive_c/users/*/Temp/nimbra-shaders-*',
                                   'drive_c/users/*/AppData/Local/Temp/nimbra-shaders-*')
             for found in glob.glob(os.path.join(prefix, pattern))]

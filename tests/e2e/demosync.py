@@ -27,7 +27,6 @@ UTF8_LOCALE = {'LC_ALL': 'C.UTF-8'}
 
 DEMO = SOURCE = WORK = PREFIX_LOCK = None
 rocket_editor = None
-wine_prefix = harness.wine_prefix
 
 
 def setup(argv, session_flags, usage, tools=(('xdotool', 'xdotool'), ('wine', 'wine'))):
